@@ -1,0 +1,139 @@
+#pragma once
+
+// Open-addressing tables for the counting engine: compact, no per-entry allocation.
+
+#include <bit>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvanta::detail {
+
+inline std::uint64_t mix64(std::uint64_t key)
+{
+    key ^= key >> 33;
+    key *= 0xff51afd7ed558ccdULL;
+    key ^= key >> 33;
+    key *= 0xc4ceb9fe1a85ec53ULL;
+    key ^= key >> 33;
+    return key;
+}
+
+// Gives each distinct string a dense id (0, 1, 2, ... in order of first sight).
+class StringInterner {
+public:
+    std::uint32_t intern(std::string_view text)
+    {
+        const std::uint64_t hash = std::hash<std::string_view>{}(text);
+        if ((m_entries.size() + 1) * 10 > m_slots.size() * 7)
+            grow();
+        std::size_t slot = hash & m_mask;
+        while (m_slots[slot] != 0) {
+            const Entry &entry = m_entries[m_slots[slot] - 1];
+            if (entry.hash == hash && view(entry) == text)
+                return m_slots[slot] - 1;
+            slot = (slot + 1) & m_mask;
+        }
+        m_entries.push_back({hash, m_text.size(), std::uint32_t(text.size())});
+        m_text.append(text);
+        m_slots[slot] = std::uint32_t(m_entries.size());
+        return std::uint32_t(m_entries.size() - 1);
+    }
+
+    std::string_view text(std::uint32_t id) const { return view(m_entries[id]); }
+    std::size_t size() const { return m_entries.size(); }
+
+private:
+    struct Entry {
+        std::uint64_t hash;
+        std::size_t offset;
+        std::uint32_t length;
+    };
+
+    std::string_view view(const Entry &entry) const
+    {
+        return std::string_view(m_text).substr(entry.offset, entry.length);
+    }
+
+    void grow()
+    {
+        const std::size_t capacity = m_slots.empty() ? 1024 : m_slots.size() * 2;
+        m_slots.assign(capacity, 0);
+        m_mask = capacity - 1;
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            std::size_t slot = m_entries[i].hash & m_mask;
+            while (m_slots[slot] != 0)
+                slot = (slot + 1) & m_mask;
+            m_slots[slot] = std::uint32_t(i + 1);
+        }
+    }
+
+    std::vector<Entry> m_entries;
+    std::vector<std::uint32_t> m_slots; // entry index + 1; 0 is empty
+    std::string m_text;
+    std::size_t m_mask = 0;
+};
+
+// Counts 64-bit keys; each distinct key gets a dense index in order of first sight.
+class KeyCounter {
+public:
+    explicit KeyCounter(std::size_t expectedKeys)
+    {
+        resize(std::bit_ceil(std::max<std::size_t>(expectedKeys / 2, 1024)));
+    }
+
+    // Counts one occurrence of the key and returns its index.
+    std::uint32_t add(std::uint64_t key)
+    {
+        std::size_t slot = mix64(key) & m_mask;
+        while (true) {
+            Slot &s = m_slots[slot];
+            if (s.key == key) {
+                ++m_counts[s.index];
+                return s.index;
+            }
+            if (s.key == kEmpty)
+                break;
+            slot = (slot + 1) & m_mask;
+        }
+        const auto index = std::uint32_t(m_counts.size());
+        m_slots[slot] = {key, index};
+        m_counts.push_back(1);
+        if (m_counts.size() * 10 > m_slots.size() * 7)
+            resize(m_slots.size() * 2);
+        return index;
+    }
+
+    std::uint32_t count(std::uint32_t index) const { return m_counts[index]; }
+    std::size_t size() const { return m_counts.size(); }
+
+private:
+    static constexpr std::uint64_t kEmpty = ~std::uint64_t(0);
+    struct Slot {
+        std::uint64_t key = kEmpty;
+        std::uint32_t index = 0;
+    };
+
+    void resize(std::size_t capacity)
+    {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(capacity, Slot{});
+        m_mask = capacity - 1;
+        for (const Slot &s : old) {
+            if (s.key == kEmpty)
+                continue;
+            std::size_t slot = mix64(s.key) & m_mask;
+            while (m_slots[slot].key != kEmpty)
+                slot = (slot + 1) & m_mask;
+            m_slots[slot] = s;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    std::vector<std::uint32_t> m_counts;
+    std::size_t m_mask = 0;
+};
+
+} // namespace orvanta::detail

@@ -1,0 +1,78 @@
+#include "phrases/LengthList.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace orvanta {
+
+namespace {
+
+QStringList splitEntries(const QString &typed)
+{
+    if (typed.contains(QLatin1Char(',')))
+        return typed.split(QLatin1Char(','));
+    if (typed.contains(QLatin1Char(' ')))
+        return typed.split(QLatin1Char(' '));
+    return {typed};
+}
+
+QString trimSpaces(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+// A decimal number with an optional sign and fraction, rounded half to even. Numbers that do
+// not fit a signed 16-bit length are treated like any other non-number.
+std::optional<int> parseLength(const QString &entry)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    if (!number.match(entry).hasMatch())
+        return std::nullopt;
+    const double value = std::nearbyint(entry.toDouble());
+    if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+} // namespace
+
+std::vector<int> buildLengthList(const LengthBoxes &ticked, const QString &typed)
+{
+    std::vector<int> lengths;
+    for (int i = 0; i < kLengthBoxCount; ++i) {
+        if (ticked[size_t(i)])
+            lengths.push_back(i + 2);
+    }
+    if (typed.isEmpty())
+        return lengths;
+    for (const QString &rawEntry : splitEntries(typed)) {
+        const QString entry = trimSpaces(rawEntry);
+        if (entry.isEmpty())
+            continue;
+        if (const auto length = parseLength(entry))
+            lengths.push_back(*length);
+    }
+    return lengths;
+}
+
+std::vector<int> distinctCountableLengths(const std::vector<int> &lengths)
+{
+    std::vector<int> distinct;
+    for (int length : lengths) {
+        if (length >= 1 && std::find(distinct.begin(), distinct.end(), length) == distinct.end())
+            distinct.push_back(length);
+    }
+    return distinct;
+}
+
+} // namespace orvanta

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvanta {
+
+// One repeated phrase: lower-case words joined by single spaces.
+struct PhraseRow {
+    QString phrase;
+    int wordCount = 0;
+    int frequency = 0;
+
+    // What the results list shows: the phrase with one leading space.
+    QString displayPhrase() const { return QLatin1Char(' ') + phrase; }
+    bool operator==(const PhraseRow &) const = default;
+};
+
+// The repeated phrases of a run, kept compactly: one text buffer and a small entry per row.
+class PhraseResults {
+public:
+    qsizetype size() const { return qsizetype(m_rows.size()); }
+    bool isEmpty() const { return m_rows.empty(); }
+
+    void append(std::string_view phrase, int wordCount, int frequency);
+
+    std::string_view phraseUtf8(qsizetype index) const;
+    int wordCount(qsizetype index) const { return int(m_rows[size_t(index)].wordCount); }
+    int frequency(qsizetype index) const { return int(m_rows[size_t(index)].frequency); }
+    PhraseRow row(qsizetype index) const;
+
+    // Ascending frequency, then ascending phrase by code point: the order the list shows.
+    void sortForDisplay();
+
+private:
+    struct Entry {
+        std::uint64_t offset;
+        std::uint32_t length;
+        std::uint32_t wordCount;
+        std::uint32_t frequency;
+    };
+    std::string m_text;
+    std::vector<Entry> m_rows;
+};
+
+} // namespace orvanta

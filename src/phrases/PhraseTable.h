@@ -1,0 +1,45 @@
+#pragma once
+
+#include "phrases/FlatTables.h"
+#include "phrases/PhraseResults.h"
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <stop_token>
+#include <vector>
+
+namespace orvanta {
+
+class LineSequence;
+
+// The phrase counts of one run. Lines are split into words at spaces, tabs and CRs; a phrase is
+// n consecutive words of one line, lower-cased and joined by single spaces. Counts merge across
+// all lines of all files.
+class PhraseTable {
+public:
+    // `lengths` are the phrase lengths to report; lengths below 1 and repeats are ignored.
+    explicit PhraseTable(const std::vector<int> &lengths);
+
+    void countLine(QByteArrayView utf8Line);
+    void countLines(const LineSequence &lines);
+
+    // Every phrase of a requested length that occurred at least twice, in no particular order.
+    // Returns what it has found so far when a stop is requested.
+    PhraseResults extractRepeatedPhrases(std::stop_token stop = {}) const;
+
+    std::size_t wordCount() const { return m_ids.size() - m_lineBreaks; }
+
+private:
+    std::uint32_t lowerCaseId(std::string_view rawWord);
+
+    std::vector<int> m_lengths;
+    detail::StringInterner m_rawWords;
+    std::vector<std::uint32_t> m_rawToLower;
+    detail::StringInterner m_lowerWords;
+    // Lower-case word ids of every line in order, each line closed by kLineBreak.
+    std::vector<std::uint32_t> m_ids;
+    std::size_t m_lineBreaks = 0;
+};
+
+} // namespace orvanta
