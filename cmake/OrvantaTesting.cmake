@@ -1,0 +1,17 @@
+find_package(GTest REQUIRED)
+
+# orvanta_add_test(NAME SOURCES... [LIBRARIES libs...]): one test program, run by CTest under the
+# offscreen platform with its own temporary home so no test sees the user's settings.
+function(orvanta_add_test name)
+  cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE orvanta_core GTest::gtest GTest::gtest_main ${ARG_LIBRARIES})
+  target_compile_definitions(${name} PRIVATE
+    ORVANTA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+    ORVANTA_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${CMAKE_BINARY_DIR}/test-home;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/.config"
+    TIMEOUT 300)
+endfunction()

@@ -1,0 +1,112 @@
+#include "cli/CountCommand.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace orvanta;
+
+namespace {
+
+class CountCommandTest : public ::testing::Test {
+protected:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    int run(const QStringList &arguments)
+    {
+        QBuffer out(&m_out);
+        QBuffer err(&m_err);
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        return runCountCommand(QStringList{QStringLiteral("orvanta-count")} + arguments, out, err);
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_out;
+    QByteArray m_err;
+};
+
+} // namespace
+
+TEST_F(CountCommandTest, CountsAllFilesTogetherAndPrintsTheResultsList)
+{
+    const QString a = write(QStringLiteral("a.txt"), "At the end of the day\r\nthe end of it\r\n");
+    const QString b = write(QStringLiteral("b.txt"), "The End of the road\n");
+    EXPECT_EQ(run({QStringLiteral("--lengths"), QStringLiteral("2, 3"), a, b}), 0);
+    EXPECT_EQ(m_out, "phrase\twords\tfrequency\n"
+                     "end of the\t3\t2\n"
+                     "of the\t2\t2\n"
+                     "end of\t2\t3\n"
+                     "the end\t2\t3\n"
+                     "the end of\t3\t3\n");
+    EXPECT_TRUE(m_err.isEmpty());
+}
+
+TEST_F(CountCommandTest, DefaultLengthIsFourAndTheHeaderCanBeDropped)
+{
+    const QString a =
+        write(QStringLiteral("a.txt"), "one two three four five\none two three four\n");
+    EXPECT_EQ(run({QStringLiteral("--no-header"), a}), 0);
+    EXPECT_EQ(m_out, "one two three four\t4\t2\n");
+}
+
+TEST_F(CountCommandTest, AnUnreadableInputIsNamedAndTheRestIsStillCounted)
+{
+    const QString a = write(QStringLiteral("a.txt"), "x y\nx y\n");
+    const QString missing = m_dir.filePath(QStringLiteral("missing.txt"));
+    EXPECT_EQ(run({QStringLiteral("-l"), QStringLiteral("2"), missing, a, m_dir.path()}), 1);
+    EXPECT_EQ(m_out, "phrase\twords\tfrequency\nx y\t2\t2\n");
+    EXPECT_TRUE(m_err.contains(missing.toUtf8() + ": no such file"));
+    EXPECT_TRUE(m_err.contains(m_dir.path().toUtf8() + ": is a folder"));
+}
+
+TEST_F(CountCommandTest, UsageErrorsExitWithTwoAndPrintNoResults)
+{
+    const QString a = write(QStringLiteral("a.txt"), "x y\nx y\n");
+    EXPECT_EQ(run({QStringLiteral("--bogus"), a}), 2);
+    EXPECT_TRUE(m_err.contains("bogus"));
+    EXPECT_EQ(run({}), 2);
+    EXPECT_EQ(run({QStringLiteral("-l"), QStringLiteral("x, 0"), a}), 2);
+    EXPECT_TRUE(m_err.contains("You forgot to select number of phrases."));
+    EXPECT_TRUE(m_out.isEmpty());
+}
+
+TEST_F(CountCommandTest, HelpNamesTheOptions)
+{
+    EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+    EXPECT_TRUE(m_out.contains("--lengths"));
+    EXPECT_TRUE(m_out.contains("--no-header"));
+}
+
+TEST(CountCommandExecutable, RunsEndToEndWithExitCodes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ünï code.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Große Worte, große Taten\ngroße worte, GROSSE\n");
+    file.close();
+
+    QProcess process;
+    process.start(QStringLiteral(ORVANTA_BIN_DIR "/orvanta-count"),
+                  {QStringLiteral("-l"), QStringLiteral("2"), path});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(), "phrase\twords\tfrequency\ngroße worte,\t2\t2\n");
+
+    process.start(QStringLiteral(ORVANTA_BIN_DIR "/orvanta-count"),
+                  {path, dir.filePath(QStringLiteral("gone.txt"))});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("gone.txt: no such file"));
+}

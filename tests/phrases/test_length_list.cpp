@@ -1,0 +1,64 @@
+#include "phrases/LengthList.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <vector>
+
+using namespace orvanta;
+
+namespace {
+
+LengthBoxes ticked(std::initializer_list<int> lengths)
+{
+    LengthBoxes boxes{};
+    for (int length : lengths)
+        boxes[size_t(length - 2)] = true;
+    return boxes;
+}
+
+struct LengthCase {
+    const char *name;
+    LengthBoxes boxes;
+    const char *typed;
+    std::vector<int> expected;
+};
+
+class BuildLengthListTest : public ::testing::TestWithParam<LengthCase> {};
+
+} // namespace
+
+TEST_P(BuildLengthListTest, GivesTheExpectedList)
+{
+    const LengthCase &c = GetParam();
+    EXPECT_EQ(buildLengthList(c.boxes, QString::fromUtf8(c.typed)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BuildLengthListTest,
+    ::testing::Values(
+        LengthCase{
+            "TickedBoxesComeFirstThenTypedKeepingRepeats", ticked({5}), "2, 5, 6", {5, 2, 5, 6}},
+        LengthCase{"BoxesInIndexOrder", ticked({19, 2, 10}), "", {2, 10, 19}},
+        LengthCase{"SpacesSplitWhenThereIsNoComma", {}, "2 5 6", {2, 5, 6}},
+        LengthCase{"EmptyEntriesAreSkipped", {}, "2,,6", {2, 6}},
+        LengthCase{"NonNumbersAreSkipped", {}, "2, x, 6", {2, 6}},
+        LengthCase{"CommaSplitWinsOverSpaces", {}, "2, 5 6", {2}},
+        LengthCase{"HalvesRoundToEven", {}, "3.5, 2.5", {4, 2}},
+        LengthCase{"SignsAndFractionsAreNumbers", {}, "+7, -3, .5, 8.", {7, -3, 0, 8}},
+        LengthCase{"ASingleNumberIsALength", {}, "7", {7}},
+        LengthCase{"ASingleNonNumberGivesNothing", {}, "seven", {}},
+        LengthCase{"NumbersOutsideSixteenBitsAreSkipped",
+                   {},
+                   "32767, 32768, -32768, -32769, 99999999999",
+                   {32767, -32768}},
+        LengthCase{"NothingChosenGivesAnEmptyList", {}, "", {}},
+        LengthCase{"TabsAreNotSeparatorsOrSpaces", {}, "3\t4", {}}),
+    [](const ::testing::TestParamInfo<LengthCase> &info) { return std::string(info.param.name); });
+
+TEST(DistinctCountableLengths, DropsRepeatsAndLengthsBelowOneKeepingFirstSeenOrder)
+{
+    EXPECT_EQ(distinctCountableLengths({5, 2, 5, 6}), (std::vector<int>{5, 2, 6}));
+    EXPECT_EQ(distinctCountableLengths({0, -3, 1, 0}), (std::vector<int>{1}));
+    EXPECT_TRUE(distinctCountableLengths({}).empty());
+}

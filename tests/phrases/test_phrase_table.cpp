@@ -1,0 +1,235 @@
+#include "extract/TextReader.h"
+#include "phrases/LengthList.h"
+#include "phrases/PhraseTable.h"
+#include "phrases/ResultOrdering.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+using namespace orvanta;
+
+namespace {
+
+using Rows = std::vector<PhraseRow>;
+
+PhraseRow row(const char *phrase, int words, int frequency)
+{
+    return {QString::fromUtf8(phrase), words, frequency};
+}
+
+Rows count(const std::vector<QByteArray> &lines, const std::vector<int> &lengths)
+{
+    PhraseTable table(lengths);
+    for (const QByteArray &line : lines)
+        table.countLine(line);
+    PhraseResults results = table.extractRepeatedPhrases();
+    results.sortForDisplay();
+    Rows rows;
+    for (qsizetype i = 0; i < results.size(); ++i)
+        rows.push_back(results.row(i));
+    return rows;
+}
+
+// A deliberately plain counter: split each line, lower-case, count every window in a map.
+Rows referenceCount(const std::vector<QByteArray> &lines, const std::vector<int> &lengths)
+{
+    std::map<std::pair<QString, int>, int> counts;
+    for (const QByteArray &line : lines) {
+        QString text = QString::fromUtf8(line);
+        text.replace(QLatin1Char('\t'), QLatin1Char(' '))
+            .replace(QLatin1Char('\r'), QLatin1Char(' '));
+        const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (int n : distinctCountableLengths(lengths)) {
+            for (qsizetype start = 0; start + n <= words.size(); ++start)
+                ++counts[{words.mid(start, n).join(QLatin1Char(' ')).toLower(), n}];
+        }
+    }
+    Rows rows;
+    for (const auto &[key, frequency] : counts) {
+        if (frequency >= 2)
+            rows.push_back({key.first, key.second, frequency});
+    }
+    std::sort(rows.begin(), rows.end(), [](const PhraseRow &a, const PhraseRow &b) {
+        if (a.frequency != b.frequency)
+            return a.frequency < b.frequency;
+        return compareByCodePoint(a.phrase, b.phrase) < 0;
+    });
+    return rows;
+}
+
+} // namespace
+
+// Word splitting
+
+TEST(PhraseTable, PhrasesSeenOnceGiveNoRow)
+{
+    EXPECT_TRUE(count({"one two three four"}, {2, 3}).empty());
+    EXPECT_TRUE(count({}, {2}).empty());
+}
+
+TEST(PhraseTable, CaseIsFoldedAcrossFiles)
+{
+    EXPECT_EQ(count({"The End", "the end"}, {2}), (Rows{row("the end", 2, 2)}));
+}
+
+TEST(PhraseTable, CaseFoldingIsUnicodeAware)
+{
+    EXPECT_EQ(count({"ÜBER ALLES", "über alles", "Über Alles"}, {2}),
+              (Rows{row("über alles", 2, 3)}));
+    EXPECT_EQ(count({"ΣΟΦΙΑ ΚΑΙ", "σοφια και"}, {2}), (Rows{row("σοφια και", 2, 2)}));
+}
+
+TEST(PhraseTable, PunctuationStaysPartOfTheWord)
+{
+    EXPECT_TRUE(count({"the end", "the end."}, {2}).empty());
+    EXPECT_EQ(count({"end.\fpage two", "END.\fPAGE two"}, {2}),
+              (Rows{row("end.\fpage two", 2, 2)}));
+}
+
+TEST(PhraseTable, TabsCrsAndRunsOfSpacesSeparateWords)
+{
+    EXPECT_EQ(count({"red\tgreen", "  red     green  ", "red\rgreen"}, {2}),
+              (Rows{row("red green", 2, 3)}));
+}
+
+TEST(PhraseTable, OtherWhitespaceIsPartOfTheWord)
+{
+    // A no-break space and a form feed do not split words.
+    EXPECT_TRUE(count({"red\xc2\xa0green", "red green"}, {2}).empty());
+    EXPECT_TRUE(count({"red\fgreen", "red green"}, {2}).empty());
+}
+
+TEST(PhraseTable, LinesAreNeverJoined)
+{
+    EXPECT_TRUE(count({"alpha beta", "gamma", "alpha", "beta gamma"}, {2, 3}).empty());
+    EXPECT_EQ(count({"x alpha", "beta y", "alpha beta"}, {2}), Rows{});
+}
+
+TEST(PhraseTable, BlankAndWhitespaceOnlyLinesGiveNothing)
+{
+    EXPECT_TRUE(count({"", " \t \r ", ""}, {1, 2}).empty());
+}
+
+TEST(PhraseTable, LinesShorterThanTheLengthGiveNoPhrase)
+{
+    EXPECT_TRUE(count({"a b", "a b"}, {3}).empty());
+    EXPECT_EQ(count({"a b c", "a b c"}, {3}), (Rows{row("a b c", 3, 2)}));
+}
+
+// Counting
+
+TEST(PhraseTable, OverlappingOccurrencesCount)
+{
+    EXPECT_EQ(count({"a a a"}, {2}), (Rows{row("a a", 2, 2)}));
+    EXPECT_EQ(count({"a a a"}, {2, 3}), (Rows{row("a a", 2, 2)}));
+    EXPECT_EQ(count({"a a a a"}, {2, 3}), (Rows{row("a a a", 3, 2), row("a a", 2, 3)}));
+}
+
+TEST(PhraseTable, RepeatedLengthsCountOnce)
+{
+    EXPECT_EQ(count({"x y", "x y"}, {2, 2, 2}), (Rows{row("x y", 2, 2)}));
+    EXPECT_TRUE(count({"x y z"}, {2, 2}).empty());
+}
+
+TEST(PhraseTable, LengthsBelowOneAreIgnored)
+{
+    EXPECT_TRUE(count({"x y z", "p q"}, {0, -1}).empty());
+    EXPECT_EQ(count({"x y", "x z"}, {0, 1}), (Rows{row("x", 1, 2)}));
+}
+
+TEST(PhraseTable, OnlyRequestedLengthsAreReportedEvenWhenLongerOnesAreCounted)
+{
+    const std::vector<QByteArray> lines{"one two three four", "one two three four"};
+    EXPECT_EQ(count(lines, {4}), (Rows{row("one two three four", 4, 2)}));
+    EXPECT_EQ(count(lines, {2, 4}), (Rows{row("one two", 2, 2), row("one two three four", 4, 2),
+                                          row("three four", 2, 2), row("two three", 2, 2)}));
+}
+
+TEST(PhraseTable, CountsMergeAcrossLines)
+{
+    EXPECT_EQ(count({"good morning all", "and good morning", "GOOD MORNING!"}, {2}),
+              (Rows{row("good morning", 2, 2)}));
+}
+
+TEST(PhraseTable, CountsLinesOfALineSequence)
+{
+    PhraseTable table({2});
+    table.countLines(LineSequence("to be\r\nor not\r\nTO BE\r\n"));
+    EXPECT_EQ(table.wordCount(), 6u);
+    const PhraseResults results = table.extractRepeatedPhrases();
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results.row(0), row("to be", 2, 2));
+}
+
+TEST(PhraseTable, AStopRequestEndsExtractionEarly)
+{
+    PhraseTable table({2, 3, 4});
+    for (int i = 0; i < 50; ++i)
+        table.countLine("the same line of words again");
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_LT(table.extractRepeatedPhrases(stop.get_token()).size(),
+              table.extractRepeatedPhrases().size());
+}
+
+// Order
+
+TEST(PhraseTable, RowsAscendByFrequencyThenByPhrase)
+{
+    std::vector<QByteArray> lines;
+    for (int i = 0; i < 100; ++i)
+        lines.push_back("hundred times");
+    for (int i = 0; i < 10; ++i)
+        lines.push_back("ten times");
+    for (int i = 0; i < 9; ++i)
+        lines.push_back("nine times");
+    lines.insert(lines.end(), {"zebra crossing", "zebra crossing", "apple pie", "apple pie"});
+    EXPECT_EQ(count(lines, {2}),
+              (Rows{row("apple pie", 2, 2), row("zebra crossing", 2, 2), row("nine times", 2, 9),
+                    row("ten times", 2, 10), row("hundred times", 2, 100)}));
+}
+
+TEST(PhraseTable, TiesOrderByCodePoint)
+{
+    // "a\x01 b" sorts before "a b" by code point; U+FF21 before U+1F600.
+    const Rows rows = count({"a b", "a b", "a\x01 b", "a\x01 b", "\xef\xbc\xa1 x", "\xef\xbc\xa1 x",
+                             "\xf0\x9f\x98\x80 x", "\xf0\x9f\x98\x80 x", "Z y", "z y"},
+                            {2});
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].phrase, QStringLiteral("a\x01 b"));
+    EXPECT_EQ(rows[1].phrase, QStringLiteral("a b"));
+    EXPECT_EQ(rows[2].phrase, QStringLiteral("z y"));
+    EXPECT_EQ(rows[3].phrase, QStringLiteral("\uFF41 x")); // lower-cased fullwidth A
+    EXPECT_EQ(rows[4].phrase, QString::fromUtf8("\xf0\x9f\x98\x80 x"));
+}
+
+// Against a plain reference counter
+
+TEST(PhraseTable, AgreesWithAPlainCounterOnRandomText)
+{
+    const char *vocabulary[] = {"a", "A", "b", "the", "The", "end", "end.", "Öl", "öl", "x\fy"};
+    const char *separators[] = {" ", " ", " ", "  ", "\t", "\r"};
+    QRandomGenerator random(20261208);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<QByteArray> lines;
+        const int lineCount = random.bounded(1, 30);
+        for (int l = 0; l < lineCount; ++l) {
+            QByteArray line;
+            const int words = random.bounded(0, 12);
+            for (int w = 0; w < words; ++w) {
+                line += separators[random.bounded(int(std::size(separators)))];
+                line += vocabulary[random.bounded(int(std::size(vocabulary)))];
+            }
+            lines.push_back(line);
+        }
+        std::vector<int> lengths;
+        for (int n = 0; n < 3; ++n)
+            lengths.push_back(random.bounded(0, 8));
+        ASSERT_EQ(count(lines, lengths), referenceCount(lines, lengths)) << "round " << round;
+    }
+}
