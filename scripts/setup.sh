@@ -9,6 +9,8 @@ packages=(
   clang-format
   poppler-utils
   python3 gawk
+  ghostscript qpdf groff
+  time
 )
 
 missing=()
