@@ -4,11 +4,13 @@ find_package(GTest REQUIRED)
 # offscreen platform with its own temporary home so no test sees the user's settings.
 function(orvanta_add_test name)
   cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
-  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
-  target_link_libraries(${name} PRIVATE orvanta_core GTest::gtest GTest::gtest_main ${ARG_LIBRARIES})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
+  target_link_libraries(${name} PRIVATE orvanta_core GTest::gtest ${ARG_LIBRARIES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     ORVANTA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
-    ORVANTA_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+    ORVANTA_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+    ORVANTA_FIXTURE_DIR="${CMAKE_BINARY_DIR}/fixtures")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES

@@ -25,6 +25,11 @@ bool TrappedOperation::step(const std::function<void()> &body)
 {
     const int line = m_line;
     m_line += 2;
+    return step(line, body);
+}
+
+bool TrappedOperation::step(int line, const std::function<void()> &body)
+{
     QString failure;
     try {
         body();

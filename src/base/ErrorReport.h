@@ -41,6 +41,8 @@ public:
 
     // Runs one step and returns true when it finished without a failure.
     bool step(const std::function<void()> &body);
+    // The same for a step whose number is fixed, such as one inside a loop.
+    bool step(int line, const std::function<void()> &body);
 
     // The number the next step will carry.
     int nextLine() const { return m_line; }

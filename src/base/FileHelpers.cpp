@@ -21,4 +21,12 @@ void deleteFileQuietly(const QString &path)
     QFile::remove(path);
 }
 
+std::int32_t fileSize2(const QString &path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return -1;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(file.size()));
+}
+
 } // namespace orvanta

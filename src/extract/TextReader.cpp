@@ -5,11 +5,17 @@
 
 namespace orvanta {
 
+QString decodeUtf8(QByteArrayView utf8)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(utf8);
+}
+
 LineSequence::LineSequence(QByteArray text)
     : m_text(std::move(text))
 {
     if (!QByteArrayView(m_text).isValidUtf8())
-        m_text = QString::fromUtf8(m_text).toUtf8();
+        m_text = decodeUtf8(m_text).toUtf8();
 
     const qsizetype size = m_text.size();
     const char *data = m_text.constData();
@@ -33,7 +39,7 @@ QByteArrayView LineSequence::line(qsizetype index) const
 
 QString LineSequence::text(qsizetype index) const
 {
-    return QString::fromUtf8(line(index));
+    return decodeUtf8(line(index));
 }
 
 LineSequence readFileToStringFSOLine(const QString &path, ErrorSink &sink)

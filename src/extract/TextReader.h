@@ -10,6 +10,9 @@
 
 namespace orvanta {
 
+// Decodes UTF-8; invalid bytes become U+FFFD, and a U+FEFF stays a character like any other.
+QString decodeUtf8(QByteArrayView utf8);
+
 // The lines of a text file in file order, without terminators. The text is valid UTF-8: bytes
 // that were not are replaced by U+FFFD when the file is read.
 class LineSequence {

@@ -2,8 +2,10 @@
 
 // Open-addressing tables for the counting engine: compact, no per-entry allocation.
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,18 +29,21 @@ public:
     std::uint32_t intern(std::string_view text)
     {
         const std::uint64_t hash = std::hash<std::string_view>{}(text);
+        const std::uint32_t tag = tagOf(hash, text.size());
+        const std::uint64_t head = headOf(text);
         if ((m_entries.size() + 1) * 10 > m_slots.size() * 7)
             grow();
         std::size_t slot = hash & m_mask;
-        while (m_slots[slot] != 0) {
-            const Entry &entry = m_entries[m_slots[slot] - 1];
-            if (entry.hash == hash && view(entry) == text)
-                return m_slots[slot] - 1;
+        while (m_slots[slot].index != 0) {
+            const Slot &s = m_slots[slot];
+            if (s.tag == tag && s.head == head &&
+                (text.size() <= sizeof head || sameBytes(view(m_entries[s.index - 1]), text)))
+                return s.index - 1;
             slot = (slot + 1) & m_mask;
         }
-        m_entries.push_back({hash, m_text.size(), std::uint32_t(text.size())});
+        m_entries.push_back({m_text.size(), std::uint32_t(text.size())});
         m_text.append(text);
-        m_slots[slot] = std::uint32_t(m_entries.size());
+        m_slots[slot] = {head, tag, std::uint32_t(m_entries.size())};
         return std::uint32_t(m_entries.size() - 1);
     }
 
@@ -47,10 +52,41 @@ public:
 
 private:
     struct Entry {
-        std::uint64_t hash;
         std::size_t offset;
         std::uint32_t length;
     };
+    // Most words fit in the slot's head, and the tag (length and hash bits) rejects almost every
+    // other word, so a look-up seldom touches more than one cache line.
+    struct Slot {
+        std::uint64_t head = 0; // the first eight bytes, zero-padded
+        std::uint32_t tag = 0;
+        std::uint32_t index = 0; // entry index + 1; 0 is empty
+    };
+
+    static std::uint32_t tagOf(std::uint64_t hash, std::size_t length)
+    {
+        return std::uint32_t(hash >> 40) |
+               (std::uint32_t(std::min<std::size_t>(length, 255)) << 24);
+    }
+
+    static std::uint64_t headOf(std::string_view text)
+    {
+        std::uint64_t head = 0;
+        std::memcpy(&head, text.data(), std::min(text.size(), sizeof head));
+        return head;
+    }
+
+    // Words are short: a plain loop beats a call to memcmp.
+    static bool sameBytes(std::string_view a, std::string_view b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (a[i] != b[i])
+                return false;
+        }
+        return true;
+    }
 
     std::string_view view(const Entry &entry) const
     {
@@ -60,18 +96,20 @@ private:
     void grow()
     {
         const std::size_t capacity = m_slots.empty() ? 1024 : m_slots.size() * 2;
-        m_slots.assign(capacity, 0);
+        m_slots.assign(capacity, Slot{});
         m_mask = capacity - 1;
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            std::size_t slot = m_entries[i].hash & m_mask;
-            while (m_slots[slot] != 0)
+            const std::string_view text = view(m_entries[i]);
+            const std::uint64_t hash = std::hash<std::string_view>{}(text);
+            std::size_t slot = hash & m_mask;
+            while (m_slots[slot].index != 0)
                 slot = (slot + 1) & m_mask;
-            m_slots[slot] = std::uint32_t(i + 1);
+            m_slots[slot] = {headOf(text), tagOf(hash, text.size()), std::uint32_t(i + 1)};
         }
     }
 
     std::vector<Entry> m_entries;
-    std::vector<std::uint32_t> m_slots; // entry index + 1; 0 is empty
+    std::vector<Slot> m_slots;
     std::string m_text;
     std::size_t m_mask = 0;
 };

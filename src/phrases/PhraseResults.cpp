@@ -1,6 +1,7 @@
 #include "phrases/PhraseResults.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace orvanta {
 
@@ -28,11 +29,21 @@ void PhraseResults::sortForDisplay()
 {
     // Byte order of UTF-8 is code point order.
     const std::string_view text(m_text);
-    std::sort(m_rows.begin(), m_rows.end(), [text](const Entry &a, const Entry &b) {
+    const auto before = [text](const Entry &a, const Entry &b) {
         if (a.frequency != b.frequency)
             return a.frequency < b.frequency;
         return text.substr(a.offset, a.length) < text.substr(b.offset, b.length);
-    });
+    };
+    // Two halves sorted at once, then merged.
+    const auto middle = m_rows.begin() + std::ptrdiff_t(m_rows.size() / 2);
+    if (m_rows.size() < 100000 || std::thread::hardware_concurrency() < 2) {
+        std::sort(m_rows.begin(), m_rows.end(), before);
+        return;
+    }
+    std::thread helper([&] { std::sort(m_rows.begin(), middle, before); });
+    std::sort(middle, m_rows.end(), before);
+    helper.join();
+    std::inplace_merge(m_rows.begin(), middle, m_rows.end(), before);
 }
 
 } // namespace orvanta

@@ -32,6 +32,7 @@ public:
 
 private:
     std::uint32_t lowerCaseId(std::string_view rawWord);
+    void closeLine();
 
     std::vector<int> m_lengths;
     detail::StringInterner m_rawWords;

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "base/ErrorReport.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "base/FileHelpers.h"
 
 #include <QDir>

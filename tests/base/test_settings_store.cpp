@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "base/SettingsStore.h"
 
 #include <QTemporaryDir>

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "extract/TextReader.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "phrases/LengthList.h"
 
 #include <gtest/gtest.h>

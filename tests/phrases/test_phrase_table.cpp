@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "extract/TextReader.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseTable.h"
@@ -102,6 +103,16 @@ TEST(PhraseTable, OtherWhitespaceIsPartOfTheWord)
     // A no-break space and a form feed do not split words.
     EXPECT_TRUE(count({"red\xc2\xa0green", "red green"}, {2}).empty());
     EXPECT_TRUE(count({"red\fgreen", "red green"}, {2}).empty());
+}
+
+TEST(PhraseTable, AByteOrderMarkIsPartOfItsWordWherever)
+{
+    EXPECT_TRUE(count({"a \xef\xbb\xbfx", "a x"}, {2}).empty());
+    EXPECT_TRUE(count({"\xef\xbb\xbf"
+                       "a x",
+                       "a x"},
+                      {2})
+                    .empty());
 }
 
 TEST(PhraseTable, LinesAreNeverJoined)

@@ -1,3 +1,4 @@
+#include "QtPrinters.h"
 #include "phrases/PhraseResults.h"
 #include "phrases/ResultOrdering.h"
 

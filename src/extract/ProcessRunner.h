@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <stop_token>
+
+namespace orvanta {
+
+// Codes below zero are the runner's own: 0x80040000 plus an error number, read as a signed
+// 32-bit value. Exit codes of the child itself are 0..255.
+inline constexpr int kProcessCodeBase = int(0x80040000u - 0x100000000ull);
+// The program does not exist (error 53, "File not found").
+inline constexpr int kProcessNotFound = kProcessCodeBase + 53; // -2147221451
+// The program exists but cannot be executed, such as a file without execute permission or a
+// folder (error 70, "Permission denied").
+inline constexpr int kProcessNotExecutable = kProcessCodeBase + 70; // -2147221434
+// Any other failure to start, such as a file that is not a program (error 75, "Path/File
+// access error").
+inline constexpr int kProcessStartFailed = kProcessCodeBase + 75; // -2147221429
+// The child was ended by a signal that we did not send (error 51, "Internal error").
+inline constexpr int kProcessCrashed = kProcessCodeBase + 51; // -2147221453
+// A stop was requested and the child was killed, or never started (error 18, "User
+// interrupt occurred").
+inline constexpr int kProcessCancelled = kProcessCodeBase + 18; // -2147221486
+
+// What the child wrote. Neither stream ever reaches the user's terminal.
+struct ProcessOutput {
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+
+// Runs the program with exactly these arguments (no shell is involved, so every byte arrives
+// as given) and standard input from /dev/null, and waits for it in a local event loop: on the
+// GUI thread the window stays alive, and a thread without an event loop of its own works too.
+// A QCoreApplication must exist. Relative paths are resolved against the current folder, so
+// callers pass absolute ones. Returns the child's exit code or one of the codes above. When the
+// stop token is triggered, from any thread, the child is killed and reaped before this returns.
+// The output, when asked for, is filled in whatever the outcome.
+int runProcessAndWait(const QString &program, const QStringList &arguments,
+                      std::stop_token stop = {}, ProcessOutput *output = nullptr);
+
+} // namespace orvanta

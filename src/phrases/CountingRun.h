@@ -1,0 +1,100 @@
+#pragma once
+
+#include "base/ErrorReport.h"
+#include "phrases/PhraseResults.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <mutex>
+#include <stop_token>
+#include <vector>
+
+namespace orvanta {
+
+namespace run_texts {
+inline constexpr auto kNoFiles = "No files added.";
+inline constexpr auto kNoLengths = "You forgot to select number of phrases.";
+inline constexpr auto kPasswordTitle = "Input Password";
+inline constexpr auto kWrongPassword = "  - invalid password or no password protected.";
+inline constexpr auto kProtected = "  - password protected or text is protected.";
+inline constexpr auto kUnreadable =
+    "  - text unreadable. Please view the file yourself to see if it "
+    "is really a scanned image of text and not proper PDF text.";
+inline constexpr auto kFileMissing = "  - file not found.";
+inline constexpr auto kFailureHeading = "The following files could not be read:";
+inline constexpr auto kDone = "Done.";
+} // namespace run_texts
+
+QString passwordPrompt(const QString &pdfPath);
+
+struct RunProgress {
+    enum class Stage { Converting, Counting, Ordering };
+    Stage stage = Stage::Converting;
+    int fileIndex = 0; // 1-based while converting
+    int fileCount = 0;
+    QString path;
+};
+
+// What a counting run needs from whoever drives it: the window or the command line. Calls come
+// from the thread that runs CountingRun::run.
+class CountingRunHost {
+public:
+    virtual ~CountingRunHost() = default;
+    virtual void showNotice(const QString &text) = 0;
+    // The typed password; empty when the box was left blank or cancelled.
+    virtual QString askPassword(const QString &prompt, const QString &title) = 0;
+    virtual void setBusy(bool busy) = 0;
+    virtual void reportProgress(const RunProgress &progress) = 0;
+    // Replaces the results list.
+    virtual void showResults(PhraseResults results) = 0;
+    virtual ErrorSink &errorSink() = 0;
+};
+
+struct CountingRunOptions {
+    bool promptForPassword = false;
+    // Inputs ending in ".txt" are counted as they are instead of being converted.
+    bool readTextFilesDirectly = false;
+    int parallelConversions = 0; // 0: one per processor core
+};
+
+struct FileFailure {
+    QString path;
+    QString reason;
+    bool operator==(const FileFailure &) const = default;
+};
+
+struct RunOutcome {
+    bool ran = false; // false when busy, without files or lengths, or without a converter
+    bool cancelled = false;
+    std::vector<FileFailure> failures;
+    QString converterProblem; // set when the converter could not be made ready
+};
+
+// Converts every listed PDF, counts the phrases of all files together and hands the ordered
+// repeated phrases to the host, followed by one closing notice naming the files that failed.
+class CountingRun {
+public:
+    explicit CountingRun(CountingRunHost &host);
+
+    RunOutcome run(const QStringList &paths, const std::vector<int> &lengths,
+                   const CountingRunOptions &options = {});
+
+    // Safe from any thread: stops the converters, drops what was counted, keeps old results.
+    void cancel();
+    bool isBusy() const { return m_busy.load(); }
+
+private:
+    class Pass;
+
+    CountingRunHost &m_host;
+    std::atomic<bool> m_busy{false};
+    std::mutex m_stopMutex;
+    std::stop_source m_stop;
+};
+
+// The closing notice: "Done." and, when files failed, the heading and one line per file.
+QString closingNotice(const std::vector<FileFailure> &failures);
+
+} // namespace orvanta

@@ -1,0 +1,27 @@
+#pragma once
+
+// Level-wise discovery of repeated word windows, used by PhraseTable.
+
+#include <cstdint>
+#include <vector>
+
+namespace orvanta::detail {
+
+inline constexpr std::uint32_t kLineBreak = ~std::uint32_t(0);
+inline constexpr std::uint32_t kNoClass = ~std::uint32_t(0);
+
+// The windows of one length that occur at least twice. Each distinct window is a class.
+struct Level {
+    std::vector<std::uint32_t> positions;   // ascending starts of repeated windows
+    std::vector<std::uint32_t> classes;     // by position; kNoClass where no repeated window starts
+    std::vector<std::uint32_t> frequencies; // by class
+    std::vector<std::uint32_t> firstSeen;   // by class: the first position of that window
+};
+
+// Single words that occur at least twice. `ids` holds word ids, each line closed by kLineBreak.
+Level firstLevel(const std::vector<std::uint32_t> &ids, std::size_t distinctWords);
+
+// Moves the level from windows of `length` words to windows of `length + 1`.
+void advanceLevel(Level &level, const std::vector<std::uint32_t> &ids, int length);
+
+} // namespace orvanta::detail

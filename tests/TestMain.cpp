@@ -1,0 +1,13 @@
+// Every test program runs inside a Qt application object, as the program itself does: child
+// processes, timers and settings need one.
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,170 @@
+#include "QtPrinters.h"
+#include "extract/ProcessRunner.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace orvanta;
+
+namespace {
+
+const QString kShell = QStringLiteral("/bin/sh");
+
+int runShell(const QString &script, const QStringList &arguments = {},
+             ProcessOutput *output = nullptr, std::stop_token stop = {})
+{
+    return runProcessAndWait(kShell, QStringList{QStringLiteral("-c"), script, kShell} + arguments,
+                             stop, output);
+}
+
+// Unblocks a reader still waiting on the FIFO (the child never wrote to it) with pid 0.
+void releaseReader(const QString &fifo)
+{
+    const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+    if (fd >= 0) {
+        [[maybe_unused]] const auto written = ::write(fd, "0\n", 2);
+        ::close(fd);
+    }
+}
+
+class ProcessRunnerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "test_process_runner";
+        static char *argv[] = {name, nullptr};
+        static QCoreApplication app(argc, argv);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(ProcessRunnerTest, ExitCodesArePassedThroughUnchanged)
+{
+    EXPECT_EQ(runShell(QStringLiteral("exit 0")), 0);
+    EXPECT_EQ(runShell(QStringLiteral("exit 1")), 1);
+    EXPECT_EQ(runShell(QStringLiteral("exit 3")), 3);
+    EXPECT_EQ(runShell(QStringLiteral("exit 255")), 255);
+}
+
+TEST_F(ProcessRunnerTest, StartFailuresGiveTheNegativeCodes)
+{
+    EXPECT_EQ(runProcessAndWait(m_dir.filePath(QStringLiteral("missing")), {}), -2147221451);
+    EXPECT_EQ(runProcessAndWait(QStringLiteral("orvanta-no-such-program"), {}), -2147221451);
+
+    const QString plain = m_dir.filePath(QStringLiteral("not-executable"));
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nexit 0\n");
+    file.close();
+    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(runProcessAndWait(plain, {}), -2147221434);
+    EXPECT_EQ(runProcessAndWait(m_dir.path(), {}), -2147221434);
+}
+
+TEST_F(ProcessRunnerTest, ACrashedChildGivesTheCrashCode)
+{
+    EXPECT_EQ(runShell(QStringLiteral("kill -SEGV $$")), kProcessCrashed);
+    EXPECT_LT(kProcessCrashed, 0);
+}
+
+TEST_F(ProcessRunnerTest, ArgumentsArriveByteForByte)
+{
+    const QStringList arguments{QStringLiteral("two words"),
+                                QStringLiteral("quotes \" and ' here"),
+                                QStringLiteral("$HOME and `id` and $(id)"),
+                                QStringLiteral("line one\nline two"),
+                                QStringLiteral("-n"),
+                                QStringLiteral("--help"),
+                                QString(),
+                                QStringLiteral("Grüße, 東京, ½ – “quoted”"),
+                                QStringLiteral("back\\slash; | & > *")};
+    ProcessOutput output;
+    // Each argument ends in a NUL, so newlines inside them cannot blur the boundaries.
+    ASSERT_EQ(runShell(QStringLiteral("printf '%s\\0' \"$@\""), arguments, &output), 0);
+
+    QByteArray expected;
+    for (const QString &argument : arguments)
+        expected += argument.toUtf8() + '\0';
+    EXPECT_EQ(output.standardOutput, expected);
+    EXPECT_TRUE(output.standardError.isEmpty());
+}
+
+TEST_F(ProcessRunnerTest, BothStreamsAreCapturedSeparatelyAndStdinIsEmpty)
+{
+    ProcessOutput output;
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    const int code =
+        runShell(QStringLiteral("echo to-out; echo to-err >&2; cat; exit 2"), {}, &output);
+    const std::string terminalOut = testing::internal::GetCapturedStdout();
+    const std::string terminalErr = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(output.standardOutput, QByteArray("to-out\n"));
+    EXPECT_EQ(output.standardError, QByteArray("to-err\n"));
+    EXPECT_EQ(terminalOut, "");
+    EXPECT_EQ(terminalErr, "");
+}
+
+TEST_F(ProcessRunnerTest, WorksOnAThreadWithoutAnEventLoop)
+{
+    int code = -1;
+    ProcessOutput output;
+    std::thread worker(
+        [&] { code = runShell(QStringLiteral("echo from-worker; exit 3"), {}, &output); });
+    worker.join();
+    EXPECT_EQ(code, 3);
+    EXPECT_EQ(output.standardOutput, QByteArray("from-worker\n"));
+}
+
+TEST_F(ProcessRunnerTest, StopFromAnotherThreadKillsAndReapsTheChild)
+{
+    // The child reports its pid through a FIFO, so the stop is sent once it surely runs.
+    const QString fifo = m_dir.filePath(QStringLiteral("pid"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::stop_source stop;
+    pid_t child = 0;
+    std::thread canceller([&] {
+        std::ifstream in(QFile::encodeName(fifo).toStdString());
+        in >> child;
+        stop.request_stop();
+    });
+
+    // The sleep outlasts the test's time limit, so a child that is not killed fails the test.
+    const int code = runShell(QStringLiteral("echo $$ > \"$1\"; exec sleep 600"), {fifo}, nullptr,
+                              stop.get_token());
+    releaseReader(fifo);
+    canceller.join();
+
+    EXPECT_EQ(code, kProcessCancelled);
+    EXPECT_LT(kProcessCancelled, 0);
+    EXPECT_NE(kProcessCancelled, kProcessCrashed);
+    ASSERT_GT(child, 0);
+    EXPECT_EQ(::kill(child, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+}
+
+TEST_F(ProcessRunnerTest, AStopRequestedBeforehandStartsNothing)
+{
+    std::stop_source stop;
+    stop.request_stop();
+    const QString marker = m_dir.filePath(QStringLiteral("ran"));
+    EXPECT_EQ(runShell(QStringLiteral("touch \"$1\""), {marker}, nullptr, stop.get_token()),
+              kProcessCancelled);
+    EXPECT_FALSE(QFile::exists(marker));
+}
