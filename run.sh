@@ -12,4 +12,4 @@ bin=build/bin
 if [[ -x "$bin/orvanta" && ( -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ) ]]; then
   exec "$bin/orvanta" "$@"
 fi
-exec "$bin/orvanta-count" --lengths 4 "$bin"/Samples/*.txt
+exec "$bin/orvanta-count" --lengths 4 "$bin/Samples"

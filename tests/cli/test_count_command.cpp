@@ -2,6 +2,7 @@
 #include "cli/CountCommand.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -116,4 +117,95 @@ TEST(CountCommandExecutable, RunsEndToEndWithExitCodes)
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(process.readAllStandardError().contains("gone.txt  - file not found."));
+}
+
+// PDFs and folders
+
+namespace {
+
+const QString kFixtures = QStringLiteral(ORVANTA_FIXTURE_DIR);
+
+class CountCommandPdfTest : public CountCommandTest {
+protected:
+    void SetUp() override
+    {
+        m_savedTmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", m_private.path().toUtf8());
+    }
+    void TearDown() override { qputenv("TMPDIR", m_savedTmpdir); }
+
+    QTemporaryDir m_private;
+    QByteArray m_savedTmpdir;
+};
+
+} // namespace
+
+TEST_F(CountCommandPdfTest, ConvertsPdfsAndCountsThemWithTextFiles)
+{
+    const QString text = write(QStringLiteral("notes.txt"), "At the end of the road\n");
+    EXPECT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("-j"), QStringLiteral("2"),
+                   kFixtures + QStringLiteral("/text-a.pdf"),
+                   kFixtures + QStringLiteral("/text-b.pdf"), text}),
+              0);
+    EXPECT_EQ(m_out, "the fox goes home.\t4\t2\n"
+                     "the quick brown fox\t4\t3\n"
+                     "at the end of\t4\t5\n"
+                     "the end of the\t4\t5\n");
+    EXPECT_TRUE(m_err.isEmpty());
+}
+
+TEST_F(CountCommandPdfTest, FailedPdfsAreNamedWithTheirReasonAndExitOne)
+{
+    const QString scanned = kFixtures + QStringLiteral("/scanned-3.pdf");
+    const QString damaged = kFixtures + QStringLiteral("/damaged.pdf");
+    EXPECT_EQ(run({scanned, damaged, kFixtures + QStringLiteral("/text-a.pdf")}), 1);
+    EXPECT_EQ(m_err, "orvanta-count: " + scanned.toUtf8() +
+                         "  - text unreadable. Please view the file yourself to see if it is "
+                         "really a scanned image of text and not proper PDF text.\n" +
+                         "orvanta-count: " + damaged.toUtf8() +
+                         "  - password protected or text is protected.\n");
+    EXPECT_TRUE(m_out.contains("at the end of\t4\t2\n"));
+}
+
+TEST_F(CountCommandPdfTest, AskPasswordAsksForEachPdf)
+{
+    m_password = QStringLiteral("open sesame");
+    const QString locked = kFixtures + QStringLiteral("/user-password.pdf");
+    EXPECT_EQ(run({QStringLiteral("--ask-password"), QStringLiteral("-l"), QStringLiteral("3"),
+                   locked, locked}),
+              0);
+    EXPECT_EQ(m_prompts.size(), 2);
+    EXPECT_TRUE(m_prompts.value(0).contains(locked));
+    EXPECT_TRUE(m_out.contains("the secret garden\t3\t2\n"));
+}
+
+TEST_F(CountCommandPdfTest, FoldersAreSearchedForPdfsOnly)
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("sub"));
+    QFile::copy(kFixtures + QStringLiteral("/text-a.pdf"), m_dir.filePath(QStringLiteral("a.PDF")));
+    QFile::copy(kFixtures + QStringLiteral("/text-a.pdf"),
+                m_dir.filePath(QStringLiteral("sub/b.pdf")));
+    QFile::copy(kFixtures + QStringLiteral("/text-a.pdf"),
+                m_dir.filePath(QStringLiteral("~$a.pdf")));
+    write(QStringLiteral("ignored.txt"), "the quick brown fox\n");
+    EXPECT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("7"),
+                   m_dir.path()}),
+              0);
+    // Two copies of text-a: each of its seven-word phrases twice.
+    EXPECT_TRUE(m_out.contains("the quick brown fox jumps over the\t7\t2\n"));
+    EXPECT_FALSE(m_out.contains("\t7\t3\n"));
+}
+
+TEST_F(CountCommandPdfTest, AFolderWithoutPdfsIsAnError)
+{
+    write(QStringLiteral("only.txt"), "x y\n");
+    EXPECT_EQ(run({m_dir.path()}), 1);
+    EXPECT_TRUE(m_err.contains("no PDF files found"));
+}
+
+TEST_F(CountCommandPdfTest, BadJobsValueIsAUsageError)
+{
+    EXPECT_EQ(run({QStringLiteral("-j"), QStringLiteral("many"),
+                   kFixtures + QStringLiteral("/text-a.pdf")}),
+              2);
 }

@@ -28,15 +28,25 @@ int runShell(const QString &script, const QStringList &arguments = {},
                              stop, output);
 }
 
-// Unblocks a reader still waiting on the FIFO (the child never wrote to it) with pid 0.
-void releaseReader(const QString &fifo)
-{
-    const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
-    if (fd >= 0) {
-        [[maybe_unused]] const auto written = ::write(fd, "0\n", 2);
-        ::close(fd);
+// Holds the FIFO open with a "0" in it until the reader is done, so a reader still waiting
+// (the child never wrote) gets pid 0 instead of blocking forever.
+class FifoRelease {
+public:
+    explicit FifoRelease(const QString &fifo)
+        : m_fd(::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK))
+    {
+        EXPECT_GE(m_fd, 0);
+        EXPECT_EQ(::write(m_fd, "0\n", 2), 2);
     }
-}
+    ~FifoRelease()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+private:
+    int m_fd;
+};
 
 class ProcessRunnerTest : public ::testing::Test {
 protected:
@@ -148,8 +158,10 @@ TEST_F(ProcessRunnerTest, StopFromAnotherThreadKillsAndReapsTheChild)
     // The sleep outlasts the test's time limit, so a child that is not killed fails the test.
     const int code = runShell(QStringLiteral("echo $$ > \"$1\"; exec sleep 600"), {fifo}, nullptr,
                               stop.get_token());
-    releaseReader(fifo);
-    canceller.join();
+    {
+        const FifoRelease release(fifo);
+        canceller.join();
+    }
 
     EXPECT_EQ(code, kProcessCancelled);
     EXPECT_LT(kProcessCancelled, 0);

@@ -1,0 +1,249 @@
+// Times the admission check when one new PDF joins 200 whose verdicts are remembered, against
+// one plain conversion of that PDF. The difference is what the check adds to the conversion.
+//
+// usage: bench_admission FOLDER [ROUNDS]     (default 3 rounds)
+//
+// The list holds the folder's first 200 PDFs, made up with copies in a temporary folder when
+// there are fewer. After a warm-up check of the 200, each round adds a fresh copy of the
+// folder's smallest PDF, times the check of the 201 paths, then times pdftotext on that copy.
+
+#include "base/ErrorReport.h"
+#include "extract/AdmissionCheck.h"
+#include "extract/ConverterDeployment.h"
+#include "extract/ProcessRunner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr int kListSize = 200;
+constexpr double kOverheadTarget = 0.1;
+
+class StderrSink : public orvanta::ErrorSink {
+public:
+    void report(const orvanta::ErrorReport &report) override
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(report.message()));
+        ++m_reports;
+    }
+    int reports() const { return m_reports; }
+
+private:
+    int m_reports = 0;
+};
+
+struct Round {
+    double check = 0;
+    double plain = 0;
+    double idleCheck = 0;
+    int conversions = 0;
+    double overhead() const { return check - plain; }
+};
+
+[[noreturn]] void fail(const QString &message)
+{
+    throw std::runtime_error(message.toStdString());
+}
+
+template <typename Body> double secondsOf(Body &&body)
+{
+    const auto start = std::chrono::steady_clock::now();
+    body();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+QStringList pdfsIn(const QString &folder)
+{
+    QStringList paths;
+    const auto entries =
+        QDir(folder).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+    for (const QFileInfo &entry : entries)
+        paths << entry.absoluteFilePath();
+    if (paths.isEmpty())
+        fail(QStringLiteral("no PDFs in %1").arg(folder));
+    return paths;
+}
+
+QString copyOf(const QString &source, const QString &target)
+{
+    if (!QFile::copy(source, target))
+        fail(QStringLiteral("cannot copy %1 to %2").arg(source, target));
+    return target;
+}
+
+QStringList listOf200(const QStringList &pdfs, const QTemporaryDir &scratch)
+{
+    QStringList list = pdfs.mid(0, kListSize);
+    for (qsizetype i = list.size(); i < kListSize; ++i) {
+        const QString &source = pdfs[i % pdfs.size()];
+        const QString name = QStringLiteral("copy-%1-").arg(i) + QFileInfo(source).fileName();
+        list << copyOf(source, scratch.filePath(name));
+    }
+    return list;
+}
+
+QString smallest(const QStringList &pdfs)
+{
+    return *std::min_element(pdfs.begin(), pdfs.end(), [](const QString &a, const QString &b) {
+        return QFileInfo(a).size() < QFileInfo(b).size();
+    });
+}
+
+void expectAdmitted(const orvanta::AdmissionResult &result, const StderrSink &sink)
+{
+    if (!result.converterProblem.isEmpty())
+        fail(result.converterProblem);
+    if (!result.rejected.isEmpty())
+        fail(QStringLiteral("rejected: %1").arg(result.rejected.join(QStringLiteral(", "))));
+    if (sink.reports() > 0)
+        fail(QStringLiteral("the check reported errors"));
+}
+
+class AdmissionBench {
+public:
+    AdmissionBench(const QStringList &pdfs, const QTemporaryDir &scratch)
+        : m_scratch(scratch)
+        , m_list(listOf200(pdfs, scratch))
+        , m_newSource(smallest(pdfs))
+        , m_converter(orvanta::findInstalledConverter(
+              orvanta::chooseConverterBuild(orvanta::processorAddressWidth())))
+        , m_check(m_sink)
+    {
+        if (m_converter.isEmpty())
+            fail(QStringLiteral("pdftotext is not installed"));
+    }
+
+    void warmUp()
+    {
+        orvanta::AdmissionResult result;
+        const double seconds = secondsOf([&] { result = m_check.check(m_list); });
+        expectAdmitted(result, m_sink);
+        std::printf("warm-up check of %lld paths: %.3f s, %d conversions\n",
+                    qlonglong(m_list.size()), seconds, m_check.conversionsLastCheck());
+        std::printf("new PDF each round: a fresh copy of %s (%lld bytes)\n",
+                    qPrintable(QFileInfo(m_newSource).fileName()),
+                    qlonglong(QFileInfo(m_newSource).size()));
+    }
+
+    Round measure(int index)
+    {
+        const QString fresh =
+            copyOf(m_newSource, m_scratch.filePath(QStringLiteral("new-%1.pdf").arg(index)));
+        const QStringList paths = m_list + QStringList{fresh};
+        Round round;
+        orvanta::AdmissionResult result;
+        round.check = secondsOf([&] { result = m_check.check(paths); });
+        round.conversions = m_check.conversionsLastCheck();
+        expectAdmitted(result, m_sink);
+        round.idleCheck = secondsOf([&] { result = m_check.check(paths); });
+        expectAdmitted(result, m_sink);
+        round.plain = secondsOf([&] { convertPlainly(fresh, index); });
+        return round;
+    }
+
+private:
+    void convertPlainly(const QString &pdf, int index)
+    {
+        const QString text = m_scratch.filePath(QStringLiteral("plain-%1.txt").arg(index));
+        const int code = orvanta::runProcessAndWait(m_converter, {pdf, text});
+        if (code != 0)
+            fail(QStringLiteral("pdftotext ended with %1 on %2").arg(code).arg(pdf));
+    }
+
+    const QTemporaryDir &m_scratch;
+    QStringList m_list;
+    QString m_newSource;
+    QString m_converter;
+    StderrSink m_sink;
+    orvanta::AdmissionCheck m_check;
+};
+
+double minimum(std::vector<double> values)
+{
+    return *std::min_element(values.begin(), values.end());
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+template <typename Field>
+void printFigure(const char *label, const std::vector<Round> &rounds, Field field)
+{
+    std::vector<double> values;
+    for (const Round &round : rounds)
+        values.push_back(field(round));
+    std::printf("%-40s min %.3f s   median %.3f s\n", label, minimum(values), median(values));
+}
+
+void printSummary(const std::vector<Round> &rounds)
+{
+    std::printf("\n");
+    printFigure("check of 201 paths, 1 new", rounds, [](const Round &r) { return r.check; });
+    printFigure("plain conversion of the new PDF", rounds, [](const Round &r) { return r.plain; });
+    printFigure("check of 201 paths, none new", rounds, [](const Round &r) { return r.idleCheck; });
+    printFigure("overhead (check - conversion)", rounds,
+                [](const Round &r) { return r.overhead(); });
+    std::vector<double> overheads;
+    for (const Round &round : rounds)
+        overheads.push_back(round.overhead());
+    const double typical = median(overheads);
+    std::printf("%-40s %.3f s   target < %.1f s   %s\n", "median overhead", typical,
+                kOverheadTarget, typical < kOverheadTarget ? "met" : "MISSED");
+}
+
+int run(const QString &folder, int roundCount)
+{
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/admission-bench-XXXXXX"));
+    if (!scratch.isValid())
+        fail(QStringLiteral("cannot create a temporary folder: %1").arg(scratch.errorString()));
+    AdmissionBench bench(pdfsIn(folder), scratch);
+    bench.warmUp();
+    std::vector<Round> rounds;
+    for (int i = 1; i <= roundCount; ++i) {
+        const Round round = bench.measure(i);
+        std::printf("round %d: check %.3f s (%d conversion), plain conversion %.3f s, "
+                    "overhead %.3f s, check with none new %.3f s\n",
+                    i, round.check, round.conversions, round.plain, round.overhead(),
+                    round.idleCheck);
+        rounds.push_back(round);
+    }
+    printSummary(rounds);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    bool roundsOk = true;
+    const int rounds = arguments.size() > 2 ? arguments[2].toInt(&roundsOk) : 3;
+    if (arguments.size() < 2 || arguments.size() > 3 || !roundsOk || rounds < 1) {
+        std::fprintf(stderr, "usage: bench_admission FOLDER [ROUNDS]\n");
+        return 2;
+    }
+    try {
+        const int status = run(arguments[1], rounds);
+        orvanta::removeConverter();
+        return status;
+    } catch (const std::exception &error) {
+        orvanta::removeConverter();
+        std::fprintf(stderr, "bench_admission: %s\n", error.what());
+        return 1;
+    }
+}
