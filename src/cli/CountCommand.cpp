@@ -1,6 +1,7 @@
 #include "cli/CountCommand.h"
 
 #include "base/ErrorReport.h"
+#include "extract/ConverterDeployment.h"
 #include "filelist/FolderScan.h"
 #include "phrases/LengthList.h"
 
@@ -224,6 +225,8 @@ int CountCommand::run(const QStringList &arguments)
     options.readTextFilesDirectly = true;
     options.parallelConversions = jobs;
     const RunOutcome outcome = m_run.run(paths, lengths, options);
+    if (outcome.usedConverter)
+        removeConverter();
     if (outcome.cancelled) {
         writeText(m_err, QStringLiteral("%1: cancelled\n").arg(kProgram));
         return kCancelled;

@@ -100,6 +100,7 @@ private:
         if (!needsConverter())
             return true;
         const ConverterStatus status = ensureConverterDeployed();
+        m_outcome.usedConverter = status.ok();
         if (status.ok()) {
             m_converter = status.converterPath;
             m_workFolder = std::make_unique<QTemporaryDir>(QFileInfo(m_converter).absolutePath() +

@@ -68,6 +68,7 @@ struct FileFailure {
 struct RunOutcome {
     bool ran = false; // false when busy, without files or lengths, or without a converter
     bool cancelled = false;
+    bool usedConverter = false;
     std::vector<FileFailure> failures;
     QString converterProblem; // set when the converter could not be made ready
 };

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "base/PrivateTempFolder.h"
 #include "cli/CountCommand.h"
 
 #include <QBuffer>
@@ -152,6 +153,8 @@ TEST_F(CountCommandPdfTest, ConvertsPdfsAndCountsThemWithTextFiles)
                      "at the end of\t4\t5\n"
                      "the end of the\t4\t5\n");
     EXPECT_TRUE(m_err.isEmpty());
+    EXPECT_FALSE(QFile::exists(converterPath())); // removed again on the way out
+    EXPECT_TRUE(QDir(privateTempFolderPath()).isEmpty());
 }
 
 TEST_F(CountCommandPdfTest, FailedPdfsAreNamedWithTheirReasonAndExitOne)
