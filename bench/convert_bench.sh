@@ -9,6 +9,8 @@
 # with its default number of converters, (c) orvanta-count -j 1 and (d) orvanta-count over the
 # texts of (a), which is the counting alone. All orvanta-count runs must print the same rows.
 # Then bench_admission runs its own rounds. Min and median of ROUNDS rounds (default 3) are shown.
+# Before each run the script waits up to QUIET_WAIT seconds (default 20) for an idle machine,
+# and it shows how much CPU time other processes took during the runs.
 #
 # The PDFs (20 to 80 dense two-column pages each, text from make_corpus.py, typeset by groff's
 # own PDF writer or by groff and Ghostscript, in five font families) are kept in bench/out/ and
@@ -20,6 +22,7 @@ bench_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(dirname "$bench_dir")
 count=${1:-60}
 rounds=${ROUNDS:-3}
+quiet_wait=${QUIET_WAIT:-20}
 out=$bench_dir/out
 pdfs=$out/pdfs-$count
 results=$out/convert
@@ -33,6 +36,7 @@ families=(T P N H BM)
 
 [[ $count =~ ^[1-9][0-9]{0,2}$ ]] || { echo "usage: $0 [PDFS]  (1 to 999)" >&2; exit 2; }
 [[ $rounds =~ ^[1-9][0-9]?$ ]] || { echo "ROUNDS must be 1 to 99" >&2; exit 2; }
+[[ $quiet_wait =~ ^[0-9]+$ ]] || { echo "QUIET_WAIT must be a number of seconds" >&2; exit 2; }
 
 ensure_tools() {
   local tool
@@ -124,34 +128,58 @@ describe_pdfs() {
     "$(pdftotext -v 2>&1 | head -n 1)"
 }
 
+# busy_seconds: CPU seconds the whole machine has been busy since it started.
+busy_seconds() {
+  awk -v hz="$(getconf CLK_TCK)" '/^cpu / { print ($2 + $3 + $4 + $7 + $8 + $9) / hz }' /proc/stat
+}
+
+# Other people's builds share the cores: waits up to quiet_wait seconds for one second in which
+# the machine uses under a fifth of a core.
+wait_for_quiet() {
+  local waited before
+  for ((waited = 0; waited < quiet_wait; waited++)); do
+    before=$(busy_seconds)
+    sleep 1
+    awk -v a="$before" -v b="$(busy_seconds)" 'BEGIN { exit !(b - a < 0.2) }' && return
+  done
+  return 0
+}
+
 # measure NAME COMMAND...: runs the command once with its output in results/NAME.tsv and
-# appends "wall user system" to results/NAME.times.
+# appends "wall user system others" to results/NAME.times, where others is the CPU time that
+# other processes used meanwhile.
 measure() {
-  local name=$1
+  local name=$1 before
   shift
-  /usr/bin/time -f '%e %U %S' -a -o "$results/$name.times" "$@" >"$results/$name.tsv"
+  wait_for_quiet
+  before=$(busy_seconds)
+  /usr/bin/time -f '%e %U %S' -o "$results/$name.time" "$@" >"$results/$name.tsv"
+  awk -v before="$before" -v after="$(busy_seconds)" \
+    '{ printf "%s %s %s %.2f\n", $1, $2, $3, after - before - $2 - $3 }' \
+    "$results/$name.time" >>"$results/$name.times"
 }
 
 run_round() {
   echo "Round $1 of $rounds"
-  measure a-plain bash -c 'for f in "$1"/*.pdf; do pdftotext "$f" "$2/$(basename "$f" .pdf).txt"; done' \
+  measure a-plain bash -c \
+    'for f in "$1"/*.pdf; do t=${f##*/}; pdftotext "$f" "$2/${t%.pdf}.txt"; done' \
     _ "$pdfs" "$results/plain"
   measure b-default "$counter" -l "$lengths" "$pdfs"
   measure c-one "$counter" -l "$lengths" -j 1 "$pdfs"
   measure d-count-only "$counter" -l "$lengths" "$results"/plain/*.txt
 }
 
-# stats NAME FIELD: "min median" of one column of results/NAME.times.
-stats() {
-  cut -d' ' -f"$2" "$results/$1.times" | sort -g | awk '{ v[NR] = $1 } END {
-    m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-    printf "%.2f %.2f\n", v[1], m }'
+# figures NAME EXPRESSION: one figure a round, from results/NAME.times ($1 wall, $2 user,
+# $3 system, $4 others).
+figures() { awk "{ print $2 }" "$results/$1.times"; }
+
+# min and median of numbers on standard input.
+min_median() {
+  sort -g | awk '{ v[NR] = $1 } END {
+    printf "%.2f %.2f\n", v[1], (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-cpu_median() {
-  awk '{ print $2 + $3 }' "$results/$1.times" | sort -g |
-    awk '{ v[NR] = $1 } END { printf "%.2f\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
+median() { min_median | cut -d' ' -f2; }
 
 # same_output NAME OTHER: true when both outputs are byte for byte the same.
 same_output() {
@@ -165,18 +193,22 @@ same_output() {
 }
 
 print_table() {
-  local name
-  printf '\n%-34s %9s %11s %14s\n' "" "min s" "median s" "median cpu s"
+  local name min mid
+  printf '\n%-34s %7s %9s %9s %9s   %s\n' "" "min s" "median s" "cpu s" "others s" "each round"
   for name in a-plain b-default c-one d-count-only; do
-    read -r min median < <(stats "$name" 1)
-    printf '%-34s %9s %11s %14s\n' "$(label "$name")" "$min" "$median" "$(cpu_median "$name")"
+    read -r min mid < <(figures "$name" '$1' | min_median)
+    printf '%-34s %7s %9s %9s %9s   %s\n' "$(label "$name")" "$min" "$mid" \
+      "$(figures "$name" '$2 + $3' | median)" "$(figures "$name" '$4' | median)" \
+      "$(figures "$name" '$1' | paste -sd' ')"
   done
+  echo "(cpu s: user + system of the command and its children; others s: CPU time other"
+  echo " processes used meanwhile; both medians)"
 }
 
 label() {
   case $1 in
     a-plain) echo "(a) pdftotext one by one" ;;
-    b-default) echo "(b) orvanta-count, $(nproc) converters" ;;
+    b-default) echo "(b) orvanta-count, default -j ($(nproc))" ;;
     c-one) echo "(c) orvanta-count -j 1" ;;
     d-count-only) echo "(d) orvanta-count on (a)'s texts" ;;
   esac
@@ -184,10 +216,10 @@ label() {
 
 print_ratio() {
   local a_min a_med b_min b_med
-  read -r a_min a_med < <(stats a-plain 1)
-  read -r b_min b_med < <(stats b-default 1)
+  read -r a_min a_med < <(figures a-plain '$1' | min_median)
+  read -r b_min b_med < <(figures b-default '$1' | min_median)
   awk -v a="$a_med" -v b="$b_med" -v am="$a_min" -v bm="$b_min" 'BEGIN {
-    printf "\n%-34s %9.3f %11.3f   target <= 0.7  %s\n", "(b) / (a)", bm / am, b / a,
+    printf "\n%-34s %7.3f %9.3f   target <= 0.7 (medians)  %s\n", "(b) / (a)", bm / am, b / a,
       (b / a <= 0.7) ? "met" : "MISSED" }'
 }
 

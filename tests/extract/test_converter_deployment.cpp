@@ -4,7 +4,6 @@
 #include "base/PrivateTempFolder.h"
 #include "extract/ProcessRunner.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace orvanta;
 
@@ -272,11 +274,37 @@ TEST_F(ConverterDeploymentTest, AnExistingConverterIsUsedUntouched)
     const QByteArray stale = "an older converter";
     writeFile(QStringLiteral("orvanta-%1/pdftotext").arg(getuid()), stale, 0600);
 
-    const ConverterStatus result = deployConverter(fakeLookup());
+    // Even with no converter installed: the one in place is all that is needed.
+    const ConverterStatus result = deployConverter([](ConverterBuild) { return QString(); });
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(result.converterPath, converterPath());
     EXPECT_EQ(readAll(converterPath()), stale);
+
+    ASSERT_TRUE(deployConverter(fakeLookup()).ok());
+    EXPECT_EQ(readAll(converterPath()), stale);
     EXPECT_EQ(modeOf(converterPath()), 0600u);
+}
+
+TEST_F(ConverterDeploymentTest, ConversionsStartingTogetherShareOneCompleteCopy)
+{
+    const QByteArray big = kFakeConverter + QByteArray(4 << 20, '#');
+    m_fakeInstalled = writeFile(QStringLiteral("big-pdftotext"), big);
+    std::latch start(8);
+    std::vector<ConverterStatus> results(8);
+    std::vector<std::thread> threads;
+    for (ConverterStatus &result : results) {
+        threads.emplace_back([&] {
+            start.arrive_and_wait();
+            result = ensureConverterDeployed(fakeLookup());
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+
+    for (const ConverterStatus &result : results)
+        EXPECT_EQ(result.converterPath, converterPath()) << result.error.toStdString();
+    EXPECT_EQ(readAll(converterPath()), big);
+    EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("pdftotext")}) << "no partial copies";
 }
 
 TEST_F(ConverterDeploymentTest, WithoutAnInstalledConverterNothingIsWritten)
@@ -330,11 +358,6 @@ TEST_F(ConverterDeploymentTest, TheDeployedRealConverterRuns)
 {
     const QString installed = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     ASSERT_FALSE(installed.isEmpty()) << "poppler-utils is a build dependency";
-    int argc = 1;
-    char name[] = "test_converter_deployment";
-    char *argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
     const ConverterStatus result = deployConverter();
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(readAll(result.converterPath), readAll(installed));

@@ -1,7 +1,6 @@
 #include "QtPrinters.h"
 #include "extract/ProcessRunner.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -50,14 +49,6 @@ private:
 
 class ProcessRunnerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_process_runner";
-        static char *argv[] = {name, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
-
     QTemporaryDir m_dir;
 };
 

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "base/ErrorReport.h"
+#include "extract/AdmissionCheck.h"
+#include "phrases/CountingRun.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+class QTreeWidget;
+
+namespace orvanta {
+
+class BackgroundJob;
+class DialogService;
+class ResultsModel;
+class SettingsStore;
+class WindowRunHost;
+
+// The main window. It creates the controls, restores and stores the preferences, and wires the
+// controls to the classes that do the work.
+class Form1 : public QWidget, private ErrorSink {
+    Q_OBJECT
+    Q_PROPERTY(int pointerMode READ pointerMode WRITE setPointerMode)
+public:
+    enum PointerMode { Default = 0, Arrow = 1, Busy = 11, Hand = 99 };
+
+    Form1(DialogService &dialogs, SettingsStore &settings, QString appDir,
+          QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: skin, hand pointer, caption, columns, stored preferences, converter.
+    void startUp();
+
+    int pointerMode() const { return m_pointerMode; }
+    void setPointerMode(int mode);
+    bool isBusy() const { return m_pointerMode == Busy; }
+
+    QStringList inputFiles() const;
+    void addInputFiles(const QStringList &paths); // then the admission check
+    ResultsModel &results() { return *m_results; }
+    bool isCounting() const { return m_countingBusy; }
+    bool isChecking() const;
+
+    static QString applicationTitle();
+
+signals:
+    void countingFinished();
+    void admissionCheckFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void report(const ErrorReport &report) override;
+
+    void createControls();
+    void createInputList();
+    void createResultsList();
+    void createLengthFrame();
+    void createStatusLine();
+    QPushButton *createButton(const char *name, const QString &caption, QWidget *parent, int left,
+                              int top, int width, int height);
+    QRect twips(int left, int top, int width, int height) const;
+    int twipsToPixels(int twips) const;
+
+    void applySkin();
+    void loadHandPointer();
+    void restorePreferences();
+    void deployConverterAtStartUp();
+
+    void pushButton1Click();
+    void pushButton3Click();
+    void pushButton5Click();
+    void pushButton7Click();
+    void pushButton9Click();
+    void pushButton10Click();
+    void check2Click();
+    void check1Changed(int index);
+    void text1Change();
+    void listView1Remove();
+    void listView2DblClick();
+
+    void runAdmissionCheck();
+    void finishAdmissionCheck(const AdmissionResult &result);
+    void finishCounting();
+    void showProgress(const RunProgress &progress);
+    void clearProgress();
+    void cancelWork();
+    void escapePressed();
+
+    DialogService &m_dialogs;
+    SettingsStore &m_settings;
+    const QString m_appDir;
+    int m_pointerMode = Default;
+    std::optional<QCursor> m_handCursor;
+
+    QPushButton *PushButton1 = nullptr;
+    QPushButton *PushButton2 = nullptr;
+    QPushButton *PushButton3 = nullptr;
+    QPushButton *PushButton4 = nullptr;
+    QPushButton *PushButton5 = nullptr;
+    QPushButton *PushButton6 = nullptr;
+    QPushButton *PushButton7 = nullptr;
+    QPushButton *PushButton8 = nullptr;
+    QPushButton *PushButton9 = nullptr;
+    QPushButton *PushButton10 = nullptr;
+    QPushButton *PushButton11 = nullptr;
+    QTreeWidget *ListView1 = nullptr;
+    QTreeView *ListView2 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QCheckBox *Check2 = nullptr;
+    std::array<QCheckBox *, 18> Check1{};
+    QLabel *Label1 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLabel *m_status = nullptr;
+    QProgressBar *m_progress = nullptr;
+
+    ResultsModel *m_results = nullptr;
+    WindowRunHost *m_runHost = nullptr;
+    std::unique_ptr<CountingRun> m_run;
+    BackgroundJob *m_runJob = nullptr;
+    bool m_countingBusy = false;
+
+    AdmissionCheck m_admission;
+    BackgroundJob *m_checkJob = nullptr;
+    std::stop_source m_checkStop;
+    bool m_checkAgain = false;
+};
+
+} // namespace orvanta

@@ -1,0 +1,139 @@
+#include "results/ResultsModel.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace orvanta {
+
+ResultsModel::ResultsModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void ResultsModel::setResults(PhraseResults results)
+{
+    // Views count rows in int; rows past that could never be shown.
+    const qsizetype count = std::min<qsizetype>(results.size(), std::numeric_limits<int>::max());
+    beginResetModel();
+    m_results = std::move(results);
+    m_rows.assign(size_t(count), 0);
+    std::iota(m_rows.begin(), m_rows.end(), std::uint32_t(0));
+    endResetModel();
+}
+
+void ResultsModel::clear()
+{
+    beginResetModel();
+    m_results = PhraseResults();
+    std::vector<std::uint32_t>().swap(m_rows);
+    endResetModel();
+}
+
+void ResultsModel::removeRowAt(int row)
+{
+    if (!isValidRow(row))
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+QString ResultsModel::headerText(int column) const
+{
+    switch (column) {
+    case PhraseColumn:
+        return QStringLiteral("Results");
+    case WordCountColumn:
+        return QStringLiteral(" Word Count");
+    case FrequencyColumn:
+        return QStringLiteral("Frequency");
+    default:
+        return {};
+    }
+}
+
+QString ResultsModel::cellText(int row, int column) const
+{
+    if (!isValidRow(row))
+        return {};
+    const qsizetype index = resultIndex(row);
+    switch (column) {
+    case PhraseColumn:
+        return m_results.row(index).displayPhrase();
+    case WordCountColumn:
+        return QString::number(m_results.wordCount(index));
+    case FrequencyColumn:
+        return QString::number(m_results.frequency(index));
+    default:
+        return {};
+    }
+}
+
+bool ResultsModel::isTicked(int row) const
+{
+    return isValidRow(row) && (m_rows[size_t(row)] & kTickBit) != 0;
+}
+
+void ResultsModel::setTicked(int row, bool ticked)
+{
+    if (!isValidRow(row) || isTicked(row) == ticked)
+        return;
+    m_rows[size_t(row)] ^= kTickBit;
+    const QModelIndex changed = index(row, PhraseColumn);
+    emit dataChanged(changed, changed, {Qt::CheckStateRole});
+}
+
+int ResultsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(ColumnCount);
+}
+
+bool ResultsModel::isValidCell(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && isValidRow(index.row()) &&
+           index.column() >= 0 && index.column() < ColumnCount;
+}
+
+QVariant ResultsModel::data(const QModelIndex &index, int role) const
+{
+    if (!isValidCell(index))
+        return {};
+    if (role == Qt::DisplayRole)
+        return cellText(index.row(), index.column());
+    if (role == Qt::CheckStateRole && index.column() == PhraseColumn)
+        return isTicked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    return {};
+}
+
+bool ResultsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || index.column() != PhraseColumn || !isValidCell(index))
+        return false;
+    setTicked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags ResultsModel::flags(const QModelIndex &index) const
+{
+    if (!isValidCell(index))
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags common =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return index.column() == PhraseColumn ? common | Qt::ItemIsUserCheckable : common;
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ColumnCount)
+        return {};
+    return headerText(section);
+}
+
+} // namespace orvanta
