@@ -1,12 +1,17 @@
 find_package(GTest REQUIRED)
 
-# orvanta_add_test(NAME SOURCES... [LIBRARIES libs...]): one test program, run by CTest under the
-# offscreen platform with its own temporary home so no test sees the user's settings.
+# orvanta_add_test(NAME SOURCES... [WIDGETS] [LIBRARIES libs...]): one test program, run by CTest
+# under the offscreen platform with its own temporary home so no test sees the user's settings.
+# WIDGETS tests run in a widget application with the window library.
 function(orvanta_add_test name)
-  cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS" "" "LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
   target_link_libraries(${name} PRIVATE orvanta_core GTest::gtest ${ARG_LIBRARIES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  if(ARG_WIDGETS)
+    target_link_libraries(${name} PRIVATE orvanta_gui Qt6::Test)
+    target_compile_definitions(${name} PRIVATE ORVANTA_WIDGET_TESTS)
+  endif()
   target_compile_definitions(${name} PRIVATE
     ORVANTA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     ORVANTA_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"

@@ -1,0 +1,347 @@
+#include "QtPrinters.h"
+#include "ScriptedDialogService.h"
+#include "app/Form1.h"
+#include "base/PrivateTempFolder.h"
+#include "base/SettingsStore.h"
+#include "results/ResultsModel.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace orvanta;
+
+namespace {
+
+const QString kFixtures = QStringLiteral(ORVANTA_FIXTURE_DIR);
+
+QString fixture(const char *name)
+{
+    return kFixtures + QLatin1Char('/') + QLatin1String(name);
+}
+
+// A real window with a scripted dialog service, its own settings file and its own private
+// temporary folder.
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_savedTmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", m_tmp.path().toUtf8());
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        qputenv("TMPDIR", m_savedTmpdir);
+    }
+
+    Form1 &open(const QString &appDir = QStringLiteral(ORVANTA_BIN_DIR))
+    {
+        m_window.reset();
+        m_settings = std::make_unique<SettingsStore>(m_tmp.filePath(QStringLiteral("settings.ini")));
+        m_window = std::make_unique<Form1>(m_dialogs, *m_settings, appDir);
+        m_window->startUp();
+        m_window->show();
+        return *m_window;
+    }
+
+    template <typename T>
+    T *child(const char *name)
+    {
+        return m_window->findChild<T *>(QLatin1String(name));
+    }
+
+    QCheckBox *lengthBox(int length)
+    {
+        for (QCheckBox *box : m_window->findChildren<QCheckBox *>(QStringLiteral("Check1"))) {
+            if (box->property("index").toInt() == length - 2)
+                return box;
+        }
+        return nullptr;
+    }
+
+    void addFiles(const QStringList &paths)
+    {
+        QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+        m_dialogs.openResults.push_back(paths);
+        child<QPushButton>("PushButton1")->click();
+        ASSERT_TRUE(checked.wait(60000));
+    }
+
+    void count()
+    {
+        QSignalSpy counted(m_window.get(), &Form1::countingFinished);
+        child<QPushButton>("PushButton7")->click();
+        ASSERT_TRUE(counted.count() > 0 || counted.wait(60000));
+    }
+
+    QStringList resultTexts()
+    {
+        QStringList rows;
+        ResultsModel &model = m_window->results();
+        for (int r = 0; r < model.rowCount(); ++r) {
+            rows << model.cellText(r, 0) + QLatin1Char('|') + model.cellText(r, 1) + QLatin1Char('|')
+                        + model.cellText(r, 2);
+        }
+        return rows;
+    }
+
+    QTemporaryDir m_tmp;
+    QByteArray m_savedTmpdir;
+    ScriptedDialogService m_dialogs;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<Form1> m_window;
+};
+
+} // namespace
+
+// Start-up and preferences
+
+TEST_F(Form1Test, FirstStartUpShowsEverythingClearAndReplacesTheDesignText)
+{
+    Form1 &window = open();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Orvanta"));
+    EXPECT_FALSE(child<QCheckBox>("Check2")->isChecked());
+    for (int length = 2; length <= 19; ++length)
+        EXPECT_FALSE(lengthBox(length)->isChecked()) << length;
+    EXPECT_EQ(child<QLineEdit>("Text1")->text(), QString());
+    EXPECT_EQ(child<QTreeWidget>("ListView1")->headerItem()->text(0), QStringLiteral("PDF File(s)"));
+    EXPECT_EQ(window.results().headerText(1), QStringLiteral(" Word Count"));
+    EXPECT_TRUE(QFile::exists(converterPath()));
+    EXPECT_TRUE(m_dialogs.shown.empty());
+}
+
+TEST_F(Form1Test, PreferencesAreStoredAsTheyChangeAndRestoredAtTheNextStart)
+{
+    open();
+    lengthBox(10)->click();
+    child<QCheckBox>("Check2")->click();
+    QTest::keyClicks(child<QLineEdit>("Text1"), QStringLiteral("20, 21"));
+
+    open();
+    EXPECT_TRUE(lengthBox(10)->isChecked());
+    EXPECT_FALSE(lengthBox(2)->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("Check2")->isChecked());
+    EXPECT_EQ(child<QLineEdit>("Text1")->text(), QStringLiteral("20, 21"));
+    EXPECT_EQ(m_settings->readText(QStringLiteral("Phrases8")), QStringLiteral("1"));
+    EXPECT_EQ(m_settings->readText(QStringLiteral("Check2")), QStringLiteral("1"));
+}
+
+TEST_F(Form1Test, ShutdownRemovesTheConverter)
+{
+    open().close();
+    EXPECT_FALSE(QFile::exists(converterPath()));
+}
+
+TEST_F(Form1Test, AMissingConverterIsSaidOnceAtStartUp)
+{
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", m_tmp.path().toUtf8());
+    open();
+    qputenv("PATH", savedPath);
+    ASSERT_EQ(m_dialogs.messages().size(), 1);
+    EXPECT_TRUE(m_dialogs.messages()[0].contains(QStringLiteral("poppler-utils")));
+}
+
+TEST_F(Form1Test, ASkinFileIsAppliedAsAStyleSheet)
+{
+    QTemporaryDir appDir;
+    QDir(appDir.path()).mkdir(QStringLiteral("x"));
+    QFile skin(appDir.filePath(QStringLiteral("x/o.cjs")));
+    ASSERT_TRUE(skin.open(QIODevice::WriteOnly));
+    skin.write("QPushButton { color: #123456; }");
+    skin.close();
+    EXPECT_EQ(open(appDir.path()).styleSheet(), QStringLiteral("QPushButton { color: #123456; }"));
+    EXPECT_EQ(open().styleSheet(), QString());
+}
+
+// Pointer
+
+TEST_F(Form1Test, HoveringButtonsShowsTheHandElsewhereTheDefaultButNeverOverTheBusyPointer)
+{
+    Form1 &window = open();
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(child<QPushButton>("PushButton7"), &enter);
+    EXPECT_EQ(window.pointerMode(), Form1::Hand);
+    QApplication::sendEvent(child<QTreeWidget>("ListView1")->viewport(), &enter);
+    EXPECT_EQ(window.pointerMode(), Form1::Default);
+
+    window.setPointerMode(Form1::Busy);
+    QApplication::sendEvent(child<QPushButton>("PushButton1"), &enter);
+    EXPECT_EQ(window.pointerMode(), Form1::Busy);
+    EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+}
+
+// Input list
+
+TEST_F(Form1Test, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
+{
+    open();
+    addFiles({fixture("text-a.pdf"), fixture("scanned-3.pdf"), fixture("text-a.pdf")});
+    EXPECT_EQ(m_window->inputFiles(),
+              (QStringList{fixture("text-a.pdf"), fixture("scanned-3.pdf"), fixture("text-a.pdf")}));
+    ASSERT_EQ(m_dialogs.messages().size(), 1);
+    EXPECT_TRUE(m_dialogs.messages()[0].startsWith(QStringLiteral("These files could not be read:\r\n\r\n")
+                                                   + fixture("scanned-3.pdf") + QStringLiteral("\r\n")));
+    EXPECT_EQ(m_dialogs.shown[0].title, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
+    EXPECT_EQ(m_window->pointerMode(), Form1::Default);
+}
+
+TEST_F(Form1Test, ACancelledDialogAddsNothingButStillChecks)
+{
+    open();
+    addFiles({});
+    EXPECT_TRUE(m_window->inputFiles().isEmpty());
+}
+
+TEST_F(Form1Test, RemovalAndClearingAreIgnoredWhileBusy)
+{
+    open();
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    auto *list = child<QTreeWidget>("ListView1");
+    list->setCurrentItem(list->topLevelItem(0));
+
+    m_window->setPointerMode(Form1::Busy);
+    QTest::keyClick(list, Qt::Key_Delete);
+    child<QPushButton>("PushButton3")->click();
+    EXPECT_EQ(m_window->inputFiles().size(), 2);
+
+    m_window->setPointerMode(Form1::Default);
+    QTest::keyClick(list, Qt::Key_A);
+    EXPECT_EQ(m_window->inputFiles().size(), 2);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(m_window->inputFiles(), QStringList{fixture("text-b.pdf")});
+    child<QPushButton>("PushButton3")->click();
+    EXPECT_TRUE(m_window->inputFiles().isEmpty());
+}
+
+// Counting from the window
+
+TEST_F(Form1Test, EarlyMessagesLeaveTheResultsAlone)
+{
+    open();
+    count();
+    EXPECT_EQ(m_dialogs.messages(), QStringList{QStringLiteral("No files added.")});
+    addFiles({fixture("text-a.pdf")});
+    count();
+    EXPECT_EQ(m_dialogs.messages().last(), QStringLiteral("You forgot to select number of phrases."));
+    EXPECT_EQ(m_dialogs.shown.back().title, QStringLiteral("Orvanta"));
+    EXPECT_FALSE(m_window->isCounting());
+}
+
+TEST_F(Form1Test, ACountingRunFillsTheResultsAndNamesTheFailures)
+{
+    open();
+    lengthBox(4)->click();
+    addFiles({fixture("text-a.pdf"), fixture("damaged.pdf"), fixture("text-b.pdf")});
+    count();
+    EXPECT_EQ(resultTexts(), (QStringList{QStringLiteral(" the fox goes home.|4|2"),
+                                          QStringLiteral(" the quick brown fox|4|3"),
+                                          QStringLiteral(" at the end of|4|4"),
+                                          QStringLiteral(" the end of the|4|4")}));
+    EXPECT_EQ(m_dialogs.messages().last(),
+              QStringLiteral("Done.\r\nThe following files could not be read:\r\n") + fixture("damaged.pdf")
+                  + QStringLiteral("  - password protected or text is protected."));
+    EXPECT_EQ(m_window->pointerMode(), Form1::Default);
+}
+
+TEST_F(Form1Test, PasswordPromptsAreAnsweredOrCancelled)
+{
+    open();
+    child<QCheckBox>("Check2")->click();
+    child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
+    addFiles({fixture("user-password.pdf"), fixture("user-password.pdf"), fixture("user-password.pdf")});
+    m_dialogs.inputs = {QStringLiteral("open sesame"), QStringLiteral("open sesame"), std::nullopt};
+    count();
+
+    std::vector<ScriptedDialogService::Shown> prompts;
+    std::copy_if(m_dialogs.shown.begin(), m_dialogs.shown.end(), std::back_inserter(prompts),
+                 [](const auto &s) { return s.kind == QLatin1String("input"); });
+    ASSERT_EQ(prompts.size(), 3u);
+    EXPECT_EQ(prompts[0].title, QStringLiteral("Input Password"));
+    EXPECT_TRUE(prompts[0].masked);
+    EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the secret garden|3|2")));
+    EXPECT_TRUE(m_dialogs.messages().last().endsWith(
+        fixture("user-password.pdf") + QStringLiteral("  - password protected or text is protected.")));
+}
+
+TEST_F(Form1Test, ClosingDuringARunStopsItCleanly)
+{
+    open();
+    ASSERT_TRUE(ensurePrivateTempFolder().ok());
+    QFile::remove(converterPath());
+    QFile hanging(converterPath());
+    ASSERT_TRUE(hanging.open(QIODevice::WriteOnly));
+    hanging.write("#!/bin/sh\nexec sleep 30\n");
+    hanging.close();
+    hanging.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    lengthBox(2)->click();
+    child<QTreeWidget>("ListView1")->addTopLevelItem(new QTreeWidgetItem(QStringList{fixture("text-a.pdf")}));
+
+    child<QPushButton>("PushButton7")->click();
+    QTest::qWait(300);
+    EXPECT_TRUE(m_window->isCounting());
+    child<QPushButton>("PushButton7")->click(); // a second click changes nothing
+    m_window->close();
+
+    EXPECT_FALSE(m_window->isCounting());
+    EXPECT_TRUE(m_dialogs.messages().isEmpty());
+    EXPECT_TRUE(QDir(privateTempFolderPath()).entryList({QStringLiteral("run-*")}, QDir::Dirs).isEmpty());
+}
+
+// Results list
+
+TEST_F(Form1Test, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRows)
+{
+    open();
+    child<QLineEdit>("Text1")->setText(QStringLiteral("2"));
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    count();
+    ResultsModel &model = m_window->results();
+    ASSERT_GE(model.rowCount(), 5);
+    const QString third = model.cellText(2, 0);
+    model.setTicked(2, true);
+    auto *view = child<QTreeView>("ListView2");
+    view->setCurrentIndex(model.index(1, 0));
+
+    m_window->setPointerMode(Form1::Busy);
+    emit view->doubleClicked(model.index(1, 0));
+    EXPECT_EQ(model.cellText(2, 0), third);
+
+    m_window->setPointerMode(Form1::Default);
+    emit view->doubleClicked(model.index(1, 0));
+    EXPECT_EQ(model.cellText(1, 0), third);
+    EXPECT_TRUE(model.isTicked(1));
+
+    child<QPushButton>("PushButton9")->click();
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+// Help
+
+TEST_F(Form1Test, HelpButtonsShowTheirTexts)
+{
+    open();
+    child<QPushButton>("PushButton5")->click();
+    child<QPushButton>("PushButton10")->click();
+    const QStringList texts = m_dialogs.messages();
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_EQ(texts[0], QStringLiteral("For your information: This software considers \"low-budget job\" to "
+                                       "be a two word phrase."));
+    EXPECT_TRUE(texts[1].startsWith(QStringLiteral("This program will:\r\rextract text from a PDF.")));
+    EXPECT_FALSE(texts[1].contains(QLatin1Char('\n')));
+    EXPECT_EQ(texts[2], QStringLiteral("You can list additional numbers separated by comma or space such "
+                                       "as: 20, 21, 22, 23"));
+}
