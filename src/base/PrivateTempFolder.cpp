@@ -1,7 +1,6 @@
 #include "base/PrivateTempFolder.h"
 
 #include <QDir>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
@@ -33,17 +32,6 @@ QString checkFolder(const QString &folder, const struct stat &info)
     if (info.st_uid != getuid() || (info.st_mode & 022) != 0)
         return notPrivateMessage(folder);
     return {};
-}
-
-// Keeps a file name readable and inside the folder, whatever the PDF was called.
-QString safeStem(const QString &stem)
-{
-    QString safe = stem.left(60);
-    for (QChar &c : safe) {
-        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
-            c = QLatin1Char('_');
-    }
-    return safe.isEmpty() ? QStringLiteral("orvanta") : safe;
 }
 
 } // namespace
@@ -81,21 +69,6 @@ PathResult ensurePrivateTempFolder()
     if (!error.isEmpty())
         return {{}, error};
     return {folder, {}};
-}
-
-PathResult createPrivateTempFile(const QString &stem, const QString &suffix)
-{
-    const PathResult folder = ensurePrivateTempFolder();
-    if (!folder.ok())
-        return folder;
-    QTemporaryFile file(folder.path + QLatin1Char('/') + safeStem(stem) +
-                        QStringLiteral("-XXXXXX") + suffix);
-    file.setAutoRemove(false);
-    if (!file.open())
-        return {{},
-                QStringLiteral("A temporary file cannot be created in %1: %2")
-                    .arg(folder.path, file.errorString())};
-    return {file.fileName(), {}};
 }
 
 } // namespace orvanta

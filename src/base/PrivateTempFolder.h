@@ -23,8 +23,4 @@ QString converterPath();
 // otherwise another local user could plant a converter there that we would run.
 PathResult ensurePrivateTempFolder();
 
-// Creates a new, empty file in the private folder that no other caller can get, named after
-// the stem (made safe for a file name) and ending in the suffix. The caller deletes it.
-PathResult createPrivateTempFile(const QString &stem, const QString &suffix = {});
-
 } // namespace orvanta

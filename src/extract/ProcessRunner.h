@@ -34,10 +34,10 @@ struct ProcessOutput {
 // Runs the program with exactly these arguments (no shell is involved, so every byte arrives
 // as given) and standard input from /dev/null, and waits for it in a local event loop: on the
 // GUI thread the window stays alive, and a thread without an event loop of its own works too.
-// A QCoreApplication must exist. Relative paths are resolved against the current folder, so
-// callers pass absolute ones. Returns the child's exit code or one of the codes above. When the
-// stop token is triggered, from any thread, the child is killed and reaped before this returns.
-// The output, when asked for, is filled in whatever the outcome.
+// A QCoreApplication must exist (without one this gives kProcessStartFailed). Relative paths are
+// resolved against the current folder, so callers pass absolute ones. Returns the child's exit code
+// or one of the codes above. When the stop token is triggered, from any thread, the child is killed
+// and reaped before this returns. The output, when asked for, is filled in whatever the outcome.
 int runProcessAndWait(const QString &program, const QStringList &arguments,
                       std::stop_token stop = {}, ProcessOutput *output = nullptr);
 

@@ -50,15 +50,15 @@ protected:
     Form1 &open(const QString &appDir = QStringLiteral(ORVANTA_BIN_DIR))
     {
         m_window.reset();
-        m_settings = std::make_unique<SettingsStore>(m_tmp.filePath(QStringLiteral("settings.ini")));
+        m_settings =
+            std::make_unique<SettingsStore>(m_tmp.filePath(QStringLiteral("settings.ini")));
         m_window = std::make_unique<Form1>(m_dialogs, *m_settings, appDir);
         m_window->startUp();
         m_window->show();
         return *m_window;
     }
 
-    template <typename T>
-    T *child(const char *name)
+    template <typename T> T *child(const char *name)
     {
         return m_window->findChild<T *>(QLatin1String(name));
     }
@@ -92,8 +92,8 @@ protected:
         QStringList rows;
         ResultsModel &model = m_window->results();
         for (int r = 0; r < model.rowCount(); ++r) {
-            rows << model.cellText(r, 0) + QLatin1Char('|') + model.cellText(r, 1) + QLatin1Char('|')
-                        + model.cellText(r, 2);
+            rows << model.cellText(r, 0) + QLatin1Char('|') + model.cellText(r, 1) +
+                        QLatin1Char('|') + model.cellText(r, 2);
         }
         return rows;
     }
@@ -117,7 +117,8 @@ TEST_F(Form1Test, FirstStartUpShowsEverythingClearAndReplacesTheDesignText)
     for (int length = 2; length <= 19; ++length)
         EXPECT_FALSE(lengthBox(length)->isChecked()) << length;
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), QString());
-    EXPECT_EQ(child<QTreeWidget>("ListView1")->headerItem()->text(0), QStringLiteral("PDF File(s)"));
+    EXPECT_EQ(child<QTreeWidget>("ListView1")->headerItem()->text(0),
+              QStringLiteral("PDF File(s)"));
     EXPECT_EQ(window.results().headerText(1), QStringLiteral(" Word Count"));
     EXPECT_TRUE(QFile::exists(converterPath()));
     EXPECT_TRUE(m_dialogs.shown.empty());
@@ -190,12 +191,14 @@ TEST_F(Form1Test, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
 {
     open();
     addFiles({fixture("text-a.pdf"), fixture("scanned-3.pdf"), fixture("text-a.pdf")});
-    EXPECT_EQ(m_window->inputFiles(),
-              (QStringList{fixture("text-a.pdf"), fixture("scanned-3.pdf"), fixture("text-a.pdf")}));
+    EXPECT_EQ(m_window->inputFiles(), (QStringList{fixture("text-a.pdf"), fixture("scanned-3.pdf"),
+                                                   fixture("text-a.pdf")}));
     ASSERT_EQ(m_dialogs.messages().size(), 1);
-    EXPECT_TRUE(m_dialogs.messages()[0].startsWith(QStringLiteral("These files could not be read:\r\n\r\n")
-                                                   + fixture("scanned-3.pdf") + QStringLiteral("\r\n")));
-    EXPECT_EQ(m_dialogs.shown[0].title, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
+    EXPECT_TRUE(m_dialogs.messages()[0].startsWith(
+        QStringLiteral("These files could not be read:\r\n\r\n") + fixture("scanned-3.pdf") +
+        QStringLiteral("\r\n")));
+    EXPECT_EQ(m_dialogs.shown[0].title,
+              QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
     EXPECT_EQ(m_window->pointerMode(), Form1::Default);
 }
 
@@ -236,7 +239,8 @@ TEST_F(Form1Test, EarlyMessagesLeaveTheResultsAlone)
     EXPECT_EQ(m_dialogs.messages(), QStringList{QStringLiteral("No files added.")});
     addFiles({fixture("text-a.pdf")});
     count();
-    EXPECT_EQ(m_dialogs.messages().last(), QStringLiteral("You forgot to select number of phrases."));
+    EXPECT_EQ(m_dialogs.messages().last(),
+              QStringLiteral("You forgot to select number of phrases."));
     EXPECT_EQ(m_dialogs.shown.back().title, QStringLiteral("Orvanta"));
     EXPECT_FALSE(m_window->isCounting());
 }
@@ -252,8 +256,9 @@ TEST_F(Form1Test, ACountingRunFillsTheResultsAndNamesTheFailures)
                                           QStringLiteral(" at the end of|4|4"),
                                           QStringLiteral(" the end of the|4|4")}));
     EXPECT_EQ(m_dialogs.messages().last(),
-              QStringLiteral("Done.\r\nThe following files could not be read:\r\n") + fixture("damaged.pdf")
-                  + QStringLiteral("  - password protected or text is protected."));
+              QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
+                  fixture("damaged.pdf") +
+                  QStringLiteral("  - password protected or text is protected."));
     EXPECT_EQ(m_window->pointerMode(), Form1::Default);
 }
 
@@ -262,7 +267,8 @@ TEST_F(Form1Test, PasswordPromptsAreAnsweredOrCancelled)
     open();
     child<QCheckBox>("Check2")->click();
     child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
-    addFiles({fixture("user-password.pdf"), fixture("user-password.pdf"), fixture("user-password.pdf")});
+    addFiles(
+        {fixture("user-password.pdf"), fixture("user-password.pdf"), fixture("user-password.pdf")});
     m_dialogs.inputs = {QStringLiteral("open sesame"), QStringLiteral("open sesame"), std::nullopt};
     count();
 
@@ -274,7 +280,8 @@ TEST_F(Form1Test, PasswordPromptsAreAnsweredOrCancelled)
     EXPECT_TRUE(prompts[0].masked);
     EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the secret garden|3|2")));
     EXPECT_TRUE(m_dialogs.messages().last().endsWith(
-        fixture("user-password.pdf") + QStringLiteral("  - password protected or text is protected.")));
+        fixture("user-password.pdf") +
+        QStringLiteral("  - password protected or text is protected.")));
 }
 
 TEST_F(Form1Test, ClosingDuringARunStopsItCleanly)
@@ -288,7 +295,8 @@ TEST_F(Form1Test, ClosingDuringARunStopsItCleanly)
     hanging.close();
     hanging.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     lengthBox(2)->click();
-    child<QTreeWidget>("ListView1")->addTopLevelItem(new QTreeWidgetItem(QStringList{fixture("text-a.pdf")}));
+    child<QTreeWidget>("ListView1")
+        ->addTopLevelItem(new QTreeWidgetItem(QStringList{fixture("text-a.pdf")}));
 
     child<QPushButton>("PushButton7")->click();
     QTest::qWait(300);
@@ -298,7 +306,8 @@ TEST_F(Form1Test, ClosingDuringARunStopsItCleanly)
 
     EXPECT_FALSE(m_window->isCounting());
     EXPECT_TRUE(m_dialogs.messages().isEmpty());
-    EXPECT_TRUE(QDir(privateTempFolderPath()).entryList({QStringLiteral("run-*")}, QDir::Dirs).isEmpty());
+    EXPECT_TRUE(
+        QDir(privateTempFolderPath()).entryList({QStringLiteral("run-*")}, QDir::Dirs).isEmpty());
 }
 
 // Results list
@@ -338,10 +347,13 @@ TEST_F(Form1Test, HelpButtonsShowTheirTexts)
     child<QPushButton>("PushButton10")->click();
     const QStringList texts = m_dialogs.messages();
     ASSERT_EQ(texts.size(), 3);
-    EXPECT_EQ(texts[0], QStringLiteral("For your information: This software considers \"low-budget job\" to "
-                                       "be a two word phrase."));
-    EXPECT_TRUE(texts[1].startsWith(QStringLiteral("This program will:\r\rextract text from a PDF.")));
+    EXPECT_EQ(texts[0],
+              QStringLiteral("For your information: This software considers \"low-budget job\" to "
+                             "be a two word phrase."));
+    EXPECT_TRUE(
+        texts[1].startsWith(QStringLiteral("This program will:\r\rextract text from a PDF.")));
     EXPECT_FALSE(texts[1].contains(QLatin1Char('\n')));
-    EXPECT_EQ(texts[2], QStringLiteral("You can list additional numbers separated by comma or space such "
-                                       "as: 20, 21, 22, 23"));
+    EXPECT_EQ(texts[2],
+              QStringLiteral("You can list additional numbers separated by comma or space such "
+                             "as: 20, 21, 22, 23"));
 }

@@ -186,41 +186,6 @@ TEST_F(PrivateTempFolderTest, AFolderOwnedByAnotherUserIsRefused)
     EXPECT_TRUE(result.error.contains(QStringLiteral("is not private")));
 }
 
-TEST_F(PrivateTempFolderTest, TempFilesAreNewDistinctAndStayInTheFolder)
-{
-    const PathResult first =
-        createPrivateTempFile(QStringLiteral("report"), QStringLiteral(".txt"));
-    const PathResult second =
-        createPrivateTempFile(QStringLiteral("report"), QStringLiteral(".txt"));
-    const PathResult odd =
-        createPrivateTempFile(QStringLiteral("../a/b\nc"), QStringLiteral(".txt"));
-    ASSERT_TRUE(first.ok() && second.ok() && odd.ok()) << first.error.toStdString();
-
-    EXPECT_NE(first.path, second.path);
-    for (const PathResult &file : {first, second, odd}) {
-        const QFileInfo info(file.path);
-        EXPECT_EQ(info.absolutePath(), privateTempFolderPath()) << file.path.toStdString();
-        EXPECT_TRUE(info.isFile());
-        EXPECT_EQ(info.size(), 0);
-        EXPECT_TRUE(file.path.endsWith(QStringLiteral(".txt")));
-        EXPECT_EQ(modeOf(file.path) & 077, 0u);
-    }
-    EXPECT_TRUE(QFileInfo(first.path).fileName().startsWith(QStringLiteral("report")));
-    EXPECT_EQ(folderEntries().size(), 3);
-}
-
-TEST_F(PrivateTempFolderTest, NoTempFileInARefusedFolder)
-{
-    ASSERT_TRUE(QDir().mkdir(privateTempFolderPath()));
-    setMode(privateTempFolderPath(), 0777);
-    const PathResult file = createPrivateTempFile(QStringLiteral("report"));
-    EXPECT_FALSE(file.ok());
-    EXPECT_TRUE(file.path.isEmpty());
-    EXPECT_TRUE(folderEntries().isEmpty());
-}
-
-// Choosing and finding the converter
-
 TEST(ConverterChoice, Exactly64PicksThe64BitBuild)
 {
     EXPECT_EQ(chooseConverterBuild(QStringLiteral("64")), ConverterBuild::Bits64);
