@@ -114,6 +114,53 @@ private:
     std::size_t m_mask = 0;
 };
 
+// A small direct-mapped memo from short words (up to eight bytes) to their ids. Frequent words
+// make up most of a text, and their look-ups then stay in the processor's nearest caches.
+class ShortWordMemo {
+public:
+    static constexpr std::uint32_t kMiss = ~std::uint32_t(0);
+
+    ShortWordMemo() : m_entries(kSize) {}
+
+    std::uint32_t find(std::string_view word) const
+    {
+        if (word.size() > sizeof(std::uint64_t) || word.empty())
+            return kMiss;
+        const std::uint64_t head = headOf(word);
+        const Entry &entry = m_entries[slotOf(head, word.size())];
+        return entry.head == head && entry.length == word.size() ? entry.id : kMiss;
+    }
+
+    void remember(std::string_view word, std::uint32_t id)
+    {
+        if (word.size() > sizeof(std::uint64_t) || word.empty())
+            return;
+        const std::uint64_t head = headOf(word);
+        m_entries[slotOf(head, word.size())] = {head, std::uint32_t(word.size()), id};
+    }
+
+private:
+    static constexpr std::size_t kSize = 4096;
+    struct Entry {
+        std::uint64_t head = 0;
+        std::uint32_t length = 0;  // 0: empty
+        std::uint32_t id = 0;
+    };
+
+    static std::uint64_t headOf(std::string_view word)
+    {
+        std::uint64_t head = 0;
+        std::memcpy(&head, word.data(), word.size());
+        return head;
+    }
+    static std::size_t slotOf(std::uint64_t head, std::size_t length)
+    {
+        return mix64(head + length) & (kSize - 1);
+    }
+
+    std::vector<Entry> m_entries;
+};
+
 // Counts 64-bit keys; each distinct key gets a dense index in order of first sight.
 class KeyCounter {
 public:

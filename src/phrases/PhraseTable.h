@@ -35,6 +35,7 @@ private:
     void closeLine();
 
     std::vector<int> m_lengths;
+    detail::ShortWordMemo m_memo;
     detail::StringInterner m_rawWords;
     std::vector<std::uint32_t> m_rawToLower;
     detail::StringInterner m_lowerWords;
