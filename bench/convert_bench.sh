@@ -161,6 +161,7 @@ measure() {
 
 run_round() {
   echo "Round $1 of $rounds"
+  # shellcheck disable=SC2016 # expanded by the inner shell
   measure a-plain bash -c \
     'for f in "$1"/*.pdf; do t=${f##*/}; pdftotext "$f" "$2/${t%.pdf}.txt"; done' \
     _ "$pdfs" "$results/plain"
@@ -169,9 +170,12 @@ run_round() {
   measure d-count-only "$counter" -l "$lengths" "$results"/plain/*.txt
 }
 
-# figures NAME EXPRESSION: one figure a round, from results/NAME.times ($1 wall, $2 user,
-# $3 system, $4 others).
-figures() { awk "{ print $2 }" "$results/$1.times"; }
+# figures NAME wall|cpu|others: one figure a round, from results/NAME.times.
+figures() {
+  local name=$1 kind=$2
+  awk -v kind="$kind" '{ print kind == "wall" ? $1 : kind == "cpu" ? $2 + $3 : $4 }' \
+    "$results/$name.times"
+}
 
 # min and median of numbers on standard input.
 min_median() {
@@ -196,10 +200,10 @@ print_table() {
   local name min mid
   printf '\n%-34s %7s %9s %9s %9s   %s\n' "" "min s" "median s" "cpu s" "others s" "each round"
   for name in a-plain b-default c-one d-count-only; do
-    read -r min mid < <(figures "$name" '$1' | min_median)
+    read -r min mid < <(figures "$name" wall | min_median)
     printf '%-34s %7s %9s %9s %9s   %s\n' "$(label "$name")" "$min" "$mid" \
-      "$(figures "$name" '$2 + $3' | median)" "$(figures "$name" '$4' | median)" \
-      "$(figures "$name" '$1' | paste -sd' ')"
+      "$(figures "$name" cpu | median)" "$(figures "$name" others | median)" \
+      "$(figures "$name" wall | paste -sd' ')"
   done
   echo "(cpu s: user + system of the command and its children; others s: CPU time other"
   echo " processes used meanwhile; both medians)"
@@ -216,8 +220,8 @@ label() {
 
 print_ratio() {
   local a_min a_med b_min b_med
-  read -r a_min a_med < <(figures a-plain '$1' | min_median)
-  read -r b_min b_med < <(figures b-default '$1' | min_median)
+  read -r a_min a_med < <(figures a-plain wall | min_median)
+  read -r b_min b_med < <(figures b-default wall | min_median)
   awk -v a="$a_med" -v b="$b_med" -v am="$a_min" -v bm="$b_min" 'BEGIN {
     printf "\n%-34s %7.3f %9.3f   target <= 0.7 (medians)  %s\n", "(b) / (a)", bm / am, b / a,
       (b / a <= 0.7) ? "met" : "MISSED" }'

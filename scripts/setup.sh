@@ -11,6 +11,7 @@ packages=(
   python3 gawk
   ghostscript qpdf groff
   time
+  libxlsxwriter-dev unzip
 )
 
 missing=()

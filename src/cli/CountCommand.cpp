@@ -59,12 +59,12 @@ void addOptions(QCommandLineParser &parser)
                                  QStringLiteral("FILE..."));
 }
 
-QStringList expandInputs(const QStringList &inputs)
+QStringList expandInputs(const QStringList &inputs, ErrorSink &errors)
 {
     QStringList paths;
     for (const QString &input : inputs) {
         if (QFileInfo(input).isDir())
-            paths += filesInFolderTree(input, QStringLiteral("*.pdf"));
+            paths += filesInFolderTree(input, QLatin1String(kScanPattern), errors);
         else
             paths << input;
     }
@@ -215,7 +215,7 @@ int CountCommand::run(const QStringList &arguments)
         return kUsageError;
     }
 
-    const QStringList paths = expandInputs(inputs);
+    const QStringList paths = expandInputs(inputs, *m_host);
     if (paths.isEmpty()) {
         writeText(m_err, QStringLiteral("%1: no PDF files found\n").arg(kProgram));
         return kInputFailed;

@@ -1,72 +1,216 @@
 #include "filelist/FolderScan.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "app/DialogService.h"
+#include "base/ErrorReport.h"
+#include "base/SettingsStore.h"
+#include "filelist/FileAttributes.h"
+#include "filelist/FolderListing.h"
+#include "filelist/OddCharacters.h"
+#include "filelist/PathJoin.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
+#include <vector>
 
 namespace orvanta {
 
 namespace {
 
+constexpr qsizetype kPathLimit = 260;
+constexpr int kHiddenSystemFolder = 22;
+constexpr int kHiddenSystemLink = 1046;
+constexpr int kHiddenArchiveFile = 34;
+
+// The numbers the walk's reports carry: the attribute test before a folder is walked, and the one
+// before a subfolder is kept.
+constexpr int kLineWalkTest = 112;
+constexpr int kLineKeepTest = 140;
+
 using FolderIdentity = std::pair<dev_t, ino_t>;
 
-bool firstVisit(const QString &folder, std::set<FolderIdentity> &visited)
+std::optional<FolderIdentity> identityOf(const QString &path)
 {
     struct stat info {};
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
-        return false;
-    return visited.insert({info.st_dev, info.st_ino}).second;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FolderIdentity{info.st_dev, info.st_ino};
 }
 
-QStringList subfolders(const QString &folder)
+bool isRootFolder(const QString &path)
 {
-    QStringList paths;
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted))
-        paths << dir.filePath(name);
-    return paths;
+    return !path.isEmpty() && path.count(QLatin1Char('/')) == path.size();
 }
 
-QStringList matchingFiles(const QString &folder, const QString &pattern)
+bool isHiddenSystem(int attributes)
 {
-    QStringList paths;
-    QDir dir(folder);
-    dir.setNameFilters({pattern});
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Unsorted);
-    for (const QString &name : names) {
-        if (!name.startsWith(QLatin1Char('~')))
-            paths << dir.filePath(name);
+    return attributes == kHiddenSystemFolder || attributes == kHiddenSystemLink;
+}
+
+// Failures that mean the folder cannot be walked at all: it is taken off the list.
+bool dropsFolder(int error)
+{
+    return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR;
+}
+
+bool isAcceptedName(const QString &name)
+{
+    return name.size() < kPathLimit && !hasOddCharacters(name);
+}
+
+class FolderWalk {
+public:
+    FolderWalk(ErrorSink &errors, const ScanControl &control)
+        : m_trap(locationTag(QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016")),
+                 errors)
+        , m_control(control)
+    {
     }
-    return paths;
+
+    void run(QStringList &folders, bool recurse)
+    {
+        for (const QString &folder : std::as_const(folders))
+            remember(folder);
+        std::vector<QStringList> levels;
+        levels.push_back(walkLevel(folders));
+        while (recurse && !levels.back().isEmpty() && !stopped())
+            levels.push_back(walkLevel(levels.back()));
+        for (const QStringList &level : levels)
+            appendKept(level, folders);
+    }
+
+private:
+    // Lists the subfolders of every entry of `level`; entries that cannot be listed leave it.
+    QStringList walkLevel(QStringList &level)
+    {
+        QStringList next;
+        const QStringList entries = level;
+        for (const QString &entry : entries) {
+            if (stopped())
+                break;
+            walkEntry(entry, level, next);
+        }
+        return next;
+    }
+
+    void walkEntry(const QString &entry, QStringList &level, QStringList &next)
+    {
+        if (!isFolder(entry) || entry.size() >= kPathLimit)
+            return;
+        notify(entry);
+        if (!passesAttributeTest(entry, kLineWalkTest))
+            return;
+        const SubfolderListing listing = listSubfolders(entry);
+        for (const QString &name : listing.names) {
+            if (isAcceptedName(name))
+                appendUnseen(entry + name + QLatin1Char('/'), next);
+        }
+        if (dropsFolder(listing.error))
+            level.removeOne(entry);
+    }
+
+    // Folders left out by the attribute test are never walked, so only the others claim their
+    // identity: a link to a folder already in the walk is not taken again.
+    void appendUnseen(const QString &folder, QStringList &next)
+    {
+        if (isHiddenSystem(fileAttributes(folder)) || remember(folder))
+            next << folder;
+    }
+
+    bool remember(const QString &folder)
+    {
+        const std::optional<FolderIdentity> identity = identityOf(folder);
+        return !identity || m_seen.insert(*identity).second;
+    }
+
+    void appendKept(const QStringList &level, QStringList &folders)
+    {
+        for (const QString &folder : level) {
+            if (!isFolder(folder))
+                continue;
+            notify(folder);
+            if (passesAttributeTest(folder, kLineKeepTest))
+                folders << folder;
+        }
+    }
+
+    // A folder that vanished after it was found is reported, and the test counts as passed.
+    bool passesAttributeTest(const QString &folder, int line)
+    {
+        if (isRootFolder(folder))
+            return true;
+        int attributes = kNoAttributes;
+        m_trap.step(line, [&] {
+            attributes = fileAttributes(folder);
+            if (attributes == kNoAttributes)
+                throw OperationError(QStringLiteral("Path not found"));
+        });
+        return !isHiddenSystem(attributes);
+    }
+
+    void notify(const QString &folder)
+    {
+        if (m_control.progress && !stopped())
+            m_control.progress(folder);
+    }
+
+    bool stopped() const { return m_control.stop.stop_requested(); }
+
+    TrappedOperation m_trap;
+    const ScanControl &m_control;
+    std::set<FolderIdentity> m_seen;
+};
+
+// The listing has already kept only names that open as files.
+void appendMatchingFiles(const QString &folder, const QString &pattern, QStringList &rows)
+{
+    for (const QString &name : listFilesInFolder(folder, pattern)) {
+        if (name.startsWith(QLatin1Char('~')))
+            continue;
+        const QString path = folder + QLatin1Char('/') + name;
+        if (fileAttributes(path) != kHiddenArchiveFile)
+            rows << collapseSlashes(path);
+    }
 }
 
 } // namespace
 
-QStringList filesInFolderTree(const QString &folder, const QString &pattern)
+void getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
+                           const ScanControl &control)
 {
-    std::set<FolderIdentity> visited;
-    QStringList level;
-    if (firstVisit(folder, visited))
-        level << QDir::cleanPath(folder);
-    QStringList folders;
-    while (!level.isEmpty()) {
-        folders += level;
-        QStringList next;
-        for (const QString &parent : std::as_const(level)) {
-            for (const QString &child : subfolders(parent)) {
-                if (firstVisit(child, visited))
-                    next << child;
-            }
-        }
-        level = next;
+    FolderWalk(errors, control).run(folders, recurse);
+}
+
+QStringList filesInFolderTree(const QString &folder, const QString &pattern, ErrorSink &errors,
+                              const ScanControl &control)
+{
+    if (folder.isEmpty())
+        return {};
+    QStringList folders{folder + QLatin1Char('/')};
+    getSubDirectories2016(folders, true, errors, control);
+    QStringList rows;
+    for (const QString &entry : std::as_const(folders)) {
+        if (control.stop.stop_requested())
+            break;
+        if (control.progress)
+            control.progress(entry);
+        appendMatchingFiles(entry.chopped(1), pattern, rows);
     }
-    QStringList files;
-    for (const QString &path : std::as_const(folders))
-        files += matchingFiles(path, pattern);
-    return files;
+    return rows;
+}
+
+QString chooseScanFolder(DialogService &dialogs, SettingsStore &settings)
+{
+    settings.writeText(QLatin1String(settings_keys::kExtension), QStringLiteral("pdf"));
+    const QString last = settings.readText(QLatin1String(settings_keys::kLastFolder));
+    const QString chosen = dialogs.chooseFolder(QLatin1String(kChooseFolderTitle), last);
+    if (!chosen.isEmpty())
+        settings.writeText(QLatin1String(settings_keys::kLastFolder), chosen);
+    return chosen;
 }
 
 } // namespace orvanta

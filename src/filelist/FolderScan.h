@@ -3,12 +3,51 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <stop_token>
+
 namespace orvanta {
 
-// The files matching `pattern` (case-insensitive wildcard, "*.pdf") in a folder and all its
-// subfolders: breadth first, level by level, grouped by parent, each folder in the file
-// system's own listing order. Names beginning with "~" are skipped, as are hidden folders below
-// the start, and no folder is walked twice (symbolic links can form cycles).
-QStringList filesInFolderTree(const QString &folder, const QString &pattern);
+class DialogService;
+class ErrorSink;
+class SettingsStore;
+
+inline constexpr auto kScanPattern = "*.pdf";
+inline constexpr auto kDropPattern = "*.*";
+inline constexpr auto kChooseFolderTitle = "Please select folder:";
+
+// How a caller on another thread follows and stops a walk.
+struct ScanControl {
+    // A stop request ends the walk; what was found before it is returned.
+    std::stop_token stop;
+    // Called on the walking thread with each folder the walk looks at and each folder whose files
+    // are listed.
+    std::function<void(const QString &folder)> progress;
+};
+
+// Appends to `folders` (entries ending in "/") every kept subfolder, each ending in "/": with
+// `recurse` all levels, breadth first, grouped by parent in parent order, each parent's
+// subfolders in listing order. Not walked: an entry that is no folder, a path of 260 or more
+// characters, and below the start a folder whose attribute value is exactly 22 or 1046 (a
+// dot-folder or a link named like one), which is left out with everything below it. A subfolder
+// is not taken when its name has 260 or more characters, odd characters or "?", nor when the same
+// folder (device and inode) is already in the walk, so links cannot make it loop. An entry whose
+// subfolders cannot be listed for want of permission or because it is gone is removed from
+// `folders` quietly. A folder whose attributes cannot be read between its tests is reported to
+// `errors` (tag of AddFolder.GetSubDirectories2016) and kept.
+void getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
+                           const ScanControl &control = {});
+
+// The rows a folder scan adds: the files matching `pattern` in the folder and its walked
+// subfolders, in folder order then listing order, without names beginning with "~", entries that
+// do not open as files and files whose attribute value is exactly 34 (a writable dot-file),
+// each path tidied by collapseSlashes. No duplicate test. Safe on any thread.
+QStringList filesInFolderTree(const QString &folder, const QString &pattern, ErrorSink &errors,
+                              const ScanControl &control = {});
+
+// The folder scan's start, on the window's thread: writes "pdf" under Extension, opens the folder
+// chooser at LastFolder, and stores a confirmed choice under LastFolder. Returns the chosen
+// folder, or the empty text when the chooser was cancelled.
+QString chooseScanFolder(DialogService &dialogs, SettingsStore &settings);
 
 } // namespace orvanta

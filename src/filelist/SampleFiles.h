@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace orvanta {
+
+class SettingsStore;
+
+// The fixed word both scrambling directions use.
+inline constexpr auto kScrambleKey = "marzipan";
+
+inline constexpr auto kSampleQuestion =
+    "Would you like this software to open the folder where these sample files are stored (so "
+    "that you can view them before working with them)?";
+
+// Adds (or subtracts) the key's letters to the bytes in turn, the key repeating. The wrap is by
+// 255, not 256: bytes 1 to 255 stay within 1 to 255, and unscrambling undoes scrambling for them.
+QByteArray scrambleBytes(const QByteArray &plain, const QByteArray &key = kScrambleKey);
+QByteArray unscrambleBytes(const QByteArray &scrambled, const QByteArray &key = kScrambleKey);
+
+// The stored form of a text: its UTF-8 bytes scrambled and written in base64, so that paths
+// with any character survive the settings file. The empty text stays empty.
+QString scrambleText(const QString &plain);
+// The text back from its stored form; the empty text when the value is not base64.
+QString unscrambleText(const QString &stored);
+
+// The folder "Samples" next to the executables.
+QString samplesFolder(const QString &appDir);
+
+// The sample files' full paths in the folder's listing order (every file, hidden ones too),
+// joined by "|"; the empty text for an empty or missing folder.
+QString samplesSnapshotText(const QString &appDir);
+
+// Stores the scrambled snapshot under Snapshot. Start-up calls it while Snapshot is empty, so an
+// empty sample folder is looked at again at the next start.
+void takeSamplesSnapshot(const QString &appDir, SettingsStore &settings);
+
+// The rows the sample button adds: the snapshot's paths that still exist and are not yet rows
+// (exact, case-sensitive comparison), each once, in snapshot order.
+QStringList sampleFilesToAdd(const SettingsStore &settings, const QStringList &rows);
+
+} // namespace orvanta
