@@ -1,24 +1,39 @@
 #include "app/Form1.h"
 
 #include "app/BackgroundJob.h"
-#include "app/DialogService.h"
+#include "app/ListReorder.h"
 #include "app/WindowRunHost.h"
+#include "base/DialogService.h"
 #include "base/FileHelpers.h"
 #include "base/SettingsStore.h"
 #include "extract/ConverterDeployment.h"
+#include "filelist/FileDrop.h"
+#include "filelist/FolderScan.h"
+#include "filelist/SampleFiles.h"
 #include "phrases/LengthList.h"
+#include "results/ClipboardExport.h"
+#include "results/DesktopOpener.h"
+#include "results/ExportHost.h"
 #include "results/ResultsModel.h"
+#include "results/SpreadsheetExport.h"
+#include "results/TextExport.h"
+#include "results/XlsxSpreadsheetProgram.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +41,7 @@
 #include <QThread>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QUrl>
 
 namespace orvanta {
 
@@ -153,15 +169,17 @@ void Form1::createControls()
         hoverable->setMouseTracking(true);
         hoverable->installEventFilter(this);
     }
-    // Not available in this version: exports, folder scan, samples.
-    for (QPushButton *later : {PushButton2, PushButton4, PushButton6, PushButton8, PushButton11})
-        later->setEnabled(false);
 
     connect(PushButton1, &QPushButton::clicked, this, &Form1::pushButton1Click);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::pushButton3Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::pushButton4Click);
+    connect(PushButton11, &QPushButton::clicked, this, &Form1::pushButton11Click);
     connect(PushButton5, &QPushButton::clicked, this, &Form1::pushButton5Click);
     connect(PushButton7, &QPushButton::clicked, this, &Form1::pushButton7Click);
     connect(PushButton9, &QPushButton::clicked, this, &Form1::pushButton9Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::pushButton6Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::pushButton8Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::pushButton2Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::pushButton10Click);
     connect(Check2, &QCheckBox::clicked, this, &Form1::check2Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::text1Change);
@@ -181,6 +199,9 @@ void Form1::createInputList()
     ListView1->setToolTip(kInputTip);
     ListView1->setColumnCount(1);
     ListView1->installEventFilter(this);
+    ListView1->setAcceptDrops(true);
+    ListView1->viewport()->setAcceptDrops(true);
+    new ListReorder(ListView1, m_appDir + QStringLiteral("/drag.ico"), this);
 }
 
 void Form1::createResultsList()
@@ -239,6 +260,8 @@ void Form1::startUp()
 {
     applySkin();
     loadHandPointer();
+    if (m_settings.readText(QLatin1String(settings_keys::kSnapshot)).isEmpty())
+        takeSamplesSnapshot(m_appDir, m_settings);
     setWindowTitle(QStringLiteral("Orvanta"));
     QApplication::setApplicationDisplayName(applicationTitle());
     ListView1->setHeaderLabels({QStringLiteral("PDF File(s)")});
@@ -305,8 +328,12 @@ void Form1::cancelWork()
 {
     m_run->cancel();
     m_checkStop.request_stop();
+    m_walkStop.request_stop();
     m_runJob->waitForEnd();
     m_checkJob->waitForEnd();
+    while (!m_walkJobs.isEmpty())
+        m_walkJobs.first()->waitForEnd();
+    m_walkStop = std::stop_source();
 }
 
 // Pointer
@@ -339,6 +366,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (!isBusy())
             setPointerMode(qobject_cast<QPushButton *>(watched) ? Hand : Default);
     }
+    if (ListView1 && watched == ListView1->viewport() && isDropEvent(event->type()))
+        return handleDrop(event);
     if (watched == ListView1 && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
         listView1Remove();
@@ -349,7 +378,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::escapePressed()
 {
-    if (!m_countingBusy && !isChecking())
+    if (!m_countingBusy && !isChecking() && m_walkJobs.isEmpty())
         return;
     cancelWork();
     m_status->setText(QStringLiteral("Cancelled."));
@@ -412,6 +441,81 @@ void Form1::listView1Remove()
     QTreeWidgetItem *selected = ListView1->currentItem();
     if (selected && selected->isSelected())
         delete selected;
+}
+
+// Folder scan, drops and samples
+
+void Form1::pushButton4Click()
+{
+    TrappedOperation operation(tag("PushButton4_Click"), *this);
+    QString folder;
+    operation.step([&] { folder = chooseScanFolder(m_dialogs, m_settings); });
+    if (folder.isEmpty()) {
+        runAdmissionCheck();
+        return;
+    }
+    walkInBackground(QStringList{folder}, /*scan=*/true);
+}
+
+bool Form1::isDropEvent(QEvent::Type type)
+{
+    return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+}
+
+bool Form1::handleDrop(QEvent *event)
+{
+    auto *drop = static_cast<QDropEvent *>(event);
+    const QStringList dropped = droppedPaths(*drop->mimeData());
+    if (dropped.isEmpty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (event->type() == QEvent::Drop)
+        walkInBackground(dropped, /*scan=*/false);
+    return true;
+}
+
+// A folder scan shows the busy pointer; a drop does not. Both add their rows when done.
+void Form1::walkInBackground(const QStringList &paths, bool scan)
+{
+    auto *job = new BackgroundJob(this);
+    m_walkJobs.append(job);
+    auto rows = std::make_shared<QStringList>();
+    const std::stop_token stop = m_walkStop.get_token();
+    if (scan)
+        setPointerMode(Busy);
+    job->start(
+        [this, paths, scan, rows, stop] {
+            const ScanControl control{stop, {}};
+            *rows =
+                scan ? filesInFolderTree(paths.first(), QLatin1String(kScanPattern), *this, control)
+                     : rowsForDrop(paths, *this, control);
+        },
+        [this, job, rows, scan] {
+            m_walkJobs.removeOne(job);
+            job->deleteLater();
+            if (scan)
+                setPointerMode(Default);
+            addInputFiles(*rows);
+        });
+}
+
+void Form1::pushButton11Click()
+{
+    TrappedOperation operation(tag("PushButton11_Click"), *this);
+    operation.step([&] {
+        for (const QString &path : sampleFilesToAdd(m_settings, inputFiles()))
+            ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
+        if (m_dialogs.question(QLatin1String(kSampleQuestion), applicationTitle()))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(samplesFolder(m_appDir)));
+    });
+    operation.step([&] {
+        for (int i = 0; i < kLengthBoxCount; ++i)
+            Check1[size_t(i)]->setChecked(i == 2);
+    });
+    operation.step([&] { Text1->clear(); });
+    operation.step([&] { runAdmissionCheck(); });
 }
 
 // Admission check
@@ -531,6 +635,30 @@ void Form1::listView2DblClick()
     const QModelIndex current = ListView2->currentIndex();
     if (current.isValid())
         m_results->removeRowAt(current.row());
+}
+
+// Exports
+
+ExportHost Form1::exportHost()
+{
+    return {m_dialogs, *this, applicationTitle(), [this](int mode) { setPointerMode(mode); }, {}};
+}
+
+void Form1::pushButton6Click()
+{
+    saveResultsAsTextFile(*m_results, exportHost());
+}
+
+void Form1::pushButton8Click()
+{
+    SystemClipboard clipboard(*QGuiApplication::clipboard());
+    copyResultsToClipboard(*m_results, clipboard, exportHost());
+}
+
+void Form1::pushButton2Click()
+{
+    XlsxSpreadsheetProgram program(m_openWorkbook ? m_openWorkbook : openWithDesktopProgram);
+    saveResultsAsExcelFile(*m_results, program, exportHost());
 }
 
 // Preferences and help

@@ -5,9 +5,11 @@
 #include "phrases/CountingRun.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -23,6 +25,7 @@ class QTreeWidget;
 namespace orvanta {
 
 class BackgroundJob;
+struct ExportHost;
 class DialogService;
 class ResultsModel;
 class SettingsStore;
@@ -54,6 +57,11 @@ public:
     bool isChecking() const;
 
     static QString applicationTitle();
+    // Where a written workbook is handed over; the desktop's program for .xlsx by default.
+    void setWorkbookOpener(std::function<bool(const QString &)> open)
+    {
+        m_openWorkbook = std::move(open);
+    }
 
 signals:
     void countingFinished();
@@ -83,9 +91,18 @@ private:
 
     void pushButton1Click();
     void pushButton3Click();
+    void pushButton4Click();
+    void pushButton11Click();
+    static bool isDropEvent(QEvent::Type type);
+    bool handleDrop(QEvent *event);
+    void walkInBackground(const QStringList &paths, bool scan);
     void pushButton5Click();
     void pushButton7Click();
     void pushButton9Click();
+    void pushButton2Click();
+    void pushButton6Click();
+    void pushButton8Click();
+    ExportHost exportHost();
     void pushButton10Click();
     void check2Click();
     void check1Changed(int index);
@@ -139,6 +156,9 @@ private:
     BackgroundJob *m_checkJob = nullptr;
     std::stop_source m_checkStop;
     bool m_checkAgain = false;
+    QList<BackgroundJob *> m_walkJobs; // folder scans and drops
+    std::stop_source m_walkStop;
+    std::function<bool(const QString &)> m_openWorkbook;
 };
 
 } // namespace orvanta

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogService.h"
+#include "base/DialogService.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "app/WindowRunHost.h"
 
-#include "app/DialogService.h"
+#include "base/DialogService.h"
 
 #include <QThread>
 

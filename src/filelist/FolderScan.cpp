@@ -1,6 +1,6 @@
 #include "filelist/FolderScan.h"
 
-#include "app/DialogService.h"
+#include "base/DialogService.h"
 #include "base/ErrorReport.h"
 #include "base/SettingsStore.h"
 #include "filelist/FileAttributes.h"

@@ -120,7 +120,10 @@ class ShortWordMemo {
 public:
     static constexpr std::uint32_t kMiss = ~std::uint32_t(0);
 
-    ShortWordMemo() : m_entries(kSize) {}
+    ShortWordMemo()
+        : m_entries(kSize)
+    {
+    }
 
     std::uint32_t find(std::string_view word) const
     {
@@ -143,7 +146,7 @@ private:
     static constexpr std::size_t kSize = 4096;
     struct Entry {
         std::uint64_t head = 0;
-        std::uint32_t length = 0;  // 0: empty
+        std::uint32_t length = 0; // 0: empty
         std::uint32_t id = 0;
     };
 

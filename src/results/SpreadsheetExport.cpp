@@ -1,6 +1,6 @@
 #include "results/SpreadsheetExport.h"
 
-#include "app/DialogService.h"
+#include "base/DialogService.h"
 #include "base/ErrorReport.h"
 #include "results/ListTable.h"
 

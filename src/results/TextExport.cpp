@@ -1,6 +1,6 @@
 #include "results/TextExport.h"
 
-#include "app/DialogService.h"
+#include "base/DialogService.h"
 #include "base/ErrorReport.h"
 #include "base/FileHelpers.h"
 #include "results/ListTable.h"

@@ -6,15 +6,20 @@
 #include "results/ResultsModel.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -356,4 +361,155 @@ TEST_F(Form1Test, HelpButtonsShowTheirTexts)
     EXPECT_EQ(texts[2],
               QStringLiteral("You can list additional numbers separated by comma or space such "
                              "as: 20, 21, 22, 23"));
+}
+
+// Folder scan, drops, samples and reordering
+
+TEST_F(Form1Test, AFolderScanAddsThePdfsOfTheTreeAndRemembersTheFolder)
+{
+    QTemporaryDir tree;
+    QDir(tree.path()).mkpath(QStringLiteral("sub"));
+    QFile::copy(fixture("text-a.pdf"), tree.filePath(QStringLiteral("a.pdf")));
+    QFile::copy(fixture("text-b.pdf"), tree.filePath(QStringLiteral("sub/b.PDF")));
+    QFile::copy(fixture("text-b.pdf"), tree.filePath(QStringLiteral("notes.txt")));
+    open();
+    m_dialogs.folderResults.push_back(tree.path());
+    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    child<QPushButton>("PushButton4")->click();
+    ASSERT_TRUE(checked.wait(60000));
+
+    EXPECT_EQ(m_window->inputFiles(), (QStringList{tree.filePath(QStringLiteral("a.pdf")),
+                                                   tree.filePath(QStringLiteral("sub/b.PDF"))}));
+    EXPECT_EQ(m_dialogs.shown[0].title, QStringLiteral("Please select folder:"));
+    EXPECT_EQ(m_settings->readText(QStringLiteral("LastFolder")), tree.path());
+    EXPECT_EQ(m_settings->readText(QStringLiteral("Extension")), QStringLiteral("pdf"));
+}
+
+TEST_F(Form1Test, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)
+{
+    QTemporaryDir folder;
+    QFile::copy(fixture("text-a.pdf"), folder.filePath(QStringLiteral("in-folder.pdf")));
+    open();
+    QWidget *viewport = child<QTreeWidget>("ListView1")->viewport();
+
+    QMimeData text;
+    text.setText(QStringLiteral("just text"));
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(fixture("text-b.pdf")), QUrl::fromLocalFile(folder.path())});
+    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_NE(m_window->pointerMode(), Form1::Busy);
+    ASSERT_TRUE(checked.wait(60000));
+    EXPECT_EQ(
+        m_window->inputFiles(),
+        (QStringList{fixture("text-b.pdf"), folder.filePath(QStringLiteral("in-folder.pdf"))}));
+}
+
+TEST_F(Form1Test, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
+{
+    open();
+    lengthBox(7)->click();
+    child<QLineEdit>("Text1")->setText(QStringLiteral("9"));
+    m_dialogs.answers = {false, false};
+    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    child<QPushButton>("PushButton11")->click();
+    ASSERT_TRUE(checked.wait(60000));
+    const QStringList first = m_window->inputFiles();
+    EXPECT_EQ(first.size(),
+              QDir(QStringLiteral(ORVANTA_BIN_DIR "/Samples")).entryList(QDir::Files).size());
+    EXPECT_TRUE(lengthBox(4)->isChecked());
+    EXPECT_FALSE(lengthBox(7)->isChecked());
+    EXPECT_EQ(child<QLineEdit>("Text1")->text(), QString());
+
+    child<QPushButton>("PushButton11")->click();
+    ASSERT_TRUE(checked.wait(60000));
+    EXPECT_EQ(m_window->inputFiles(), first);
+}
+
+TEST_F(Form1Test, DraggingTheFirstEntryDownMovesItToTheThirdPlace)
+{
+    open();
+    auto *list = child<QTreeWidget>("ListView1");
+    for (const char *path : {"/a.pdf", "/b.pdf", "/c.pdf"})
+        list->addTopLevelItem(new QTreeWidgetItem(QStringList{QLatin1String(path)}));
+    QWidget *viewport = list->viewport();
+    const auto centre = [&](int row) {
+        return list->visualItemRect(list->topLevelItem(row)).center();
+    };
+    QTest::mousePress(viewport, Qt::LeftButton, {}, centre(0));
+    QMouseEvent overSecond(QEvent::MouseMove, centre(1), viewport->mapToGlobal(centre(1)),
+                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &overSecond);
+    QMouseEvent overThird(QEvent::MouseMove, centre(2), viewport->mapToGlobal(centre(2)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &overThird);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(2));
+
+    EXPECT_EQ(m_window->inputFiles(), (QStringList{"/b.pdf", "/c.pdf", "/a.pdf"}));
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
+}
+
+TEST_F(Form1Test, EqualPathsAreNeverExchanged)
+{
+    open();
+    auto *list = child<QTreeWidget>("ListView1");
+    for (const char *path : {"/same.pdf", "/same.pdf", "/other.pdf"})
+        list->addTopLevelItem(new QTreeWidgetItem(QStringList{QLatin1String(path)}));
+    QWidget *viewport = list->viewport();
+    const QPoint first = list->visualItemRect(list->topLevelItem(0)).center();
+    const QPoint second = list->visualItemRect(list->topLevelItem(1)).center();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, first);
+    QMouseEvent move(QEvent::MouseMove, second, viewport->mapToGlobal(second), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, second);
+    EXPECT_EQ(m_window->inputFiles(), (QStringList{"/same.pdf", "/same.pdf", "/other.pdf"}));
+}
+
+// Exports from the window
+
+TEST_F(Form1Test, TheExportButtonsWriteTheResultsOut)
+{
+    open();
+    lengthBox(4)->click();
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    count();
+    const QString saved = m_tmp.filePath(QStringLiteral("phrases.txt"));
+    m_dialogs.saveResults.push_back(saved);
+    child<QPushButton>("PushButton6")->click();
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"
+                              " the end of the\r\n");
+    EXPECT_EQ(m_window->pointerMode(), Form1::Arrow);
+
+    m_window->results().setTicked(1, true);
+    child<QPushButton>("PushButton8")->click();
+    EXPECT_TRUE(
+        QGuiApplication::clipboard()->text().startsWith(QStringLiteral(" the quick brown fox")));
+
+    QString opened;
+    m_window->setWorkbookOpener([&](const QString &path) {
+        opened = path;
+        return true;
+    });
+    const QByteArray savedPath = qgetenv("PATH");
+    QFile fake(m_tmp.filePath(QStringLiteral("localc")));
+    fake.open(QIODevice::WriteOnly);
+    fake.close();
+    fake.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    qputenv("PATH", m_tmp.path().toUtf8());
+    child<QPushButton>("PushButton2")->click();
+    qputenv("PATH", savedPath);
+    EXPECT_TRUE(opened.endsWith(QStringLiteral(".xlsx")));
+    EXPECT_TRUE(QFile::exists(opened));
 }
