@@ -46,7 +46,7 @@ bool noTextPDF(const QString &path, ErrorSink &sink);
 // The path cut before its last "."; a path without a dot is returned whole.
 QString pathWithoutExtension(const QString &path);
 
-// The part of the path after its last "/".
+// The file name: what follows the last "/" of the path.
 QString fileNameFromPath(const QString &path);
 
 } // namespace orvanta
