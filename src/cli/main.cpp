@@ -5,14 +5,14 @@
 
 #include <atomic>
 #include <csignal>
-#include <ctime>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
 // Ctrl-C and SIGTERM cancel the run: the converters are stopped and temporary files removed.
-// The signals are blocked in every thread and taken by one watcher thread.
+// The signals are blocked in every thread and taken by one watcher thread, which SIGUSR1 wakes
+// when the program is done.
 class SignalWatcher {
 public:
     explicit SignalWatcher(orvanta::CountCommand &command)
@@ -20,11 +20,12 @@ public:
         sigemptyset(&m_signals);
         sigaddset(&m_signals, SIGINT);
         sigaddset(&m_signals, SIGTERM);
+        sigaddset(&m_signals, SIGUSR1);
         pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
         m_thread = std::thread([this, &command] {
-            const timespec interval{0, 200'000'000};
             while (!m_done) {
-                if (sigtimedwait(&m_signals, nullptr, &interval) > 0)
+                int signal = 0;
+                if (sigwait(&m_signals, &signal) == 0 && signal != SIGUSR1)
                     command.cancel();
             }
         });
@@ -32,6 +33,7 @@ public:
     ~SignalWatcher()
     {
         m_done = true;
+        pthread_kill(m_thread.native_handle(), SIGUSR1);
         m_thread.join();
     }
 

@@ -117,27 +117,33 @@ private:
         return false;
     }
 
-    int lookahead() const
+    int parallelConversions() const
     {
-        const int parallel = m_options.parallelConversions > 0 ? m_options.parallelConversions
-                                                               : defaultParallelConversions();
-        // One more than the converters in flight: the file being counted holds a place.
-        return parallel + 1;
+        return m_options.parallelConversions > 0 ? m_options.parallelConversions
+                                                 : defaultParallelConversions();
     }
 
+    // Keeps at most the chosen number of converters running. A file leaves the queue once its
+    // conversion has ended, and the next one starts while the finished file is counted.
     void processFiles()
     {
         const int count = int(m_paths.size());
         int submitted = 0;
-        for (int k = 0; k < count && !m_stop.stop_requested(); ++k) {
-            while (submitted < count && int(m_pending.size()) < lookahead() &&
+        const auto topUp = [&] {
+            while (submitted < count && int(m_pending.size()) < parallelConversions() &&
                    !m_stop.stop_requested())
                 submit(submitted++);
+        };
+        for (int k = 0; k < count && !m_stop.stop_requested(); ++k) {
+            topUp();
             if (m_pending.empty())
                 break;
             m_host.reportProgress({RunProgress::Stage::Converting, k + 1, count, m_paths[k]});
+            if (m_pending.front().conversion.valid())
+                m_pending.front().conversion.wait();
             PendingFile file = std::move(m_pending.front());
             m_pending.pop_front();
+            topUp();
             m_operation.step(110, [&] { collect(file); });
         }
     }

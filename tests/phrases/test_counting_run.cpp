@@ -297,3 +297,38 @@ TEST_F(CountingRunTest, AMissingConverterIsSaidOnceNamingThePackage)
     EXPECT_TRUE(outcome.failures.empty());
     EXPECT_FALSE(m_host.resultsShown);
 }
+
+TEST_F(CountingRunTest, NoMoreConvertersRunThanChosen)
+{
+    ASSERT_TRUE(ensurePrivateTempFolder().ok());
+    const QString log = m_tmp.filePath(QStringLiteral("converters.log"));
+    QFile script(converterPath());
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    // Logs +1 on start and -1 on end, and writes a line of text as its output (the last argument).
+    script.write(QStringLiteral("#!/bin/sh\necho +1 >> '%1'\nsleep 0.2\nfor out; do :; done\n"
+                                "echo 'some text here' > \"$out\"\necho -1 >> '%1'\n")
+                     .arg(log)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const auto mostAtOnce = [&](int parallel) {
+        QFile::remove(log);
+        CountingRunOptions options;
+        options.parallelConversions = parallel;
+        run(QStringList(5, fixture(QStringLiteral("text-a.pdf"))), {2}, options);
+        QFile file(log);
+        file.open(QIODevice::ReadOnly);
+        int running = 0;
+        int most = 0;
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            running += line.trimmed().toInt();
+            most = std::max(most, running);
+        }
+        return most;
+    };
+    EXPECT_EQ(mostAtOnce(1), 1);
+    EXPECT_LE(mostAtOnce(2), 2);
+    EXPECT_EQ(m_host.rows,
+              (std::vector<PhraseRow>{row("some text", 2, 5), row("text here", 2, 5)}));
+}
