@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "base/ErrorReport.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +9,6 @@
 using namespace orvanta;
 
 namespace {
-
-class RecordingSink : public ErrorSink {
-public:
-    void report(const ErrorReport &report) override { reports.push_back(report); }
-    std::vector<ErrorReport> reports;
-};
 
 } // namespace
 

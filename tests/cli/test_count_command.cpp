@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "base/PrivateTempFolder.h"
 #include "cli/CountCommand.h"
 
@@ -128,15 +129,7 @@ const QString kFixtures = QStringLiteral(ORVANTA_FIXTURE_DIR);
 
 class CountCommandPdfTest : public CountCommandTest {
 protected:
-    void SetUp() override
-    {
-        m_savedTmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", m_private.path().toUtf8());
-    }
-    void TearDown() override { qputenv("TMPDIR", m_savedTmpdir); }
-
-    QTemporaryDir m_private;
-    QByteArray m_savedTmpdir;
+    ScopedTmpdir m_private;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "base/PrivateTempFolder.h"
 #include "extract/AdmissionCheck.h"
 
@@ -16,21 +17,8 @@ namespace {
 
 const QString kFixtures = QStringLiteral(ORVANTA_FIXTURE_DIR);
 
-class RecordingSink : public ErrorSink {
-public:
-    void report(const ErrorReport &report) override { reports.push_back(report); }
-    std::vector<ErrorReport> reports;
-};
-
 class AdmissionCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_savedTmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", m_tmp.path().toUtf8());
-    }
-    void TearDown() override { qputenv("TMPDIR", m_savedTmpdir); }
-
     // A copy the test may change.
     QString copyOf(const QString &name)
     {
@@ -44,8 +32,7 @@ protected:
         return QDir(privateTempFolderPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     }
 
-    QTemporaryDir m_tmp;
-    QByteArray m_savedTmpdir;
+    ScopedTmpdir m_tmp;
     RecordingSink m_sink;
     AdmissionCheck m_check{m_sink};
 };

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "extract/TextReader.h"
 
 #include <QFile>
@@ -11,12 +12,6 @@
 using namespace orvanta;
 
 namespace {
-
-class RecordingSink : public ErrorSink {
-public:
-    void report(const ErrorReport &report) override { reports.push_back(report); }
-    std::vector<ErrorReport> reports;
-};
 
 class TextReaderTest : public ::testing::Test {
 protected:

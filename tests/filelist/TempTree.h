@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include "base/ErrorReport.h"
 
 #include <QDir>
@@ -46,10 +48,5 @@ private:
 };
 
 // Keeps every report it is given.
-class RecordingSink : public ErrorSink {
-public:
-    void report(const ErrorReport &report) override { reports.push_back(report); }
-    std::vector<ErrorReport> reports;
-};
 
 } // namespace orvanta

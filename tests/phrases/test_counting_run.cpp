@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "base/PrivateTempFolder.h"
 #include "phrases/CountingRun.h"
 
@@ -62,13 +63,6 @@ public:
 // Every test gets its own private temporary folder through TMPDIR.
 class CountingRunTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_savedTmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", m_tmp.path().toUtf8());
-    }
-    void TearDown() override { qputenv("TMPDIR", m_savedTmpdir); }
-
     RunOutcome run(const QStringList &paths, const std::vector<int> &lengths,
                    CountingRunOptions options = {})
     {
@@ -109,8 +103,7 @@ protected:
         return 0;
     }
 
-    QTemporaryDir m_tmp;
-    QByteArray m_savedTmpdir;
+    ScopedTmpdir m_tmp;
     RecordingHost m_host;
     CountingRun m_run{m_host};
 };
