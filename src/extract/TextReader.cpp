@@ -7,7 +7,10 @@ namespace orvanta {
 
 QString decodeUtf8(QByteArrayView utf8)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    // Stateless: a sequence cut short at the end becomes U+FFFD instead of being held back for
+    // more input that never comes.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                       QStringConverter::Flag::Stateless);
     return decoder.decode(utf8);
 }
 

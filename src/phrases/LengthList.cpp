@@ -35,7 +35,9 @@ QString trimSpaces(const QString &text)
 // not fit a signed 16-bit length are treated like any other non-number.
 std::optional<int> parseLength(const QString &entry)
 {
-    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    // ASCII digits only, and the whole entry: "$" alone would also accept a final line break.
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)")));
     if (!number.match(entry).hasMatch())
         return std::nullopt;
     const double value = std::nearbyint(entry.toDouble());

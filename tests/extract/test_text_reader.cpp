@@ -73,6 +73,14 @@ TEST_F(TextReaderTest, TextIsUtf8AndInvalidBytesBecomeReplacementCharacters)
     EXPECT_EQ(lines[0], QStringLiteral("caf\uFFFD bar"));
 }
 
+TEST_F(TextReaderTest, ASequenceCutShortAtTheEndIsAReplacementCharacterNotLost)
+{
+    EXPECT_EQ(readLines("\xe5"), QStringList{QStringLiteral("\uFFFD")});
+    // One replacement character per byte of the cut sequence.
+    EXPECT_EQ(readLines("ab\n\xe2\x80"), (QStringList{"ab", QStringLiteral("\uFFFD\uFFFD")}));
+    EXPECT_EQ(decodeUtf8("x\xf0\x9f\x98"), QStringLiteral("x\uFFFD\uFFFD\uFFFD"));
+}
+
 TEST_F(TextReaderTest, AFileThatCannotBeOpenedIsReportedOnceAndReadsAsNoLines)
 {
     const LineSequence lines =

@@ -54,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "32767, 32768, -32768, -32769, 99999999999",
                    {32767, -32768}},
         LengthCase{"NothingChosenGivesAnEmptyList", {}, "", {}},
-        LengthCase{"TabsAreNotSeparatorsOrSpaces", {}, "3\t4", {}}),
+        LengthCase{"TabsAreNotSeparatorsOrSpaces", {}, "3\t4", {}},
+        LengthCase{"ALineBreakAfterANumberMakesItANonNumber", {}, "4\n, 5", {5}},
+        LengthCase{"OnlyAsciiDigitsAreNumbers", {}, "\xd9\xa3, \xef\xbc\x97, 6", {6}}),
     [](const ::testing::TestParamInfo<LengthCase> &info) { return std::string(info.param.name); });
 
 TEST(DistinctCountableLengths, DropsRepeatsAndLengthsBelowOneKeepingFirstSeenOrder)
