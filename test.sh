@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test with CTest under the offscreen platform.
+# Installs what is missing, builds, and runs every test with CTest under the offscreen platform:
+# once in the normal build and once built with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer, where the fuzz targets also run a few seconds over their corpus.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== normal build"
 cmake -S . -B build -G Ninja -DORVANTA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
-export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DORVANTA_SANITIZE=ON \
+  -DORVANTA_FUZZ=ON -DORVANTA_BUILD_BENCH=OFF -DORVANTA_WERROR=ON >/dev/null
+cmake --build build-sanitize -j "$jobs"
+ctest --test-dir build-sanitize --output-on-failure -j "$jobs"

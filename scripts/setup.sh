@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang-format
+  clang-format clang-14 libclang-rt-14-dev
   poppler-utils
   python3 gawk
   ghostscript qpdf groff
