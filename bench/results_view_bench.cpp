@@ -1,8 +1,9 @@
-// Times the results list with a million rows: from handing the results to the model until the
-// tree view has painted them, scrolling to the end and back, and removing one row.
+// Times the results list with a million rows (or ROWS): from handing the results to the model
+// until the tree view has painted them, scrolling to the end and back, and removing one row.
 //
-// usage: bench_results_view [ROUNDS]     (default 5 rounds; runs on the offscreen platform
-//                                         unless QT_QPA_PLATFORM says otherwise)
+// usage: bench_results_view [ROUNDS [ROWS]]   (default 5 rounds of 1,000,000 rows; runs on the
+//                                             offscreen platform unless QT_QPA_PLATFORM says
+//                                             otherwise)
 
 #include "phrases/PhraseResults.h"
 #include "results/ResultsModel.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-constexpr int kRows = 1'000'000;
+int rowCount = 1'000'000;
 constexpr int kScrollsPerRound = 10;
 constexpr double kFillTarget = 1.0;
 
@@ -41,7 +42,8 @@ private:
     int m_paints = 0;
 };
 
-// A million distinct three-word phrases in display order, as a run would hand them over.
+// Distinct phrases of three words (four beyond a million rows) in display order, as a run
+// would hand them over.
 orvanta::PhraseResults makeResults()
 {
     static const std::array<const char *, 100> words = {
@@ -57,11 +59,14 @@ orvanta::PhraseResults makeResults()
         "drew", "drop", "drug", "dual", "duke", "dust", "duty", "each", "earn", "ease"};
     orvanta::PhraseResults results;
     std::string phrase;
-    for (int i = 0; i < kRows; ++i) {
+    for (int i = 0; i < rowCount; ++i) {
         phrase.assign(words[size_t(i % 100)]);
         phrase.append(" ").append(words[size_t(i / 100 % 100)]);
         phrase.append(" ").append(words[size_t(i / 10000 % 100)]);
-        results.append(phrase, 3, 2 + int((unsigned(i) * 7919u) % 5000u));
+        const bool fourWords = i >= 1'000'000;
+        if (fourWords)
+            phrase.append(" ").append(words[size_t(i / 1'000'000 % 100)]);
+        results.append(phrase, fourWords ? 4 : 3, 2 + int((unsigned(i) * 7919u) % 5000u));
     }
     results.sortForDisplay();
     return results;
@@ -107,7 +112,7 @@ Round runRound(orvanta::ResultsModel &model, PaintCountingView &view,
     round.setResults = secondsOf(timer);
     waitForPaint(view, paintsBefore);
     round.firstPaint = secondsOf(timer);
-    if (view.verticalScrollBar()->maximum() < kRows / 2) {
+    if (view.verticalScrollBar()->maximum() < rowCount / 2) {
         std::fprintf(stderr, "bench_results_view: the view did not lay out the rows\n");
         std::exit(1);
     }
@@ -147,6 +152,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int roundCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    if (argc > 2)
+        rowCount = std::clamp(std::atoi(argv[2]), 1, 100'000'000);
 
     QElapsedTimer build;
     build.start();
@@ -167,7 +174,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < roundCount; ++i)
         rounds.push_back(runRound(model, view, results));
 
-    std::printf("%d rounds, %d rows, %d columns, platform %s\n", roundCount, kRows,
+    std::printf("%d rounds, %d rows, %d columns, platform %s\n", roundCount, rowCount,
                 model.columnCount(), qPrintable(QApplication::platformName()));
     printFigure("setResults", rounds, [](const Round &r) { return r.setResults; });
     printFigure("setResults to first paint", rounds, [](const Round &r) { return r.firstPaint; });
