@@ -4,6 +4,7 @@
 #include "base/PrivateTempFolder.h"
 #include "extract/Conversion.h"
 #include "extract/ConverterDeployment.h"
+#include "extract/ProcessRunner.h"
 #include "extract/TextReader.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseTable.h"
@@ -177,13 +178,19 @@ private:
 
     void collect(PendingFile &file)
     {
-        if (file.conversion.valid())
-            file.conversion.get();
+        const int exitCode = file.conversion.valid() ? file.conversion.get() : 0;
         if (m_stop.stop_requested())
             return;
         const bool converted = file.outputPath != file.path;
         if (file.outputPath.isEmpty() || !fileExists(file.outputPath)) {
             m_outcome.failures.push_back({file.path, file.missingReason});
+            return;
+        }
+        // A converter that crashed may have written only part of the text: counting it would
+        // give quietly wrong numbers.
+        if (converted && exitCode == kProcessCrashed) {
+            m_outcome.failures.push_back({file.path, QLatin1String(run_texts::kConverterCrashed)});
+            deleteFileQuietly(file.outputPath);
             return;
         }
         const LineSequence lines = readFileToStringFSOLine(file.outputPath, m_host.errorSink());

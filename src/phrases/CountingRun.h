@@ -23,6 +23,8 @@ inline constexpr auto kUnreadable =
     "  - text unreadable. Please view the file yourself to see if it "
     "is really a scanned image of text and not proper PDF text.";
 inline constexpr auto kFileMissing = "  - file not found.";
+inline constexpr auto kConverterCrashed =
+    "  - the converter stopped before finishing, so the file was not counted.";
 inline constexpr auto kFailureHeading = "The following files could not be read:";
 inline constexpr auto kDone = "Done.";
 } // namespace run_texts

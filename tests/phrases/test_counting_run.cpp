@@ -291,6 +291,29 @@ TEST_F(CountingRunTest, AMissingConverterIsSaidOnceNamingThePackage)
     EXPECT_FALSE(m_host.resultsShown);
 }
 
+TEST_F(CountingRunTest, AConverterThatCrashesHalfWayNamesTheFileAndItsTextIsNotCounted)
+{
+    ASSERT_TRUE(ensurePrivateTempFolder().ok());
+    QFile script(converterPath());
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    // Writes part of a text for the PDF named "cut", then crashes; other PDFs convert fully.
+    script.write("#!/bin/sh\nfor out; do :; done\necho 'cut off text cut off' > \"$out\"\n"
+                 "case \"$*\" in *cut.pdf*) kill -SEGV $$ ;; esac\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString cut = m_tmp.filePath(QStringLiteral("cut.pdf"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("text-a.pdf")), cut));
+
+    const RunOutcome outcome = run({cut, fixture(QStringLiteral("text-a.pdf"))}, {2});
+
+    ASSERT_EQ(outcome.failures.size(), 1u);
+    EXPECT_EQ(outcome.failures[0].path, cut);
+    EXPECT_EQ(outcome.failures[0].reason, QLatin1String(run_texts::kConverterCrashed));
+    // Only the complete copy is counted: its one repeated pair.
+    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("cut off", 2, 2)}));
+    EXPECT_TRUE(leftoverWorkFolders().isEmpty());
+}
+
 TEST_F(CountingRunTest, NoMoreConvertersRunThanChosen)
 {
     ASSERT_TRUE(ensurePrivateTempFolder().ok());
