@@ -30,7 +30,7 @@ for target in "${targets[@]}"; do
   "$build/fuzz/$target" -merge=1 "$corpus" "$scratch" >>"$log" 2>&1 || true
   rm -rf "$scratch"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  findings=$(ls fuzz/out/"$target"-* 2>/dev/null | wc -l)
+  findings=$(find fuzz/out -name "$target-*" | wc -l)
   printf '%-24s %10s executions  %s saved inputs  %s findings\n' \
     "$target" "${runs:-?}" "$(ls "$corpus" | wc -l)" "$findings"
 done
