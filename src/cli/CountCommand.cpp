@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
 
@@ -71,7 +72,13 @@ QStringList expandInputs(const QStringList &inputs, ErrorSink &errors)
     return paths;
 }
 
-void printResults(const PhraseResults &results, bool header, QIODevice &out)
+bool writeAll(QIODevice &out, const std::string &bytes)
+{
+    return out.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+// False when the results could not all be written (a full disk, a closed pipe).
+bool printResults(const PhraseResults &results, bool header, QIODevice &out)
 {
     std::string buffer;
     if (header)
@@ -84,11 +91,15 @@ void printResults(const PhraseResults &results, bool header, QIODevice &out)
         buffer.append(std::to_string(results.frequency(i)));
         buffer.push_back('\n');
         if (buffer.size() > (1 << 20)) {
-            out.write(buffer.data(), qint64(buffer.size()));
+            if (!writeAll(out, buffer))
+                return false;
             buffer.clear();
         }
     }
-    out.write(buffer.data(), qint64(buffer.size()));
+    if (!writeAll(out, buffer))
+        return false;
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    return !file || file->flush();
 }
 
 } // namespace
@@ -237,7 +248,11 @@ int CountCommand::run(const QStringList &arguments)
     }
     for (const FileFailure &failure : outcome.failures)
         writeText(m_err, QStringLiteral("%1: %2%3\n").arg(kProgram, failure.path, failure.reason));
-    printResults(m_host->takeResults(), !parser.isSet(QStringLiteral("no-header")), m_out);
+    if (!printResults(m_host->takeResults(), !parser.isSet(QStringLiteral("no-header")), m_out)) {
+        writeText(m_err, QStringLiteral("%1: cannot write the results: %2\n")
+                             .arg(kProgram, m_out.errorString()));
+        return kInputFailed;
+    }
     const bool failed = !outcome.failures.empty() || m_host->reports() > 0;
     return failed ? kInputFailed : kSuccess;
 }

@@ -265,6 +265,18 @@ TEST_F(BadInputTest, APipeNamedLikeAPdfIsNamedAndNotWaitedOn)
         << outcome.err.constData();
 }
 
+TEST_F(BadInputTest, ResultsThatCannotBeWrittenAreAFailureNotASuccess)
+{
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"), QIODevice::Append);
+    start(process, {fixture("text-a.pdf"), fixture("text-b.pdf")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError(),
+              "orvanta-count: cannot write the results: No space left on device\n");
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
 // A converter that misbehaves
 
 TEST_F(BadInputTest, ACrashingConverterNamesEveryPdfAndTheTextFilesAreStillCounted)
