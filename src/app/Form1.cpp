@@ -260,7 +260,9 @@ void Form1::startUp()
 {
     applySkin();
     loadHandPointer();
-    if (m_settings.readText(QLatin1String(settings_keys::kSnapshot)).isEmpty())
+    // Taken again while empty or unreadable: a damaged value would leave the sample button
+    // without files for good.
+    if (unscrambleText(m_settings.readText(QLatin1String(settings_keys::kSnapshot))).isEmpty())
         takeSamplesSnapshot(m_appDir, m_settings);
     setWindowTitle(QStringLiteral("Orvanta"));
     QApplication::setApplicationDisplayName(applicationTitle());
@@ -663,21 +665,30 @@ void Form1::pushButton2Click()
 
 // Preferences and help
 
+// A store that cannot be written is said once; the choices then last until the window closes.
+void Form1::storePreference(const QString &key, const QString &text)
+{
+    if (m_settings.writeText(key, text) || std::exchange(m_toldPreferencesUnsaved, true))
+        return;
+    m_dialogs.message(QLatin1String(kPreferencesUnsaved), applicationTitle(),
+                      DialogService::Icon::Warning);
+}
+
 void Form1::check2Click()
 {
-    m_settings.writeText(QLatin1String(settings_keys::kCheck2),
-                         QString::number(Check2->isChecked() ? 1 : 0));
+    storePreference(QLatin1String(settings_keys::kCheck2),
+                    QString::number(Check2->isChecked() ? 1 : 0));
 }
 
 void Form1::check1Changed(int index)
 {
-    m_settings.writeText(SettingsStore::phrasesKey(index),
-                         QString::number(Check1[size_t(index)]->isChecked() ? 1 : 0));
+    storePreference(SettingsStore::phrasesKey(index),
+                    QString::number(Check1[size_t(index)]->isChecked() ? 1 : 0));
 }
 
 void Form1::text1Change()
 {
-    m_settings.writeText(QLatin1String(settings_keys::kText1), Text1->text());
+    storePreference(QLatin1String(settings_keys::kText1), Text1->text());
 }
 
 void Form1::pushButton5Click()

@@ -31,6 +31,10 @@ class ResultsModel;
 class SettingsStore;
 class WindowRunHost;
 
+inline constexpr auto kPreferencesUnsaved =
+    "Your preferences cannot be saved, so the boxes ticked and the numbers typed now will be "
+    "forgotten when Orvanta closes.";
+
 // The main window. It creates the controls, restores and stores the preferences, and wires the
 // controls to the classes that do the work.
 class Form1 : public QWidget, private ErrorSink {
@@ -104,6 +108,7 @@ private:
     void pushButton8Click();
     ExportHost exportHost();
     void pushButton10Click();
+    void storePreference(const QString &key, const QString &text);
     void check2Click();
     void check1Changed(int index);
     void text1Change();
@@ -159,6 +164,7 @@ private:
     QList<BackgroundJob *> m_walkJobs; // folder scans and drops
     std::stop_source m_walkStop;
     std::function<bool(const QString &)> m_openWorkbook;
+    bool m_toldPreferencesUnsaved = false;
 };
 
 } // namespace orvanta
