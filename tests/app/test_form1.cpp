@@ -1,5 +1,5 @@
+#include "Form1Fixture.h"
 #include "QtPrinters.h"
-#include "ScriptedDialogService.h"
 #include "app/Form1.h"
 #include "base/PrivateTempFolder.h"
 #include "base/SettingsStore.h"
@@ -27,90 +27,6 @@
 #include <memory>
 
 using namespace orvanta;
-
-namespace {
-
-const QString kFixtures = QStringLiteral(ORVANTA_FIXTURE_DIR);
-
-QString fixture(const char *name)
-{
-    return kFixtures + QLatin1Char('/') + QLatin1String(name);
-}
-
-// A real window with a scripted dialog service, its own settings file and its own private
-// temporary folder.
-class Form1Test : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_savedTmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", m_tmp.path().toUtf8());
-    }
-    void TearDown() override
-    {
-        m_window.reset();
-        qputenv("TMPDIR", m_savedTmpdir);
-    }
-
-    Form1 &open(const QString &appDir = QStringLiteral(ORVANTA_BIN_DIR))
-    {
-        m_window.reset();
-        m_settings =
-            std::make_unique<SettingsStore>(m_tmp.filePath(QStringLiteral("settings.ini")));
-        m_window = std::make_unique<Form1>(m_dialogs, *m_settings, appDir);
-        m_window->startUp();
-        m_window->show();
-        return *m_window;
-    }
-
-    template <typename T> T *child(const char *name)
-    {
-        return m_window->findChild<T *>(QLatin1String(name));
-    }
-
-    QCheckBox *lengthBox(int length)
-    {
-        for (QCheckBox *box : m_window->findChildren<QCheckBox *>(QStringLiteral("Check1"))) {
-            if (box->property("index").toInt() == length - 2)
-                return box;
-        }
-        return nullptr;
-    }
-
-    void addFiles(const QStringList &paths)
-    {
-        QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
-        m_dialogs.openResults.push_back(paths);
-        child<QPushButton>("PushButton1")->click();
-        ASSERT_TRUE(checked.wait(60000));
-    }
-
-    void count()
-    {
-        QSignalSpy counted(m_window.get(), &Form1::countingFinished);
-        child<QPushButton>("PushButton7")->click();
-        ASSERT_TRUE(counted.count() > 0 || counted.wait(60000));
-    }
-
-    QStringList resultTexts()
-    {
-        QStringList rows;
-        ResultsModel &model = m_window->results();
-        for (int r = 0; r < model.rowCount(); ++r) {
-            rows << model.cellText(r, 0) + QLatin1Char('|') + model.cellText(r, 1) +
-                        QLatin1Char('|') + model.cellText(r, 2);
-        }
-        return rows;
-    }
-
-    QTemporaryDir m_tmp;
-    QByteArray m_savedTmpdir;
-    ScriptedDialogService m_dialogs;
-    std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<Form1> m_window;
-};
-
-} // namespace
 
 // Start-up and preferences
 

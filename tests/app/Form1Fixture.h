@@ -1,0 +1,105 @@
+#pragma once
+
+// The window tests' fixture: a real Form1 with a scripted dialog service, its own settings file
+// and its own private temporary folder.
+
+#include "ScriptedDialogService.h"
+#include "app/Form1.h"
+#include "base/SettingsStore.h"
+#include "results/ResultsModel.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orvanta {
+
+inline QString fixtureFolder()
+{
+    return QStringLiteral(ORVANTA_FIXTURE_DIR);
+}
+
+inline QString fixture(const char *name)
+{
+    return fixtureFolder() + QLatin1Char('/') + QString::fromUtf8(name);
+}
+
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_savedTmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", m_tmp.path().toUtf8());
+        m_settingsFile = m_tmp.filePath(QStringLiteral("settings.ini"));
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        qputenv("TMPDIR", m_savedTmpdir);
+    }
+
+    Form1 &open(const QString &appDir = QStringLiteral(ORVANTA_BIN_DIR))
+    {
+        m_window.reset();
+        m_settings = std::make_unique<SettingsStore>(m_settingsFile);
+        m_window = std::make_unique<Form1>(m_dialogs, *m_settings, appDir);
+        m_window->startUp();
+        m_window->show();
+        return *m_window;
+    }
+
+    template <typename T> T *child(const char *name)
+    {
+        return m_window->findChild<T *>(QLatin1String(name));
+    }
+
+    QCheckBox *lengthBox(int length)
+    {
+        for (QCheckBox *box : m_window->findChildren<QCheckBox *>(QStringLiteral("Check1"))) {
+            if (box->property("index").toInt() == length - 2)
+                return box;
+        }
+        return nullptr;
+    }
+
+    void addFiles(const QStringList &paths)
+    {
+        QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+        m_dialogs.openResults.push_back(paths);
+        child<QPushButton>("PushButton1")->click();
+        ASSERT_TRUE(checked.wait(60000));
+    }
+
+    void count()
+    {
+        QSignalSpy counted(m_window.get(), &Form1::countingFinished);
+        child<QPushButton>("PushButton7")->click();
+        ASSERT_TRUE(counted.count() > 0 || counted.wait(60000));
+    }
+
+    // Every row as "phrase|words|frequency".
+    QStringList resultTexts()
+    {
+        QStringList rows;
+        ResultsModel &model = m_window->results();
+        for (int r = 0; r < model.rowCount(); ++r) {
+            rows << model.cellText(r, 0) + QLatin1Char('|') + model.cellText(r, 1) +
+                        QLatin1Char('|') + model.cellText(r, 2);
+        }
+        return rows;
+    }
+
+    QTemporaryDir m_tmp;
+    QByteArray m_savedTmpdir;
+    QString m_settingsFile; // may be changed before open()
+    ScriptedDialogService m_dialogs;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<Form1> m_window;
+};
+
+} // namespace orvanta
