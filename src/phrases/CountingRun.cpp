@@ -182,15 +182,15 @@ private:
         if (m_stop.stop_requested())
             return;
         const bool converted = file.outputPath != file.path;
-        if (file.outputPath.isEmpty() || !fileExists(file.outputPath)) {
-            m_outcome.failures.push_back({file.path, file.missingReason});
-            return;
-        }
-        // A converter that crashed may have written only part of the text: counting it would
-        // give quietly wrong numbers.
+        // A converter that crashed may have written part of the text or none: counting a part
+        // would give quietly wrong numbers, and blaming a password would mislead.
         if (converted && exitCode == kProcessCrashed) {
             m_outcome.failures.push_back({file.path, QLatin1String(run_texts::kConverterCrashed)});
             deleteFileQuietly(file.outputPath);
+            return;
+        }
+        if (file.outputPath.isEmpty() || !fileExists(file.outputPath)) {
+            m_outcome.failures.push_back({file.path, file.missingReason});
             return;
         }
         const LineSequence lines = readFileToStringFSOLine(file.outputPath, m_host.errorSink());
