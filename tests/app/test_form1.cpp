@@ -340,6 +340,7 @@ TEST_F(Form1Test, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
     child<QPushButton>("PushButton11")->click();
     ASSERT_TRUE(checked.wait(60000));
     const QStringList first = m_window->inputFiles();
+    ASSERT_FALSE(first.isEmpty());
     EXPECT_EQ(first.size(),
               QDir(QStringLiteral(ORVANTA_BIN_DIR "/Samples")).entryList(QDir::Files).size());
     EXPECT_TRUE(lengthBox(4)->isChecked());
