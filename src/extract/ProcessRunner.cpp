@@ -1,91 +1,263 @@
 #include "extract/ProcessRunner.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
+#include "base/Descriptor.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 
-#include <atomic>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orvanta {
 
 namespace {
 
-// QProcess only says that the start failed; the file itself tells why.
-int startFailureCode(const QString &program)
+constexpr size_t kReadBytes = 64 * 1024;
+
+struct Pipe {
+    Descriptor read;
+    Descriptor write;
+
+    bool open()
+    {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return false;
+        read.reset(ends[0]);
+        write.reset(ends[1]);
+        return true;
+    }
+};
+
+QString resolveProgram(const QString &program)
 {
-    const QString path =
-        program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        return kProcessNotFound;
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(native.constData(), &info) != 0)
-        return kProcessNotFound;
-    if (S_ISDIR(info.st_mode) || ::access(native.constData(), X_OK) != 0)
-        return kProcessNotExecutable;
-    return kProcessStartFailed;
+    if (program.contains(QLatin1Char('/')))
+        return program;
+    return QStandardPaths::findExecutable(program);
 }
 
-int outcomeCode(const QProcess &process, const QString &program, bool cancelled)
+int startFailureCode(int error)
 {
-    if (cancelled)
-        return kProcessCancelled;
-    if (process.error() == QProcess::FailedToStart)
-        return startFailureCode(program);
-    if (process.exitStatus() == QProcess::CrashExit)
-        return kProcessCrashed;
-    return process.exitCode();
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return kProcessNotFound;
+    case EACCES:
+    case EISDIR:
+    case EPERM:
+        return kProcessNotExecutable;
+    default:
+        return kProcessStartFailed;
+    }
 }
+
+// Everything the child needs is made before the fork: after it, only calls that are safe in a
+// child of a threaded process may run.
+struct ChildPlan {
+    QByteArray program;
+    std::vector<QByteArray> argumentBytes;
+    std::vector<char *> argv;
+    pid_t parent = ::getpid();
+
+    ChildPlan(const QString &path, const QStringList &arguments)
+        : program(QFile::encodeName(path))
+    {
+        argumentBytes.push_back(program);
+        for (const QString &argument : arguments)
+            argumentBytes.push_back(QFile::encodeName(argument));
+        for (QByteArray &bytes : argumentBytes)
+            argv.push_back(bytes.data());
+        argv.push_back(nullptr);
+    }
+};
+
+[[noreturn]] void execChild(const ChildPlan &plan, int outFd, int errFd, int statusFd)
+{
+    // Dies with the thread that started it, so a killed parent leaves no converter behind.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != plan.parent)
+        ::_exit(127);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int signal = 1; signal < NSIG; ++signal)
+        ::signal(signal, SIG_DFL);
+    const int nullFd = ::open("/dev/null", O_RDONLY);
+    if (nullFd < 0 || ::dup2(nullFd, STDIN_FILENO) < 0 || ::dup2(outFd, STDOUT_FILENO) < 0 ||
+        ::dup2(errFd, STDERR_FILENO) < 0) {
+        const int error = errno;
+        (void)!::write(statusFd, &error, sizeof error);
+        ::_exit(127);
+    }
+    ::execv(plan.program.constData(), plan.argv.data());
+    const int error = errno;
+    (void)!::write(statusFd, &error, sizeof error);
+    ::_exit(127);
+}
+
+// The errno of a failed exec, or 0 once the program runs (the status pipe closes on exec).
+int readExecError(int statusFd)
+{
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(statusFd, &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    return got == ssize_t(sizeof error) ? error : 0;
+}
+
+int waitForExit(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// Follows one running child: drains both streams, watches for a stop, and reaps it.
+class RunningChild {
+public:
+    RunningChild(pid_t pid, Pipe &out, Pipe &err, const ProcessStreams &streams,
+                 std::stop_token stop)
+        : m_pid(pid)
+        , m_out(out.read)
+        , m_err(err.read)
+        , m_streams(streams)
+        , m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+        , m_onStop(stop, [this] { wake(); })
+    {
+        if (m_streams.errorHead)
+            m_streams.errorHead->clear();
+    }
+
+    int finish()
+    {
+        while ((m_out.isOpen() || m_err.isOpen()) && !m_killed)
+            pollOnce(-1);
+        m_out.reset();
+        m_err.reset();
+        while (!m_killed) {
+            int status = 0;
+            const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
+            if (done == m_pid)
+                return exitCode(status);
+            if (done < 0 && errno != EINTR)
+                return kProcessStartFailed;
+            pollOnce(20); // a child that closed its streams but lives on can still be stopped
+        }
+        waitForExit(m_pid);
+        return kProcessCancelled;
+    }
+
+private:
+    void wake()
+    {
+        const std::uint64_t one = 1;
+        (void)!::write(m_wake.get(), &one, sizeof one);
+    }
+
+    void kill()
+    {
+        if (!m_killed)
+            ::kill(m_pid, SIGKILL);
+        m_killed = true;
+    }
+
+    void pollOnce(int timeoutMs)
+    {
+        std::array<pollfd, 3> fds{{{m_wake.get(), POLLIN, 0},
+                                   {m_out.get(), POLLIN, 0},
+                                   {m_err.get(), POLLIN, 0}}};
+        if (::poll(fds.data(), fds.size(), timeoutMs) < 0)
+            return;
+        if (fds[0].revents != 0) {
+            kill();
+            return;
+        }
+        if (fds[1].revents != 0)
+            drain(m_out, true);
+        if (fds[2].revents != 0)
+            drain(m_err, false);
+    }
+
+    void drain(Descriptor &fd, bool isOutput)
+    {
+        const ssize_t got = ::read(fd.get(), m_buffer.data(), m_buffer.size());
+        if (got < 0 && errno == EINTR)
+            return;
+        if (got <= 0) {
+            fd.reset();
+            return;
+        }
+        const QByteArrayView chunk(m_buffer.data(), got);
+        if (isOutput) {
+            if (m_streams.onOutput && !m_streams.onOutput(chunk))
+                kill();
+        } else if (m_streams.errorHead) {
+            const qsizetype room = kErrorHeadBytes - m_streams.errorHead->size();
+            if (room > 0)
+                m_streams.errorHead->append(chunk.first(std::min(room, chunk.size())));
+        }
+    }
+
+    static int exitCode(int status)
+    {
+        if (WIFSIGNALED(status))
+            return kProcessCrashed;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : kProcessCrashed;
+    }
+
+    pid_t m_pid;
+    Descriptor &m_out;
+    Descriptor &m_err;
+    const ProcessStreams &m_streams;
+    Descriptor m_wake;
+    bool m_killed = false;
+    std::array<char, kReadBytes> m_buffer{};
+    std::stop_callback<std::function<void()>> m_onStop;
+};
 
 } // namespace
 
-int runProcessAndWait(const QString &program, const QStringList &arguments, std::stop_token stop,
-                      ProcessOutput *output)
+int runProcess(const QString &program, const QStringList &arguments, std::stop_token stop,
+               const ProcessStreams &streams)
 {
     if (stop.stop_requested())
         return kProcessCancelled;
-    if (!QCoreApplication::instance())
-        return kProcessStartFailed; // no event loop could run
+    const QString path = resolveProgram(program);
+    if (path.isEmpty())
+        return kProcessNotFound;
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        return kProcessNotExecutable;
 
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setStandardInputFile(QProcess::nullDevice());
+    Pipe out, err, status;
+    if (!out.open() || !err.open() || !status.open())
+        return kProcessStartFailed;
+    const ChildPlan plan(path, arguments);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return kProcessStartFailed;
+    if (pid == 0)
+        execChild(plan, out.write.get(), err.write.get(), status.write.get());
 
-    QEventLoop loop;
-    bool done = false;
-    const auto finish = [&] {
-        done = true;
-        loop.quit();
-    };
-    QObject::connect(&process, &QProcess::finished, &loop, finish);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            finish();
-    });
-
-    // The request may come from any thread; the kill runs on this one, in the loop below. The
-    // callback is declared after the process, so it is gone before the process is.
-    std::atomic<bool> cancelled = false;
-    const std::stop_callback onStop(stop, [&] {
-        cancelled = true;
-        QMetaObject::invokeMethod(
-            &process, [&process] { process.kill(); }, Qt::QueuedConnection);
-    });
-
-    process.start();
-    if (!done)
-        loop.exec();
-
-    if (output) {
-        output->standardOutput = process.readAllStandardOutput();
-        output->standardError = process.readAllStandardError();
+    out.write.reset();
+    err.write.reset();
+    status.write.reset();
+    if (const int error = readExecError(status.read.get())) {
+        waitForExit(pid);
+        return startFailureCode(error);
     }
-    return outcomeCode(process, program, cancelled);
+    return RunningChild(pid, out, err, streams, std::move(stop)).finish();
 }
 
 } // namespace orvanta

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <stop_token>
 
 namespace orvanta {
@@ -25,20 +27,26 @@ inline constexpr int kProcessCrashed = kProcessCodeBase + 51; // -2147221453
 // interrupt occurred").
 inline constexpr int kProcessCancelled = kProcessCodeBase + 18; // -2147221486
 
-// What the child wrote. Neither stream ever reaches the user's terminal.
-struct ProcessOutput {
-    QByteArray standardOutput;
-    QByteArray standardError;
+// At most this much of the child's error output is kept; the rest is read and dropped, so a
+// child that prints without end cannot fill our memory.
+inline constexpr qsizetype kErrorHeadBytes = 4096;
+
+// Where the child's output goes. Neither stream ever reaches the user's terminal.
+struct ProcessStreams {
+    // Called with each piece of standard output as it arrives. Returning false stops the
+    // child (it is killed and reaped) and the run counts as cancelled.
+    std::function<bool(QByteArrayView chunk)> onOutput;
+    // Receives the first kErrorHeadBytes of standard error.
+    QByteArray *errorHead = nullptr;
 };
 
-// Runs the program with exactly these arguments (no shell is involved, so every byte arrives
-// as given) and standard input from /dev/null, and waits for it in a local event loop: on the
-// GUI thread the window stays alive, and a thread without an event loop of its own works too.
-// A QCoreApplication must exist (without one this gives kProcessStartFailed). Relative paths are
-// resolved against the current folder, so callers pass absolute ones. Returns the child's exit code
-// or one of the codes above. When the stop token is triggered, from any thread, the child is killed
-// and reaped before this returns. The output, when asked for, is filled in whatever the outcome.
-int runProcessAndWait(const QString &program, const QStringList &arguments,
-                      std::stop_token stop = {}, ProcessOutput *output = nullptr);
+// Runs the program with exactly these arguments (no shell is involved, so every byte arrives as
+// given), standard input from /dev/null, and waits for it. A program without "/" is looked up on
+// PATH. Works on any thread; no event loop is needed. The child dies with the thread that
+// started it, even when this process is killed. Returns the child's exit code or one of the
+// codes above. When the stop token is triggered, from any thread, the child is killed and reaped
+// before this returns.
+int runProcess(const QString &program, const QStringList &arguments, std::stop_token stop = {},
+               const ProcessStreams &streams = {});
 
 } // namespace orvanta

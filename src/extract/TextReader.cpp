@@ -1,118 +1,148 @@
 #include "extract/TextReader.h"
 
-#include <QFile>
-#include <QStringDecoder>
+#include "base/Utf8.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace orvanta {
 
-QString decodeUtf8(QByteArrayView utf8)
-{
-    // Stateless: a sequence cut short at the end becomes U+FFFD instead of being held back for
-    // more input that never comes.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
-                                                       QStringConverter::Flag::Stateless);
-    return decoder.decode(utf8);
-}
-
-LineSequence::LineSequence(QByteArray text)
-    : m_text(std::move(text))
-{
-    if (!QByteArrayView(m_text).isValidUtf8())
-        m_text = decodeUtf8(m_text).toUtf8();
-
-    const qsizetype size = m_text.size();
-    const char *data = m_text.constData();
-    qsizetype start = 0;
-    while (start < size) {
-        const char *newline = static_cast<const char *>(memchr(data + start, '\n', size - start));
-        const qsizetype end = newline ? newline - data : size;
-        qsizetype length = end - start;
-        if (newline && length > 0 && data[end - 1] == '\r')
-            --length;
-        m_lines.push_back({start, length});
-        start = end + 1;
-    }
-}
-
-QByteArrayView LineSequence::line(qsizetype index) const
-{
-    const Span &span = m_lines.at(size_t(index));
-    return QByteArrayView(m_text.constData() + span.start, span.length);
-}
-
-QString LineSequence::text(qsizetype index) const
-{
-    return decodeUtf8(line(index));
-}
-
-LineSequence readFileToStringFSOLine(const QString &path, ErrorSink &sink)
-{
-    TrappedOperation operation(
-        locationTag(QStringLiteral("Main"), QStringLiteral("ReadFileToStringFSOLine")), sink);
-    QFile file(path);
-    LineSequence lines;
-    operation.step([&] {
-        if (!file.open(QIODevice::ReadOnly))
-            throw OperationError(
-                QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
-    });
-    operation.step([&] {
-        if (!file.isOpen())
-            return;
-        QByteArray text = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw OperationError(
-                QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-        lines = LineSequence(std::move(text));
-    });
-    operation.step([&] { file.close(); });
-    return lines;
-}
-
 namespace {
-bool isPrintable(char32_t c)
+
+constexpr qsizetype kReadBytes = 1 << 20;
+constexpr int kStopCheckMs = 100;
+
+const char *firstBreak(const char *from, const char *end)
 {
-    return (c >= 32 && c <= 126) || (c >= 160 && c <= 255);
+    const auto *newline = static_cast<const char *>(std::memchr(from, '\n', size_t(end - from)));
+    const char *lineEnd = newline ? newline : end;
+    const auto *formFeed =
+        static_cast<const char *>(std::memchr(from, '\f', size_t(lineEnd - from)));
+    return formFeed ? formFeed : newline;
 }
+
 } // namespace
 
-bool noTextPDF(const LineSequence &lines)
+void LineSplitter::emitLine(QByteArrayView line)
 {
-    bool sawNonPrintable = false;
-    int printable = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString text = lines.text(i);
-        for (char32_t c : QStringView(text).toUcs4()) {
-            if (!isPrintable(c)) {
-                sawNonPrintable = true;
-            } else if (++printable > 5) {
-                return false;
-            }
-        }
+    if (line.isValidUtf8()) {
+        m_sink(line, m_place);
+        return;
     }
-    return sawNonPrintable;
+    const QByteArray valid = validUtf8(line);
+    m_sink(valid, m_place);
 }
 
-bool noTextPDF(const QString &path, ErrorSink &sink)
+void LineSplitter::feed(QByteArrayView piece)
 {
-    TrappedOperation operation(locationTag(QStringLiteral("Main"), QStringLiteral("NoTextPDF")),
-                               sink);
-    bool result = false;
-    LineSequence lines;
-    operation.step([&] { lines = readFileToStringFSOLine(path, sink); });
-    operation.step([&] { result = noTextPDF(lines); });
-    return result;
+    const char *from = piece.data();
+    const char *end = from + piece.size();
+    while (from < end) {
+        const char *stop = firstBreak(from, end);
+        if (!stop) {
+            m_partial.append(from, end - from);
+            return;
+        }
+        QByteArrayView line(from, stop - from);
+        if (!m_partial.isEmpty()) {
+            m_partial.append(line);
+            line = m_partial;
+        }
+        if (*stop == '\n' && line.endsWith('\r'))
+            line.chop(1);
+        emitLine(line);
+        m_partial.clear();
+        if (*stop == '\f') {
+            ++m_place.page;
+            m_place.line = 1;
+        } else {
+            ++m_place.line;
+        }
+        from = stop + 1;
+    }
 }
 
-QString pathWithoutExtension(const QString &path)
+void LineSplitter::finish()
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? path : path.left(dot);
+    if (!m_partial.isEmpty())
+        emitLine(m_partial);
+    m_partial.clear();
 }
 
-QString fileNameFromPath(const QString &path)
+Status readLines(int fd, const QString &name, const LineSink &sink, std::stop_token stop)
 {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    LineSplitter splitter(sink);
+    std::vector<char> buffer(kReadBytes);
+    while (!stop.stop_requested()) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got > 0) {
+            splitter.feed(QByteArrayView(buffer.data(), got));
+            continue;
+        }
+        if (got == 0) {
+            splitter.finish();
+            return {};
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            return Failure{QStringLiteral("Cannot read %1: %2")
+                               .arg(name, QString::fromLocal8Bit(std::strerror(errno)))};
+        pollfd wait{fd, POLLIN, 0};
+        ::poll(&wait, 1, kStopCheckMs);
+    }
+    return {};
+}
+
+void NoTextTest::character(bool printable)
+{
+    if (printable)
+        ++m_printable;
+    else
+        m_sawOther = true;
+}
+
+void NoTextTest::byte(unsigned char value)
+{
+    if (m_lead) {
+        const unsigned char lead = std::exchange(m_lead, 0);
+        if ((value & 0xC0) == 0x80) {
+            const unsigned codePoint = ((lead & 0x1Fu) << 6) | (value & 0x3Fu);
+            character(codePoint >= 0xA0);
+            return;
+        }
+        character(false); // a lead byte without its continuation
+    }
+    if (std::exchange(m_pendingCr, false) && value != '\n')
+        character(false);
+    if (value == '\n')
+        return;
+    if (value == '\r') {
+        m_pendingCr = true;
+    } else if (value < 0x80) {
+        character(value >= 32 && value <= 126);
+    } else if (value == 0xC2 || value == 0xC3) {
+        m_lead = value; // U+0080..U+00FF, printable from U+00A0
+    } else {
+        character(false);
+    }
+}
+
+void NoTextTest::feed(QByteArrayView piece)
+{
+    for (qsizetype i = 0; i < piece.size() && m_printable <= 5; ++i)
+        byte(static_cast<unsigned char>(piece[i]));
+}
+
+bool NoTextTest::noText() const
+{
+    if (m_printable > 5)
+        return false;
+    return m_sawOther || m_lead != 0 || m_pendingCr;
 }
 
 } // namespace orvanta

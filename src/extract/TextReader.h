@@ -1,52 +1,71 @@
 #pragma once
 
-#include "base/ErrorReport.h"
+#include "base/Result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-#include <vector>
+#include <functional>
+#include <stop_token>
 
 namespace orvanta {
 
-// Decodes UTF-8; invalid bytes become U+FFFD, and a U+FEFF stays a character like any other.
-QString decodeUtf8(QByteArrayView utf8);
-
-// The lines of a text file in file order, without terminators. The text is valid UTF-8: bytes
-// that were not are replaced by U+FFFD when the file is read.
-class LineSequence {
-public:
-    LineSequence() = default;
-    explicit LineSequence(QByteArray text);
-
-    qsizetype size() const { return qsizetype(m_lines.size()); }
-    bool isEmpty() const { return m_lines.empty(); }
-    QByteArrayView line(qsizetype index) const; // UTF-8
-    QString text(qsizetype index) const;
-
-private:
-    struct Span {
-        qsizetype start;
-        qsizetype length;
-    };
-    QByteArray m_text;
-    std::vector<Span> m_lines;
+// Where a line stands in its text: pages count from 1 and end at a form feed; lines count from
+// 1 within their page.
+struct LinePlace {
+    int page = 1;
+    int line = 1;
+    bool operator==(const LinePlace &) const = default;
 };
 
-// Reads a converted text file. A file that cannot be opened is reported once and reads as no
-// lines. Lines end at LF; a CR just before the LF belongs to the terminator.
-LineSequence readFileToStringFSOLine(const QString &path, ErrorSink &sink);
+// Receives each line: valid UTF-8 without its terminator (bytes that were not valid UTF-8 are
+// replaced by U+FFFD).
+using LineSink = std::function<void(QByteArrayView utf8Line, LinePlace place)>;
 
-// True when the text holds fewer than six printable characters and at least one other one
-// (what the converter writes for scanned pages). Printable: U+0020-U+007E and U+00A0-U+00FF.
-bool noTextPDF(const LineSequence &lines);
-bool noTextPDF(const QString &path, ErrorSink &sink);
+// Splits a text that arrives in pieces into lines. A line ends at LF (a CR just before it
+// belongs to the terminator) or at a form feed, which also ends the page, so no line spans two
+// pages. A terminator at the very end gives no empty line after it.
+class LineSplitter {
+public:
+    explicit LineSplitter(LineSink sink)
+        : m_sink(std::move(sink))
+    {
+    }
 
-// The path cut before its last "."; a path without a dot is returned whole.
-QString pathWithoutExtension(const QString &path);
+    void feed(QByteArrayView piece);
+    // Hands over the last line when the text does not end with a terminator.
+    void finish();
 
-// The file name: what follows the last "/" of the path.
-QString fileNameFromPath(const QString &path);
+private:
+    void emitLine(QByteArrayView line);
+
+    LineSink m_sink;
+    QByteArray m_partial;
+    LinePlace m_place;
+};
+
+// Reads the open file from where it stands to its end in pieces and hands each line to the
+// sink. Waits for a pipe or FIFO without blocking a stop. Fails with a message naming `name`.
+Status readLines(int fd, const QString &name, const LineSink &sink, std::stop_token stop = {});
+
+// The scanned-page test, fed the converted text in pieces: true at the end when the text holds
+// fewer than six printable characters and at least one other one, which is what the converter
+// writes for pages that are only images. Printable: U+0020-U+007E and U+00A0-U+00FF; line
+// terminators (LF, and a CR before LF) are not characters; a form feed is a non-printable one.
+class NoTextTest {
+public:
+    void feed(QByteArrayView piece);
+    bool noText() const;
+
+private:
+    void byte(unsigned char value);
+    void character(bool printable);
+
+    int m_printable = 0;
+    bool m_sawOther = false;
+    unsigned char m_lead = 0; // a pending C2 or C3 lead byte
+    bool m_pendingCr = false;
+};
 
 } // namespace orvanta
