@@ -19,13 +19,15 @@ public:
     ~SettingsStore();
 
     QString readText(const QString &key, const QString &defaultText = {}) const;
-    // False when the store could not be written.
+    // False when the store could not be written. Only a regular file (or none yet) is written.
     bool writeText(const QString &key, const QString &text);
 
     // The tick state of phrase-length box `index`, "0" or "1".
     static QString phrasesKey(int index);
 
 private:
+    bool isWritableFile() const;
+
     std::unique_ptr<QSettings> m_settings;
 };
 
