@@ -1,6 +1,6 @@
 #include "phrases/PhraseTable.h"
 
-#include "extract/TextReader.h"
+#include "base/Utf8.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseLevels.h"
 
@@ -87,12 +87,6 @@ void PhraseTable::countLine(QByteArrayView utf8Line)
     if (forEachWord(utf8Line,
                     [this](std::string_view word) { m_ids.push_back(lowerCaseId(word)); }))
         closeLine();
-}
-
-void PhraseTable::countLines(const LineSequence &lines)
-{
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        countLine(lines.line(i));
 }
 
 namespace {

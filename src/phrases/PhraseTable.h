@@ -11,8 +11,6 @@
 
 namespace orvanta {
 
-class LineSequence;
-
 // The phrase counts of one run. Lines are split into words at spaces, tabs and CRs; a phrase is
 // n consecutive words of one line, lower-cased and joined by single spaces. Counts merge across
 // all lines of all files.
@@ -22,7 +20,6 @@ public:
     explicit PhraseTable(const std::vector<int> &lengths);
 
     void countLine(QByteArrayView utf8Line);
-    void countLines(const LineSequence &lines);
 
     // Every phrase of a requested length that occurred at least twice, in no particular order.
     // Returns what it has found so far when a stop is requested.

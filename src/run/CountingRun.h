@@ -13,23 +13,34 @@
 
 namespace orvanta {
 
+class TextStore;
+
 namespace run_texts {
 inline constexpr auto kNoFiles = "No files added.";
 inline constexpr auto kNoLengths = "You forgot to select number of phrases.";
 inline constexpr auto kPasswordTitle = "Input Password";
 inline constexpr auto kWrongPassword = "  - invalid password or no password protected.";
 inline constexpr auto kProtected = "  - password protected or text is protected.";
+inline constexpr auto kDamaged = "  - damaged or not a PDF.";
 inline constexpr auto kUnreadable =
     "  - text unreadable. Please view the file yourself to see if it "
     "is really a scanned image of text and not proper PDF text.";
 inline constexpr auto kFileMissing = "  - file not found.";
+inline constexpr auto kNameNotUtf8 = "  - its name is not valid UTF-8; rename the file to count it.";
+inline constexpr auto kNotRegularFile = "  - not a regular file, so it was not read.";
 inline constexpr auto kConverterCrashed =
     "  - the converter stopped before finishing, so the file was not counted.";
+inline constexpr auto kNotKept = "  - its text could not be written to the temporary folder (%1), "
+                                 "so the file was not counted.";
 inline constexpr auto kFailureHeading = "The following files could not be read:";
 inline constexpr auto kDone = "Done.";
 } // namespace run_texts
 
 QString passwordPrompt(const QString &pdfPath);
+
+// The reason a listed file that cannot be opened gets: a name that is not valid UTF-8 was
+// decoded with replacement characters, so no file of that name exists.
+QString unopenableFileReason(const QString &path);
 
 struct RunProgress {
     enum class Stage { Converting, Counting, Ordering };
@@ -37,6 +48,7 @@ struct RunProgress {
     int fileIndex = 0; // 1-based while converting
     int fileCount = 0;
     QString path;
+    bool fromStore = false; // the text was converted before and is read again
 };
 
 // What a counting run needs from whoever drives it: the window or the command line. Calls come
@@ -70,16 +82,17 @@ struct FileFailure {
 struct RunOutcome {
     bool ran = false; // false when busy, without files or lengths, or without a converter
     bool cancelled = false;
-    bool usedConverter = false;
     std::vector<FileFailure> failures;
-    QString converterProblem; // set when the converter could not be made ready
+    QString converterProblem; // set when the converter or the temporary folder cannot be used
 };
 
-// Converts every listed PDF, counts the phrases of all files together and hands the ordered
-// repeated phrases to the host, followed by one closing notice naming the files that failed.
+// Counts the phrases of every listed file together, taking each PDF's text from the store
+// (converting what it lacks), and hands the ordered repeated phrases to the host, followed by
+// one closing notice naming the files that failed.
 class CountingRun {
 public:
-    explicit CountingRun(CountingRunHost &host);
+    // Unexpected failures are reported under `locationTag`.
+    CountingRun(CountingRunHost &host, TextStore &store, QString locationTag);
 
     RunOutcome run(const QStringList &paths, const std::vector<int> &lengths,
                    const CountingRunOptions &options = {});
@@ -92,6 +105,8 @@ private:
     class Pass;
 
     CountingRunHost &m_host;
+    TextStore &m_store;
+    const QString m_locationTag;
     std::atomic<bool> m_busy{false};
     std::mutex m_stopMutex;
     std::stop_source m_stop;
@@ -99,5 +114,8 @@ private:
 
 // The closing notice: "Done." and, when files failed, the heading and one line per file.
 QString closingNotice(const std::vector<FileFailure> &failures);
+
+// How many conversions run at once by default: one per processor core.
+int defaultParallelConversions();
 
 } // namespace orvanta

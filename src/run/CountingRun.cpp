@@ -1,0 +1,340 @@
+#include "run/CountingRun.h"
+
+#include "documents/TextStore.h"
+#include "extract/TextReader.h"
+#include "phrases/LengthList.h"
+#include "phrases/PhraseTable.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <future>
+#include <optional>
+#include <sys/stat.h>
+
+namespace orvanta {
+
+QString passwordPrompt(const QString &pdfPath)
+{
+    return QStringLiteral("Enter password for file (") + pdfPath + QStringLiteral("): ") +
+           QStringLiteral("\r\n") +
+           QStringLiteral("Note: Leave this box blank if file is not password protected");
+}
+
+QString unopenableFileReason(const QString &path)
+{
+    return QLatin1String(path.contains(QChar::ReplacementCharacter) ? run_texts::kNameNotUtf8
+                                                                     : run_texts::kFileMissing);
+}
+
+QString closingNotice(const std::vector<FileFailure> &failures)
+{
+    QString failureText;
+    for (const FileFailure &failure : failures)
+        failureText += QStringLiteral("\r\n") + failure.path + failure.reason;
+    if (!failureText.trimmed().isEmpty())
+        failureText.prepend(QStringLiteral("\r\n") + QLatin1String(run_texts::kFailureHeading));
+    return QLatin1String(run_texts::kDone) + failureText;
+}
+
+int defaultParallelConversions()
+{
+    return std::max(QThread::idealThreadCount(), 1);
+}
+
+namespace {
+
+bool isTextInput(const QString &path)
+{
+    return path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+std::future<Result<StoredTextHandle>> readyText(StoredTextHandle handle)
+{
+    std::promise<Result<StoredTextHandle>> promise;
+    promise.set_value(std::move(handle));
+    return promise.get_future();
+}
+
+// One listed file on its way to being counted.
+struct PendingFile {
+    QString path;
+    QString failure; // known before any conversion
+    bool plainText = false;
+    bool passwordTyped = false;
+    bool fromStore = false;
+    std::future<Result<StoredTextHandle>> text;
+};
+
+QString failureOf(const StoredText &text, bool passwordTyped)
+{
+    if (!text.writeError.isEmpty())
+        return QLatin1String(run_texts::kNotKept).arg(text.writeError);
+    switch (text.outcome) {
+    case ConversionOutcome::NeedsPassword:
+        return QLatin1String(passwordTyped ? run_texts::kWrongPassword : run_texts::kProtected);
+    case ConversionOutcome::Damaged:
+        return QLatin1String(run_texts::kDamaged);
+    case ConversionOutcome::Stopped:
+        return QLatin1String(run_texts::kConverterCrashed);
+    case ConversionOutcome::Converted:
+    case ConversionOutcome::Cancelled:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+// The state of one run; discarded when the run ends.
+class CountingRun::Pass {
+public:
+    Pass(CountingRunHost &host, TextStore &store, const QString &tag, const QStringList &paths,
+         const std::vector<int> &lengths, const CountingRunOptions &options,
+         std::stop_token stop)
+        : m_host(host)
+        , m_store(store)
+        , m_paths(paths)
+        , m_options(options)
+        , m_stop(std::move(stop))
+        , m_table(lengths)
+        , m_operation(tag, host.errorSink())
+    {
+    }
+
+    RunOutcome execute()
+    {
+        if (!prepare())
+            return std::move(m_outcome);
+        m_host.setBusy(true);
+        processFiles();
+        if (!m_stop.stop_requested())
+            finish();
+        m_pending.clear(); // waits for converters still stopping
+        m_host.setBusy(false);
+        m_outcome.cancelled = m_stop.stop_requested();
+        if (!m_outcome.cancelled)
+            m_host.showNotice(closingNotice(m_outcome.failures));
+        return std::move(m_outcome);
+    }
+
+private:
+    bool needsConverter() const
+    {
+        for (const QString &path : m_paths) {
+            if (!(m_options.readTextFilesDirectly && isTextInput(path)))
+                return true;
+        }
+        return false;
+    }
+
+    bool prepare()
+    {
+        m_outcome.ran = true;
+        if (!needsConverter())
+            return true;
+        Result<Converter> converter = Converter::locate();
+        const Status folder = converter.ok() ? m_store.prepare() : Status();
+        if (converter.ok() && folder.ok()) {
+            m_converter = std::move(converter).value();
+            return true;
+        }
+        m_outcome.ran = false;
+        m_outcome.converterProblem = converter.ok() ? folder.error() : converter.error();
+        m_host.showNotice(m_outcome.converterProblem);
+        return false;
+    }
+
+    int parallelConversions() const
+    {
+        return m_options.parallelConversions > 0 ? m_options.parallelConversions
+                                                 : defaultParallelConversions();
+    }
+
+    // Keeps at most the chosen number of conversions running. A file leaves the queue once its
+    // text is there, and the next one starts while the finished file is counted.
+    void processFiles()
+    {
+        const int count = int(m_paths.size());
+        int submitted = 0;
+        const auto topUp = [&] {
+            while (submitted < count && int(m_pending.size()) < parallelConversions() &&
+                   !m_stop.stop_requested())
+                submit(submitted++);
+        };
+        for (int k = 0; k < count && !m_stop.stop_requested(); ++k) {
+            topUp();
+            if (m_pending.empty())
+                break;
+            m_host.reportProgress({RunProgress::Stage::Converting, k + 1, count, m_paths[k],
+                                   m_pending.front().fromStore});
+            if (m_pending.front().text.valid())
+                m_pending.front().text.wait();
+            PendingFile file = std::move(m_pending.front());
+            m_pending.pop_front();
+            topUp();
+            m_operation.step(110, [&] { collect(file); });
+        }
+    }
+
+    void submit(int index)
+    {
+        PendingFile file;
+        file.path = m_paths[index];
+        if (m_options.readTextFilesDirectly && isTextInput(file.path)) {
+            file.plainText = true;
+            m_pending.push_back(std::move(file));
+            return;
+        }
+        const QString password = m_options.promptForPassword
+                                     ? m_host.askPassword(passwordPrompt(file.path),
+                                                          QLatin1String(run_texts::kPasswordTitle))
+                                     : QString();
+        file.passwordTyped = !password.isEmpty();
+        const Result<DocumentVersion> version = m_store.versionOf(file.path, password);
+        if (!version.ok()) {
+            file.failure = unopenableFileReason(file.path);
+        } else if (std::optional<StoredTextHandle> stored = m_store.find(*version)) {
+            file.fromStore = true;
+            file.text = readyText(std::move(*stored));
+        } else {
+            file.text = std::async(std::launch::async, [this, version = *version, password] {
+                return m_store.obtain(version, password, *m_converter, m_stop);
+            });
+        }
+        m_pending.push_back(std::move(file));
+    }
+
+    void collect(PendingFile &file)
+    {
+        if (!file.failure.isEmpty()) {
+            m_outcome.failures.push_back({file.path, file.failure});
+            return;
+        }
+        if (file.plainText) {
+            countPlainText(file.path);
+            return;
+        }
+        Result<StoredTextHandle> got = file.text.get();
+        if (m_stop.stop_requested())
+            return;
+        if (!got.ok())
+            throw OperationError(got.error());
+        const StoredText &text = *got->text;
+        const QString failure = failureOf(text, file.passwordTyped);
+        if (!failure.isEmpty()) {
+            m_outcome.failures.push_back({file.path, failure});
+            return;
+        }
+        // A scanned file is named, and its few characters are still counted.
+        if (text.noText)
+            m_outcome.failures.push_back({file.path, QLatin1String(run_texts::kUnreadable)});
+        countLines(got->fd.get(), file.path);
+    }
+
+    void countPlainText(const QString &path)
+    {
+        // Without O_NONBLOCK, a FIFO named like a text file would hold the run until written.
+        const Descriptor fd(::open(QFile::encodeName(path).constData(),
+                                   O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!fd.isOpen()) {
+            if (errno != ENOENT)
+                throw OperationError(
+                    QStringLiteral("Cannot open %1: %2").arg(path, systemError(errno)));
+            m_outcome.failures.push_back({path, unopenableFileReason(path)});
+            return;
+        }
+        struct stat info {};
+        if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            m_outcome.failures.push_back({path, QLatin1String(run_texts::kNotRegularFile)});
+            return;
+        }
+        countLines(fd.get(), path);
+    }
+
+    void countLines(int fd, const QString &path)
+    {
+        try {
+            const Status read = readLines(
+                fd, path, [this](QByteArrayView line, LinePlace) { m_table.countLine(line); },
+                m_stop);
+            if (!read.ok())
+                throw OperationError(read.error());
+        } catch (const std::bad_alloc &) {
+            throw OperationError(QStringLiteral("Out of memory while reading %1").arg(path));
+        }
+    }
+
+    void finish()
+    {
+        m_host.reportProgress({RunProgress::Stage::Counting, 0, 0, {}});
+        PhraseResults results;
+        m_operation.step(114, [&] { results = m_table.extractRepeatedPhrases(m_stop); });
+        if (m_stop.stop_requested())
+            return;
+        m_host.reportProgress({RunProgress::Stage::Ordering, 0, 0, {}});
+        m_operation.step(116, [&] { results.sortForDisplay(); });
+        m_operation.step(118, [&] { m_host.showResults(std::move(results)); });
+    }
+
+    CountingRunHost &m_host;
+    TextStore &m_store;
+    const QStringList m_paths;
+    const CountingRunOptions m_options;
+    std::stop_token m_stop;
+    PhraseTable m_table;
+    TrappedOperation m_operation;
+    RunOutcome m_outcome;
+    std::optional<Converter> m_converter;
+    std::deque<PendingFile> m_pending;
+};
+
+CountingRun::CountingRun(CountingRunHost &host, TextStore &store, QString locationTag)
+    : m_host(host)
+    , m_store(store)
+    , m_locationTag(std::move(locationTag))
+{
+}
+
+RunOutcome CountingRun::run(const QStringList &paths, const std::vector<int> &lengths,
+                            const CountingRunOptions &options)
+{
+    if (m_busy.exchange(true))
+        return {};
+    RunOutcome outcome;
+    const std::vector<int> countable = distinctCountableLengths(lengths);
+    if (paths.isEmpty()) {
+        m_host.showNotice(QLatin1String(run_texts::kNoFiles));
+    } else if (countable.empty()) {
+        m_host.showNotice(QLatin1String(run_texts::kNoLengths));
+    } else {
+        std::stop_token stop;
+        {
+            const std::lock_guard lock(m_stopMutex);
+            m_stop = std::stop_source();
+            stop = m_stop.get_token();
+        }
+        outcome =
+            Pass(m_host, m_store, m_locationTag, paths, countable, options, stop).execute();
+    }
+    m_busy = false;
+    return outcome;
+}
+
+void CountingRun::cancel()
+{
+    const std::lock_guard lock(m_stopMutex);
+    if (m_busy)
+        m_stop.request_stop();
+}
+
+} // namespace orvanta
