@@ -19,18 +19,18 @@ QStringList droppedPaths(const QMimeData &data)
     return paths;
 }
 
-QStringList rowsForDrop(const QStringList &dropped, ErrorSink &errors, const ScanControl &control)
+ScanResult rowsForDrop(const QStringList &dropped, ErrorSink &errors, const ScanControl &control)
 {
-    QStringList rows;
+    ScanResult result;
     for (const QString &path : dropped) {
         if (control.stop.stop_requested())
             break;
         if (isFolder(path))
-            rows += filesInFolderTree(path, QLatin1String(kDropPattern), errors, control);
+            result.append(filesInFolderTree(path, QLatin1String(kDropPattern), errors, control));
         else
-            rows << path;
+            result.rows << path;
     }
-    return rows;
+    return result;
 }
 
 } // namespace orvanta

@@ -17,7 +17,7 @@ QStringList droppedPaths(const QMimeData &data);
 // The rows a drop adds, in the order of the dropped items. A folder (or a link to one) is walked
 // like a folder scan but with "*.*", its files taking its place; anything else is added exactly
 // as dropped, without any test. No duplicate test. Safe on any thread.
-QStringList rowsForDrop(const QStringList &dropped, ErrorSink &errors,
-                        const ScanControl &control = {});
+ScanResult rowsForDrop(const QStringList &dropped, ErrorSink &errors,
+                       const ScanControl &control = {});
 
 } // namespace orvanta

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <functional>
@@ -72,6 +73,12 @@ int forEachEntry(const QString &folder, const std::function<void(const dirent &)
     return error;
 }
 
+// Names that are not valid UTF-8 cannot be written back to the file system once decoded.
+bool isUtf8Name(const char *name)
+{
+    return QByteArrayView(name).isValidUtf8();
+}
+
 bool isFolderEntry(const QString &folder, const dirent &entry)
 {
     if (entry.d_type == DT_DIR)
@@ -91,28 +98,79 @@ bool matchesWildcard(const QString &name, const QString &pattern)
            matchesPlainWildcard(name, QStringView(pattern).chopped(2));
 }
 
-QStringList listFilesInFolder(const QString &folder, const QString &pattern)
+int compareNaturally(QStringView a, QStringView b)
 {
-    const QString prefix = withTrailingSlash(folder);
-    QStringList names;
-    forEachEntry(prefix, [&](const dirent &entry) {
-        if (entry.d_type == DT_DIR)
-            return;
-        const QString name = QFile::decodeName(entry.d_name);
-        if (matchesWildcard(name, pattern) && isExistingFile(prefix + name))
-            names << name;
-    });
-    return names;
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            qsizetype endA = i, endB = j;
+            while (endA < a.size() && isDigit(a[endA]))
+                ++endA;
+            while (endB < b.size() && isDigit(b[endB]))
+                ++endB;
+            QStringView numberA = a.sliced(i, endA - i), numberB = b.sliced(j, endB - j);
+            while (numberA.size() > 1 && numberA.front() == u'0')
+                numberA = numberA.sliced(1);
+            while (numberB.size() > 1 && numberB.front() == u'0')
+                numberB = numberB.sliced(1);
+            if (numberA.size() != numberB.size())
+                return numberA.size() < numberB.size() ? -1 : 1;
+            if (const int order = numberA.compare(numberB))
+                return order;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const QChar foldedA = a[i].toCaseFolded(), foldedB = b[j].toCaseFolded();
+        if (foldedA != foldedB)
+            return foldedA < foldedB ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j)
+        return (a.size() - i) < (b.size() - j) ? -1 : 1;
+    return a.compare(b); // names equal but for case or leading zeros keep one fixed order
 }
 
-SubfolderListing listSubfolders(const QString &folder)
+void sortNaturally(QStringList &names)
+{
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return compareNaturally(a, b) < 0; });
+}
+
+FolderListing listFilesInFolder(const QString &folder, const QString &pattern)
 {
     const QString prefix = withTrailingSlash(folder);
-    SubfolderListing listing;
+    FolderListing listing;
     listing.error = forEachEntry(prefix, [&](const dirent &entry) {
-        if (isFolderEntry(prefix, entry))
-            listing.names << QFile::decodeName(entry.d_name);
+        if (entry.d_type == DT_DIR)
+            return;
+        if (!isUtf8Name(entry.d_name)) {
+            ++listing.skippedNames;
+            return;
+        }
+        const QString name = QFile::decodeName(entry.d_name);
+        if (matchesWildcard(name, pattern) && isExistingFile(prefix + name))
+            listing.names << name;
     });
+    sortNaturally(listing.names);
+    return listing;
+}
+
+FolderListing listSubfolders(const QString &folder)
+{
+    const QString prefix = withTrailingSlash(folder);
+    FolderListing listing;
+    listing.error = forEachEntry(prefix, [&](const dirent &entry) {
+        if (!isFolderEntry(prefix, entry))
+            return;
+        if (isUtf8Name(entry.d_name))
+            listing.names << QFile::decodeName(entry.d_name);
+        else
+            ++listing.skippedNames;
+    });
+    sortNaturally(listing.names);
     return listing;
 }
 

@@ -10,18 +10,24 @@ namespace orvanta {
 // matches the name without that dot, so "*.*" matches every name.
 bool matchesWildcard(const QString &name, const QString &pattern);
 
-// The names of the files in the folder that match the pattern, in the file system's own listing
-// order, hidden files included. Folders and entries that do not open as regular files are left
-// out. Empty when the folder cannot be listed. A missing trailing "/" on the folder is supplied.
-QStringList listFilesInFolder(const QString &folder, const QString &pattern);
-
-// The names of a folder's subfolders (links to folders included, "." and ".." not) in the file
-// system's own listing order. `error` is 0 when the listing is complete, otherwise the errno that
-// stopped it; the names read before the failure are kept.
-struct SubfolderListing {
+// The names in a folder in the order a file manager shows them, and how many names were left
+// out because they are not valid UTF-8. `error` is 0 when the listing is complete, otherwise
+// the errno that stopped it; the names read before the failure are kept.
+struct FolderListing {
     QStringList names;
+    int skippedNames = 0;
     int error = 0;
 };
-SubfolderListing listSubfolders(const QString &folder);
+
+// Orders names as a file manager does: letters without regard to case, runs of digits by their
+// value ("big-2" before "big-10").
+int compareNaturally(QStringView a, QStringView b);
+
+// The files in the folder that match the pattern, hidden files included. Folders and entries
+// that do not open as regular files are left out. A missing trailing "/" is supplied.
+FolderListing listFilesInFolder(const QString &folder, const QString &pattern);
+
+// The folder's subfolders, links to folders included, "." and ".." not.
+FolderListing listSubfolders(const QString &folder);
 
 } // namespace orvanta

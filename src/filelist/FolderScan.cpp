@@ -5,7 +5,6 @@
 #include "base/SettingsStore.h"
 #include "filelist/FileAttributes.h"
 #include "filelist/FolderListing.h"
-#include "filelist/OddCharacters.h"
 #include "filelist/PathJoin.h"
 
 #include <QFile>
@@ -59,7 +58,7 @@ bool dropsFolder(int error)
 
 bool isAcceptedName(const QString &name)
 {
-    return name.size() < kPathLimit && !hasOddCharacters(name);
+    return name.size() < kPathLimit;
 }
 
 class FolderWalk {
@@ -70,6 +69,8 @@ public:
         , m_control(control)
     {
     }
+
+    int skippedNames() const { return m_skipped; }
 
     void run(QStringList &folders, bool recurse)
     {
@@ -104,7 +105,8 @@ private:
         notify(entry);
         if (!passesAttributeTest(entry, kLineWalkTest))
             return;
-        const SubfolderListing listing = listSubfolders(entry);
+        const FolderListing listing = listSubfolders(entry);
+        m_skipped += listing.skippedNames;
         for (const QString &name : listing.names) {
             if (isAcceptedName(name))
                 appendUnseen(entry + name + QLatin1Char('/'), next);
@@ -163,44 +165,59 @@ private:
     TrappedOperation m_trap;
     const ScanControl &m_control;
     std::set<FolderIdentity> m_seen;
+    int m_skipped = 0;
 };
 
 // The listing has already kept only names that open as files.
-void appendMatchingFiles(const QString &folder, const QString &pattern, QStringList &rows)
+void appendMatchingFiles(const QString &folder, const QString &pattern, ScanResult &result)
 {
-    for (const QString &name : listFilesInFolder(folder, pattern)) {
+    const FolderListing listing = listFilesInFolder(folder, pattern);
+    result.skippedNames += listing.skippedNames;
+    for (const QString &name : listing.names) {
         if (name.startsWith(QLatin1Char('~')))
             continue;
         const QString path = folder + QLatin1Char('/') + name;
         if (fileAttributes(path) != kHiddenArchiveFile)
-            rows << collapseSlashes(path);
+            result.rows << collapseSlashes(path);
     }
 }
 
 } // namespace
 
-void getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
-                           const ScanControl &control)
+QString skippedNamesText(int skippedNames)
 {
-    FolderWalk(errors, control).run(folders, recurse);
+    return skippedNames == 1
+               ? QStringLiteral("1 name was left out because it is not valid UTF-8; rename it to "
+                                "add it.")
+               : QStringLiteral("%1 names were left out because they are not valid UTF-8; "
+                                "rename them to add them.")
+                     .arg(skippedNames);
 }
 
-QStringList filesInFolderTree(const QString &folder, const QString &pattern, ErrorSink &errors,
-                              const ScanControl &control)
+int getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
+                          const ScanControl &control)
 {
+    FolderWalk walk(errors, control);
+    walk.run(folders, recurse);
+    return walk.skippedNames();
+}
+
+ScanResult filesInFolderTree(const QString &folder, const QString &pattern, ErrorSink &errors,
+                             const ScanControl &control)
+{
+    ScanResult result;
     if (folder.isEmpty())
-        return {};
+        return result;
     QStringList folders{folder + QLatin1Char('/')};
-    getSubDirectories2016(folders, true, errors, control);
-    QStringList rows;
+    result.skippedNames = getSubDirectories2016(folders, true, errors, control);
     for (const QString &entry : std::as_const(folders)) {
         if (control.stop.stop_requested())
             break;
         if (control.progress)
             control.progress(entry);
-        appendMatchingFiles(entry.chopped(1), pattern, rows);
+        appendMatchingFiles(entry.chopped(1), pattern, result);
     }
-    return rows;
+    return result;
 }
 
 QString chooseScanFolder(DialogService &dialogs, SettingsStore &settings)

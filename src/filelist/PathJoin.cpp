@@ -37,11 +37,6 @@ QString collapse(const QString &path, QChar separator, qsizetype leadingCount)
 
 } // namespace
 
-QString collapseBackslashes(const QString &path)
-{
-    return collapse(path, QLatin1Char('\\'), 2);
-}
-
 QString collapseSlashes(const QString &path)
 {
     return collapse(path, QLatin1Char('/'), 1);

@@ -5,7 +5,11 @@
 #include "filelist/FolderListing.h"
 #include "filelist/FolderScan.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSet>
+
+#include <algorithm>
 
 namespace orvanta {
 
@@ -62,10 +66,22 @@ QString samplesFolder(const QString &appDir)
 QString samplesSnapshotText(const QString &appDir)
 {
     const QString folder = samplesFolder(appDir);
+    QJsonArray paths;
+    for (const QString &name : listFilesInFolder(folder, QLatin1String(kDropPattern)).names)
+        paths.append(folder + QLatin1Char('/') + name);
+    return paths.isEmpty() ? QString()
+                           : QString::fromUtf8(QJsonDocument(paths).toJson(QJsonDocument::Compact));
+}
+
+QStringList snapshotPaths(const QString &snapshot)
+{
+    // Snapshots stored by earlier versions join the paths with "|".
+    if (!snapshot.startsWith(QLatin1Char('[')))
+        return snapshot.split(kSeparator, Qt::SkipEmptyParts);
     QStringList paths;
-    for (const QString &name : listFilesInFolder(folder, QLatin1String(kDropPattern)))
-        paths << folder + QLatin1Char('/') + name;
-    return paths.join(kSeparator);
+    for (const QJsonValue &path : QJsonDocument::fromJson(snapshot.toUtf8()).array())
+        paths << path.toString();
+    return paths;
 }
 
 void takeSamplesSnapshot(const QString &appDir, SettingsStore &settings)
@@ -74,13 +90,23 @@ void takeSamplesSnapshot(const QString &appDir, SettingsStore &settings)
                        scrambleText(samplesSnapshotText(appDir)));
 }
 
+QStringList storedSamplePaths(const SettingsStore &settings)
+{
+    return snapshotPaths(unscrambleText(settings.readText(QLatin1String(settings_keys::kSnapshot))));
+}
+
+void refreshSamplesSnapshot(const QString &appDir, SettingsStore &settings)
+{
+    const QStringList paths = storedSamplePaths(settings);
+    if (std::none_of(paths.begin(), paths.end(), fileExists))
+        takeSamplesSnapshot(appDir, settings);
+}
+
 QStringList sampleFilesToAdd(const SettingsStore &settings, const QStringList &rows)
 {
-    const QString snapshot =
-        unscrambleText(settings.readText(QLatin1String(settings_keys::kSnapshot)));
     QSet<QString> listed(rows.cbegin(), rows.cend());
     QStringList added;
-    for (const QString &path : snapshot.split(kSeparator, Qt::SkipEmptyParts)) {
+    for (const QString &path : storedSamplePaths(settings)) {
         if (!listed.contains(path) && fileExists(path)) {
             listed.insert(path);
             added << path;

@@ -15,6 +15,10 @@ inline constexpr auto kSampleQuestion =
     "Would you like this software to open the folder where these sample files are stored (so "
     "that you can view them before working with them)?";
 
+inline constexpr auto kSamplesMissing =
+    "The sample files are missing: the folder %1 does not exist. Reinstall Orvanta to get them "
+    "back.";
+
 // Adds (or subtracts) the key's letters to the bytes in turn, the key repeating. The wrap is by
 // 255, not 256: bytes 1 to 255 stay within 1 to 255, and unscrambling undoes scrambling for them.
 QByteArray scrambleBytes(const QByteArray &plain, const QByteArray &key = kScrambleKey);
@@ -29,13 +33,19 @@ QString unscrambleText(const QString &stored);
 // The folder "Samples" next to the executables.
 QString samplesFolder(const QString &appDir);
 
-// The sample files' full paths in the folder's listing order (every file, hidden ones too),
-// joined by "|"; the empty text for an empty or missing folder.
+// The sample files' full paths in name order (every file, hidden ones too) as a JSON array,
+// so that any name survives; the empty text for an empty or missing folder.
 QString samplesSnapshotText(const QString &appDir);
 
-// Stores the scrambled snapshot under Snapshot. Start-up calls it while Snapshot is empty, so an
-// empty sample folder is looked at again at the next start.
+// The paths of a snapshot text; one stored by an earlier version joins them with "|".
+QStringList snapshotPaths(const QString &snapshot);
+
+// Stores the scrambled snapshot under Snapshot.
 void takeSamplesSnapshot(const QString &appDir, SettingsStore &settings);
+
+// Takes the snapshot again when none of its files exist: none was taken yet, the stored one
+// does not decode, the sample folder was empty, or the program folder has moved.
+void refreshSamplesSnapshot(const QString &appDir, SettingsStore &settings);
 
 // The rows the sample button adds: the snapshot's paths that still exist and are not yet rows
 // (exact, case-sensitive comparison), each once, in snapshot order.
