@@ -44,13 +44,14 @@ bool setClipboardTextWithRetry(ClipboardAccess &clipboard, const QString &text)
     return retry([&] { return clipboard.setText(text); });
 }
 
-void copyTickedRowsToClipboard(const QAbstractItemModel &list, ClipboardAccess &clipboard)
+bool copyTickedRowsToClipboard(const QAbstractItemModel &list, ClipboardAccess &clipboard)
 {
     const std::optional<QString> text = clipboardText(list);
     if (!text)
-        return;
+        return false;
     clearClipboardWithRetry(clipboard);
     setClipboardTextWithRetry(clipboard, *text);
+    return true;
 }
 
 QString clipboardConfirmation()
@@ -60,12 +61,15 @@ QString clipboardConfirmation()
 }
 
 void copyResultsToClipboard(const QAbstractItemModel &list, ClipboardAccess &clipboard,
-                            const ExportHost &host)
+                            const ExportHost &host, const QString &locationTag)
 {
-    TrappedOperation operation(
-        locationTag(QStringLiteral("Form1"), QStringLiteral("PushButton8_Click")), host.errors);
-    operation.step([&] { copyTickedRowsToClipboard(list, clipboard); });
-    operation.step([&] { host.dialogs.message(clipboardConfirmation(), host.title); });
+    TrappedOperation operation(locationTag, host.errors);
+    bool copied = true;
+    operation.step([&] { copied = copyTickedRowsToClipboard(list, clipboard); });
+    operation.step([&] {
+        host.dialogs.message(copied ? clipboardConfirmation() : QLatin1String(kNothingTicked),
+                             host.title);
+    });
 }
 
 } // namespace orvanta

@@ -50,7 +50,10 @@ void appendLine(QString &text, const ListTable &list, int row, const std::vector
 std::optional<QString> clipboardText(const QAbstractItemModel &model)
 {
     const ListTable list(model);
-    if (list.rowCount() == 0)
+    bool anyTicked = false;
+    for (int row = 0; row < list.rowCount() && !anyTicked; ++row)
+        anyTicked = list.isTicked(row);
+    if (!anyTicked)
         return std::nullopt;
     const std::vector<qsizetype> widths = columnWidths(list);
     QString text;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/PointerMode.h"
+
 #include <QString>
 
 #include <functional>
@@ -11,17 +13,14 @@ class ErrorSink;
 
 // What an export of the results list needs from the window around it.
 struct ExportHost {
-    // The window's pointer modes that the exports set.
-    enum Pointer : int { DefaultPointer = 0, ArrowPointer = 1, Hourglass = 11 };
-
     DialogService &dialogs;
     ErrorSink &errors;
     QString title; // the application title of every message box
-    std::function<void(int mode)> setPointerMode;
+    std::function<void(PointerMode mode)> setPointerMode;
     // Lets pending window events run; called once per row of the list.
     std::function<void()> letEventsRun;
 
-    void pointer(int mode) const
+    void pointer(PointerMode mode) const
     {
         if (setPointerMode)
             setPointerMode(mode);

@@ -2,6 +2,7 @@
 
 #include "base/DialogService.h"
 #include "base/ErrorReport.h"
+#include "results/DesktopOpener.h"
 #include "results/ListTable.h"
 
 namespace orvanta {
@@ -24,10 +25,10 @@ enum Line : int {
     kPointerLine = 122,
 };
 
-void check(const SpreadsheetStatus &status)
+void check(const Status &status)
 {
     if (!status.ok())
-        throw OperationError(status.error);
+        throw OperationError(status.error());
 }
 
 QString sheetText(const ListTable &list, int row, int column)
@@ -38,16 +39,27 @@ QString sheetText(const ListTable &list, int row, int column)
     return text;
 }
 
+// A spreadsheet program's automation turns numeric text into numbers, and users sort and sum
+// the counts; the phrase stays text whatever it holds.
+Status writeCell(SpreadsheetSheet &sheet, int row, int column, const QString &text)
+{
+    bool isNumber = false;
+    const qlonglong number = text.toLongLong(&isNumber);
+    if (column > 1 && isNumber)
+        return sheet.setCellNumber(row, column, double(number));
+    return sheet.setCellText(row, column, text);
+}
+
 // The export's state; once a call that the rest depends on has failed and been reported, the
 // remaining calls are skipped rather than reported again one by one.
 class SheetFiller {
 public:
-    SheetFiller(const ListTable &list, SpreadsheetProgram &program, const ExportHost &host)
+    SheetFiller(const ListTable &list, SpreadsheetProgram &program, const ExportHost &host,
+                const QString &locationTag)
         : m_list(list)
         , m_program(program)
         , m_host(host)
-        , m_operation(locationTag(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click")),
-                      host.errors)
+        , m_operation(locationTag, host.errors)
     {
     }
 
@@ -91,15 +103,18 @@ void SheetFiller::open()
 {
     SpreadsheetWorkbook *workbook = nullptr;
     m_operation.step(kCreateLine, [&] {
-        QString error;
-        m_application = m_program.createApplication(error);
-        if (!m_application)
-            throw OperationError(error);
+        Result<std::unique_ptr<SpreadsheetApplication>> application = m_program.createApplication();
+        if (!application.ok())
+            throw OperationError(application.error());
+        m_application = std::move(application).value();
     });
     m_operation.step(kAddWorkbookLine, [&] {
-        QString error;
-        if (m_application && !(workbook = m_application->addWorkbook(error)))
-            throw OperationError(error);
+        if (!m_application)
+            return;
+        const Result<SpreadsheetWorkbook *> added = m_application->addWorkbook();
+        if (!added.ok())
+            throw OperationError(added.error());
+        workbook = *added;
     });
     m_operation.step(kActiveSheetLine, [&] {
         if (workbook)
@@ -128,7 +143,7 @@ void SheetFiller::writeRows()
             continue;
         for (int column = 0; column < columns; ++column) {
             m_operation.step(kDataCellLine, [&] {
-                check(m_sheet->setCellText(row + 2, column + 1, sheetText(m_list, row, column)));
+                check(writeCell(*m_sheet, row + 2, column + 1, sheetText(m_list, row, column)));
             });
         }
     }
@@ -141,19 +156,25 @@ void SheetFiller::show()
             check(m_sheet->fitAllColumns());
     });
     m_operation.step(kVisibleLine, [&] {
-        if (m_application)
-            check(m_application->makeVisible());
+        if (!m_application)
+            return;
+        const Result<QStringList> unopened = m_application->makeVisible();
+        if (!unopened.ok())
+            throw OperationError(unopened.error());
+        // Not an error report: the user can open the file from where it lies.
+        for (const QString &path : *unopened)
+            m_host.dialogs.message(cannotOpenMessage(path), m_host.title);
     });
 }
 
 void SheetFiller::run()
 {
-    m_operation.step(kHourglassLine, [&] { m_host.pointer(ExportHost::Hourglass); });
+    m_operation.step(kHourglassLine, [&] { m_host.pointer(Hourglass); });
     open();
     writeHeader();
     writeRows();
     show();
-    m_operation.step(kPointerLine, [&] { m_host.pointer(ExportHost::DefaultPointer); });
+    m_operation.step(kPointerLine, [&] { m_host.pointer(DefaultPointer); });
 }
 
 } // namespace
@@ -168,10 +189,10 @@ bool saveResultsAsExcelFileIsExcelInstalled(SpreadsheetProgram &program, DialogS
 }
 
 void saveResultsAsExcelFile(const QAbstractItemModel &model, SpreadsheetProgram &program,
-                            const ExportHost &host)
+                            const ExportHost &host, const QString &locationTag)
 {
     const ListTable list(model);
-    SheetFiller filler(list, program, host);
+    SheetFiller filler(list, program, host, locationTag);
     if (filler.programPresent() && filler.listHasRows())
         filler.run();
 }

@@ -10,18 +10,6 @@ namespace {
 
 constexpr int kQueryMilliseconds = 5000;
 
-bool programOnPath()
-{
-    static const char *const names[] = {
-        "libreoffice",   "localc", "soffice", "gnumeric", "onlyoffice-desktopeditors",
-        "desktopeditors"};
-    for (const char *name : names) {
-        if (!QStandardPaths::findExecutable(QLatin1String(name)).isEmpty())
-            return true;
-    }
-    return false;
-}
-
 bool desktopDefaultForXlsx()
 {
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
@@ -43,9 +31,22 @@ bool desktopDefaultForXlsx()
 
 } // namespace
 
+QString spreadsheetProgramOnPath()
+{
+    static const char *const names[] = {
+        "libreoffice",   "localc", "soffice", "gnumeric", "onlyoffice-desktopeditors",
+        "desktopeditors"};
+    for (const char *name : names) {
+        const QString program = QStandardPaths::findExecutable(QLatin1String(name));
+        if (!program.isEmpty())
+            return program;
+    }
+    return {};
+}
+
 bool spreadsheetProgramFound()
 {
-    return programOnPath() || desktopDefaultForXlsx();
+    return !spreadsheetProgramOnPath().isEmpty() || desktopDefaultForXlsx();
 }
 
 } // namespace orvanta

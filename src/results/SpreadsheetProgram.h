@@ -1,17 +1,13 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 namespace orvanta {
-
-// The outcome of one call into a spreadsheet program: empty error when it was done.
-struct SpreadsheetStatus {
-    QString error;
-
-    bool ok() const { return error.isEmpty(); }
-};
 
 // The calls the workbook export makes, shaped like a spreadsheet program's automation
 // interface: a program starts an application, the application adds workbooks, a workbook has
@@ -20,10 +16,11 @@ class SpreadsheetSheet {
 public:
     virtual ~SpreadsheetSheet() = default;
     // The cell holds the text as text, never as a number or a formula.
-    virtual SpreadsheetStatus setCellText(int row, int column, const QString &text) = 0;
+    virtual Status setCellText(int row, int column, const QString &text) = 0;
+    virtual Status setCellNumber(int row, int column, double number) = 0;
     // Fits the column to the longest text it holds now.
-    virtual SpreadsheetStatus fitColumn(int column) = 0;
-    virtual SpreadsheetStatus fitAllColumns() = 0;
+    virtual Status fitColumn(int column) = 0;
+    virtual Status fitAllColumns() = 0;
 };
 
 class SpreadsheetWorkbook {
@@ -35,10 +32,11 @@ public:
 class SpreadsheetApplication {
 public:
     virtual ~SpreadsheetApplication() = default;
-    // The new workbook belongs to the application; nullptr with the reason when it failed.
-    virtual SpreadsheetWorkbook *addWorkbook(QString &error) = 0;
-    // Hands the workbooks to the user, who saves them where they like.
-    virtual SpreadsheetStatus makeVisible() = 0;
+    // The new workbook belongs to the application.
+    virtual Result<SpreadsheetWorkbook *> addWorkbook() = 0;
+    // Hands the workbooks to the user, who saves them where they like. Gives the workbooks no
+    // program took, which the user can still open from where they lie.
+    virtual Result<QStringList> makeVisible() = 0;
 };
 
 class SpreadsheetProgram {
@@ -46,8 +44,7 @@ public:
     virtual ~SpreadsheetProgram() = default;
     // Whether the user has a program to look at a workbook with. Never fails.
     virtual bool isInstalled() = 0;
-    // A new application; nullptr with the reason when it cannot be started.
-    virtual std::unique_ptr<SpreadsheetApplication> createApplication(QString &error) = 0;
+    virtual Result<std::unique_ptr<SpreadsheetApplication>> createApplication() = 0;
 };
 
 } // namespace orvanta

@@ -131,10 +131,10 @@ QString overwriteQuestion(const QString &path)
     return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
 }
 
-void saveResultsAsTextFile(const QAbstractItemModel &model, const ExportHost &host)
+void saveResultsAsTextFile(const QAbstractItemModel &model, const ExportHost &host,
+                           const QString &locationTag)
 {
-    TrappedOperation operation(
-        locationTag(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")), host.errors);
+    TrappedOperation operation(locationTag, host.errors);
     const ListTable list(model);
     QString path;
     operation.step([&] {
@@ -149,7 +149,7 @@ void saveResultsAsTextFile(const QAbstractItemModel &model, const ExportHost &ho
     });
     if (!replace)
         return;
-    operation.step([&] { host.pointer(ExportHost::Hourglass); });
+    operation.step([&] { host.pointer(Hourglass); });
 
     TextTarget file(path);
     operation.step([&] {
@@ -168,7 +168,7 @@ void saveResultsAsTextFile(const QAbstractItemModel &model, const ExportHost &ho
                 QStringLiteral("Cannot write %1: %2")
                     .arg(path, writeError.isEmpty() ? file.errorString() : writeError));
     });
-    operation.step([&] { host.pointer(ExportHost::ArrowPointer); });
+    operation.step([&] { host.pointer(ArrowPointer); });
 }
 
 } // namespace orvanta

@@ -1,11 +1,10 @@
 #include "results/XlsxSpreadsheetProgram.h"
 
-#include "base/PrivateTempFolder.h"
+#include "base/PrivateFolder.h"
 #include "results/SpreadsheetPresence.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
@@ -47,12 +46,12 @@ QString escaped(char16_t c)
            QLatin1Char('_');
 }
 
-SpreadsheetStatus failure(const QString &error)
+Failure failure(const QString &error)
 {
-    return {error};
+    return Failure{error};
 }
 
-SpreadsheetStatus libraryStatus(lxw_error error)
+Status libraryStatus(lxw_error error)
 {
     if (error == LXW_NO_ERROR)
         return {};
@@ -66,9 +65,10 @@ public:
     {
     }
 
-    SpreadsheetStatus setCellText(int row, int column, const QString &text) override;
-    SpreadsheetStatus fitColumn(int column) override;
-    SpreadsheetStatus fitAllColumns() override;
+    Status setCellText(int row, int column, const QString &text) override;
+    Status setCellNumber(int row, int column, double number) override;
+    Status fitColumn(int column) override;
+    Status fitAllColumns() override;
 
     // Column widths can be set once only, so the fitted widths are applied at the end.
     void applyWidths();
@@ -80,7 +80,7 @@ private:
     std::map<int, qsizetype> m_fitted;  // column: the longest text when it was last fitted
 };
 
-SpreadsheetStatus XlsxSheet::setCellText(int row, int column, const QString &text)
+Status XlsxSheet::setCellText(int row, int column, const QString &text)
 {
     if (!m_sheet)
         return failure(QStringLiteral("The workbook has been closed"));
@@ -94,7 +94,20 @@ SpreadsheetStatus XlsxSheet::setCellText(int row, int column, const QString &tex
     return libraryStatus(error);
 }
 
-SpreadsheetStatus XlsxSheet::fitColumn(int column)
+Status XlsxSheet::setCellNumber(int row, int column, double number)
+{
+    if (!m_sheet)
+        return failure(QStringLiteral("The workbook has been closed"));
+    if (row < 1 || row > kLastRow || column < 1 || column > kLastColumn)
+        return failure(QStringLiteral("Cell (%1, %2) lies outside the sheet").arg(row).arg(column));
+    const lxw_error error =
+        worksheet_write_number(m_sheet, lxw_row_t(row - 1), lxw_col_t(column - 1), number, nullptr);
+    if (error == LXW_NO_ERROR)
+        m_longest[column] = std::max(m_longest[column], QString::number(number, 'g', 15).length());
+    return libraryStatus(error);
+}
+
+Status XlsxSheet::fitColumn(int column)
 {
     if (!m_sheet)
         return failure(QStringLiteral("The workbook has been closed"));
@@ -106,7 +119,7 @@ SpreadsheetStatus XlsxSheet::fitColumn(int column)
     return {};
 }
 
-SpreadsheetStatus XlsxSheet::fitAllColumns()
+Status XlsxSheet::fitAllColumns()
 {
     if (!m_sheet)
         return failure(QStringLiteral("The workbook has been closed"));
@@ -128,24 +141,28 @@ void XlsxSheet::applyWidths()
 
 class XlsxWorkbook final : public SpreadsheetWorkbook {
 public:
-    XlsxWorkbook(lxw_workbook *book, lxw_worksheet *sheet, QString path)
+    XlsxWorkbook(lxw_workbook *book, lxw_worksheet *sheet, const Directory &folder, QString name)
         : m_book(book)
         , m_sheet(sheet)
-        , m_path(std::move(path))
+        , m_folder(folder)
+        , m_name(std::move(name))
+        , m_path(folder.pathOf(m_name))
     {
     }
     ~XlsxWorkbook() override;
 
     SpreadsheetSheet &activeSheet() override { return m_sheet; }
     // Writes the file; later calls only say whether the first one succeeded.
-    SpreadsheetStatus finish();
+    Status finish();
     const QString &path() const { return m_path; }
 
 private:
     lxw_workbook *m_book;
     XlsxSheet m_sheet;
+    const Directory &m_folder;
+    QString m_name;
     QString m_path;
-    SpreadsheetStatus m_finished;
+    Status m_finished;
 };
 
 XlsxWorkbook::~XlsxWorkbook()
@@ -154,99 +171,81 @@ XlsxWorkbook::~XlsxWorkbook()
         return;
     // Never shown: nobody will look at the file.
     lxw_workbook_free(m_book);
-    QFile::remove(m_path);
+    m_folder.removeFile(m_name);
 }
 
-SpreadsheetStatus XlsxWorkbook::finish()
+Status XlsxWorkbook::finish()
 {
     if (!m_book)
         return m_finished;
     m_sheet.applyWidths();
     m_sheet.close();
-    m_finished = libraryStatus(workbook_close(std::exchange(m_book, nullptr)));
-    if (!m_finished.ok()) {
-        QFile::remove(m_path);
-        m_finished.error = QStringLiteral("Cannot write the workbook %1: %2")
-                               .arg(QDir::toNativeSeparators(m_path), m_finished.error);
+    const Status closed = libraryStatus(workbook_close(std::exchange(m_book, nullptr)));
+    if (!closed.ok()) {
+        m_folder.removeFile(m_name);
+        m_finished = failure(QStringLiteral("Cannot write the workbook %1: %2")
+                                 .arg(QDir::toNativeSeparators(m_path), closed.error()));
     }
     return m_finished;
 }
 
 class XlsxApplication final : public SpreadsheetApplication {
 public:
-    XlsxApplication(QString folder, WorkbookOpener opener)
+    XlsxApplication(Directory folder, WorkbookOpener opener)
         : m_folder(std::move(folder))
         , m_opener(std::move(opener))
     {
     }
 
-    SpreadsheetWorkbook *addWorkbook(QString &error) override;
-    SpreadsheetStatus makeVisible() override;
+    Result<SpreadsheetWorkbook *> addWorkbook() override;
+    Result<QStringList> makeVisible() override;
 
-private:
-    SpreadsheetStatus show(XlsxWorkbook &book);
-
-    QString m_folder;
+    Directory m_folder;
     WorkbookOpener m_opener;
     std::vector<std::unique_ptr<XlsxWorkbook>> m_books;
     size_t m_shown = 0;
 };
 
-// A new name that no other workbook has: the file is created here, empty and private.
-QString reserveWorkbookPath(const QString &folder, QString &error)
+Result<SpreadsheetWorkbook *> XlsxApplication::addWorkbook()
 {
-    QTemporaryFile file(folder + QStringLiteral("/Results-XXXXXX.xlsx"));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        error = QStringLiteral("Cannot create a workbook in %1: %2")
-                    .arg(QDir::toNativeSeparators(folder), file.errorString());
-        return {};
-    }
-    return file.fileName();
-}
-
-SpreadsheetWorkbook *XlsxApplication::addWorkbook(QString &error)
-{
-    const QString path = reserveWorkbookPath(m_folder, error);
-    if (path.isEmpty())
-        return nullptr;
-    const QByteArray nativePath = QFile::encodeName(path);
-    QByteArray tempFolder = QFile::encodeName(m_folder);
-    lxw_workbook_options options{};
-    options.tmpdir = tempFolder.data();
-    lxw_workbook *book = workbook_new_opt(nativePath.constData(), &options);
+    // A new private file that no other workbook has; libxlsxwriter reaches it through our
+    // descriptor of the folder, so a name swapped meanwhile cannot redirect the write.
+    Descriptor reserved;
+    const Result<QString> name =
+        m_folder.createUniqueFile(QStringLiteral("Results-"), QStringLiteral(".xlsx"), reserved);
+    if (!name.ok())
+        return Failure{name.error()};
+    const QByteArray writePath =
+        QStringLiteral("/proc/self/fd/%1/%2").arg(m_folder.fd()).arg(*name).toUtf8();
+    lxw_workbook *book = workbook_new(writePath.constData());
     lxw_worksheet *sheet = book ? workbook_add_worksheet(book, nullptr) : nullptr;
     if (!sheet) {
         if (book)
             lxw_workbook_free(book);
-        QFile::remove(path);
-        error = QStringLiteral("Cannot start a workbook");
-        return nullptr;
+        m_folder.removeFile(*name);
+        return Failure{QStringLiteral("Cannot start a workbook")};
     }
-    m_books.push_back(std::make_unique<XlsxWorkbook>(book, sheet, path));
-    return m_books.back().get();
+    m_books.push_back(std::make_unique<XlsxWorkbook>(book, sheet, m_folder, *name));
+    return static_cast<SpreadsheetWorkbook *>(m_books.back().get());
 }
 
-SpreadsheetStatus XlsxApplication::show(XlsxWorkbook &book)
+Result<QStringList> XlsxApplication::makeVisible()
 {
-    const SpreadsheetStatus finished = book.finish();
-    if (!finished.ok())
-        return finished;
-    if (!m_opener || !m_opener(book.path()))
-        return failure(QStringLiteral("No program could open the workbook %1")
-                           .arg(QDir::toNativeSeparators(book.path())));
-    return {};
-}
-
-SpreadsheetStatus XlsxApplication::makeVisible()
-{
-    SpreadsheetStatus status;
+    QStringList unopened;
+    Status written;
     for (; m_shown < m_books.size(); ++m_shown) {
-        const SpreadsheetStatus shown = show(*m_books[m_shown]);
-        if (status.ok())
-            status = shown;
+        XlsxWorkbook &book = *m_books[m_shown];
+        const Status finished = book.finish();
+        if (!finished.ok()) {
+            if (written.ok())
+                written = finished;
+        } else if (!m_opener || !m_opener(book.path())) {
+            unopened << book.path();
+        }
     }
-    return status;
+    if (!written.ok())
+        return Failure{written.error()};
+    return unopened;
 }
 
 } // namespace
@@ -279,14 +278,13 @@ bool XlsxSpreadsheetProgram::isInstalled()
     return m_presence();
 }
 
-std::unique_ptr<SpreadsheetApplication> XlsxSpreadsheetProgram::createApplication(QString &error)
+Result<std::unique_ptr<SpreadsheetApplication>> XlsxSpreadsheetProgram::createApplication()
 {
-    const PathResult folder = ensurePrivateTempFolder();
-    if (!folder.ok()) {
-        error = folder.error;
-        return nullptr;
-    }
-    return std::make_unique<XlsxApplication>(folder.path, m_opener);
+    Result<Directory> folder = openPrivateFolder();
+    if (!folder.ok())
+        return Failure{folder.error()};
+    return std::unique_ptr<SpreadsheetApplication>(
+        std::make_unique<XlsxApplication>(std::move(folder).value(), m_opener));
 }
 
 } // namespace orvanta

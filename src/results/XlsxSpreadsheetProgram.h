@@ -24,7 +24,7 @@ public:
     explicit XlsxSpreadsheetProgram(WorkbookOpener opener, std::function<bool()> presence = {});
 
     bool isInstalled() override;
-    std::unique_ptr<SpreadsheetApplication> createApplication(QString &error) override;
+    Result<std::unique_ptr<SpreadsheetApplication>> createApplication() override;
 
 private:
     WorkbookOpener m_opener;
