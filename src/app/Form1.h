@@ -1,8 +1,9 @@
 #pragma once
 
-#include "base/ErrorReport.h"
-#include "extract/AdmissionCheck.h"
-#include "phrases/CountingRun.h"
+#include "base/PointerMode.h"
+#include "filelist/FolderScan.h"
+#include "run/AdmissionCheck.h"
+#include "run/CountingRun.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -25,11 +26,13 @@ class QTreeWidget;
 namespace orvanta {
 
 class BackgroundJob;
-struct ExportHost;
 class DialogService;
+class InputListWork;
 class ResultsModel;
 class SettingsStore;
+class TextStore;
 class WindowRunHost;
+struct ExportHost;
 
 inline constexpr auto kPreferencesUnsaved =
     "Your preferences cannot be saved, so the boxes ticked and the numbers typed now will be "
@@ -37,13 +40,11 @@ inline constexpr auto kPreferencesUnsaved =
 
 // The main window. It creates the controls, restores and stores the preferences, and wires the
 // controls to the classes that do the work.
-class Form1 : public QWidget, private ErrorSink {
+class Form1 : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int pointerMode READ pointerMode WRITE setPointerMode)
 public:
-    enum PointerMode { Default = 0, Arrow = 1, Busy = 11, Hand = 99 };
-
-    Form1(DialogService &dialogs, SettingsStore &settings, QString appDir,
+    Form1(DialogService &dialogs, SettingsStore &settings, QString dataDir,
           QWidget *parent = nullptr);
     ~Form1() override;
 
@@ -52,11 +53,12 @@ public:
 
     int pointerMode() const { return m_pointerMode; }
     void setPointerMode(int mode);
-    bool isBusy() const { return m_pointerMode == Busy; }
+    bool isBusy() const { return m_pointerMode == Hourglass; }
 
     QStringList inputFiles() const;
     void addInputFiles(const QStringList &paths); // then the admission check
     ResultsModel &results() { return *m_results; }
+    TextStore &textStore() { return *m_store; }
     bool isCounting() const { return m_countingBusy; }
     bool isChecking() const;
 
@@ -65,6 +67,11 @@ public:
     void setWorkbookOpener(std::function<bool(const QString &)> open)
     {
         m_openWorkbook = std::move(open);
+    }
+    // What opens a folder for the user; the desktop's file manager by default.
+    void setFolderOpener(std::function<bool(const QString &)> open)
+    {
+        m_openFolder = std::move(open);
     }
 
 signals:
@@ -76,22 +83,21 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void report(const ErrorReport &report) override;
-
+    // Controls and layout (Form1Controls.cpp)
     void createControls();
     void createInputList();
     void createResultsList();
     void createLengthFrame();
     void createStatusLine();
+    void connectControls();
     QPushButton *createButton(const char *name, const QString &caption, QWidget *parent, int left,
                               int top, int width, int height);
     QRect twips(int left, int top, int width, int height) const;
     int twipsToPixels(int twips) const;
 
     void applySkin();
-    void loadHandPointer();
     void restorePreferences();
-    void deployConverterAtStartUp();
+    void checkConverterAtStartUp();
 
     void pushButton1Click();
     void pushButton3Click();
@@ -99,7 +105,7 @@ private:
     void pushButton11Click();
     static bool isDropEvent(QEvent::Type type);
     bool handleDrop(QEvent *event);
-    void walkInBackground(const QStringList &paths, bool scan);
+    void walkFinished(const ScanResult &found, bool scan);
     void pushButton5Click();
     void pushButton7Click();
     void pushButton9Click();
@@ -122,11 +128,12 @@ private:
     void clearProgress();
     void cancelWork();
     void escapePressed();
+    ErrorSink &errorSink();
 
     DialogService &m_dialogs;
     SettingsStore &m_settings;
-    const QString m_appDir;
-    int m_pointerMode = Default;
+    const QString m_dataDir;
+    int m_pointerMode = DefaultPointer;
     std::optional<QCursor> m_handCursor;
 
     QPushButton *PushButton1 = nullptr;
@@ -151,19 +158,16 @@ private:
     QLabel *m_status = nullptr;
     QProgressBar *m_progress = nullptr;
 
+    std::unique_ptr<TextStore> m_store; // before everything that reads from it
     ResultsModel *m_results = nullptr;
     WindowRunHost *m_runHost = nullptr;
     std::unique_ptr<CountingRun> m_run;
     BackgroundJob *m_runJob = nullptr;
     bool m_countingBusy = false;
-
-    AdmissionCheck m_admission;
-    BackgroundJob *m_checkJob = nullptr;
-    std::stop_source m_checkStop;
-    bool m_checkAgain = false;
-    QList<BackgroundJob *> m_walkJobs; // folder scans and drops
-    std::stop_source m_walkStop;
+    std::unique_ptr<AdmissionCheck> m_admission;
+    InputListWork *m_inputWork = nullptr;
     std::function<bool(const QString &)> m_openWorkbook;
+    std::function<bool(const QString &)> m_openFolder;
     bool m_toldPreferencesUnsaved = false;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/ErrorReport.h"
-#include "phrases/CountingRun.h"
+#include "run/CountingRun.h"
 
 #include <QObject>
 

@@ -3,6 +3,45 @@
 #include "base/SettingsStore.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void forwardSignal(int signal)
+{
+    const unsigned char number = static_cast<unsigned char>(signal);
+    (void)!::write(g_signalPipe[1], &number, 1);
+}
+
+// Ctrl-C, SIGTERM and SIGHUP close the window as the user would, so running work stops and the
+// converted texts are removed; the process then exits with 128 plus the signal's number.
+void closeOnSignals(orvanta::Form1 &window, int &exitSignal)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &exitSignal] {
+        unsigned char number = 0;
+        while (::read(g_signalPipe[0], &number, 1) == 1)
+            exitSignal = number;
+        window.close();
+        QApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = forwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -14,7 +53,10 @@ int main(int argc, char *argv[])
     orvanta::WidgetDialogService dialogs;
     orvanta::Form1 window(dialogs, settings, QApplication::applicationDirPath());
     dialogs.setOwner(&window);
+    int exitSignal = 0;
+    closeOnSignals(window, exitSignal);
     window.startUp();
     window.show();
-    return app.exec();
+    const int code = app.exec();
+    return exitSignal != 0 ? 128 + exitSignal : code;
 }

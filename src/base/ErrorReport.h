@@ -10,7 +10,7 @@ namespace orvanta {
 // An unexpected failure of one step of a trapped operation.
 struct ErrorReport {
     QString description;
-    QString locationTag; // "in Quorvel2021/08/31.Form1.PushButton7_Click " (ends in a blank)
+    QString locationTag; // "in Quorvel2021/08/31.Module.Operation " (ends in a blank)
     int line = 0;
 
     QString message() const;
