@@ -1,7 +1,9 @@
 #include "cli/CountCommand.h"
 
+#include "base/Descriptor.h"
 #include "base/ErrorReport.h"
-#include "extract/ConverterDeployment.h"
+#include "base/PrivateFolder.h"
+#include "documents/TextStore.h"
 #include "filelist/FolderScan.h"
 #include "phrases/LengthList.h"
 
@@ -11,8 +13,13 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-#include <cstdio>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
 #include <string>
+#include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -60,16 +67,18 @@ void addOptions(QCommandLineParser &parser)
                                  QStringLiteral("FILE..."));
 }
 
-QStringList expandInputs(const QStringList &inputs, ErrorSink &errors)
+ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_token stop)
 {
-    QStringList paths;
+    ScanResult found;
     for (const QString &input : inputs) {
+        if (stop.stop_requested())
+            break;
         if (QFileInfo(input).isDir())
-            paths += filesInFolderTree(input, QLatin1String(kScanPattern), errors);
+            found.append(filesInFolderTree(input, QLatin1String(kScanPattern), errors, {stop, {}}));
         else
-            paths << input;
+            found.rows << input;
     }
-    return paths;
+    return found;
 }
 
 bool writeAll(QIODevice &out, const std::string &bytes)
@@ -119,7 +128,8 @@ public:
     QString askPassword(const QString &prompt, const QString &) override
     {
         clearProgress();
-        return m_readPassword ? m_readPassword(plainLineEnds(prompt)) : QString();
+        return m_readPassword ? m_readPassword(plainLineEnds(prompt), m_stop.get_token())
+                              : QString();
     }
     void setBusy(bool busy) override
     {
@@ -151,16 +161,18 @@ public:
     void showResults(PhraseResults results) override { m_results = std::move(results); }
     ErrorSink &errorSink() override { return *this; }
 
+    // A terminal user reads the plain description, without the window's report around it.
     void report(const ErrorReport &report) override
     {
         clearProgress();
-        writeText(m_err, kProgram + QStringLiteral(": ") + plainLineEnds(report.message()) +
+        writeText(m_err, kProgram + QStringLiteral(": ") + plainLineEnds(report.description) +
                              QLatin1Char('\n'));
         ++m_reports;
     }
 
     PhraseResults takeResults() { return std::move(m_results); }
     int reports() const { return m_reports; }
+    std::stop_source &stopSource() { return m_stop; }
 
 private:
     void clearProgress()
@@ -176,6 +188,7 @@ private:
     bool m_progressShown = false;
     PhraseResults m_results;
     int m_reports = 0;
+    std::stop_source m_stop; // ends scans and prompts on an interrupt
 };
 
 CountCommand::CountCommand(QIODevice &out, QIODevice &err)
@@ -183,7 +196,8 @@ CountCommand::CountCommand(QIODevice &out, QIODevice &err)
     , m_err(err)
     , m_readPassword(readPasswordFromTerminal)
     , m_host(std::make_unique<Host>(err, m_readPassword, m_showProgress))
-    , m_run(*m_host)
+    , m_store(std::make_unique<TextStore>())
+    , m_run(*m_host, *m_store, locationTag(QStringLiteral("Count"), QStringLiteral("Run")))
 {
 }
 
@@ -226,7 +240,12 @@ int CountCommand::run(const QStringList &arguments)
         return kUsageError;
     }
 
-    const QStringList paths = expandInputs(inputs, *m_host);
+    const ScanResult found = expandInputs(inputs, *m_host, m_host->stopSource().get_token());
+    if (m_interrupt != 0)
+        return 128 + m_interrupt;
+    if (found.skippedNames > 0)
+        writeText(m_err, QStringLiteral("%1: %2\n").arg(kProgram, skippedNamesText(found.skippedNames)));
+    const QStringList &paths = found.rows;
     if (paths.isEmpty()) {
         writeText(m_err, QStringLiteral("%1: no PDF files found\n").arg(kProgram));
         return kInputFailed;
@@ -236,11 +255,9 @@ int CountCommand::run(const QStringList &arguments)
     options.readTextFilesDirectly = true;
     options.parallelConversions = jobs;
     const RunOutcome outcome = m_run.run(paths, lengths, options);
-    if (outcome.usedConverter)
-        removeConverter();
-    if (outcome.cancelled) {
+    if (outcome.cancelled || m_interrupt != 0) {
         writeText(m_err, QStringLiteral("%1: cancelled\n").arg(kProgram));
-        return kCancelled;
+        return 128 + (m_interrupt != 0 ? m_interrupt.load() : SIGINT);
     }
     if (!outcome.converterProblem.isEmpty()) {
         writeText(m_err, QStringLiteral("%1: %2\n").arg(kProgram, outcome.converterProblem));
@@ -257,32 +274,85 @@ int CountCommand::run(const QStringList &arguments)
     return failed ? kInputFailed : kSuccess;
 }
 
-QString readPasswordFromTerminal(const QString &prompt)
+void CountCommand::interrupt(int signal)
 {
-    FILE *terminal = std::fopen("/dev/tty", "r+");
-    if (!terminal)
-        return {};
-    std::fputs(prompt.toLocal8Bit().constData(), terminal);
-    std::fputc('\n', terminal);
-    std::fflush(terminal);
-    const int fd = fileno(terminal);
-    termios saved{};
-    const bool isTerminal = tcgetattr(fd, &saved) == 0;
-    if (isTerminal) {
-        termios quiet = saved;
+    m_interrupt = signal;
+    m_host->stopSource().request_stop();
+    m_run.cancel();
+}
+
+namespace {
+
+// Puts the terminal back as it was, whatever ends the prompt.
+class EchoOff {
+public:
+    explicit EchoOff(int fd)
+        : m_fd(fd)
+        , m_isTerminal(tcgetattr(fd, &m_saved) == 0)
+    {
+        if (!m_isTerminal)
+            return;
+        termios quiet = m_saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(fd, TCSAFLUSH, &quiet);
     }
-    char buffer[4096] = {};
-    const bool read = std::fgets(buffer, sizeof buffer, terminal) != nullptr;
-    if (isTerminal)
-        tcsetattr(fd, TCSAFLUSH, &saved);
-    std::fputc('\n', terminal);
-    std::fclose(terminal);
-    QString password = read ? QString::fromLocal8Bit(buffer) : QString();
-    while (password.endsWith(QLatin1Char('\n')) || password.endsWith(QLatin1Char('\r')))
-        password.chop(1);
-    return password;
+    ~EchoOff()
+    {
+        if (m_isTerminal)
+            tcsetattr(m_fd, TCSAFLUSH, &m_saved);
+    }
+
+private:
+    int m_fd;
+    termios m_saved{};
+    bool m_isTerminal;
+};
+
+// One line from the terminal; stops waiting when a stop is requested.
+std::optional<QByteArray> readTerminalLine(int fd, std::stop_token stop)
+{
+    const Descriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    const std::stop_callback onStop(stop, [&wake] {
+        const std::uint64_t one = 1;
+        (void)!::write(wake.get(), &one, sizeof one);
+    });
+    QByteArray line;
+    for (;;) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wake.get(), POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            return std::nullopt;
+        if (fds[1].revents != 0 || stop.stop_requested())
+            return std::nullopt;
+        if (fds[0].revents == 0)
+            continue;
+        char byte = 0;
+        const ssize_t got = ::read(fd, &byte, 1);
+        if (got <= 0 || byte == '\n')
+            return line;
+        line += byte;
+    }
+}
+
+} // namespace
+
+QString readPasswordFromTerminal(const QString &prompt, std::stop_token stop)
+{
+    const Descriptor terminal(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!terminal.isOpen())
+        return {};
+    const QByteArray question = prompt.toLocal8Bit() + '\n';
+    writeAll(terminal.get(), question);
+    std::optional<QByteArray> line;
+    {
+        const EchoOff echoOff(terminal.get());
+        line = readTerminalLine(terminal.get(), stop);
+    }
+    writeAll(terminal.get(), "\n");
+    if (!line)
+        return {};
+    while (line->endsWith('\r'))
+        line->chop(1);
+    return QString::fromLocal8Bit(*line);
 }
 
 } // namespace orvanta

@@ -1,21 +1,26 @@
 #pragma once
 
-#include "phrases/CountingRun.h"
+#include "run/CountingRun.h"
 
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <stop_token>
 
 class QIODevice;
 
 namespace orvanta {
 
+class TextStore;
+
 // orvanta-count: counts the phrases of the given files together and prints the results list.
 class CountCommand {
 public:
-    enum ExitCode { kSuccess = 0, kInputFailed = 1, kUsageError = 2, kCancelled = 130 };
-    using PasswordReader = std::function<QString(const QString &prompt)>;
+    // An interrupt exits with 128 plus the signal's number: 130, 143 or 129.
+    enum ExitCode { kSuccess = 0, kInputFailed = 1, kUsageError = 2 };
+    using PasswordReader = std::function<QString(const QString &prompt, std::stop_token stop)>;
 
     CountCommand(QIODevice &out, QIODevice &err);
     ~CountCommand();
@@ -26,8 +31,9 @@ public:
     void setShowProgress(bool show) { m_showProgress = show; }
 
     int run(const QStringList &arguments);
-    // Safe from any thread, such as a signal watcher.
-    void cancel() { m_run.cancel(); }
+    // Safe from any thread, such as a signal watcher: stops every wait (scan, prompt,
+    // conversion, reading) and makes run() return 128 + signal.
+    void interrupt(int signal);
 
 private:
     class Host;
@@ -37,10 +43,13 @@ private:
     PasswordReader m_readPassword;
     bool m_showProgress = false;
     std::unique_ptr<Host> m_host;
+    std::unique_ptr<TextStore> m_store;
     CountingRun m_run;
+    std::atomic<int> m_interrupt{0};
 };
 
-// Reads a line from the terminal with echo off; empty when there is no terminal.
-QString readPasswordFromTerminal(const QString &prompt);
+// Reads a line from the terminal with echo off; empty when there is no terminal or a stop
+// came first. The terminal's settings are restored either way.
+QString readPasswordFromTerminal(const QString &prompt, std::stop_token stop);
 
 } // namespace orvanta

@@ -4,31 +4,29 @@
 #include <QFile>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-// Ctrl-C and SIGTERM cancel the run: the converters are stopped and temporary files removed.
-// The signals are blocked in every thread and taken by one watcher thread, which SIGUSR1 wakes
-// when the program is done.
+constexpr auto kGraceTime = std::chrono::seconds(5);
+
+// Ctrl-C, SIGTERM and SIGHUP interrupt whatever the command waits for; it then cleans up and
+// exits with 128 plus the signal's number. The signals are blocked in every thread and taken by
+// one watcher thread, which SIGUSR1 wakes when the program is done. Should the command not end
+// in time, or a second signal come, the watcher ends the process itself; a later start removes
+// what was left behind.
 class SignalWatcher {
 public:
     explicit SignalWatcher(orvanta::CountCommand &command)
     {
         sigemptyset(&m_signals);
-        sigaddset(&m_signals, SIGINT);
-        sigaddset(&m_signals, SIGTERM);
-        sigaddset(&m_signals, SIGUSR1);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+            sigaddset(&m_signals, signal);
         pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
-        m_thread = std::thread([this, &command] {
-            while (!m_done) {
-                int signal = 0;
-                if (sigwait(&m_signals, &signal) == 0 && signal != SIGUSR1)
-                    command.cancel();
-            }
-        });
+        m_thread = std::thread([this, &command] { watch(command); });
     }
     ~SignalWatcher()
     {
@@ -38,6 +36,26 @@ public:
     }
 
 private:
+    void watch(orvanta::CountCommand &command)
+    {
+        int first = 0;
+        while (!m_done) {
+            int signal = 0;
+            if (first != 0) {
+                const timespec wait{std::chrono::seconds(kGraceTime).count(), 0};
+                siginfo_t info{};
+                signal = sigtimedwait(&m_signals, &info, &wait);
+                if (!m_done && signal != SIGUSR1)
+                    ::_exit(128 + first);
+                continue;
+            }
+            if (sigwait(&m_signals, &signal) != 0 || signal == SIGUSR1)
+                continue;
+            first = signal;
+            command.interrupt(signal);
+        }
+    }
+
     sigset_t m_signals;
     std::atomic<bool> m_done{false};
     std::thread m_thread;
