@@ -1,24 +1,30 @@
 find_package(GTest REQUIRED)
 
-# orvanta_add_test(NAME SOURCES... [WIDGETS] [LIBRARIES libs...]): one test program, run by CTest
-# under the offscreen platform with its own temporary home so no test sees the user's settings.
-# WIDGETS tests run in a widget application with the window library.
+# orvanta_add_test(NAME SOURCES... [WIDGETS] [PDF_FIXTURES] [LIBRARIES libs...]): one test
+# program, run by CTest under the offscreen platform with its own temporary home so no test sees
+# the user's settings. WIDGETS tests run in a widget application with the window library;
+# PDF_FIXTURES tests run after the fixtures are made. Shared helpers live in tests/support.
 function(orvanta_add_test name)
-  cmake_parse_arguments(ARG "WIDGETS" "" "LIBRARIES" ${ARGN})
-  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
+  cmake_parse_arguments(ARG "WIDGETS;PDF_FIXTURES" "" "LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
   target_link_libraries(${name} PRIVATE orvanta_core GTest::gtest ${ARG_LIBRARIES})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support
+                             ${PROJECT_SOURCE_DIR}/tests)
   if(ARG_WIDGETS)
     target_link_libraries(${name} PRIVATE orvanta_gui Qt6::Test)
     target_compile_definitions(${name} PRIVATE ORVANTA_WIDGET_TESTS)
   endif()
   target_compile_definitions(${name} PRIVATE
     ORVANTA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+    ORVANTA_TEST_SOURCE="${PROJECT_SOURCE_DIR}/tests"
     ORVANTA_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
     ORVANTA_FIXTURE_DIR="${CMAKE_BINARY_DIR}/fixtures")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${CMAKE_BINARY_DIR}/test-home;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/.config"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${CMAKE_BINARY_DIR}/test-home;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/.config;XDG_RUNTIME_DIR="
     TIMEOUT 300)
+  if(ARG_PDF_FIXTURES)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED pdf_fixtures)
+  endif()
 endfunction()

@@ -3,8 +3,11 @@
 // The window tests' fixture: a real Form1 with a scripted dialog service, its own settings file
 // and its own private temporary folder.
 
+#include "Fixtures.h"
 #include "ScriptedDialogService.h"
+#include "TestSupport.h"
 #include "app/Form1.h"
+#include "documents/TextStore.h"
 #include "base/SettingsStore.h"
 #include "results/ResultsModel.h"
 
@@ -16,31 +19,19 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <unistd.h>
 
 namespace orvanta {
 
-inline QString fixtureFolder()
-{
-    return QStringLiteral(ORVANTA_FIXTURE_DIR);
-}
-
-inline QString fixture(const char *name)
-{
-    return fixtureFolder() + QLatin1Char('/') + QString::fromUtf8(name);
-}
-
 class Form1Test : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { m_settingsFile = m_tmp.filePath(QStringLiteral("settings.ini")); }
+    void TearDown() override { m_window.reset(); }
+
+    // What lies in the private temporary folder: the folder of a window while it is open.
+    QStringList privateFolderEntries() const
     {
-        m_savedTmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", m_tmp.path().toUtf8());
-        m_settingsFile = m_tmp.filePath(QStringLiteral("settings.ini"));
-    }
-    void TearDown() override
-    {
-        m_window.reset();
-        qputenv("TMPDIR", m_savedTmpdir);
+        return m_tmp.entries(QStringLiteral("orvanta-") + QString::number(::geteuid()));
     }
 
     Form1 &open(const QString &appDir = QStringLiteral(ORVANTA_BIN_DIR))
@@ -94,8 +85,7 @@ protected:
         return rows;
     }
 
-    QTemporaryDir m_tmp;
-    QByteArray m_savedTmpdir;
+    ScopedTmpdir m_tmp;
     QString m_settingsFile; // may be changed before open()
     ScriptedDialogService m_dialogs;
     std::unique_ptr<SettingsStore> m_settings;

@@ -1,7 +1,9 @@
 #include "Form1Fixture.h"
 #include "QtPrinters.h"
 #include "app/Form1.h"
-#include "base/PrivateTempFolder.h"
+#include "FakeConverter.h"
+#include "results/DesktopOpener.h"
+#include "run/CountingRun.h"
 #include "base/SettingsStore.h"
 #include "results/ResultsModel.h"
 
@@ -41,7 +43,6 @@ TEST_F(Form1Test, FirstStartUpShowsEverythingClearAndReplacesTheDesignText)
     EXPECT_EQ(child<QTreeWidget>("ListView1")->headerItem()->text(0),
               QStringLiteral("PDF File(s)"));
     EXPECT_EQ(window.results().headerText(1), QStringLiteral(" Word Count"));
-    EXPECT_TRUE(QFile::exists(converterPath()));
     EXPECT_TRUE(m_dialogs.shown.empty());
 }
 
@@ -61,20 +62,22 @@ TEST_F(Form1Test, PreferencesAreStoredAsTheyChangeAndRestoredAtTheNextStart)
     EXPECT_EQ(m_settings->readText(QStringLiteral("Check2")), QStringLiteral("1"));
 }
 
-TEST_F(Form1Test, ShutdownRemovesTheConverter)
+// The texts of confidential documents do not outlive the window.
+TEST_F(Form1Test, ClosingRemovesTheConvertedTexts)
 {
-    open().close();
-    EXPECT_FALSE(QFile::exists(converterPath()));
+    open();
+    addFiles({fixture("text-a.pdf")});
+    ASSERT_EQ(m_window->textStore().conversions(), 1);
+    ASSERT_EQ(privateFolderEntries().size(), 1) << "the window's own folder";
+    m_window->close();
+    EXPECT_TRUE(privateFolderEntries().isEmpty());
 }
 
 TEST_F(Form1Test, AMissingConverterIsSaidOnceAtStartUp)
 {
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", m_tmp.path().toUtf8());
+    const NoConverter none;
     open();
-    qputenv("PATH", savedPath);
-    ASSERT_EQ(m_dialogs.messages().size(), 1);
-    EXPECT_TRUE(m_dialogs.messages()[0].contains(QStringLiteral("poppler-utils")));
+    EXPECT_EQ(m_dialogs.messages(), QStringList{QLatin1String(kConverterMissing)});
 }
 
 TEST_F(Form1Test, ASkinFileIsAppliedAsAStyleSheet)
@@ -96,13 +99,13 @@ TEST_F(Form1Test, HoveringButtonsShowsTheHandElsewhereTheDefaultButNeverOverTheB
     Form1 &window = open();
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(child<QPushButton>("PushButton7"), &enter);
-    EXPECT_EQ(window.pointerMode(), Form1::Hand);
+    EXPECT_EQ(window.pointerMode(), HandPointer);
     QApplication::sendEvent(child<QTreeWidget>("ListView1")->viewport(), &enter);
-    EXPECT_EQ(window.pointerMode(), Form1::Default);
+    EXPECT_EQ(window.pointerMode(), DefaultPointer);
 
-    window.setPointerMode(Form1::Busy);
+    window.setPointerMode(Hourglass);
     QApplication::sendEvent(child<QPushButton>("PushButton1"), &enter);
-    EXPECT_EQ(window.pointerMode(), Form1::Busy);
+    EXPECT_EQ(window.pointerMode(), Hourglass);
     EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
 }
 
@@ -120,7 +123,7 @@ TEST_F(Form1Test, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
         QStringLiteral("\r\n")));
     EXPECT_EQ(m_dialogs.shown[0].title,
               QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
-    EXPECT_EQ(m_window->pointerMode(), Form1::Default);
+    EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
 }
 
 TEST_F(Form1Test, ACancelledDialogAddsNothingButStillChecks)
@@ -137,12 +140,12 @@ TEST_F(Form1Test, RemovalAndClearingAreIgnoredWhileBusy)
     auto *list = child<QTreeWidget>("ListView1");
     list->setCurrentItem(list->topLevelItem(0));
 
-    m_window->setPointerMode(Form1::Busy);
+    m_window->setPointerMode(Hourglass);
     QTest::keyClick(list, Qt::Key_Delete);
     child<QPushButton>("PushButton3")->click();
     EXPECT_EQ(m_window->inputFiles().size(), 2);
 
-    m_window->setPointerMode(Form1::Default);
+    m_window->setPointerMode(DefaultPointer);
     QTest::keyClick(list, Qt::Key_A);
     EXPECT_EQ(m_window->inputFiles().size(), 2);
     QTest::keyClick(list, Qt::Key_Delete);
@@ -178,9 +181,8 @@ TEST_F(Form1Test, ACountingRunFillsTheResultsAndNamesTheFailures)
                                           QStringLiteral(" the end of the|4|4")}));
     EXPECT_EQ(m_dialogs.messages().last(),
               QStringLiteral("Done.\r\nThe following files could not be read:\r\n") +
-                  fixture("damaged.pdf") +
-                  QStringLiteral("  - password protected or text is protected."));
-    EXPECT_EQ(m_window->pointerMode(), Form1::Default);
+                  fixture("damaged.pdf") + QLatin1String(run_texts::kDamaged));
+    EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
 }
 
 TEST_F(Form1Test, PasswordPromptsAreAnsweredOrCancelled)
@@ -208,27 +210,24 @@ TEST_F(Form1Test, PasswordPromptsAreAnsweredOrCancelled)
 TEST_F(Form1Test, ClosingDuringARunStopsItCleanly)
 {
     open();
-    ASSERT_TRUE(ensurePrivateTempFolder().ok());
-    QFile::remove(converterPath());
-    QFile hanging(converterPath());
-    ASSERT_TRUE(hanging.open(QIODevice::WriteOnly));
-    hanging.write("#!/bin/sh\nexec sleep 30\n");
-    hanging.close();
-    hanging.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString pidFile = m_tmp.filePath(QStringLiteral("converter.pid"));
+    const FakeConverter hanging(FakeConverter::hangingScript(pidFile));
     lengthBox(2)->click();
     child<QTreeWidget>("ListView1")
         ->addTopLevelItem(new QTreeWidgetItem(QStringList{fixture("text-a.pdf")}));
 
     child<QPushButton>("PushButton7")->click();
-    QTest::qWait(300);
+    // The run waits for the window meanwhile, so the window's events must run.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !readFile(pidFile).isEmpty(); }, 20000));
+    const pid_t converter = pid_t(readFile(pidFile).trimmed().toInt());
     EXPECT_TRUE(m_window->isCounting());
     child<QPushButton>("PushButton7")->click(); // a second click changes nothing
     m_window->close();
 
     EXPECT_FALSE(m_window->isCounting());
     EXPECT_TRUE(m_dialogs.messages().isEmpty());
-    EXPECT_TRUE(
-        QDir(privateTempFolderPath()).entryList({QStringLiteral("run-*")}, QDir::Dirs).isEmpty());
+    EXPECT_TRUE(waitUntilGone(converter));
+    EXPECT_TRUE(privateFolderEntries().isEmpty());
 }
 
 // Results list
@@ -246,11 +245,11 @@ TEST_F(Form1Test, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRows)
     auto *view = child<QTreeView>("ListView2");
     view->setCurrentIndex(model.index(1, 0));
 
-    m_window->setPointerMode(Form1::Busy);
+    m_window->setPointerMode(Hourglass);
     emit view->doubleClicked(model.index(1, 0));
     EXPECT_EQ(model.cellText(2, 0), third);
 
-    m_window->setPointerMode(Form1::Default);
+    m_window->setPointerMode(DefaultPointer);
     emit view->doubleClicked(model.index(1, 0));
     EXPECT_EQ(model.cellText(1, 0), third);
     EXPECT_TRUE(model.isTicked(1));
@@ -323,7 +322,7 @@ TEST_F(Form1Test, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_NE(m_window->pointerMode(), Form1::Busy);
+    EXPECT_NE(m_window->pointerMode(), Hourglass);
     ASSERT_TRUE(checked.wait(60000));
     EXPECT_EQ(
         m_window->inputFiles(),
@@ -350,6 +349,24 @@ TEST_F(Form1Test, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
     child<QPushButton>("PushButton11")->click();
     ASSERT_TRUE(checked.wait(60000));
     EXPECT_EQ(m_window->inputFiles(), first);
+}
+
+// Yes to opening the sample folder on a desktop that cannot open folders: the user is told
+// where the samples are instead of nothing happening.
+TEST_F(Form1Test, ASampleFolderTheDesktopCannotOpenIsNamed)
+{
+    open();
+    QString asked;
+    m_window->setFolderOpener([&asked](const QString &folder) {
+        asked = folder;
+        return false;
+    });
+    m_dialogs.answers = {true};
+    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    child<QPushButton>("PushButton11")->click();
+    ASSERT_TRUE(checked.wait(60000));
+    EXPECT_EQ(asked, QStringLiteral(ORVANTA_BIN_DIR "/Samples"));
+    EXPECT_EQ(m_dialogs.messages(), QStringList{cannotOpenMessage(asked)});
 }
 
 TEST_F(Form1Test, DraggingTheFirstEntryDownMovesItToTheThirdPlace)
@@ -390,6 +407,8 @@ TEST_F(Form1Test, EqualPathsAreNeverExchanged)
     QApplication::sendEvent(viewport, &move);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, second);
     EXPECT_EQ(m_window->inputFiles(), (QStringList{"/same.pdf", "/same.pdf", "/other.pdf"}));
+    // An exchange of equal texts would show only in where the current row went.
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
 }
 
 // Exports from the window
@@ -407,7 +426,7 @@ TEST_F(Form1Test, TheExportButtonsWriteTheResultsOut)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"
                               " the end of the\r\n");
-    EXPECT_EQ(m_window->pointerMode(), Form1::Arrow);
+    EXPECT_EQ(m_window->pointerMode(), ArrowPointer);
 
     m_window->results().setTicked(1, true);
     child<QPushButton>("PushButton8")->click();

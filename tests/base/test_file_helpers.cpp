@@ -30,26 +30,3 @@ TEST(FileExists, TrueForFilesAndFoldersFalseForMissingAndEmpty)
     EXPECT_FALSE(fileExists(dir.filePath(QStringLiteral("missing.txt"))));
     EXPECT_FALSE(fileExists(QString()));
 }
-
-TEST(DeleteFileQuietly, RemovesPlainAndReadOnlyFiles)
-{
-    QTemporaryDir dir;
-    const QString plain = writeFile(dir, QStringLiteral("plain.txt"));
-    const QString readOnly = writeFile(dir, QStringLiteral("read-only.txt"));
-    QFile::setPermissions(readOnly, QFile::ReadOwner);
-
-    deleteFileQuietly(plain);
-    deleteFileQuietly(readOnly);
-
-    EXPECT_FALSE(QFile::exists(plain));
-    EXPECT_FALSE(QFile::exists(readOnly));
-}
-
-TEST(DeleteFileQuietly, MissingFilesAndFoldersAreLeftAloneWithoutComplaint)
-{
-    QTemporaryDir dir;
-    deleteFileQuietly(dir.filePath(QStringLiteral("missing.txt")));
-    deleteFileQuietly(QString());
-    deleteFileQuietly(dir.path());
-    EXPECT_TRUE(QDir(dir.path()).exists());
-}

@@ -1,9 +1,15 @@
 #include "QtPrinters.h"
 #include "base/SettingsStore.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace orvanta;
 
@@ -66,4 +72,36 @@ TEST_F(SettingsStoreTest, AWriteToAnUnwritableFileIsReported)
 {
     SettingsStore store(QStringLiteral("/proc/orvanta-cannot-exist/settings.ini"));
     EXPECT_FALSE(store.writeText(QLatin1String(settings_keys::kText1), QStringLiteral("4")));
+}
+
+// A settings file linked to a device or FIFO (a way to stop a program saving) stays as it is:
+// saving would put a regular file in the device's place.
+TEST_F(SettingsStoreTest, ALinkToSomethingOtherThanAFileIsNeverWritten)
+{
+    // A null device of our own where root may make one: /dev/null is never put at risk as root.
+    QString device = QStringLiteral("/dev/null");
+    if (::geteuid() == 0) {
+        device = m_dir.filePath(QStringLiteral("null"));
+        ASSERT_EQ(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)),
+                  0);
+    }
+    ASSERT_TRUE(QFile::link(device, iniFile()));
+
+    SettingsStore store(iniFile());
+    EXPECT_FALSE(store.writeText(QLatin1String(settings_keys::kText1), QStringLiteral("4")));
+    EXPECT_TRUE(QFileInfo(iniFile()).isSymLink());
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(device).constData(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    // A link to a regular file is followed as before.
+    const QString real = m_dir.filePath(QStringLiteral("real.ini"));
+    QFile(real).open(QIODevice::WriteOnly);
+    QFile::remove(iniFile());
+    ASSERT_TRUE(QFile::link(real, iniFile()));
+    EXPECT_TRUE(SettingsStore(iniFile()).writeText(QLatin1String(settings_keys::kText1),
+                                                   QStringLiteral("4")));
+    EXPECT_TRUE(QFileInfo(iniFile()).isSymLink());
+    EXPECT_EQ(SettingsStore(real).readText(QLatin1String(settings_keys::kText1)),
+              QStringLiteral("4"));
 }

@@ -1,8 +1,10 @@
 // orvanta-count, run as a separate process, on whatever users point it at: broken, locked,
-// scanned, huge and oddly named files, and a converter that crashes, hangs or is missing.
+// scanned, huge and oddly named files, a converter that crashes, hangs or is missing, signals at
+// every wait, and a second instance beside it.
+#include "FakeConverter.h"
+#include "Fixtures.h"
 #include "QtPrinters.h"
 #include "TestSupport.h"
-#include "base/PrivateTempFolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -24,18 +26,14 @@ using namespace orvanta;
 
 namespace {
 
-const QString kFixtures = QStringLiteral(ORVANTA_FIXTURE_DIR);
+const QString kProgram = QStringLiteral(ORVANTA_BIN_DIR "/orvanta-count");
 const QString kReasonCrashed =
     QStringLiteral("  - the converter stopped before finishing, so the file was not counted.");
 const QString kReasonProtected = QStringLiteral("  - password protected or text is protected.");
+const QString kReasonDamaged = QStringLiteral("  - damaged or not a PDF.");
 const QString kReasonScanned =
     QStringLiteral("  - text unreadable. Please view the file yourself to see if it is really a "
                    "scanned image of text and not proper PDF text.");
-
-QString fixture(const char *name)
-{
-    return kFixtures + QLatin1Char('/') + QString::fromUtf8(name);
-}
 
 // Every regular file below the folder with a hash of its bytes.
 QMap<QString, QByteArray> folderHashes(const QString &folder)
@@ -61,23 +59,36 @@ struct Outcome {
     QByteArray err;
 };
 
-// Runs orvanta-count with its own TMPDIR, so its private folder is the test's.
+QList<pid_t> pidsIn(const QString &path)
+{
+    QList<pid_t> pids;
+    for (const QByteArray &line : readFile(path).split('\n')) {
+        if (!line.isEmpty())
+            pids << pid_t(line.toInt());
+    }
+    return pids;
+}
+
+QList<pid_t> waitForPids(const QString &path, int count)
+{
+    for (int wait = 0; wait < 600 && pidsIn(path).size() < count; ++wait)
+        QThread::msleep(50);
+    return pidsIn(path);
+}
+
+// Runs orvanta-count with the test's TMPDIR, so its private folder is the test's.
 class BadInputTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_fixturesBefore = folderHashes(kFixtures); }
+    void SetUp() override { m_fixturesBefore = folderHashes(fixtureFolder()); }
     void TearDown() override
     {
-        EXPECT_EQ(folderHashes(kFixtures), m_fixturesBefore) << "a fixture file changed";
+        EXPECT_EQ(folderHashes(fixtureFolder()), m_fixturesBefore) << "a fixture file changed";
     }
 
     void start(QProcess &process, const QStringList &arguments)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TMPDIR"), m_tmp.path());
-        for (auto it = m_environment.cbegin(); it != m_environment.cend(); ++it)
-            environment.insert(it.key(), it.value());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(ORVANTA_BIN_DIR "/orvanta-count"), arguments);
+        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        process.start(kProgram, arguments);
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
@@ -92,64 +103,41 @@ protected:
 
     QString privateFolder() const
     {
-        return m_tmp.path() + QStringLiteral("/orvanta-") + QString::number(getuid());
+        return m_tmp.filePath(QStringLiteral("orvanta-") + QString::number(::geteuid()));
     }
 
-    // A converter stand-in at the place the program looks first.
-    void placeFakeConverter(const QByteArray &script)
-    {
-        ASSERT_TRUE(QDir().mkpath(privateFolder()));
-        ASSERT_EQ(::chmod(QFile::encodeName(privateFolder()).constData(), 0700), 0);
-        QFile file(privateFolder() + QStringLiteral("/pdftotext"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n" + script + "\n");
-        file.close();
-        ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    }
-
-    // What is left of one run in the private folder (the folder itself stays).
+    // What one run left in the private folder (the folder itself stays).
     QStringList leftovers() const
     {
         return QDir(privateFolder())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
-    QString writeText(const QString &name, const QByteArray &bytes)
+    // Interrupts a run once `converters` stand-ins hang, and checks how it ended.
+    void expectInterruptEndsTheRun(int signal, const QStringList &arguments, int converters)
     {
-        const QString path = m_work.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        const QString pids = m_work.filePath(QStringLiteral("pids-%1").arg(signal));
+        const FakeConverter hanging(QStringLiteral("echo $$ >> '%1'\nexec sleep 600").arg(pids));
+        QProcess process;
+        start(process, arguments);
+        ASSERT_EQ(waitForPids(pids, converters).size(), converters) << "converters started";
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 128 + signal);
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+        for (const pid_t pid : pidsIn(pids))
+            EXPECT_TRUE(waitUntilGone(pid)) << "converter " << pid << " still runs";
+        EXPECT_TRUE(leftovers().isEmpty());
     }
 
-    QTemporaryDir m_tmp;
+    ScopedTmpdir m_tmp;
     QTemporaryDir m_work;
-    QMap<QString, QString> m_environment;
     QMap<QString, QByteArray> m_fixturesBefore;
 };
 
 QByteArray failureLine(const QString &path, const QString &reason)
 {
     return "orvanta-count: " + path.toUtf8() + reason.toUtf8() + '\n';
-}
-
-bool processExists(pid_t pid)
-{
-    return ::kill(pid, 0) == 0 || errno != ESRCH;
-}
-
-QList<pid_t> pidsIn(const QString &path)
-{
-    QFile file(path);
-    QList<pid_t> pids;
-    if (!file.open(QIODevice::ReadOnly))
-        return pids;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (!line.isEmpty())
-            pids << pid_t(line.toInt());
-    }
-    return pids;
 }
 
 } // namespace
@@ -160,22 +148,18 @@ TEST_F(BadInputTest, EveryKindOfBadPdfIsNamedAndTheGoodOnesAreStillCounted)
 {
     const QStringList bad = {fixture("damaged.pdf"), fixture("empty.pdf"), fixture("not-a-pdf.pdf"),
                              fixture("user-password.pdf"), fixture("scanned-3.pdf")};
-    const QStringList oddNames = {fixture("with space.pdf"),     fixture("quote\"double.pdf"),
-                                  fixture("quote'single.pdf"),   fixture("-leading-dash.pdf"),
-                                  fixture("Ünïcödé façade.pdf"), fixture("en–dash.pdf"),
-                                  fixture("dollar$HOME.pdf"),    fixture("new\nline.pdf")};
     const QStringList good = {fixture("text-a.pdf"), fixture("owner-only.pdf"),
                               fixture("control-chars.pdf"), fixture("owner-only.pdf"),
                               fixture("control-chars.pdf")};
 
     const Outcome outcome = run(
         QStringList{QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2,4")} +
-        bad + oddNames + good);
+        bad + oddNamedFixtures() + good);
 
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.err,
-              failureLine(bad[0], kReasonProtected) + failureLine(bad[1], kReasonProtected) +
-                  failureLine(bad[2], kReasonProtected) + failureLine(bad[3], kReasonProtected) +
+              failureLine(bad[0], kReasonDamaged) + failureLine(bad[1], kReasonDamaged) +
+                  failureLine(bad[2], kReasonDamaged) + failureLine(bad[3], kReasonProtected) +
                   failureLine(bad[4], kReasonScanned));
     // Eight copies under odd names, two of the owner-only file, control characters kept in words.
     EXPECT_TRUE(outcome.out.contains("odd file names must\t4\t8\n"));
@@ -184,6 +168,7 @@ TEST_F(BadInputTest, EveryKindOfBadPdfIsNamedAndTheGoodOnesAreStillCounted)
                                      "ape\t2\t"))
         << outcome.out.constData();
     EXPECT_FALSE(outcome.out.contains("secret"));
+    EXPECT_FALSE(outcome.out.contains('\f'));
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
 }
 
@@ -228,7 +213,8 @@ TEST_F(BadInputTest, ALineOfAMillionWordsIsCountedExactly)
     QByteArray cycle;
     for (int w = 0; w < 1000; ++w)
         cycle += " w" + QByteArray::number(w);
-    const QString path = writeText(QStringLiteral("one line.txt"), cycle.repeated(1000) + "\n");
+    const QString path =
+        writeFile(m_work.filePath(QStringLiteral("one line.txt")), cycle.repeated(1000) + "\n");
 
     const Outcome outcome =
         run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("3"), path});
@@ -247,7 +233,7 @@ TEST_F(BadInputTest, AVeryLongTypedLengthOverTwoCopiesOfALongLine)
     QByteArray line;
     for (int w = 0; w < 1500; ++w)
         line += "word" + QByteArray::number(w) + ' ';
-    const QString path = writeText(QStringLiteral("twice.txt"), line + '\n' + line + '\n');
+    const QString path = writeFile(m_work.filePath(QStringLiteral("twice.txt")), line + '\n' + line + '\n');
 
     const Outcome outcome = run(
         {QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("1000,1501"), path});
@@ -257,14 +243,17 @@ TEST_F(BadInputTest, AVeryLongTypedLengthOverTwoCopiesOfALongLine)
     EXPECT_TRUE(outcome.out.startsWith("word0 word1 "));
 }
 
-TEST_F(BadInputTest, APipeNamedLikeAPdfIsNamedAndNotWaitedOn)
+TEST_F(BadInputTest, APipeNamedLikeAPdfOrATextFileIsNamedAndNotWaitedOn)
 {
-    const QString pipe = m_work.filePath(QStringLiteral("pipe.pdf"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    const Outcome outcome = run({pipe, fixture("text-a.pdf")});
+    const QString pdfPipe = m_work.filePath(QStringLiteral("pipe.pdf"));
+    const QString textPipe = m_work.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pdfPipe).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(textPipe).constData(), 0600), 0);
+    const Outcome outcome = run({pdfPipe, textPipe, fixture("text-a.pdf")});
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_TRUE(outcome.err.startsWith("orvanta-count: " + pipe.toUtf8() + "  - "))
-        << outcome.err.constData();
+    EXPECT_EQ(outcome.err, failureLine(pdfPipe, QStringLiteral("  - file not found.")) +
+                               failureLine(textPipe, QStringLiteral("  - not a regular file, so "
+                                                                    "it was not read.")));
 }
 
 TEST_F(BadInputTest, ResultsThatCannotBeWrittenAreAFailureNotASuccess)
@@ -283,8 +272,8 @@ TEST_F(BadInputTest, ResultsThatCannotBeWrittenAreAFailureNotASuccess)
 
 TEST_F(BadInputTest, ACrashingConverterNamesEveryPdfAndTheTextFilesAreStillCounted)
 {
-    placeFakeConverter("kill -SEGV $$");
-    const QString notes = writeText(QStringLiteral("notes.txt"), "one two\none two\n");
+    const FakeConverter crashing(QStringLiteral("kill -SEGV $$"));
+    const QString notes = writeFile(m_work.filePath(QStringLiteral("notes.txt")), "one two\none two\n");
     const Outcome outcome =
         run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"),
              fixture("text-a.pdf"), notes, fixture("text-b.pdf")});
@@ -292,57 +281,124 @@ TEST_F(BadInputTest, ACrashingConverterNamesEveryPdfAndTheTextFilesAreStillCount
     EXPECT_EQ(outcome.err, failureLine(fixture("text-a.pdf"), kReasonCrashed) +
                                failureLine(fixture("text-b.pdf"), kReasonCrashed));
     EXPECT_EQ(outcome.out, "one two\t2\t2\n");
-    EXPECT_TRUE(leftovers().isEmpty()); // the converter copy goes too, as after every run
-}
-
-TEST_F(BadInputTest, AHangingConverterIsStoppedByAnInterruptAndLeavesNothingRunning)
-{
-    for (const int signal : {SIGINT, SIGTERM}) {
-        const QString pids = m_work.filePath(QStringLiteral("pids-%1").arg(signal));
-        placeFakeConverter("echo $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 600");
-        QProcess process;
-        start(process, {QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
-                        fixture("text-b.pdf"), fixture("owner-only.pdf")});
-        for (int wait = 0; wait < 600 && pidsIn(pids).size() < 2; ++wait)
-            QThread::msleep(50);
-        ASSERT_EQ(pidsIn(pids).size(), 2) << "both converters started";
-
-        ::kill(pid_t(process.processId()), signal);
-        ASSERT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), 130) << signal;
-        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
-        for (const pid_t pid : pidsIn(pids))
-            EXPECT_FALSE(processExists(pid)) << "converter " << pid << " still runs";
-        EXPECT_TRUE(leftovers().isEmpty());
-    }
+    EXPECT_TRUE(leftovers().isEmpty());
 }
 
 TEST_F(BadInputTest, WithoutAnyConverterThePackageToInstallIsNamedOnce)
 {
-    m_environment.insert(QStringLiteral("PATH"), m_work.path());
+    const NoConverter none;
     const Outcome outcome = run({fixture("text-a.pdf"), fixture("text-b.pdf")});
     EXPECT_NE(outcome.exitCode, 0);
     EXPECT_TRUE(outcome.err.contains("poppler-utils")) << outcome.err.constData();
     EXPECT_EQ(outcome.err.count('\n'), 1) << outcome.err.constData();
-    EXPECT_FALSE(outcome.err.contains("text-a.pdf"));
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// Signals: every wait ends on Ctrl-C, SIGTERM and SIGHUP, with 128 plus the signal's number.
+
+TEST_F(BadInputTest, AnInterruptDuringConversionStopsEveryConverterAndCleansUp)
+{
+    const QStringList arguments{QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
+                                fixture("text-b.pdf"), fixture("owner-only.pdf")};
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        expectInterruptEndsTheRun(signal, arguments, 2);
+}
+
+TEST_F(BadInputTest, AnInterruptDuringAFolderScanEndsTheRun)
+{
+    QProcess process;
+    start(process, {QStringLiteral("/")});
+    QThread::msleep(300);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 128 + SIGINT);
+    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// Ctrl-C at the password prompt ends the run and gives the terminal its echo back.
+TEST_F(BadInputTest, AnInterruptAtThePasswordPromptRestoresTheTerminal)
+{
+    QProcess helper;
+    helper.start(QStringLiteral("python3"), {QStringLiteral(ORVANTA_TEST_SOURCE "/cli/interrupt-prompt.py"),
+                                            kProgram, fixture("user-password.pdf")});
+    ASSERT_TRUE(helper.waitForFinished(60000));
+    EXPECT_EQ(helper.readAllStandardOutput().trimmed(), QByteArray("130 1 0"))
+        << helper.readAllStandardError().constData();
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// A converter must not outlive a terminal run that was killed outright, and the next start
+// removes what the killed one left.
+TEST_F(BadInputTest, AKilledRunTakesItsConvertersWithItAndTheNextStartCleansUp)
+{
+    const QString pids = m_work.filePath(QStringLiteral("pids"));
+    {
+        const FakeConverter hanging(QStringLiteral("echo $$ >> '%1'\nexec sleep 600").arg(pids));
+        QProcess process;
+        start(process, {QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
+                        fixture("text-b.pdf")});
+        ASSERT_EQ(waitForPids(pids, 2).size(), 2);
+        ::kill(pid_t(process.processId()), SIGKILL);
+        ASSERT_TRUE(process.waitForFinished(30000));
+    }
+    for (const pid_t pid : pidsIn(pids))
+        EXPECT_TRUE(waitUntilGone(pid)) << "converter " << pid << " outlived its run";
+    EXPECT_EQ(leftovers().size(), 1) << "the killed run's folder";
+
+    EXPECT_EQ(run({fixture("text-a.pdf")}).exitCode, 0);
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// Several instances
+
+// A window and a terminal run side by side is ordinary use; neither may disturb the other.
+TEST_F(BadInputTest, TwoInstancesAtOnceGiveWhatEachGivesAlone)
+{
+    const QStringList inputs = QStringList{fixture("text-a.pdf"), fixture("text-b.pdf"),
+                                           fixture("owner-only.pdf"), fixture("control-chars.pdf"),
+                                           QStringLiteral(ORVANTA_BIN_DIR "/Samples")} +
+                               oddNamedFixtures();
+    const QStringList arguments = QStringList{QStringLiteral("-l"), QStringLiteral("2,3,4")} + inputs;
+    const Outcome alone = run(arguments);
+    ASSERT_EQ(alone.exitCode, 0) << alone.err.constData();
+
+    QProcess first;
+    start(first, arguments);
+    // Short runs start and end beside it the whole time.
+    const QStringList shortRun{QStringLiteral("-l"), QStringLiteral("3"), fixture("text-b.pdf")};
+    const Outcome shortAlone = run(shortRun);
+    while (first.state() != QProcess::NotRunning) {
+        const Outcome beside = run(shortRun);
+        EXPECT_EQ(beside.out, shortAlone.out);
+        EXPECT_EQ(beside.exitCode, 0);
+        first.waitForFinished(10);
+    }
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(first.readAllStandardOutput(), alone.out);
+    EXPECT_EQ(first.readAllStandardError(), alone.err);
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
 // The private temporary folder
 
-TEST_F(BadInputTest, APrivateFolderOthersCouldTamperWithIsRefusedAndNothingIsConverted)
+TEST_F(BadInputTest, ATakenPrivateFolderNameIsLeftAloneAndTheRunGoesOn)
 {
-    ASSERT_TRUE(QDir().mkpath(privateFolder()));
-    if (geteuid() == 0)
-        ASSERT_EQ(::chown(QFile::encodeName(privateFolder()).constData(), 65534, 65534), 0);
-    else
-        ASSERT_EQ(::chmod(QFile::encodeName(privateFolder()).constData(), 0777), 0);
-
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QFile::link(elsewhere.path(), privateFolder()));
     const Outcome outcome = run({fixture("text-a.pdf"), fixture("text-b.pdf")});
-    EXPECT_NE(outcome.exitCode, 0);
-    EXPECT_TRUE(outcome.err.contains(QFile::encodeName(privateFolder())))
-        << outcome.err.constData();
-    EXPECT_FALSE(outcome.err.contains("text-a.pdf")) << outcome.err.constData();
-    EXPECT_TRUE(outcome.out.isEmpty() || outcome.out == "phrase\twords\tfrequency\n");
-    EXPECT_TRUE(leftovers().isEmpty()) << "nothing written into a foreign folder";
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.constData();
+    EXPECT_TRUE(outcome.out.contains("at the end of\t4\t4\n"));
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+}
+
+TEST_F(BadInputTest, ATemporaryFolderOthersCanChangeIsRefusedNamingTheVariable)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(m_tmp.path()).constData(), 0777), 0);
+    const Outcome outcome = run({fixture("text-a.pdf")});
+    ::chmod(QFile::encodeName(m_tmp.path()).constData(), 0700);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.err.contains("TMPDIR")) << outcome.err.constData();
+    EXPECT_TRUE(m_tmp.entries().filter(QStringLiteral("orvanta-")).isEmpty())
+        << "nothing written into a folder others can change";
 }

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "extract/ProcessRunner.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -20,11 +22,23 @@ namespace {
 
 const QString kShell = QStringLiteral("/bin/sh");
 
+struct ProcessOutput {
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+
 int runShell(const QString &script, const QStringList &arguments = {},
              ProcessOutput *output = nullptr, std::stop_token stop = {})
 {
-    return runProcessAndWait(kShell, QStringList{QStringLiteral("-c"), script, kShell} + arguments,
-                             stop, output);
+    ProcessOutput ignored;
+    ProcessOutput &into = output ? *output : ignored;
+    const ProcessStreams streams{[&into](QByteArrayView chunk) {
+                                     into.standardOutput += chunk;
+                                     return true;
+                                 },
+                                 &into.standardError};
+    return runProcess(kShell, QStringList{QStringLiteral("-c"), script, kShell} + arguments, stop,
+                      streams);
 }
 
 // Holds the FIFO open with a "0" in it until the reader is done, so a reader still waiting
@@ -64,8 +78,8 @@ TEST_F(ProcessRunnerTest, ExitCodesArePassedThroughUnchanged)
 
 TEST_F(ProcessRunnerTest, StartFailuresGiveTheNegativeCodes)
 {
-    EXPECT_EQ(runProcessAndWait(m_dir.filePath(QStringLiteral("missing")), {}), -2147221451);
-    EXPECT_EQ(runProcessAndWait(QStringLiteral("orvanta-no-such-program"), {}), -2147221451);
+    EXPECT_EQ(runProcess(m_dir.filePath(QStringLiteral("missing")), {}), -2147221451);
+    EXPECT_EQ(runProcess(QStringLiteral("orvanta-no-such-program"), {}), -2147221451);
 
     const QString plain = m_dir.filePath(QStringLiteral("not-executable"));
     QFile file(plain);
@@ -73,8 +87,8 @@ TEST_F(ProcessRunnerTest, StartFailuresGiveTheNegativeCodes)
     file.write("#!/bin/sh\nexit 0\n");
     file.close();
     ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    EXPECT_EQ(runProcessAndWait(plain, {}), -2147221434);
-    EXPECT_EQ(runProcessAndWait(m_dir.path(), {}), -2147221434);
+    EXPECT_EQ(runProcess(plain, {}), -2147221434);
+    EXPECT_EQ(runProcess(m_dir.path(), {}), -2147221434);
 }
 
 TEST_F(ProcessRunnerTest, ACrashedChildGivesTheCrashCode)
@@ -170,4 +184,53 @@ TEST_F(ProcessRunnerTest, AStopRequestedBeforehandStartsNothing)
     EXPECT_EQ(runShell(QStringLiteral("touch \"$1\""), {marker}, nullptr, stop.get_token()),
               kProcessCancelled);
     EXPECT_FALSE(QFile::exists(marker));
+}
+
+// Bounds and ends
+
+TEST_F(ProcessRunnerTest, OnlyTheStartOfTheErrorOutputIsKeptAndTheRestDoesNotBlockTheChild)
+{
+    ProcessOutput output;
+    // Ten megabytes of complaints, far more than a pipe holds.
+    EXPECT_EQ(runShell(QStringLiteral("head -c 10000000 /dev/zero | tr '\\0' e >&2; echo done"),
+                       {}, &output),
+              0);
+    EXPECT_EQ(output.standardError.size(), kErrorHeadBytes);
+    EXPECT_EQ(output.standardOutput, QByteArray("done\n"));
+}
+
+TEST_F(ProcessRunnerTest, RefusingTheOutputStopsTheChild)
+{
+    qsizetype received = 0;
+    const ProcessStreams streams{[&received](QByteArrayView chunk) {
+        received += chunk.size();
+        return false;
+    }};
+    EXPECT_EQ(runProcess(QStringLiteral("yes"), {}, {}, streams), kProcessCancelled);
+    EXPECT_GT(received, 0);
+}
+
+// A converter must not outlive a window or terminal run that was killed outright.
+TEST_F(ProcessRunnerTest, TheChildDiesWhenItsParentIsKilled)
+{
+    const QString pidFile = m_dir.filePath(QStringLiteral("child.pid"));
+    const pid_t parent = ::fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+        runProcess(kShell, {QStringLiteral("-c"),
+                            QStringLiteral("echo $$ > \"$1\"; exec sleep 600"), kShell, pidFile});
+        ::_exit(0);
+    }
+    pid_t child = 0;
+    for (int i = 0; i < 500 && child == 0; ++i) {
+        QFile file(pidFile);
+        if (file.open(QIODevice::ReadOnly))
+            child = pid_t(file.readAll().trimmed().toInt());
+        if (child == 0)
+            ::usleep(20000);
+    }
+    ASSERT_GT(child, 0);
+    ::kill(parent, SIGKILL);
+    ::waitpid(parent, nullptr, 0);
+    EXPECT_TRUE(waitUntilGone(child));
 }

@@ -7,118 +7,180 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace orvanta;
 
 namespace {
 
-class TextReaderTest : public ::testing::Test {
-protected:
-    QString write(const QByteArray &bytes)
-    {
-        const QString path = m_dir.filePath(QStringLiteral("out%1.txt").arg(++m_files));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
-    }
-
-    QStringList readLines(const QByteArray &bytes)
-    {
-        const LineSequence lines = readFileToStringFSOLine(write(bytes), m_sink);
-        QStringList texts;
-        for (qsizetype i = 0; i < lines.size(); ++i)
-            texts << lines.text(i);
-        return texts;
-    }
-
-    bool noText(const QByteArray &bytes) { return noTextPDF(write(bytes), m_sink); }
-
-    QTemporaryDir m_dir;
-    RecordingSink m_sink;
-    int m_files = 0;
+struct Line {
+    QString text;
+    LinePlace place;
+    bool operator==(const Line &) const = default;
 };
+
+void PrintTo(const Line &line, std::ostream *out)
+{
+    *out << '"' << line.text.toStdString() << "\" p" << line.place.page << " l"
+         << line.place.line;
+}
+
+// The lines of a text fed whole, and the same text fed in two pieces cut at every byte: the cut
+// must never change a line.
+std::vector<Line> split(const QByteArray &text)
+{
+    const auto run = [](const std::vector<QByteArray> &pieces) {
+        std::vector<Line> lines;
+        LineSplitter splitter([&lines](QByteArrayView line, LinePlace place) {
+            EXPECT_TRUE(line.isValidUtf8());
+            lines.push_back({QString::fromUtf8(line), place});
+        });
+        for (const QByteArray &piece : pieces)
+            splitter.feed(piece);
+        splitter.finish();
+        return lines;
+    };
+    const std::vector<Line> whole = run({text});
+    for (qsizetype cut = 1; cut < text.size(); ++cut)
+        EXPECT_EQ(run({text.left(cut), text.mid(cut)}), whole) << "cut at " << cut;
+    return whole;
+}
+
+bool noText(const QByteArray &text)
+{
+    NoTextTest whole;
+    whole.feed(text);
+    for (qsizetype cut = 1; cut < text.size(); ++cut) {
+        NoTextTest pieces;
+        pieces.feed(text.left(cut));
+        pieces.feed(text.mid(cut));
+        EXPECT_EQ(pieces.noText(), whole.noText()) << "cut at " << cut;
+    }
+    return whole.noText();
+}
 
 } // namespace
 
-// Line splitting
+// Lines and pages
 
-TEST_F(TextReaderTest, CrLfAndLoneLfEndLinesAndAFinalTerminatorAddsNoLine)
+TEST(LineSplitter, CrLfAndLoneLfEndLinesAndAFinalTerminatorAddsNoLine)
 {
-    EXPECT_EQ(readLines("a\r\n\r\nb"), (QStringList{"a", "", "b"}));
-    EXPECT_EQ(readLines("a\r\n\r\nb\r\n"), (QStringList{"a", "", "b"}));
-    EXPECT_EQ(readLines("one\ntwo\n"), (QStringList{"one", "two"}));
-    EXPECT_TRUE(m_sink.reports.empty());
+    EXPECT_EQ(split("a\r\n\r\nb"),
+              (std::vector<Line>{{"a", {1, 1}}, {"", {1, 2}}, {"b", {1, 3}}}));
+    EXPECT_EQ(split("one\ntwo\n"), (std::vector<Line>{{"one", {1, 1}}, {"two", {1, 2}}}));
+    EXPECT_TRUE(split("").empty());
 }
 
-TEST_F(TextReaderTest, EmptyFileGivesNoLines)
+// The converter ends every page with a form feed; no word may carry it.
+TEST(LineSplitter, AFormFeedEndsTheLineAndThePage)
 {
-    EXPECT_TRUE(readLines("").isEmpty());
-    EXPECT_TRUE(m_sink.reports.empty());
+    EXPECT_EQ(split("end of page\n\ffrom time to time.\nnext\f"),
+              (std::vector<Line>{{"end of page", {1, 1}},
+                                 {"", {1, 2}},
+                                 {"from time to time.", {2, 1}},
+                                 {"next", {2, 2}}}));
+    EXPECT_EQ(split("\f\f\f"),
+              (std::vector<Line>{{"", {1, 1}}, {"", {2, 1}}, {"", {3, 1}}}));
 }
 
-TEST_F(TextReaderTest, FormFeedsAndLoneCrStayInsideLines)
+TEST(LineSplitter, ALoneCrStaysInsideItsLine)
 {
-    EXPECT_EQ(readLines("end\fnext\r\nx\ry"),
-              (QStringList{QStringLiteral("end\fnext"), QStringLiteral("x\ry")}));
+    EXPECT_EQ(split("x\ry\r\n"), (std::vector<Line>{{QStringLiteral("x\ry"), {1, 1}}}));
 }
 
-TEST_F(TextReaderTest, TextIsUtf8AndInvalidBytesBecomeReplacementCharacters)
+TEST(LineSplitter, InvalidBytesBecomeReplacementCharacters)
 {
-    EXPECT_EQ(readLines("Stra\xc3\x9f\x65 \xe2\x80\x93 ok\n"),
-              QStringList{QStringLiteral("Straße – ok")});
-    const QStringList lines = readLines("caf\xe9 bar\n");
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(lines[0], QStringLiteral("caf\uFFFD bar"));
+    EXPECT_EQ(split("Stra\xc3\x9f\x65 \xe2\x80\x93 ok\ncaf\xe9 bar"),
+              (std::vector<Line>{{QStringLiteral("Straße – ok"), {1, 1}},
+                                 {QStringLiteral("caf\uFFFD bar"), {1, 2}}}));
+    // A sequence cut short at the very end: one replacement character per byte.
+    EXPECT_EQ(split("ab\n\xe2\x80"),
+              (std::vector<Line>{{"ab", {1, 1}}, {QStringLiteral("\uFFFD\uFFFD"), {1, 2}}}));
 }
 
-TEST_F(TextReaderTest, ASequenceCutShortAtTheEndIsAReplacementCharacterNotLost)
+// Reading a file
+
+TEST(ReadLines, ReadsTheWholeFileInPieces)
 {
-    EXPECT_EQ(readLines("\xe5"), QStringList{QStringLiteral("\uFFFD")});
-    // One replacement character per byte of the cut sequence.
-    EXPECT_EQ(readLines("ab\n\xe2\x80"), (QStringList{"ab", QStringLiteral("\uFFFD\uFFFD")}));
-    EXPECT_EQ(decodeUtf8("x\xf0\x9f\x98"), QStringLiteral("x\uFFFD\uFFFD\uFFFD"));
+    QTemporaryDir dir;
+    QByteArray text;
+    for (int i = 0; i < 300000; ++i)
+        text += "line " + QByteArray::number(i) + '\n';
+    const QString path = writeFile(dir.filePath(QStringLiteral("big.txt")), text);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    int count = 0;
+    QByteArray last;
+    const Status read = readLines(fd, path, [&](QByteArrayView line, LinePlace place) {
+        EXPECT_EQ(place.line, ++count);
+        last = line.toByteArray();
+    });
+    ::close(fd);
+    EXPECT_TRUE(read.ok());
+    EXPECT_EQ(count, 300000);
+    EXPECT_EQ(last, QByteArray("line 299999"));
 }
 
-TEST_F(TextReaderTest, AFileThatCannotBeOpenedIsReportedOnceAndReadsAsNoLines)
+TEST(ReadLines, AFifoWithoutAWriterIsWaitedForOnlyUntilAStop)
 {
-    const LineSequence lines =
-        readFileToStringFSOLine(m_dir.filePath(QStringLiteral("missing.txt")), m_sink);
-    EXPECT_TRUE(lines.isEmpty());
-    ASSERT_EQ(m_sink.reports.size(), 1u);
-    EXPECT_EQ(m_sink.reports[0].locationTag,
-              QStringLiteral("in Quorvel2021/08/31.Main.ReadFileToStringFSOLine "));
-    EXPECT_EQ(m_sink.reports[0].line, 100);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+    std::stop_source stop;
+    std::thread stopper([&] {
+        QThread::msleep(200);
+        stop.request_stop();
+    });
+    int lines = 0;
+    const Status read =
+        readLines(fd, fifo, [&](QByteArrayView, LinePlace) { ++lines; }, stop.get_token());
+    stopper.join();
+    ::close(writer);
+    ::close(fd);
+    EXPECT_TRUE(read.ok());
+    EXPECT_EQ(lines, 0);
 }
 
-// Judging converter output
+TEST(ReadLines, AFailedReadNamesTheFile)
+{
+    QTemporaryDir dir;
+    const int fd = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+    const Status read =
+        readLines(fd, QStringLiteral("notes.txt"), [](QByteArrayView, LinePlace) {});
+    ::close(fd);
+    ASSERT_FALSE(read.ok());
+    EXPECT_TRUE(read.error().startsWith(QStringLiteral("Cannot read notes.txt: ")));
+}
 
-TEST_F(TextReaderTest, OnlyFormFeedsAndLineBreaksHoldNoText)
+// The scanned-page test
+
+TEST(NoTextTest, OnlyFormFeedsAndLineBreaksHoldNoText)
 {
     EXPECT_TRUE(noText("\f\f\f"));
     EXPECT_TRUE(noText("\f\r\n\f\r\n"));
 }
 
-TEST_F(TextReaderTest, SixPrintableCharactersAreTextFiveAreNot)
+TEST(NoTextTest, SixPrintableCharactersAreTextAcrossLinesFiveAreNot)
 {
     EXPECT_TRUE(noText("abcde\f"));
     EXPECT_FALSE(noText("abcdef\f"));
+    EXPECT_FALSE(noText("abc\r\ndef\f"));
     EXPECT_FALSE(noText("      "));
 }
 
-TEST_F(TextReaderTest, PrintableCharactersAreCountedAcrossLines)
-{
-    EXPECT_FALSE(noText("abc\r\ndef\f"));
-}
-
-TEST_F(TextReaderTest, FewCharactersWithoutAControlCharacterStillCountAsText)
+TEST(NoTextTest, FewCharactersWithoutAControlCharacterStillCountAsText)
 {
     EXPECT_FALSE(noText("ab"));
     EXPECT_FALSE(noText(""));
+    EXPECT_TRUE(noText("ab\r")); // a lone CR is a character, not a terminator
 }
 
-TEST_F(TextReaderTest, PrintableRangesAreJudgedByCodePoint)
+TEST(NoTextTest, PrintableRangesAreJudgedByCodePoint)
 {
     // U+0080..U+009F are not printable; U+00A0..U+00FF are; anything above is not.
     EXPECT_TRUE(noText("\xc2\x80\xc2\x85\xc2\x9f"));
@@ -126,27 +188,5 @@ TEST_F(TextReaderTest, PrintableRangesAreJudgedByCodePoint)
     EXPECT_TRUE(noText("\xe2\x80\x93\xe2\x80\x9c\xe2\x80\x9d"));
     EXPECT_TRUE(noText("abcde\xe2\x80\x93"));
     EXPECT_TRUE(noText("\xf0\x9f\x98\x80"));
-}
-
-TEST_F(TextReaderTest, NoTextOfAMissingFileReportsTheReadAndAnswersFalse)
-{
-    EXPECT_FALSE(noTextPDF(m_dir.filePath(QStringLiteral("missing.txt")), m_sink));
-    EXPECT_EQ(m_sink.reports.size(), 1u);
-}
-
-// Path helpers
-
-TEST(PathHelpers, PathWithoutExtensionCutsAtTheLastDotOfTheWholePath)
-{
-    EXPECT_EQ(pathWithoutExtension(QStringLiteral("/docs/report.final.pdf")),
-              QStringLiteral("/docs/report.final"));
-    EXPECT_EQ(pathWithoutExtension(QStringLiteral("/my.docs/report")), QStringLiteral("/my"));
-    EXPECT_EQ(pathWithoutExtension(QStringLiteral("/docs/report")), QStringLiteral("/docs/report"));
-}
-
-TEST(PathHelpers, FileNameFromPathIsThePartAfterTheLastSlash)
-{
-    EXPECT_EQ(fileNameFromPath(QStringLiteral("/dir/a.pdf")), QStringLiteral("a.pdf"));
-    EXPECT_EQ(fileNameFromPath(QStringLiteral("a.pdf")), QStringLiteral("a.pdf"));
-    EXPECT_EQ(fileNameFromPath(QStringLiteral("/dir/")), QString());
+    EXPECT_TRUE(noText("abc\xc3")); // a lead byte cut off at the end
 }

@@ -1,7 +1,6 @@
 #include "QtPrinters.h"
 #include "TempTree.h"
 #include "filelist/FileAttributes.h"
-#include "filelist/OddCharacters.h"
 
 #include <gtest/gtest.h>
 
@@ -115,38 +114,4 @@ TEST(FileAttributesTest, UnreadableFilesDoNotOpen)
     const QString file = tree.file(QStringLiteral("locked.pdf"));
     ::chmod(QFile::encodeName(file).constData(), 0);
     EXPECT_FALSE(isExistingFile(file));
-}
-
-TEST(OddCharactersTest, CodesFollowWindows1252)
-{
-    EXPECT_EQ(windows1252Code(U'A'), 65);
-    EXPECT_EQ(windows1252Code(U'\u00A0'), 160);
-    EXPECT_EQ(windows1252Code(U'\u00E9'), 233);
-    EXPECT_EQ(windows1252Code(U'\u00FF'), 255);
-    EXPECT_EQ(windows1252Code(U'\u20AC'), 128); // euro sign
-    EXPECT_EQ(windows1252Code(U'\u2013'), 150); // en dash
-    EXPECT_EQ(windows1252Code(U'\u2014'), 151); // em dash
-    EXPECT_EQ(windows1252Code(U'\u0178'), 159); // Y with diaeresis
-    EXPECT_EQ(windows1252Code(U'\u0081'), 129); // undefined in the page, kept as is
-    EXPECT_EQ(windows1252Code(U'\u0080'), 63);
-    EXPECT_EQ(windows1252Code(U'\u0101'), 63); // a with macron: not in the page
-    EXPECT_EQ(windows1252Code(U'\u6587'), 63);
-    EXPECT_EQ(windows1252Code(U'\U0001F600'), 63);
-}
-
-TEST(OddCharactersTest, RefusesControlsQuestionMarksHighPunctuationAndForeignCharacters)
-{
-    EXPECT_FALSE(hasOddCharacters(QString()));
-    EXPECT_FALSE(hasOddCharacters(QStringLiteral("Report 2021 (final) ~draft")));
-    EXPECT_FALSE(hasOddCharacters(QStringLiteral("Caf\u00E9 na\u00EFve \u00A1\u00FF\u00A0")));
-
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("a\u2013b")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("price \u20AC")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("\u201Cquoted\u201D")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("what?")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("tab\there")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("del\u007F")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("\u0178")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("\u6587\u6863")));
-    EXPECT_TRUE(hasOddCharacters(QStringLiteral("smile \U0001F600")));
 }

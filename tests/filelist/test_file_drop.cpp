@@ -22,11 +22,11 @@ QMimeData *withUrls(const QStringList &paths)
     return data;
 }
 
-// The files of a folder that a drop keeps, as full paths in listing order.
+// The files of a folder that a drop keeps, as full paths in name order.
 QStringList keptFiles(const QString &folder)
 {
     QStringList paths;
-    for (const QString &name : listFilesInFolder(folder, QStringLiteral("*.*"))) {
+    for (const QString &name : listFilesInFolder(folder, QStringLiteral("*.*")).names) {
         if (!name.startsWith(QLatin1Char('~')))
             paths << folder + QLatin1Char('/') + name;
     }
@@ -35,7 +35,7 @@ QStringList keptFiles(const QString &folder)
 
 class FileDropTest : public ::testing::Test {
 protected:
-    QStringList drop(const QStringList &paths) { return rowsForDrop(paths, m_sink); }
+    QStringList drop(const QStringList &paths) { return rowsForDrop(paths, m_sink).rows; }
 
     TempTree m_tree;
     RecordingSink m_sink;

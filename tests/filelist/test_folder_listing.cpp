@@ -2,11 +2,12 @@
 #include "TempTree.h"
 #include "filelist/FolderListing.h"
 
-#include <QDirIterator>
+#include <QDir>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,16 +21,11 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-// The names in the order the file system itself lists them.
-QStringList rawOrder(const QString &folder)
+// Makes an entry whose name is raw bytes (not necessarily UTF-8).
+void makeRawFile(const QString &folder, const QByteArray &name)
 {
-    QStringList names;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        names << it.fileName();
-    }
-    return names;
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    ::close(::open(path.constData(), O_CREAT | O_WRONLY, 0644));
 }
 
 } // namespace
@@ -80,31 +76,57 @@ TEST(ListFilesInFolderTest, ListsMatchingFilesHiddenIncludedButNoFolders)
     const QStringList expected{QStringLiteral(".h.pdf"), QStringLiteral("a.pdf"),
                                QStringLiteral("b.PDF"), QStringLiteral("l.pdf"),
                                QStringLiteral("~$a.pdf")};
-    EXPECT_EQ(sorted(listFilesInFolder(tree.path(), QStringLiteral("*.pdf"))), expected);
-    EXPECT_EQ(sorted(listFilesInFolder(tree.path() + QStringLiteral("/"), QStringLiteral("*.pdf"))),
-              expected);
-    EXPECT_EQ(sorted(listFilesInFolder(tree.path(), QStringLiteral("*.*"))),
+    EXPECT_EQ(sorted(listFilesInFolder(tree.path(), QStringLiteral("*.pdf")).names), expected);
+    EXPECT_EQ(
+        sorted(listFilesInFolder(tree.path() + QStringLiteral("/"), QStringLiteral("*.pdf")).names),
+        expected);
+    EXPECT_EQ(sorted(listFilesInFolder(tree.path(), QStringLiteral("*.*")).names),
               sorted(expected + QStringList{QStringLiteral("notes.txt")}));
 }
 
-TEST(ListFilesInFolderTest, KeepsTheFileSystemsOrder)
+// A folder lists as a file manager shows it, whatever order the disk keeps.
+TEST(ListFilesInFolderTest, ListsInNameOrderIgnoringCaseWithNumbersByValue)
 {
     TempTree tree;
-    for (const char *name : {"m", "c", "x", "a", "q", "b", "z", "k", "e", "t"})
-        tree.file(QLatin1String(name) + QStringLiteral(".pdf"));
-    EXPECT_EQ(listFilesInFolder(tree.path(), QStringLiteral("*.pdf")), rawOrder(tree.path()));
+    for (const char *name : {"big-10.pdf", "big-2.pdf", "Big-1.pdf", "alpha.pdf", "big-02.pdf",
+                             "Zeta.pdf", "big-1a.pdf"})
+        tree.file(QLatin1String(name));
+    EXPECT_EQ(listFilesInFolder(tree.path(), QStringLiteral("*.pdf")).names,
+              (QStringList{"alpha.pdf", "Big-1.pdf", "big-1a.pdf", "big-02.pdf", "big-2.pdf",
+                           "big-10.pdf", "Zeta.pdf"}));
+    EXPECT_LT(compareNaturally(u"file9", u"file10"), 0);
+    EXPECT_LT(compareNaturally(u"a", u"B"), 0);
+    EXPECT_EQ(compareNaturally(u"same", u"same"), 0);
+}
+
+// Every valid UTF-8 name opens; a name that is not cannot be passed on, so it is counted.
+TEST(ListFilesInFolderTest, NamesThatAreNotValidUtf8AreLeftOutAndCounted)
+{
+    TempTree tree;
+    tree.file(QStringLiteral("\u0414\u043E\u043A\u0443\u043C\u0435\u043D\u0442.pdf"));
+    makeRawFile(tree.path(), "caf\xe9.pdf");
+    tree.folder(QStringLiteral("\u6587\u6863"));
+    ::mkdir((QFile::encodeName(tree.path()) + "/old\xe9").constData(), 0755);
+
+    const FolderListing files = listFilesInFolder(tree.path(), QStringLiteral("*.pdf"));
+    EXPECT_EQ(files.names,
+              QStringList{QStringLiteral("\u0414\u043E\u043A\u0443\u043C\u0435\u043D\u0442.pdf")});
+    EXPECT_EQ(files.skippedNames, 1);
+    const FolderListing folders = listSubfolders(tree.path());
+    EXPECT_EQ(folders.names, QStringList{QStringLiteral("\u6587\u6863")});
+    EXPECT_EQ(folders.skippedNames, 1);
 }
 
 TEST(ListFilesInFolderTest, AFolderThatCannotBeListedGivesNothing)
 {
     TempTree tree;
-    EXPECT_TRUE(
-        listFilesInFolder(tree.at(QStringLiteral("missing")), QStringLiteral("*.*")).isEmpty());
-    EXPECT_TRUE(
-        listFilesInFolder(tree.file(QStringLiteral("a.pdf")), QStringLiteral("*.*")).isEmpty());
+    EXPECT_TRUE(listFilesInFolder(tree.at(QStringLiteral("missing")), QStringLiteral("*.*"))
+                    .names.isEmpty());
+    EXPECT_TRUE(listFilesInFolder(tree.file(QStringLiteral("a.pdf")), QStringLiteral("*.*"))
+                    .names.isEmpty());
 }
 
-TEST(ListSubfoldersTest, ListsFoldersAndLinksToFoldersInTheFileSystemsOrder)
+TEST(ListSubfoldersTest, ListsFoldersAndLinksToFoldersInNameOrder)
 {
     TempTree tree;
     for (const char *name : {"m", "c", "x", "a", ".hidden"})
@@ -113,13 +135,9 @@ TEST(ListSubfoldersTest, ListsFoldersAndLinksToFoldersInTheFileSystemsOrder)
     tree.link(tree.at(QStringLiteral("gone")), QStringLiteral("dangling"));
     tree.file(QStringLiteral("file"));
 
-    const SubfolderListing listing = listSubfolders(tree.path());
+    const FolderListing listing = listSubfolders(tree.path());
     EXPECT_EQ(listing.error, 0);
-    QStringList expected = rawOrder(tree.path());
-    expected.removeAll(QStringLiteral("dangling"));
-    expected.removeAll(QStringLiteral("file"));
-    EXPECT_EQ(listing.names, expected);
-    EXPECT_EQ(listing.names.size(), 6);
+    EXPECT_EQ(listing.names, (QStringList{".hidden", "a", "c", "m", "toA", "x"}));
 }
 
 TEST(ListSubfoldersTest, FailuresCarryTheirErrorNumber)
@@ -136,7 +154,7 @@ TEST(ListSubfoldersTest, AnUnreadableFolderIsRefused)
     TempTree tree;
     tree.folder(QStringLiteral("locked/inner"));
     ::chmod(QFile::encodeName(tree.at(QStringLiteral("locked"))).constData(), 0);
-    const SubfolderListing listing = listSubfolders(tree.at(QStringLiteral("locked")));
+    const FolderListing listing = listSubfolders(tree.at(QStringLiteral("locked")));
     ::chmod(QFile::encodeName(tree.at(QStringLiteral("locked"))).constData(), 0755);
     EXPECT_EQ(listing.error, EACCES);
     EXPECT_TRUE(listing.names.isEmpty());

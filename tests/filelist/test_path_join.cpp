@@ -24,62 +24,6 @@ void expectAll(QString (*collapse)(const QString &), const std::vector<PathCase>
 
 } // namespace
 
-TEST(CollapseBackslashes, DrivePaths)
-{
-    const std::vector<PathCase> cases = {
-        {R"(C:\\dir\\file.pdf)", R"(C:\dir\file.pdf)"},
-        {R"(C:\\\dir\\file.pdf)", R"(C:\\dir\file.pdf)"},
-        {R"(C:\dir\file.pdf)", R"(C:\dir\file.pdf)"},
-        {R"(dir\\)", R"(dir\)"},
-        {R"(dir\)", R"(dir\)"},
-    };
-    expectAll(collapseBackslashes, cases);
-}
-
-TEST(CollapseBackslashes, RunsInsideThePathAreHalvedPairByPair)
-{
-    const std::vector<PathCase> cases = {
-        {R"(a\\\\b)", R"(a\\b)"},
-        {R"(a\\\\\b)", R"(a\\\b)"},
-        {R"(a\\\\\\b)", R"(a\\\b)"},
-    };
-    expectAll(collapseBackslashes, cases);
-}
-
-TEST(CollapseBackslashes, LeadingRunBecomesExactlyTwo)
-{
-    const std::vector<PathCase> cases = {
-        {R"(\\\\server\\share\\file.pdf)", R"(\\server\share\file.pdf)"},
-        {R"(\server\share\file.pdf)", R"(\\server\share\file.pdf)"},
-        {R"(\\server\share)", R"(\\server\share)"},
-        {R"(\\\server\\\share)", R"(\\server\\share)"},
-        {R"(\\\\\\server\\\\share)", R"(\\server\\share)"},
-        {R"(\)", R"(\\)"},
-        {R"(\\\)", R"(\\)"},
-    };
-    expectAll(collapseBackslashes, cases);
-}
-
-TEST(CollapseBackslashes, ForwardSlashesAreLeftAlone)
-{
-    const std::vector<PathCase> cases = {
-        {"C:/dir//file.pdf", "C:/dir//file.pdf"},
-        {"//server//share", "//server//share"},
-        {R"(C:\/\\/x)", R"(C:\/\/x)"},
-        {R"(\/\\x)", R"(\\/\x)"},
-    };
-    expectAll(collapseBackslashes, cases);
-}
-
-TEST(CollapseBackslashes, EmptyAndPlainTexts)
-{
-    const std::vector<PathCase> cases = {
-        {"", ""},
-        {"file.pdf", "file.pdf"},
-    };
-    expectAll(collapseBackslashes, cases);
-}
-
 TEST(CollapseSlashes, RunsInsideThePathAreHalvedPairByPair)
 {
     const std::vector<PathCase> cases = {

@@ -36,11 +36,11 @@ protected:
     {
         return m_settings.readText(QLatin1String(settings_keys::kSnapshot));
     }
-    QStringList inListingOrder() const
+    QStringList inNameOrder() const
     {
         QStringList paths;
         for (const QString &name :
-             listFilesInFolder(samplesFolder(appDir()), QStringLiteral("*.*")))
+             listFilesInFolder(samplesFolder(appDir()), QStringLiteral("*.*")).names)
             paths << samplesFolder(appDir()) + QLatin1Char('/') + name;
         return paths;
     }
@@ -108,17 +108,45 @@ TEST(ScrambleTest, EmptyOrDamagedValuesGiveTheEmptyText)
     EXPECT_EQ(unscrambleText(QStringLiteral("not base64!")), QString());
 }
 
-TEST_F(SampleFilesTest, TheSnapshotJoinsFullPathsInListingOrder)
+TEST_F(SampleFilesTest, TheSnapshotHoldsFullPathsInNameOrderAndAnyNameSurvives)
 {
     EXPECT_EQ(samplesSnapshotText(appDir()), QString());
-    const QString one = sample(QStringLiteral("a.pdf"));
-    EXPECT_EQ(samplesSnapshotText(appDir()), one);
     sample(QStringLiteral("b.pdf"));
     sample(QStringLiteral(".hidden"));
     sample(QStringLiteral("~$notes.txt"));
+    sample(QStringLiteral("a|b \"quoted\".pdf"));
     m_tree.folder(QStringLiteral("bin/Samples/folder"));
-    ASSERT_EQ(inListingOrder().size(), 4);
-    EXPECT_EQ(samplesSnapshotText(appDir()), inListingOrder().join(QLatin1Char('|')));
+    ASSERT_EQ(inNameOrder().size(), 4);
+    EXPECT_EQ(snapshotPaths(samplesSnapshotText(appDir())), inNameOrder());
+    takeSamplesSnapshot(appDir(), m_settings);
+    EXPECT_EQ(sampleFilesToAdd(m_settings, {}), inNameOrder());
+}
+
+// Earlier versions stored the paths joined by "|".
+TEST_F(SampleFilesTest, ASnapshotStoredTheOldWayStillLoads)
+{
+    const QString a = sample(QStringLiteral("a.pdf"));
+    const QString b = sample(QStringLiteral("b.pdf"));
+    m_settings.writeText(QLatin1String(settings_keys::kSnapshot),
+                         scrambleText(a + QLatin1Char('|') + b));
+    EXPECT_EQ(sampleFilesToAdd(m_settings, {}), (QStringList{a, b}));
+}
+
+// After the program folder moves, none of the stored paths exists: the snapshot is taken again.
+TEST_F(SampleFilesTest, ASnapshotWhoseFilesAreAllGoneIsTakenAgain)
+{
+    const QString movedFrom = m_tree.at(QStringLiteral("old"));
+    m_settings.writeText(QLatin1String(settings_keys::kSnapshot),
+                         scrambleText(QStringLiteral("[\"%1/Samples/a.pdf\"]").arg(movedFrom)));
+    const QString a = sample(QStringLiteral("a.pdf"));
+    refreshSamplesSnapshot(appDir(), m_settings);
+    EXPECT_EQ(sampleFilesToAdd(m_settings, {}), QStringList{a});
+
+    // One that still has a file is kept as it is.
+    const QString before = storedSnapshot();
+    sample(QStringLiteral("later.pdf"));
+    refreshSamplesSnapshot(appDir(), m_settings);
+    EXPECT_EQ(storedSnapshot(), before);
 }
 
 TEST_F(SampleFilesTest, TheSnapshotIsStoredScrambled)
@@ -145,10 +173,9 @@ TEST_F(SampleFilesTest, LoadsOneOrTwoFilesInSnapshotOrder)
     takeSamplesSnapshot(appDir(), m_settings);
     EXPECT_EQ(sampleFilesToAdd(m_settings, {}), QStringList{a});
 
-    m_settings.writeText(QLatin1String(settings_keys::kSnapshot), QString());
     sample(QStringLiteral("b.pdf"));
     takeSamplesSnapshot(appDir(), m_settings);
-    EXPECT_EQ(sampleFilesToAdd(m_settings, {}), inListingOrder());
+    EXPECT_EQ(sampleFilesToAdd(m_settings, {}), inNameOrder());
 }
 
 TEST_F(SampleFilesTest, ASecondPressAddsNoDuplicatesButCaseDifferentRowsDoNotBlock)

@@ -2,7 +2,6 @@
 
 #include "phrases/LengthList.h"
 #include "phrases/PhraseResults.h"
-#include "phrases/ResultOrdering.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -36,7 +35,7 @@ inline std::vector<PhraseRow> referenceCount(const std::vector<QByteArray> &line
     std::sort(rows.begin(), rows.end(), [](const PhraseRow &a, const PhraseRow &b) {
         if (a.frequency != b.frequency)
             return a.frequency < b.frequency;
-        return compareByCodePoint(a.phrase, b.phrase) < 0;
+        return a.phrase.toUtf8() < b.phrase.toUtf8(); // UTF-8 byte order is code point order
     });
     return rows;
 }

@@ -1,9 +1,7 @@
 #include "QtPrinters.h"
-#include "extract/TextReader.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseTable.h"
 #include "phrases/ReferenceCounter.h"
-#include "phrases/ResultOrdering.h"
 
 #include <QRandomGenerator>
 
@@ -139,16 +137,6 @@ TEST(PhraseTable, CountsMergeAcrossLines)
 {
     EXPECT_EQ(count({"good morning all", "and good morning", "GOOD MORNING!"}, {2}),
               (Rows{row("good morning", 2, 2)}));
-}
-
-TEST(PhraseTable, CountsLinesOfALineSequence)
-{
-    PhraseTable table({2});
-    table.countLines(LineSequence("to be\r\nor not\r\nTO BE\r\n"));
-    EXPECT_EQ(table.wordCount(), 6u);
-    const PhraseResults results = table.extractRepeatedPhrases();
-    ASSERT_EQ(results.size(), 1);
-    EXPECT_EQ(results.row(0), row("to be", 2, 2));
 }
 
 TEST(PhraseTable, AStopRequestEndsExtractionEarly)

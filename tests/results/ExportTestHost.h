@@ -12,13 +12,15 @@
 namespace orvanta {
 
 inline const QString kTestTitle = QStringLiteral("Orvanta");
+inline const QString kTestTag = QStringLiteral("in Test.Export ");
 
 // The window as the exports see it: scripted dialogs, recorded reports and pointer modes.
 class ExportTestHost : public ErrorSink {
 public:
     ExportHost host()
     {
-        return {dialogs, *this, kTestTitle, [this](int mode) { pointerModes.push_back(mode); },
+        return {dialogs, *this, kTestTitle,
+                [this](PointerMode mode) { pointerModes.push_back(mode); },
                 [this] {
                     if (onEvents)
                         onEvents();

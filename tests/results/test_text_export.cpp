@@ -16,7 +16,6 @@ using namespace orvanta;
 
 namespace {
 
-const QString kTag = QStringLiteral("in Quorvel2021/08/31.Form1.PushButton6_Click ");
 
 QByteArray contents(const QString &path)
 {
@@ -38,7 +37,7 @@ protected:
     {
         m_window.dialogs.saveResults.push_back(path);
         m_window.dialogs.answers.push_back(answerYes);
-        saveResultsAsTextFile(m_model, m_window.host());
+        saveResultsAsTextFile(m_model, m_window.host(), kTestTag);
     }
 
     QString path(const char *name) const { return m_folder.filePath(QLatin1String(name)); }
@@ -120,7 +119,7 @@ TEST_F(TextExportTest, FileThatCannotBeCreatedIsReportedOnce)
     save(missing);
 
     ASSERT_EQ(m_window.reports.size(), 1u);
-    EXPECT_EQ(m_window.reports[0].locationTag, kTag);
+    EXPECT_EQ(m_window.reports[0].locationTag, kTestTag);
     EXPECT_TRUE(m_window.reports[0].description.startsWith(QStringLiteral("Cannot create ")))
         << m_window.reports[0].description.toStdString();
     EXPECT_FALSE(QFile::exists(missing));
@@ -151,7 +150,7 @@ TEST_F(TextExportTest, WriteFailingHalfWayKeepsTheOldFileAndIsReported)
     EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{"kept.txt"}); // no half-written file left beside it
     ASSERT_EQ(m_window.reports.size(), 1u);
-    EXPECT_EQ(m_window.reports[0].locationTag, kTag);
+    EXPECT_EQ(m_window.reports[0].locationTag, kTestTag);
     EXPECT_TRUE(m_window.reports[0].description.startsWith(QStringLiteral("Cannot write ")))
         << m_window.reports[0].description.toStdString();
     EXPECT_EQ(m_window.pointerModes, (std::vector<int>{11, 1}));

@@ -2,7 +2,8 @@
 #include "QtPrinters.h"
 #include "TextTableModel.h"
 #include "XlsxReader.h"
-#include "base/PrivateTempFolder.h"
+#include "TestSupport.h"
+#include "results/DesktopOpener.h"
 #include "results/SpreadsheetExport.h"
 #include "results/SpreadsheetPresence.h"
 #include "results/XlsxSpreadsheetProgram.h"
@@ -14,13 +15,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace orvanta;
 
 namespace {
 
 using Cells = QMap<QString, QString>;
 
-const QString kTag = QStringLiteral("in Quorvel2021/08/31.Form1.PushButton2_Click ");
 
 // Each test gets its own private temporary folder and PATH.
 class WorkbookTest : public ::testing::Test {
@@ -67,7 +69,7 @@ protected:
     void exportList(const QAbstractItemModel &list, std::function<bool()> presence)
     {
         XlsxSpreadsheetProgram program(recordingOpener(), std::move(presence));
-        saveResultsAsExcelFile(list, program, m_window.host());
+        saveResultsAsExcelFile(list, program, m_window.host(), kTestTag);
     }
     void exportList(const QAbstractItemModel &list)
     {
@@ -76,10 +78,14 @@ protected:
 
     XlsxContents read(const QString &path) const { return readXlsx(path, m_unzip); }
 
+    QString privateFolder() const
+    {
+        return m_tmp.filePath(QStringLiteral("orvanta-") + QString::number(::geteuid()));
+    }
+
     QStringList workbooks() const
     {
-        return QDir(privateTempFolderPath())
-            .entryList({QStringLiteral("*.xlsx")}, QDir::Files | QDir::Hidden);
+        return QDir(privateFolder()).entryList({QStringLiteral("*.xlsx")}, QDir::Files | QDir::Hidden);
     }
 
     // The one workbook that was shown, read back.
@@ -125,7 +131,8 @@ Cells withHeader(const Cells &rows)
 
 // Workbook layout
 
-TEST_F(WorkbookTest, RowsOneAndThreeTickedLeaveSheetRowThreeEmpty)
+// A spreadsheet program's automation turns numeric text into numbers; users sort and sum them.
+TEST_F(WorkbookTest, RowsOneAndThreeTickedLeaveSheetRowThreeEmptyAndCountsAreNumbers)
 {
     ResultsModel list;
     fillResults(list, {{"the quick fox", 3, 2, true},
@@ -135,14 +142,14 @@ TEST_F(WorkbookTest, RowsOneAndThreeTickedLeaveSheetRowThreeEmpty)
 
     const XlsxContents sheet = shownWorkbook();
     EXPECT_EQ(sheet.cells, withHeader({{"A2", " the quick fox"},
-                                       {"B2", "3"},
-                                       {"C2", "2"},
+                                       {"B2", "<3>"},
+                                       {"C2", "<2>"},
                                        {"A4", " jumps over"},
-                                       {"B4", "2"},
-                                       {"C4", "17"}}));
-    EXPECT_EQ(sheet.cellTypes, QStringList(9, QStringLiteral("s"))); // numbers too are text
+                                       {"B4", "<2>"},
+                                       {"C4", "<17>"}}));
+    EXPECT_EQ(sheet.cellTypes.count(QStringLiteral("s")), 5); // the header and the phrases
     ASSERT_EQ(workbooks().size(), 1);
-    EXPECT_EQ(m_opened.value(0), privateTempFolderPath() + QLatin1Char('/') + workbooks()[0]);
+    EXPECT_EQ(m_opened.value(0), privateFolder() + QLatin1Char('/') + workbooks()[0]);
     EXPECT_TRUE(workbooks()[0].startsWith(QStringLiteral("Results-")));
     expectQuietSuccess();
 }
@@ -177,7 +184,7 @@ TEST_F(WorkbookTest, EqualsSignsAreTakenOutOfColumnsTwoAndThreeButNotThePhrase)
 
     EXPECT_EQ(
         shownWorkbook().cells,
-        withHeader({{"A2", " a = b ="}, {"B2", "2"}, {"C2", "10"}, {"A3", " x"}, {"C3", "7"}}));
+        withHeader({{"A2", " a = b ="}, {"B2", "<2>"}, {"C2", "<10>"}, {"A3", " x"}, {"C3", "<7>"}}));
     expectQuietSuccess();
 }
 
@@ -237,10 +244,10 @@ TEST_F(WorkbookTest, CellTooLongForASheetIsReportedAndTheRestIsWritten)
     exportList(list);
 
     ASSERT_EQ(m_window.reports.size(), 1u);
-    EXPECT_EQ(m_window.reports[0].locationTag, kTag);
+    EXPECT_EQ(m_window.reports[0].locationTag, kTestTag);
     EXPECT_EQ(m_window.reports[0].line, 116);
     EXPECT_EQ(shownWorkbook().cells,
-              withHeader({{"B2", "1"}, {"C2", "2"}, {"A3", " fine"}, {"B3", "1"}, {"C3", "3"}}));
+              withHeader({{"B2", "<1>"}, {"C2", "<2>"}, {"A3", " fine"}, {"B3", "<1>"}, {"C3", "<3>"}}));
     EXPECT_EQ(m_window.pointerModes, (std::vector<int>{11, 0}));
 }
 
@@ -255,22 +262,22 @@ TEST_F(WorkbookTest, SpreadsheetThatCannotStartIsReportedOnce)
     exportList(list);
 
     ASSERT_EQ(m_window.reports.size(), 1u);
-    EXPECT_EQ(m_window.reports[0].locationTag, kTag);
+    EXPECT_EQ(m_window.reports[0].locationTag, kTestTag);
     EXPECT_EQ(m_window.reports[0].line, 106);
     EXPECT_TRUE(m_opened.isEmpty());
     EXPECT_EQ(m_window.pointerModes, (std::vector<int>{11, 0}));
 }
 
-TEST_F(WorkbookTest, WorkbookThatNoProgramOpensIsReported)
+// Not an error report naming an internal location: a plain message with the path.
+TEST_F(WorkbookTest, AWorkbookThatNoProgramOpensIsNamedInAPlainMessage)
 {
     m_openerSucceeds = false;
     ResultsModel list;
     fillResults(list, {{"a b", 2, 2, true}});
     exportList(list);
 
-    ASSERT_EQ(m_window.reports.size(), 1u);
-    EXPECT_EQ(m_window.reports[0].line, 120);
-    EXPECT_TRUE(m_window.reports[0].description.contains(QStringLiteral("No program")));
+    EXPECT_TRUE(m_window.reports.empty());
+    EXPECT_EQ(m_window.dialogs.messages(), QStringList{cannotOpenMessage(m_opened.value(0))});
     EXPECT_EQ(read(m_opened.value(0)).cells.value("A2"), QStringLiteral(" a b"));
 }
 
@@ -324,6 +331,6 @@ TEST_F(WorkbookTest, SpreadsheetProgramOnPathLetsTheExportRun)
     fillResults(list, {{"a b", 2, 2, true}});
     exportList(list, {});
 
-    EXPECT_EQ(shownWorkbook().cells, withHeader({{"A2", " a b"}, {"B2", "2"}, {"C2", "2"}}));
+    EXPECT_EQ(shownWorkbook().cells, withHeader({{"A2", " a b"}, {"B2", "<2>"}, {"C2", "<2>"}}));
     expectQuietSuccess();
 }

@@ -62,6 +62,7 @@ int main(int argc, char **argv)
     ScriptedDialogService dialogs;
     PrintingSink sink;
     const TextTableModel list = checkList();
-    saveResultsAsExcelFile(list, program, {dialogs, sink, QStringLiteral("Orvanta"), {}, {}});
+    saveResultsAsExcelFile(list, program, {dialogs, sink, QStringLiteral("Orvanta"), {}, {}},
+                           QStringLiteral("in Check.Workbook "));
     return copied && sink.reports == 0 && dialogs.shown.empty() ? 0 : 1;
 }

@@ -2,12 +2,15 @@
 
 #include "base/DialogService.h"
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <vector>
 
 namespace orvanta {
 
-// Answers every dialog from a script and records what it was asked to show.
+// Answers every dialog from a script and records what it was asked to show. A question that no
+// answer was scripted for fails the test.
 class ScriptedDialogService final : public DialogService {
 public:
     struct Shown {
@@ -25,7 +28,11 @@ public:
     bool question(const QString &text, const QString &title) override
     {
         shown.push_back({QStringLiteral("question"), text, title});
-        return takeFront(answers, true);
+        if (answers.empty()) {
+            ADD_FAILURE() << "unscripted question: " << text.toStdString();
+            return false;
+        }
+        return takeFront(answers, false);
     }
     std::optional<QString> input(const QString &prompt, const QString &title, bool masked) override
     {
