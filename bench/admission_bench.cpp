@@ -8,9 +8,10 @@
 // folder's smallest PDF, times the check of the 201 paths, then times pdftotext on that copy.
 
 #include "base/ErrorReport.h"
-#include "extract/AdmissionCheck.h"
-#include "extract/ConverterDeployment.h"
+#include "documents/TextStore.h"
+#include "extract/Converter.h"
 #include "extract/ProcessRunner.h"
+#include "run/AdmissionCheck.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,19 +29,6 @@ namespace {
 
 constexpr int kListSize = 200;
 constexpr double kOverheadTarget = 0.1;
-
-class StderrSink : public orvanta::ErrorSink {
-public:
-    void report(const orvanta::ErrorReport &report) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(report.message()));
-        ++m_reports;
-    }
-    int reports() const { return m_reports; }
-
-private:
-    int m_reports = 0;
-};
 
 struct Round {
     double check = 0;
@@ -99,14 +87,20 @@ QString smallest(const QStringList &pdfs)
     });
 }
 
-void expectAdmitted(const orvanta::AdmissionResult &result, const StderrSink &sink)
+void expectAdmitted(const orvanta::AdmissionResult &result)
 {
     if (!result.converterProblem.isEmpty())
         fail(result.converterProblem);
     if (!result.rejected.isEmpty())
         fail(QStringLiteral("rejected: %1").arg(result.rejected.join(QStringLiteral(", "))));
-    if (sink.reports() > 0)
-        fail(QStringLiteral("the check reported errors"));
+}
+
+QString installedConverter()
+{
+    const orvanta::Result<orvanta::Converter> converter = orvanta::Converter::locate();
+    if (!converter.ok())
+        fail(converter.error());
+    return converter->program();
 }
 
 class AdmissionBench {
@@ -115,21 +109,18 @@ public:
         : m_scratch(scratch)
         , m_list(listOf200(pdfs, scratch))
         , m_newSource(smallest(pdfs))
-        , m_converter(orvanta::findInstalledConverter(
-              orvanta::chooseConverterBuild(orvanta::processorAddressWidth())))
-        , m_check(m_sink)
+        , m_converter(installedConverter())
+        , m_check(m_store)
     {
-        if (m_converter.isEmpty())
-            fail(QStringLiteral("pdftotext is not installed"));
     }
 
     void warmUp()
     {
         orvanta::AdmissionResult result;
         const double seconds = secondsOf([&] { result = m_check.check(m_list); });
-        expectAdmitted(result, m_sink);
+        expectAdmitted(result);
         std::printf("warm-up check of %lld paths: %.3f s, %d conversions\n",
-                    qlonglong(m_list.size()), seconds, m_check.conversionsLastCheck());
+                    qlonglong(m_list.size()), seconds, m_store.conversions());
         std::printf("new PDF each round: a fresh copy of %s (%lld bytes)\n",
                     qPrintable(QFileInfo(m_newSource).fileName()),
                     qlonglong(QFileInfo(m_newSource).size()));
@@ -142,11 +133,12 @@ public:
         const QStringList paths = m_list + QStringList{fresh};
         Round round;
         orvanta::AdmissionResult result;
+        const int before = m_store.conversions();
         round.check = secondsOf([&] { result = m_check.check(paths); });
-        round.conversions = m_check.conversionsLastCheck();
-        expectAdmitted(result, m_sink);
+        round.conversions = m_store.conversions() - before;
+        expectAdmitted(result);
         round.idleCheck = secondsOf([&] { result = m_check.check(paths); });
-        expectAdmitted(result, m_sink);
+        expectAdmitted(result);
         round.plain = secondsOf([&] { convertPlainly(fresh, index); });
         return round;
     }
@@ -155,7 +147,7 @@ private:
     void convertPlainly(const QString &pdf, int index)
     {
         const QString text = m_scratch.filePath(QStringLiteral("plain-%1.txt").arg(index));
-        const int code = orvanta::runProcessAndWait(m_converter, {pdf, text});
+        const int code = orvanta::runProcess(m_converter, {pdf, text});
         if (code != 0)
             fail(QStringLiteral("pdftotext ended with %1 on %2").arg(code).arg(pdf));
     }
@@ -164,7 +156,7 @@ private:
     QStringList m_list;
     QString m_newSource;
     QString m_converter;
-    StderrSink m_sink;
+    orvanta::TextStore m_store;
     orvanta::AdmissionCheck m_check;
 };
 
@@ -238,11 +230,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     try {
-        const int status = run(arguments[1], rounds);
-        orvanta::removeConverter();
-        return status;
+        return run(arguments[1], rounds);
     } catch (const std::exception &error) {
-        orvanta::removeConverter();
         std::fprintf(stderr, "bench_admission: %s\n", error.what());
         return 1;
     }

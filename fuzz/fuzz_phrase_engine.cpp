@@ -27,14 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<int> lengths(input.ConsumeIntegralInRange<size_t>(0, 4));
     for (int &length : lengths)
         length = input.ConsumeIntegralInRange<int>(-2, 40);
-    const LineSequence lines(QByteArray::fromStdString(input.ConsumeRemainingBytesAsString()));
-
     std::vector<QByteArray> lineBytes;
     PhraseTable table(lengths);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        lineBytes.push_back(lines.line(i).toByteArray());
-        table.countLine(lines.line(i));
-    }
+    LineSplitter splitter([&](QByteArrayView line, LinePlace) {
+        lineBytes.push_back(line.toByteArray());
+        table.countLine(line);
+    });
+    splitter.feed(QByteArray::fromStdString(input.ConsumeRemainingBytesAsString()));
+    splitter.finish();
     PhraseResults results = table.extractRepeatedPhrases();
     results.sortForDisplay();
     std::vector<PhraseRow> counted;

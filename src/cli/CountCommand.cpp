@@ -143,7 +143,9 @@ public:
         QString line;
         switch (progress.stage) {
         case RunProgress::Stage::Converting:
-            line = QStringLiteral("Converting %1 of %2: %3")
+            line = QStringLiteral("%1 %2 of %3: %4")
+                       .arg(progress.fromStore ? QStringLiteral("Reading (converted before)")
+                                               : QStringLiteral("Converting"))
                        .arg(progress.fileIndex)
                        .arg(progress.fileCount)
                        .arg(QFileInfo(progress.path).fileName());
