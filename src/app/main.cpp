@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/WidgetDialogService.h"
+#include "base/DataFolder.h"
 #include "base/SettingsStore.h"
 
 #include <QApplication>
@@ -12,7 +13,8 @@ int main(int argc, char *argv[])
 
     orvanta::SettingsStore settings;
     orvanta::WidgetDialogService dialogs;
-    orvanta::Form1 window(dialogs, settings, QApplication::applicationDirPath());
+    orvanta::Form1 window(dialogs, settings,
+                          orvanta::dataFolder(QApplication::applicationDirPath()));
     dialogs.setOwner(&window);
     window.startUp();
     window.show();
