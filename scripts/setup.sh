@@ -1,18 +1,39 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs. Does nothing when all are present.
+#
+# usage: scripts/setup.sh [--runtime]
+#   --runtime   only what running the built programs needs
+#   (default)   that, and what building, testing and packaging need
 set -euo pipefail
 
-packages=(
+# What the programs need at run time: Qt, the PDF converter, the workbook writer.
+runtime=(
+  libqt6core6 libqt6gui6 libqt6widgets6
+  poppler-utils
+  libxlsxwriter4
+)
+
+# What building, testing and packaging need besides.
+build=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-14 libclang-rt-14-dev
-  poppler-utils
   python3 gawk
   ghostscript qpdf groff
   time
   libxlsxwriter-dev unzip
+  dpkg-dev lintian appstream desktop-file-utils librsvg2-bin
 )
+
+case "${1:-}" in
+  --runtime) packages=("${runtime[@]}") ;;
+  "") packages=("${runtime[@]}" "${build[@]}") ;;
+  *)
+    echo "usage: scripts/setup.sh [--runtime]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

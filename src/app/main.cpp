@@ -1,8 +1,10 @@
 #include "app/Form1.h"
 #include "app/WidgetDialogService.h"
+#include "base/DataFolder.h"
 #include "base/SettingsStore.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -48,15 +50,24 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Teralune"));
     QApplication::setApplicationName(QStringLiteral("Orvanta"));
+    // Lets the desktop match the window to its menu entry and icon (the Wayland app id).
+    QApplication::setDesktopFileName(QStringLiteral("io.teralune.Orvanta"));
 
     orvanta::SettingsStore settings;
     orvanta::WidgetDialogService dialogs;
-    orvanta::Form1 window(dialogs, settings, QApplication::applicationDirPath());
+    orvanta::Form1 window(dialogs, settings,
+                          orvanta::dataFolder(QApplication::applicationDirPath()));
     dialogs.setOwner(&window);
     int exitSignal = 0;
     closeOnSignals(window, exitSignal);
     window.startUp();
     window.show();
+    // Files named on the command line, as a desktop's "Open With" passes them (Exec=orvanta %F).
+    QStringList files;
+    for (const QString &argument : QApplication::arguments().mid(1))
+        files << QFileInfo(argument).absoluteFilePath();
+    if (!files.isEmpty())
+        window.addInputFiles(files);
     const int code = app.exec();
     return exitSignal != 0 ? 128 + exitSignal : code;
 }
