@@ -55,20 +55,26 @@ public:
         std::vector<std::uint32_t> reduced;
         const std::uint32_t names = nameLmsSubstrings(reduced);
         std::vector<std::uint32_t> reducedSa(reduced.size());
-        if (names < reduced.size()) {
-            if (!InducedSorter<std::span<const std::uint32_t>>(reduced, names, reducedSa)
-                     .sort(stop))
-                return false;
-        } else {
-            for (std::uint32_t i = 0; i < reduced.size(); ++i)
-                reducedSa[reduced[i]] = i;
-        }
+        if (!sortReduced(reduced, names, reducedSa, stop))
+            return false;
         placeSortedLms(reduced, reducedSa);
         induce();
         return !stop.stop_requested();
     }
 
 private:
+    static bool sortReduced(std::span<const std::uint32_t> reduced, std::uint32_t names,
+                            std::span<std::uint32_t> reducedSa, const std::stop_token &stop)
+    {
+        if (names < reduced.size())
+            return InducedSorter<std::span<const std::uint32_t>>(reduced, names, reducedSa)
+                .sort(stop);
+        // All names differ, so each name is already its suffix's rank.
+        for (std::uint32_t i = 0; i < reduced.size(); ++i)
+            reducedSa[reduced[i]] = i;
+        return true;
+    }
+
     // S: smaller than the suffix after it; L: larger. LMS: an S with an L before it.
     enum Type : std::uint8_t { kL, kS };
 
