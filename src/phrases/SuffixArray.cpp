@@ -42,6 +42,7 @@ public:
         , m_size(std::uint32_t(text.size()))
         , m_sa(sa)
         , m_bucketSizes(alphabetSize, 0)
+        , m_bucketEdges(alphabetSize)
     {
     }
 
@@ -52,12 +53,13 @@ public:
         sortLmsSubstrings();
         if (stop.stop_requested())
             return false;
-        std::vector<std::uint32_t> reduced;
-        const std::uint32_t names = nameLmsSubstrings(reduced);
-        std::vector<std::uint32_t> reducedSa(reduced.size());
-        if (!sortReduced(reduced, names, reducedSa, stop))
+        // The reduced text and its suffix array fit in the two halves of this one, which holds
+        // nothing else while they are in use.
+        const std::uint32_t count = compactSortedLms();
+        const std::uint32_t names = nameLmsSubstrings(count);
+        if (!sortReduced(m_sa.last(count), names, m_sa.first(count), stop))
             return false;
-        placeSortedLms(reduced, reducedSa);
+        placeSortedLms(count);
         induce();
         return !stop.stop_requested();
     }
@@ -92,38 +94,38 @@ private:
             ++m_bucketSizes[m_text[i]];
     }
 
-    std::vector<std::uint32_t> bucketHeads() const
+    // Heads and tails share one table: as large as the alphabet, which in a reduced text can
+    // be nearly as large as the text.
+    std::vector<std::uint32_t> &bucketHeads()
     {
-        std::vector<std::uint32_t> heads(m_bucketSizes.size());
         std::uint32_t sum = 0;
-        for (std::size_t c = 0; c < heads.size(); ++c) {
-            heads[c] = sum;
+        for (std::size_t c = 0; c < m_bucketEdges.size(); ++c) {
+            m_bucketEdges[c] = sum;
             sum += m_bucketSizes[c];
         }
-        return heads;
+        return m_bucketEdges;
     }
 
-    std::vector<std::uint32_t> bucketTails() const
+    std::vector<std::uint32_t> &bucketTails()
     {
-        std::vector<std::uint32_t> tails(m_bucketSizes.size());
         std::uint32_t sum = 0;
-        for (std::size_t c = 0; c < tails.size(); ++c) {
+        for (std::size_t c = 0; c < m_bucketEdges.size(); ++c) {
             sum += m_bucketSizes[c];
-            tails[c] = sum;
+            m_bucketEdges[c] = sum;
         }
-        return tails;
+        return m_bucketEdges;
     }
 
     // From LMS suffixes at their bucket tails, places every L suffix, then every S suffix.
     void induce()
     {
-        std::vector<std::uint32_t> heads = bucketHeads();
+        std::vector<std::uint32_t> &heads = bucketHeads();
         for (std::uint32_t rank = 0; rank < m_size; ++rank) {
             const std::uint32_t p = m_sa[rank];
             if (p != kEmpty && p > 0 && m_types[p - 1] == kL)
                 m_sa[heads[m_text[p - 1]]++] = p - 1;
         }
-        std::vector<std::uint32_t> tails = bucketTails();
+        std::vector<std::uint32_t> &tails = bucketTails();
         for (std::uint32_t rank = m_size; rank-- > 0;) {
             const std::uint32_t p = m_sa[rank];
             if (p != kEmpty && p > 0 && m_types[p - 1] == kS)
@@ -134,7 +136,7 @@ private:
     void sortLmsSubstrings()
     {
         std::fill(m_sa.begin(), m_sa.end(), kEmpty);
-        std::vector<std::uint32_t> tails = bucketTails();
+        std::vector<std::uint32_t> &tails = bucketTails();
         for (std::uint32_t i = 1; i < m_size; ++i) {
             if (isLms(i))
                 m_sa[--tails[m_text[i]]] = i;
@@ -152,16 +154,24 @@ private:
         }
     }
 
-    // Names each LMS substring by its rank among the distinct ones and writes the names in text
-    // order to `reduced`. Returns the number of distinct names.
-    std::uint32_t nameLmsSubstrings(std::vector<std::uint32_t> &reduced)
+    // Moves the LMS positions, in their sorted order, to the front. Returns how many there are:
+    // at most half the text, as they are at least two apart.
+    std::uint32_t compactSortedLms()
     {
         std::uint32_t count = 0;
         for (std::uint32_t rank = 0; rank < m_size; ++rank) {
             if (isLms(m_sa[rank]))
                 m_sa[count++] = m_sa[rank];
         }
-        // LMS positions are at least two apart, so position / 2 gives each its own slot.
+        return count;
+    }
+
+    // Names each of the `count` sorted LMS substrings at the front by its rank among the
+    // distinct ones, and writes the names in text order to the last `count` entries. Returns
+    // the number of distinct names.
+    std::uint32_t nameLmsSubstrings(std::uint32_t count)
+    {
+        // Position / 2 gives each LMS position its own slot behind the sorted ones.
         std::fill(m_sa.begin() + count, m_sa.end(), kEmpty);
         std::uint32_t names = 0;
         for (std::uint32_t k = 0; k < count; ++k) {
@@ -169,36 +179,42 @@ private:
                 ++names;
             m_sa[count + m_sa[k] / 2] = names - 1;
         }
-        reduced.reserve(count);
-        for (std::uint32_t slot = count; slot < m_size; ++slot) {
+        std::uint32_t end = m_size;
+        for (std::uint32_t slot = m_size; slot-- > count;) {
             if (m_sa[slot] != kEmpty)
-                reduced.push_back(m_sa[slot]);
+                m_sa[--end] = m_sa[slot];
         }
         return names;
     }
 
-    // Turns the sorted reduced suffixes back into LMS positions and places them, in order, at
-    // the tails of their buckets. `reduced` is reused for the LMS positions.
-    void placeSortedLms(std::vector<std::uint32_t> &reduced, std::vector<std::uint32_t> &reducedSa)
+    // Turns the sorted reduced suffixes at the front back into LMS positions and places them, in
+    // order, at the tails of their buckets.
+    void placeSortedLms(std::uint32_t count)
     {
-        std::vector<std::uint32_t> &lmsPositions = reduced;
-        std::uint32_t count = 0;
+        const std::span<std::uint32_t> lmsPositions = m_sa.last(count);
+        std::uint32_t next = 0;
         for (std::uint32_t i = 1; i < m_size; ++i) {
             if (isLms(i))
-                lmsPositions[count++] = i;
+                lmsPositions[next++] = i;
         }
-        for (std::uint32_t &entry : reducedSa)
+        for (std::uint32_t &entry : m_sa.first(count))
             entry = lmsPositions[entry];
-        std::fill(m_sa.begin(), m_sa.end(), kEmpty);
-        std::vector<std::uint32_t> tails = bucketTails();
-        for (std::uint32_t k = count; k-- > 0;)
-            m_sa[--tails[m_text[reducedSa[k]]]] = reducedSa[k];
+        std::fill(m_sa.begin() + count, m_sa.end(), kEmpty);
+        // The k-th smallest LMS suffix goes to rank k or later, so no entry still to be moved
+        // is overwritten.
+        std::vector<std::uint32_t> &tails = bucketTails();
+        for (std::uint32_t k = count; k-- > 0;) {
+            const std::uint32_t position = m_sa[k];
+            m_sa[k] = kEmpty;
+            m_sa[--tails[m_text[position]]] = position;
+        }
     }
 
     Text m_text;
     std::uint32_t m_size;
     std::span<std::uint32_t> m_sa;
     std::vector<std::uint32_t> m_bucketSizes;
+    std::vector<std::uint32_t> m_bucketEdges;
     std::vector<Type> m_types;
 };
 
