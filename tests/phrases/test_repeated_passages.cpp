@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -94,6 +95,11 @@ struct Scenario {
     std::vector<std::uint32_t> (*make)(GeneratedText &text);
     std::uint32_t plantedLength; // a passage at least this long must turn up
 };
+
+void PrintTo(const Scenario &scenario, std::ostream *out)
+{
+    *out << scenario.name;
+}
 
 std::vector<std::uint32_t> nested(GeneratedText &text)
 {
