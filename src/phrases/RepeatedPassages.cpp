@@ -99,8 +99,8 @@ PassageList gatherOccurrences(std::vector<FoundPassage> &found, std::span<const 
     list.occurrenceBegin.reserve(found.size() + 1);
     list.starts.reserve(total);
     for (const FoundPassage &passage : found) {
-        const auto ranks = sa.subspan(passage.firstRank, passage.occurrences);
-        list.starts.insert(list.starts.end(), ranks.begin(), ranks.end());
+        const auto inSuffixOrder = sa.subspan(passage.firstRank, passage.occurrences);
+        list.starts.insert(list.starts.end(), inSuffixOrder.begin(), inSuffixOrder.end());
         std::sort(list.starts.end() - passage.occurrences, list.starts.end());
         list.lengths.push_back(passage.length);
         list.occurrenceBegin.push_back(list.starts.size());
