@@ -12,6 +12,7 @@ packages=(
   ghostscript qpdf groff
   time
   libxlsxwriter-dev unzip
+  tesseract-ocr tesseract-ocr-eng libtesseract-dev libleptonica-dev
 )
 
 missing=()
