@@ -3,6 +3,8 @@
 #include "FuzzSupport.h"
 #include "extract/ScannedPages.h"
 
+#include <QList>
+
 #include <algorithm>
 
 using namespace orvanta;
