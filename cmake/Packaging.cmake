@@ -103,5 +103,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries come from dpkg-shlibdeps; the converter is run, not linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS poppler-utils)
+# Reading scanned pages needs a recognition language; English is the default one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS tesseract-ocr-eng)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -6,11 +6,13 @@
 #   (default)   that, and what building, testing and packaging need
 set -euo pipefail
 
-# What the programs need at run time: Qt, the PDF converter, the workbook writer.
+# What the programs need at run time: Qt, the PDF converter, the workbook writer, Tesseract
+# with its English language.
 runtime=(
   libqt6core6 libqt6gui6 libqt6widgets6
   poppler-utils
   libxlsxwriter4
+  libtesseract5 liblept5 tesseract-ocr-eng
 )
 
 # What building, testing and packaging need besides.
@@ -24,6 +26,7 @@ build=(
   time
   libxlsxwriter-dev unzip
   dpkg-dev lintian appstream desktop-file-utils librsvg2-bin
+  tesseract-ocr libtesseract-dev libleptonica-dev
 )
 
 case "${1:-}" in

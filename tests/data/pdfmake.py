@@ -9,6 +9,9 @@ Standard library only. Used by make-fixtures.sh next to this file.
                                  (looks like a scan, has no text layer)
   pdfmake.py control OUT.pdf     text PDF whose extracted text holds
                                  control characters inside words
+  pdfmake.py images OUT.pdf DPI PAGE.pgm...
+                                 one page per 8-bit binary PGM image,
+                                 DPI pixels to the inch, no text layer
 """
 
 import sys
@@ -175,6 +178,55 @@ def make_control(path):
     pdf.write(path, root)
 
 
+def read_pgm(path):
+    """Width, height and pixel bytes of an 8-bit binary PGM ("P5")."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":  # a comment runs to the end of its line
+            pos = data.index(b"\n", pos)
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != b"P5" or fields[3] != b"255":
+        raise ValueError("%s is not an 8-bit binary PGM" % path)
+    w, h = int(fields[1]), int(fields[2])
+    pixels = data[pos + 1:pos + 1 + w * h]  # one white-space byte ends the header
+    if len(pixels) != w * h:
+        raise ValueError("%s is cut short" % path)
+    return w, h, pixels
+
+
+def make_images(path, dpi, image_paths):
+    # Each page is exactly as large as its image at the given resolution, so a
+    # renderer working at that resolution gets the pixels back one to one.
+    pdf = Pdf()
+    pages_num = pdf.reserve()
+    kids = []
+    for image_path in image_paths:
+        w, h, pixels = read_pgm(image_path)
+        page_w, page_h = w * 72.0 / dpi, h * 72.0 / dpi
+        img = pdf.add_stream(
+            pixels,
+            " /Type /XObject /Subtype /Image /Width %d /Height %d"
+            " /ColorSpace /DeviceGray /BitsPerComponent 8" % (w, h))
+        content = pdf.add_stream(b"q %.4f 0 0 %.4f 0 0 cm /Im0 Do Q\n" % (page_w, page_h))
+        kids.append(pdf.add(
+            "<< /Type /Page /Parent %d 0 R /MediaBox [0 0 %.4f %.4f] "
+            "/Resources << /XObject << /Im0 %d 0 R >> >> /Contents %d 0 R >>"
+            % (pages_num, page_w, page_h, img, content)))
+    pdf.set(pages_num, "<< /Type /Pages /Kids [%s] /Count %d >>"
+            % (" ".join("%d 0 R" % k for k in kids), len(kids)))
+    root = pdf.add("<< /Type /Catalog /Pages %d 0 R >>" % pages_num)
+    pdf.write(path, root)
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] == "text":
         make_text(argv[2], sys.stdin.buffer.read().decode("utf-8"))
@@ -182,6 +234,8 @@ def main(argv):
         make_scanned(argv[2], int(argv[3]))
     elif len(argv) == 3 and argv[1] == "control":
         make_control(argv[2])
+    elif len(argv) >= 5 and argv[1] == "images":
+        make_images(argv[2], int(argv[3]), argv[4:])
     else:
         sys.stderr.write(__doc__)
         return 2
