@@ -5,10 +5,10 @@
 
 namespace orvanta {
 
-void PhraseResults::append(std::string_view phrase, int wordCount, int frequency)
+void PhraseResults::append(std::string_view phrase, int wordCount, int frequency, int files)
 {
     m_rows.push_back({m_text.size(), std::uint32_t(phrase.size()), std::uint32_t(wordCount),
-                      std::uint32_t(frequency)});
+                      std::uint32_t(frequency), std::uint32_t(files)});
     m_text.append(phrase);
 }
 

@@ -27,11 +27,13 @@ public:
     qsizetype size() const { return qsizetype(m_rows.size()); }
     bool isEmpty() const { return m_rows.empty(); }
 
-    void append(std::string_view phrase, int wordCount, int frequency);
+    void append(std::string_view phrase, int wordCount, int frequency, int files = 1);
 
     std::string_view phraseUtf8(qsizetype index) const;
     int wordCount(qsizetype index) const { return int(m_rows[size_t(index)].wordCount); }
     int frequency(qsizetype index) const { return int(m_rows[size_t(index)].frequency); }
+    // In how many of the counted files the phrase occurs.
+    int files(qsizetype index) const { return int(m_rows[size_t(index)].files); }
     PhraseRow row(qsizetype index) const;
 
     // Ascending frequency, then ascending phrase by code point: the order the list shows.
@@ -43,6 +45,7 @@ private:
         std::uint32_t length;
         std::uint32_t wordCount;
         std::uint32_t frequency;
+        std::uint32_t files;
     };
     std::string m_text;
     std::vector<Entry> m_rows;

@@ -82,6 +82,11 @@ void PhraseTable::closeLine()
         throw std::length_error("Too many words to count in one run");
 }
 
+void PhraseTable::beginDocument()
+{
+    m_documentStarts.push_back(std::uint32_t(m_ids.size()));
+}
+
 void PhraseTable::countLine(QByteArrayView utf8Line)
 {
     if (forEachWord(utf8Line,
@@ -93,9 +98,10 @@ namespace {
 
 class RowWriter {
 public:
-    RowWriter(const std::vector<std::uint32_t> &ids, const detail::StringInterner &words,
-              PhraseResults &results)
+    RowWriter(const std::vector<std::uint32_t> &ids, const std::vector<std::uint32_t> &documents,
+              const detail::StringInterner &words, PhraseResults &results)
         : m_ids(ids)
+        , m_documentStarts(documents)
         , m_words(words)
         , m_results(results)
     {
@@ -103,6 +109,7 @@ public:
 
     void write(const detail::Level &level, int length)
     {
+        const std::vector<std::uint32_t> files = filesOf(level);
         for (std::size_t c = 0; c < level.frequencies.size(); ++c) {
             m_phrase.clear();
             const std::uint32_t start = level.firstSeen[c];
@@ -111,12 +118,32 @@ public:
                     m_phrase.push_back(' ');
                 m_phrase.append(m_words.text(m_ids[start + std::uint32_t(w)]));
             }
-            m_results.append(m_phrase, length, int(level.frequencies[c]));
+            m_results.append(m_phrase, length, int(level.frequencies[c]), int(files[c]));
         }
     }
 
 private:
+    // In how many files each class occurs: its positions ascend, so each file's occurrences
+    // come together.
+    std::vector<std::uint32_t> filesOf(const detail::Level &level) const
+    {
+        std::vector<std::uint32_t> files(level.frequencies.size(), 0);
+        std::vector<std::uint32_t> lastFile(level.frequencies.size(), detail::kNoClass);
+        std::size_t file = 0;
+        for (const std::uint32_t position : level.positions) {
+            while (file + 1 < m_documentStarts.size() && m_documentStarts[file + 1] <= position)
+                ++file;
+            const std::uint32_t c = level.classes[position];
+            if (lastFile[c] != file) {
+                lastFile[c] = std::uint32_t(file);
+                ++files[c];
+            }
+        }
+        return files;
+    }
+
     const std::vector<std::uint32_t> &m_ids;
+    const std::vector<std::uint32_t> &m_documentStarts;
     const detail::StringInterner &m_words;
     PhraseResults &m_results;
     std::string m_phrase;
@@ -134,7 +161,7 @@ PhraseResults PhraseTable::extractRepeatedPhrases(std::stop_token stop) const
         return std::find(m_lengths.begin(), m_lengths.end(), length) != m_lengths.end();
     };
 
-    RowWriter writer(m_ids, m_lowerWords, results);
+    RowWriter writer(m_ids, m_documentStarts, m_lowerWords, results);
     detail::Level level = detail::firstLevel(m_ids, m_lowerWords.size());
     if (wanted(1))
         writer.write(level, 1);

@@ -19,6 +19,9 @@ public:
     // `lengths` are the phrase lengths to report; lengths below 1 and repeats are ignored.
     explicit PhraseTable(const std::vector<int> &lengths);
 
+    // The lines counted from here on belong to the next file; rows say in how many files their
+    // phrase occurs. Without a call every line belongs to one file.
+    void beginDocument();
     void countLine(QByteArrayView utf8Line);
 
     // Every phrase of a requested length that occurred at least twice, in no particular order.
@@ -38,6 +41,7 @@ private:
     detail::StringInterner m_lowerWords;
     // Lower-case word ids of every line in order, each line closed by kLineBreak.
     std::vector<std::uint32_t> m_ids;
+    std::vector<std::uint32_t> m_documentStarts; // the first position of each file in m_ids
     std::size_t m_lineBreaks = 0;
 };
 

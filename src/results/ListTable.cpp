@@ -2,6 +2,8 @@
 
 #include <QAbstractItemModel>
 
+#include <algorithm>
+
 namespace orvanta {
 
 int ListTable::rowCount() const
@@ -11,7 +13,7 @@ int ListTable::rowCount() const
 
 int ListTable::columnCount() const
 {
-    return m_model.columnCount();
+    return std::min(m_model.columnCount(), kExportedColumns);
 }
 
 QString ListTable::headerText(int column) const

@@ -48,6 +48,8 @@ QString ResultsModel::headerText(int column) const
         return QStringLiteral(" Word Count");
     case FrequencyColumn:
         return QStringLiteral("Frequency");
+    case FilesColumn:
+        return QStringLiteral("Files");
     default:
         return {};
     }
@@ -65,6 +67,8 @@ QString ResultsModel::cellText(int row, int column) const
         return QString::number(m_results.wordCount(index));
     case FrequencyColumn:
         return QString::number(m_results.frequency(index));
+    case FilesColumn:
+        return QString::number(m_results.files(index));
     default:
         return {};
     }

@@ -16,7 +16,7 @@ class ResultsModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column : int { PhraseColumn, WordCountColumn, FrequencyColumn, ColumnCount };
+    enum Column : int { PhraseColumn, WordCountColumn, FrequencyColumn, FilesColumn, ColumnCount };
 
     explicit ResultsModel(QObject *parent = nullptr);
 

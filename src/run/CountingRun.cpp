@@ -216,6 +216,7 @@ private:
 
     void collect(PendingFile &file)
     {
+        m_table.beginDocument();
         if (!file.failure.isEmpty()) {
             m_outcome.failures.push_back({file.path, file.failure});
             return;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace orvanta {
@@ -37,6 +38,45 @@ inline std::vector<PhraseRow> referenceCount(const std::vector<QByteArray> &line
             return a.frequency < b.frequency;
         return a.phrase.toUtf8() < b.phrase.toUtf8(); // UTF-8 byte order is code point order
     });
+    return rows;
+}
+
+} // namespace orvanta
+
+namespace orvanta {
+
+// A row with the number of files its phrase occurs in.
+struct FileCountedRow {
+    QString phrase;
+    int frequency = 0;
+    int files = 0;
+    bool operator==(const FileCountedRow &) const = default;
+    bool operator<(const FileCountedRow &other) const { return phrase < other.phrase; }
+};
+
+// The plain counter over several files: each phrase's count and the files it occurs in.
+inline std::vector<FileCountedRow> referenceCountByFile(
+    const std::vector<std::vector<QByteArray>> &files, int length)
+{
+    std::map<QString, std::pair<int, std::set<size_t>>> counts;
+    for (size_t file = 0; file < files.size(); ++file) {
+        for (const QByteArray &line : files[file]) {
+            QString text = QString::fromUtf8(line);
+            text.replace(QLatin1Char('\t'), QLatin1Char(' '))
+                .replace(QLatin1Char('\r'), QLatin1Char(' '));
+            const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            for (qsizetype start = 0; start + length <= words.size(); ++start) {
+                auto &entry = counts[words.mid(start, length).join(QLatin1Char(' ')).toLower()];
+                ++entry.first;
+                entry.second.insert(file);
+            }
+        }
+    }
+    std::vector<FileCountedRow> rows;
+    for (const auto &[phrase, count] : counts) {
+        if (count.first >= 2)
+            rows.push_back({phrase, count.first, int(count.second.size())});
+    }
     return rows;
 }
 

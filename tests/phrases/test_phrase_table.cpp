@@ -206,3 +206,37 @@ TEST(PhraseTable, AgreesWithAPlainCounterOnRandomText)
         ASSERT_EQ(count(lines, lengths), referenceCount(lines, lengths)) << "round " << round;
     }
 }
+
+// The Files column: a phrase many times in one file, once in each of many files, at the first
+// and last lines of files, against the plain counter.
+TEST(PhraseTable, FilesCountTheDistinctFilesAPhraseOccursIn)
+{
+    const char *vocabulary[] = {"a", "b", "c", "the", "end"};
+    QRandomGenerator random(42);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::vector<QByteArray>> files(size_t(random.bounded(1, 8)));
+        for (auto &lines : files) {
+            const int lineCount = random.bounded(0, 6);
+            for (int l = 0; l < lineCount; ++l) {
+                QByteArray line;
+                for (int w = random.bounded(0, 8); w > 0; --w)
+                    line += QByteArray(" ") + vocabulary[random.bounded(5)];
+                lines.push_back(line);
+            }
+        }
+        const int length = random.bounded(1, 4);
+        PhraseTable table({length});
+        for (const auto &lines : files) {
+            table.beginDocument();
+            for (const QByteArray &line : lines)
+                table.countLine(line);
+        }
+        const PhraseResults results = table.extractRepeatedPhrases();
+        std::vector<FileCountedRow> counted;
+        for (qsizetype i = 0; i < results.size(); ++i)
+            counted.push_back(
+                {results.row(i).phrase, results.frequency(i), results.files(i)});
+        std::sort(counted.begin(), counted.end());
+        ASSERT_EQ(counted, referenceCountByFile(files, length)) << "round " << round;
+    }
+}

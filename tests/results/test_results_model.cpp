@@ -81,15 +81,15 @@ TEST(ResultsModel, PassesTheItemModelTesterThroughSetTickRemoveAndClear)
 TEST(ResultsModel, HeadersAreExactIncludingTheLeadingBlankOfWordCount)
 {
     const ResultsModel model;
-    ASSERT_EQ(model.columnCount(), 3);
+    ASSERT_EQ(model.columnCount(), 4);
     const QStringList expected{QStringLiteral("Results"), QStringLiteral(" Word Count"),
-                               QStringLiteral("Frequency")};
-    for (int column = 0; column < 3; ++column) {
+                               QStringLiteral("Frequency"), QStringLiteral("Files")};
+    for (int column = 0; column < 4; ++column) {
         EXPECT_EQ(model.headerText(column), expected[column]);
         EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
                   expected[column]);
     }
-    EXPECT_FALSE(model.headerData(3, Qt::Horizontal, Qt::DisplayRole).isValid());
+    EXPECT_FALSE(model.headerData(4, Qt::Horizontal, Qt::DisplayRole).isValid());
     EXPECT_FALSE(model.headerData(0, Qt::Horizontal, Qt::DecorationRole).isValid());
 }
 
@@ -121,7 +121,7 @@ TEST(ResultsModel, OutOfRangeQueriesGiveNothing)
     model.setResults(fiveRows());
     EXPECT_TRUE(model.cellText(5, 0).isEmpty());
     EXPECT_TRUE(model.cellText(-1, 0).isEmpty());
-    EXPECT_TRUE(model.cellText(0, 3).isEmpty());
+    EXPECT_TRUE(model.cellText(0, 4).isEmpty());
     EXPECT_FALSE(model.isTicked(5));
     EXPECT_FALSE(model.data(QModelIndex()).isValid());
     EXPECT_FALSE(model.index(5, 0).isValid());
