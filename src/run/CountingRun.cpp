@@ -15,6 +15,7 @@
 #include <future>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvanta {
 
@@ -69,6 +70,7 @@ std::future<Result<StoredTextHandle>> readyText(StoredTextHandle handle)
 struct PendingFile {
     QString path;
     QString failure; // known before any conversion
+    std::optional<DocumentVersion> version;
     bool plainText = false;
     bool passwordTyped = false;
     bool fromStore = false;
@@ -201,6 +203,8 @@ private:
                                      : QString();
         file.passwordTyped = !password.isEmpty();
         const Result<DocumentVersion> version = m_store.versionOf(file.path, password);
+        if (version.ok())
+            file.version = *version;
         if (!version.ok()) {
             file.failure = unopenableFileReason(file.path);
         } else if (std::optional<StoredTextHandle> stored = m_store.find(*version)) {
@@ -217,6 +221,7 @@ private:
     void collect(PendingFile &file)
     {
         m_table.beginDocument();
+        m_outcome.sources.push_back({file.path, std::nullopt, file.plainText});
         if (!file.failure.isEmpty()) {
             m_outcome.failures.push_back({file.path, file.failure});
             return;
@@ -239,6 +244,7 @@ private:
         // A scanned file is named, and its few characters are still counted.
         if (text.noText)
             m_outcome.failures.push_back({file.path, QLatin1String(run_texts::kUnreadable)});
+        m_outcome.sources.back().version = file.version;
         countLines(got->fd.get(), file.path);
     }
 
@@ -264,10 +270,13 @@ private:
 
     void countLines(int fd, const QString &path)
     {
+        const TextSource text = [&](const LineSink &sink) {
+            ::lseek(fd, 0, SEEK_SET);
+            return readLines(fd, path, sink, m_stop);
+        };
         try {
-            const Status read = readLines(
-                fd, path, [this](QByteArrayView line, LinePlace) { m_table.countLine(line); },
-                m_stop);
+            const Status read = readCountedLines(
+                m_options.text, text, [this](const CountedLine &line) { m_table.countLine(line.text); });
             if (!read.ok())
                 throw OperationError(read.error());
         } catch (const std::bad_alloc &) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "base/ErrorReport.h"
+#include "documents/CountedText.h"
 #include "phrases/PhraseResults.h"
+#include "run/OccurrenceFinder.h"
 
 #include <QString>
 #include <QStringList>
@@ -71,6 +73,7 @@ struct CountingRunOptions {
     // Inputs ending in ".txt" are counted as they are instead of being converted.
     bool readTextFilesDirectly = false;
     int parallelConversions = 0; // 0: one per processor core
+    TextOptions text;
 };
 
 struct FileFailure {
@@ -84,6 +87,7 @@ struct RunOutcome {
     bool cancelled = false;
     std::vector<FileFailure> failures;
     QString converterProblem; // set when the converter or the temporary folder cannot be used
+    std::vector<CountedSource> sources; // every listed file, as it was read, in list order
 };
 
 // Counts the phrases of every listed file together, taking each PDF's text from the store

@@ -1,0 +1,195 @@
+#include "run/OccurrenceFinder.h"
+
+#include "base/Descriptor.h"
+#include "base/Utf8.h"
+#include "extract/Converter.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orvanta {
+
+namespace {
+
+constexpr qsizetype kContextCharacters = 60;
+
+bool isSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+struct WordSpan {
+    qsizetype start;
+    qsizetype end;
+};
+
+// The words as the engine splits them.
+std::vector<WordSpan> splitWords(QByteArrayView line)
+{
+    std::vector<WordSpan> words;
+    qsizetype i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isSeparator(line[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < line.size() && !isSeparator(line[i]))
+            ++i;
+        if (i > start)
+            words.push_back({start, i});
+    }
+    return words;
+}
+
+bool isAscii(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Lower case as the engine makes it: Unicode-aware, with a quick path for plain ASCII.
+QByteArray lowerCase(QByteArrayView text)
+{
+    if (isAscii(text))
+        return text.toByteArray().toLower();
+    return decodeUtf8(text).toLower().toUtf8();
+}
+
+QString display(QByteArrayView text)
+{
+    QString shown = decodeUtf8(text);
+    shown.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return shown;
+}
+
+class PhraseMatcher {
+public:
+    explicit PhraseMatcher(const QString &phrase)
+        : m_words(phrase.toUtf8().split(' '))
+    {
+        m_words.removeAll(QByteArray());
+    }
+
+    void search(const CountedLine &line, int source, std::vector<Occurrence> &found) const
+    {
+        if (m_words.isEmpty() || !lowerCase(line.text).contains(m_words.first()))
+            return;
+        const std::vector<WordSpan> words = splitWords(line.text);
+        const qsizetype length = m_words.size();
+        for (qsizetype first = 0; first + length <= qsizetype(words.size()); ++first) {
+            if (matchesAt(line.text, words, first))
+                found.push_back(occurrence(line, words, first, source));
+        }
+    }
+
+private:
+    bool matchesAt(QByteArrayView text, const std::vector<WordSpan> &words, qsizetype first) const
+    {
+        for (qsizetype w = 0; w < m_words.size(); ++w) {
+            const WordSpan &span = words[size_t(first + w)];
+            if (lowerCase(text.sliced(span.start, span.end - span.start)) != m_words[w])
+                return false;
+        }
+        return true;
+    }
+
+    Occurrence occurrence(const CountedLine &line, const std::vector<WordSpan> &words,
+                          qsizetype first, int source) const
+    {
+        const qsizetype last = first + m_words.size() - 1;
+        const qsizetype start = words[size_t(first)].start;
+        const qsizetype end = words[size_t(last)].end;
+        Occurrence occurrence;
+        occurrence.source = source;
+        if (qsizetype(line.words.size()) == qsizetype(words.size())) {
+            const LinePlace begin = line.words[size_t(first)].place;
+            const LinePlace finish = line.words[size_t(last)].place;
+            occurrence.page = begin.page;
+            occurrence.line = begin.line;
+            occurrence.lastPage = finish.page;
+            occurrence.lastLine = finish.line;
+        }
+        occurrence.before = display(line.text.first(start)).trimmed().right(kContextCharacters);
+        occurrence.phrase = display(line.text.sliced(start, end - start));
+        occurrence.after = display(line.text.sliced(end)).trimmed().left(kContextCharacters);
+        return occurrence;
+    }
+
+    QList<QByteArray> m_words;
+};
+
+} // namespace
+
+OccurrenceFinder::OccurrenceFinder(TextStore &store, TextOptions options)
+    : m_store(store)
+    , m_options(options)
+{
+}
+
+namespace {
+
+// A text read from its start on every call, as the counted-line options may need twice.
+TextSource textOf(int fd, const QString &path, std::stop_token stop)
+{
+    return [fd, path, stop](const LineSink &sink) {
+        ::lseek(fd, 0, SEEK_SET);
+        return readLines(fd, path, sink, stop);
+    };
+}
+
+} // namespace
+
+Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources,
+                                   const QString &phrase, std::stop_token stop) const
+{
+    Occurrences result;
+    const PhraseMatcher matcher(phrase);
+    std::optional<Converter> converter;
+    for (size_t index = 0; index < sources.size() && !stop.stop_requested(); ++index) {
+        const CountedSource &source = sources[index];
+        Descriptor fd;
+        if (source.plainText) {
+            fd.reset(::open(QFile::encodeName(source.path).constData(),
+                            O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        } else if (source.version) {
+            std::optional<StoredTextHandle> stored = m_store.find(*source.version);
+            // A text the store dropped is converted again, unless a password opened it (it is
+            // kept nowhere) or the file has changed since it was counted.
+            const Result<DocumentVersion> now = m_store.versionOf(source.path, {});
+            if (!stored && source.version->passwordKey.isEmpty() && now.ok() &&
+                now->key() == source.version->key()) {
+                if (!converter) {
+                    if (Result<Converter> located = Converter::locate(); located.ok())
+                        converter = std::move(located).value();
+                }
+                if (converter) {
+                    Result<StoredTextHandle> again =
+                        m_store.obtain(*source.version, {}, *converter, stop);
+                    if (again.ok() && again->text->isKept())
+                        stored = std::move(again).value();
+                }
+            }
+            if (stored)
+                fd = std::move(stored->fd);
+        } else {
+            continue; // a file the run could not read
+        }
+        if (!fd.isOpen()) {
+            result.unavailable << source.path;
+            continue;
+        }
+        const Status read = readCountedLines(
+            m_options, textOf(fd.get(), source.path, stop),
+            [&](const CountedLine &line) { matcher.search(line, int(index), result.found); },
+            /*withPlaces=*/true);
+        if (!read.ok())
+            result.unavailable << source.path;
+    }
+    return result;
+}
+
+} // namespace orvanta

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "base/Result.h"
+#include "documents/CountedText.h"
+#include "documents/TextStore.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+namespace orvanta {
+
+// One listed file as a counting run read it.
+struct CountedSource {
+    QString path;
+    std::optional<DocumentVersion> version; // a PDF whose text came from the store
+    bool plainText = false;                 // a text file read as it is
+};
+
+// One place where a phrase occurs.
+struct Occurrence {
+    int source = 0;   // index into the sources searched
+    int page = 1;     // of its first word, from 1
+    int line = 1;     // of its first word within the page, from 1
+    int lastPage = 1; // of its last word: a phrase may cross a line or page break
+    int lastLine = 1;
+    QString before; // the counted line before the phrase, cut to a few words
+    QString phrase; // the words as they stand in the text
+    QString after;
+    bool operator==(const Occurrence &) const = default;
+};
+
+struct Occurrences {
+    std::vector<Occurrence> found; // in list order, then text order
+    QStringList unavailable;       // listed files whose text is no longer at hand
+};
+
+// Finds every occurrence of a result's phrase (lower-case words joined by single spaces) in
+// the texts a run counted, by the same rules: the same lines, words and lower-casing. Texts
+// come from the store; one it has dropped is converted again when no password opened it.
+class OccurrenceFinder {
+public:
+    OccurrenceFinder(TextStore &store, TextOptions options);
+
+    Occurrences find(const std::vector<CountedSource> &sources, const QString &phrase,
+                     std::stop_token stop = {}) const;
+
+private:
+    TextStore &m_store;
+    TextOptions m_options;
+};
+
+} // namespace orvanta

@@ -1,0 +1,159 @@
+#include "Fixtures.h"
+#include "QtPrinters.h"
+#include "TestSupport.h"
+#include "documents/TextStore.h"
+#include "run/CountingRun.h"
+#include "run/OccurrenceFinder.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace orvanta;
+
+namespace {
+
+class CollectingHost : public CountingRunHost, public ErrorSink {
+public:
+    void showNotice(const QString &) override {}
+    QString askPassword(const QString &prompt, const QString &) override
+    {
+        return prompt.contains(QStringLiteral("user-password")) ? password : QString();
+    }
+    void setBusy(bool) override {}
+    void reportProgress(const RunProgress &) override {}
+    void showResults(PhraseResults found) override { results = std::move(found); }
+    ErrorSink &errorSink() override { return *this; }
+    void report(const ErrorReport &report) override { ADD_FAILURE() << report.message().toStdString(); }
+
+    PhraseResults results;
+    QString password;
+};
+
+struct Place {
+    int source;
+    int page;
+    int line;
+    bool operator<(const Place &other) const
+    {
+        return std::tie(source, page, line) < std::tie(other.source, other.page, other.line);
+    }
+    bool operator==(const Place &) const = default;
+};
+
+// A plain search: pages split at form feeds, lines at LF, words at blanks, every window
+// compared in lower case.
+std::vector<Place> plainSearch(const std::vector<QByteArray> &texts, const QString &phrase)
+{
+    const QStringList wanted = phrase.split(QLatin1Char(' '));
+    std::vector<Place> places;
+    for (size_t source = 0; source < texts.size(); ++source) {
+        const QList<QByteArray> pages = texts[source].split('\f');
+        for (qsizetype page = 0; page < pages.size(); ++page) {
+            const QList<QByteArray> lines = pages[page].split('\n');
+            for (qsizetype line = 0; line < lines.size(); ++line) {
+                const QStringList words = QString::fromUtf8(lines[line]).toLower().split(
+                    QLatin1Char(' '), Qt::SkipEmptyParts);
+                for (qsizetype w = 0; w + wanted.size() <= words.size(); ++w) {
+                    if (words.mid(w, wanted.size()) == wanted)
+                        places.push_back({int(source), int(page + 1), int(line + 1)});
+                }
+            }
+        }
+    }
+    return places;
+}
+
+class OccurrenceFinderTest : public ::testing::Test {
+protected:
+    RunOutcome count(const QStringList &paths, int length)
+    {
+        CountingRunOptions options;
+        options.readTextFilesDirectly = true;
+        return m_run.run(paths, {length}, options);
+    }
+
+    ScopedTmpdir m_tmp;
+    CollectingHost m_host;
+    TextStore m_store;
+    CountingRun m_run{m_host, m_store, {}};
+    OccurrenceFinder m_finder{m_store, {}};
+};
+
+} // namespace
+
+// Every result's occurrences, against a plain search: a phrase many times in one file, once in
+// many files, at the first and last lines of pages; as many as its frequency, in as many files
+// as its Files column says.
+TEST_F(OccurrenceFinderTest, FindsWhatWasCountedWherePlainSearchFindsIt)
+{
+    const char *vocabulary[] = {"a", "A", "b", "end", "End", "of"};
+    QRandomGenerator random(7);
+    for (int round = 0; round < 12; ++round) {
+        std::vector<QByteArray> texts;
+        QStringList paths;
+        for (int file = random.bounded(1, 6); file > 0; --file) {
+            QByteArray text;
+            for (int line = random.bounded(1, 12); line > 0; --line) {
+                for (int word = random.bounded(0, 7); word > 0; --word)
+                    text += vocabulary[random.bounded(6)] + QByteArray(" ");
+                text += random.bounded(4) == 0 ? "\f" : "\n";
+            }
+            texts.push_back(text);
+            paths << writeFile(
+                m_tmp.filePath(QStringLiteral("r%1-f%2.txt").arg(round).arg(paths.size())), text);
+        }
+        const int length = random.bounded(1, 4);
+        const RunOutcome outcome = count(paths, length);
+        for (qsizetype row = 0; row < m_host.results.size(); ++row) {
+            const QString phrase = m_host.results.row(row).phrase;
+            const Occurrences found = m_finder.find(outcome.sources, phrase);
+            std::vector<Place> places;
+            std::set<int> files;
+            for (const Occurrence &occurrence : found.found) {
+                places.push_back({occurrence.source, occurrence.page, occurrence.line});
+                files.insert(occurrence.source);
+                EXPECT_EQ(occurrence.phrase.toLower(), phrase);
+            }
+            ASSERT_EQ(places, plainSearch(texts, phrase)) << phrase.toStdString();
+            EXPECT_EQ(int(places.size()), m_host.results.frequency(row));
+            EXPECT_EQ(int(files.size()), m_host.results.files(row));
+            EXPECT_TRUE(found.unavailable.isEmpty());
+        }
+    }
+}
+
+TEST_F(OccurrenceFinderTest, PdfOccurrencesCarryTheirPageAndTheirLineInContext)
+{
+    RunOutcome outcome = m_run.run({fixture("text-a.pdf"), fixture("text-b.pdf")}, {3});
+    const Occurrences found = m_finder.find(outcome.sources, QStringLiteral("the lazy dog"));
+    ASSERT_EQ(found.found.size(), 2u); // text-a has "the lazy dog." only
+    EXPECT_EQ(found.found[0].page, 1);
+    const Occurrence &onPageTwo = found.found[1];
+    EXPECT_EQ(onPageTwo.source, 1);
+    EXPECT_EQ(onPageTwo.page, 2);
+    EXPECT_EQ(onPageTwo.line, 1);
+    EXPECT_EQ(onPageTwo.before, QStringLiteral("On page two"));
+    EXPECT_EQ(onPageTwo.phrase, QStringLiteral("the lazy dog"));
+    EXPECT_EQ(onPageTwo.after, QStringLiteral("wakes up."));
+}
+
+// The store may drop a text past its limit; the finder converts it again, but never one that
+// needed a password, which is kept nowhere.
+TEST_F(OccurrenceFinderTest, ATextTheStoreDroppedIsConvertedAgainUnlessItNeededAPassword)
+{
+    TextStore tiny(1);
+    CountingRun run(m_host, tiny, {});
+    CountingRunOptions options;
+    options.promptForPassword = true;
+    m_host.password = QStringLiteral("open sesame");
+    const RunOutcome outcome =
+        run.run({fixture("user-password.pdf"), fixture("text-a.pdf"), fixture("text-b.pdf")},
+                {2}, options);
+    const OccurrenceFinder finder(tiny, {});
+    const Occurrences found = finder.find(outcome.sources, QStringLiteral("the end"));
+    EXPECT_EQ(found.unavailable, QStringList{fixture("user-password.pdf")});
+    EXPECT_EQ(found.found.size(), 4u);
+}
