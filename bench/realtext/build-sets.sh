@@ -76,7 +76,8 @@ filter_converted() {
       done = (getline line < row) > 0
       close(row)
       if (want == "need" && !done) printf "%s%c", $0, 0
-      if (want == "have" && done) print line
+      # The row file is read whole (RS is NUL here), with its own line end.
+      if (want == "have" && done) { sub(/\n$/, "", line); print line }
     }'
 }
 
