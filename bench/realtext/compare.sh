@@ -16,6 +16,8 @@ set -euo pipefail
 
 # shellcheck source=bench/realtext/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# shellcheck source=bench/peer_checks.sh
+source "$repo/bench/peer_checks.sh"
 
 build=${1:-$repo/build-rel}
 counter=$build/bin/orvanta-count
@@ -37,37 +39,6 @@ field() { cut -d' ' -f"$2" "$out/$1.time"; }
 seconds() { field "$1" 1; }
 cpu() { awk '{ print $2 + $3 }' "$out/$1.time"; }
 kibibytes() { field "$1" 4; }
-rows() { echo $(($(wc -l <"$out/$1.tsv") - 1)); }
-div() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f\n", a / (b == 0 ? 0.005 : b) }'; }
-
-# same_output NAME OTHER: true when both outputs are byte for byte the same.
-same_output() {
-  if cmp -s "$out/$1.tsv" "$out/$2.tsv"; then
-    say "same output: $1 and $2 ($(rows "$1") rows)"
-    return 0
-  fi
-  say "OUTPUTS DIFFER: $1 ($(rows "$1") rows) and $2 ($(rows "$2") rows)"
-  diff "$out/$1.tsv" "$out/$2.tsv" | head -n 20 >&2
-  return 1
-}
-
-# The rows of 2 to 5 words from the long run must be exactly the short run's rows.
-long_run_agrees() {
-  if LC_ALL=C awk -F'\t' 'NR == 1 || $2 <= 5' "$out/orvanta-2-19.tsv" |
-    cmp -s - "$out/orvanta-2-5.tsv"; then
-    say "same output: orvanta-2-19 limited to 2-5 words and orvanta-2-5"
-    return 0
-  fi
-  say "OUTPUTS DIFFER: orvanta-2-19 limited to 2-5 words and orvanta-2-5"
-  return 1
-}
-
-ratio() {
-  local verdict
-  verdict=$(awk -v v="$2" -v t="$4" -v op="$3" \
-    'BEGIN { print ((op == ">=") ? v >= t : v <= t) ? "met" : "MISSED" }')
-  printf '%-44s %9.2f   target %s %-5s %s\n' "$1" "$2" "$3" "$5" "$verdict"
-}
 
 main() {
   if [[ ! -x /usr/bin/time ]] || ! command -v gawk >/dev/null; then "$repo/scripts/setup.sh"; fi
@@ -94,7 +65,7 @@ main() {
 
   same_output orvanta-2-5 python-2-5 || status=1
   same_output orvanta-2-5 awk-2-5 || status=1
-  long_run_agrees || status=1
+  long_run_agrees orvanta-2-19 orvanta-2-5 || status=1
   if [[ $peers_long == yes ]]; then
     same_output orvanta-2-19 python-2-19 || status=1
     same_output orvanta-2-19 awk-2-19 || status=1
@@ -103,7 +74,7 @@ main() {
   printf '\n%-10s %8s %9s %9s %10s %10s\n' tool lengths "wall s" "cpu s" "peak MiB" rows
   for name in "${names[@]}"; do
     printf '%-10s %8s %9s %9.2f %10.1f %10s\n' "${name%-2-*}" "${name#*-}" "$(seconds "$name")" \
-      "$(cpu "$name")" "$(div "$(kibibytes "$name")" 1024)" "$(rows "$name")"
+      "$(cpu "$name")" "$(div "$(kibibytes "$name")" 1024)" "$(peer_rows "$name")"
   done
   echo
   ratio "python / orvanta wall time (2-5)" "$(div "$(seconds python-2-5)" "$(seconds orvanta-2-5)")" ">=" 10 10
