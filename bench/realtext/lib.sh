@@ -24,10 +24,15 @@ doc_packages=(
 # like those above), then HTML pages turned into text by html_text.py.
 extra_pdf_packages=(
   lilypond-doc-pdf r-doc-pdf texlive-lang-english texlive-bibtex-extra texlive-music
-  texlive-games texlive-extra-utils texlive-plain-generic texlive-lang-french
-  texlive-lang-german texlive-lang-european texlive-lang-other
+  texlive-games texlive-extra-utils texlive-plain-generic texlive-luatex texlive-formats-extra
+  texlive-lang-french texlive-lang-german texlive-lang-european texlive-lang-other
+  texlive-lang-greek texlive-lang-cyrillic texlive-lang-polish texlive-lang-czechslovak
+  texlive-lang-italian texlive-lang-spanish texlive-lang-portuguese
 )
-html_packages=(linux-doc-6.1 debian-handbook python3.11-doc postgresql-doc-15 openjdk-17-doc)
+html_packages=(
+  linux-doc-6.1 debian-handbook python3.11-doc postgresql-doc-15 openjdk-17-doc erlang-doc
+  qtbase5-doc-html python-django-doc rust-doc python-pandas-doc
+)
 
 # Where every converted text is listed, one line per PDF:
 # package, path inside the package, exit status, pages, words, bytes, md5 of the text; the
