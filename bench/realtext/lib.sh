@@ -31,7 +31,8 @@ extra_pdf_packages=(
 )
 html_packages=(
   linux-doc-6.1 debian-handbook python3.11-doc postgresql-doc-15 openjdk-17-doc erlang-doc
-  qtbase5-doc-html python-django-doc rust-doc python-pandas-doc
+  qtbase5-doc-html python-django-doc rust-doc python-pandas-doc python-scipy-doc
+  python-sympy-doc apache2-doc git-doc libstdc++-12-doc ghc-doc
 )
 
 # Where every converted text is listed, one line per PDF:
