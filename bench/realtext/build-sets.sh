@@ -33,10 +33,10 @@ ensure_tools() {
   done
 }
 
-# fetch_packages PACKAGE...: downloads and unpacks each into root/PACKAGE unless done before.
+# fetch_packages PACKAGE...: downloads and unpacks each into unpacked/PACKAGE unless done before.
 fetch_packages() {
   local package
-  mkdir -p "$cache/debs" "$cache/root"
+  mkdir -p "$cache/debs" "$cache/unpacked"
   for package in "$@"; do
     if ! compgen -G "$cache/debs/${package}_*.deb" >/dev/null; then
       say "Downloading $package"
@@ -49,23 +49,23 @@ fetch_packages() {
         return 1
       }
     fi
-    if [[ ! -f $cache/root/$package/.unpacked ]]; then
+    if [[ ! -f $cache/unpacked/$package/.unpacked ]]; then
       say "Unpacking $package"
-      rm -rf "${cache:?}/root/$package"
-      mkdir -p "$cache/root/$package"
-      dpkg-deb -x "$cache/debs/${package}"_*.deb "$cache/root/$package"
-      touch "$cache/root/$package/.unpacked"
+      rm -rf "${cache:?}/unpacked/$package"
+      mkdir -p "$cache/unpacked/$package"
+      dpkg-deb -x "$cache/debs/${package}"_*.deb "$cache/unpacked/$package"
+      touch "$cache/unpacked/$package/.unpacked"
     fi
   done
 }
 
 # list_files PATTERN PACKAGE...: every regular file of the packages whose name matches, relative
-# to root/, NUL-separated. Links are left out: the same file would count twice.
+# to unpacked/, NUL-separated. Links are left out: the same file would count twice.
 list_files() {
   local pattern=$1 package
   shift
   for package in "$@"; do
-    (cd "$cache/root" && find "$package" -type f -iregex "$pattern" -print0 | sort -z)
+    (cd "$cache/unpacked" && find "$package" -type f -iregex "$pattern" -print0 | sort -z)
   done
 }
 
@@ -89,7 +89,7 @@ convert_pdfs() {
   if ((todo > 0)); then
     say "Converting $todo PDFs with pdftotext, $(nproc) at a time"
     list_files '.*\.pdf' "$@" | filter_converted need |
-      nice -n 10 python3 "$realtext_dir/convert_cache.py" "$cache/root" "$cache/text" "$(nproc)"
+      nice -n 10 python3 "$realtext_dir/convert_cache.py" "$cache/unpacked" "$cache/text" "$(nproc)"
   fi
   list_files '.*\.pdf' "$@" | filter_converted have >"$index_file.part"
   mv "$index_file.part" "$index_file"
@@ -100,7 +100,7 @@ convert_pdfs() {
 extra_texts() {
   gawk -F'\t' -v text="$cache/text/" '$3 == 0 { print text $1 "/" $2 ".txt" }' "$extra_index"
   list_files '.*\.html?\(\.gz\)?' "${html_packages[@]}" |
-    nice -n 10 python3 "$realtext_dir/html_text.py" "$cache/root" "$cache/htmltext"
+    nice -n 10 python3 "$realtext_dir/html_text.py" "$cache/unpacked" "$cache/htmltext"
 }
 
 main() {

@@ -4,7 +4,7 @@
 usage: make_sets.py small CACHE LIBRARY_PDFS MANUAL_BYTES
        make_sets.py big CACHE BIG_WORDS EXTRA_TEXT_LIST
 
-CACHE is the realtext cache folder (index.tsv, root/, text/, sets/). "small" makes the manuals
+CACHE is the realtext cache folder (index.tsv, unpacked/, text/, sets/). "small" makes the manuals
 and library sets, "big" the big text. EXTRA_TEXT_LIST names further text files, one per line,
 that are used for the big text after every PDF text, in that order. A set already made with
 the same inputs is left as it is. Prints what each set holds.
@@ -95,7 +95,7 @@ def make_manuals(cache, pdfs, target_bytes):
   files = []
   for number, pdf in enumerate(chosen, 1):
     files.append((f"text/{link_name(number, pdf, '.txt')}", cache / "text" / (pdf.rel + ".txt")))
-    files.append((f"pdf/{link_name(number, pdf, '.pdf')}", cache / "root" / pdf.rel))
+    files.append((f"pdf/{link_name(number, pdf, '.pdf')}", cache / "unpacked" / pdf.rel))
   text = summary("manuals", chosen)
   write_set(cache / "sets" / "manuals", text, files)
   return text, chosen
@@ -110,7 +110,7 @@ def make_library(cache, pdfs, count, taken):
   if len(chosen) < count:
     sys.exit(f"only {len(chosen)} PDFs fit the library set, {count} wanted")
   chosen.sort(key=lambda pdf: pdf.key)
-  files = [(f"pdf/{link_name(number, pdf, '.pdf')}", cache / "root" / pdf.rel)
+  files = [(f"pdf/{link_name(number, pdf, '.pdf')}", cache / "unpacked" / pdf.rel)
            for number, pdf in enumerate(chosen, 1)]
   text = summary("library", chosen)
   write_set(cache / "sets" / "library", text, files)
@@ -180,7 +180,7 @@ def main():
   if sys.argv[1] == "small":
     library_count, manual_bytes = int(sys.argv[3]), int(sys.argv[4])
     for pdf in pdfs:
-      pdf.pdf_bytes = (cache / "root" / pdf.rel).stat().st_size
+      pdf.pdf_bytes = (cache / "unpacked" / pdf.rel).stat().st_size
     manuals_text, manuals = make_manuals(cache, pdfs, manual_bytes)
     print(manuals_text)
     print(make_library(cache, pdfs, library_count, {pdf.rel for pdf in manuals}))
