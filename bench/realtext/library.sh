@@ -26,15 +26,15 @@ out=$cache/results/library
 
 [[ -d $pdfs ]] || { say "no library set: run bench/realtext/build-sets.sh first"; exit 2; }
 
-# measure NAME COMMAND...: output in out/NAME.tsv, "wall user system kibibytes" in out/NAME.time
-# (its last line: GNU time writes a line before it when the command fails) and the exit status
-# in out/NAME.status.
+# measure NAME COMMAND...: output in out/NAME.tsv, messages in out/NAME.err, "wall user system
+# kibibytes" in out/NAME.time (its last line: GNU time writes a line before it when the command
+# fails) and the exit status in out/NAME.status.
 measure() {
   local name=$1 status=0
   shift
   say "Running $name"
-  nice -n 10 /usr/bin/time -f '%e %U %S %M' -o "$out/$name.time" "$@" >"$out/$name.tsv" ||
-    status=$?
+  nice -n 10 /usr/bin/time -f '%e %U %S %M' -o "$out/$name.time" "$@" >"$out/$name.tsv" \
+    2>"$out/$name.err" || status=$?
   echo "$status" >"$out/$name.status"
 }
 
@@ -55,22 +55,27 @@ same_output() {
 # Per-file CPU seconds of pdftotext against pages (form feeds in the text), from the sequential
 # run. CPU time, not wall time: other work on a shared machine stretches wall time.
 per_file_line() {
-  local number status secs cpu_secs text
-  while IFS=$'\t' read -r number status secs cpu_secs; do
-    text=$out/plain/$(printf '%05d' "$number").txt
-    [[ $status == 0 ]] || continue
-    printf '%s %s %s\n' "$(tr -cd '\f' <"$text" | wc -c)" "$cpu_secs" "$secs"
-  done <"$out/plain/status.tsv" | awk '
-    { n++; x += $1; y += $2; xx += $1 * $1; xy += $1 * $2; pages += $1; t[n] = $2; w[n] = $3 }
+  gawk -F'\t' -v dir="$out/plain" '
+    $2 == 0 {
+      # pdftotext ends every page with a form feed.
+      file = sprintf("%s/%05d.txt", dir, $1)
+      pages_here = 0
+      RS = "\f"
+      while ((getline page < file) > 0) pages_here++
+      RS = "\n"
+      close(file)
+      n++; x += pages_here; y += $4; xx += pages_here * pages_here; xy += pages_here * $4
+      t[n] = $4; w[n] = $3
+    }
     END {
       slope = (n * xy - x * y) / (n * xx - x * x)
       asort(t)
       asort(w)
-      printf "%d files, %d pages; per file: median %.1f ms cpu, %.1f ms wall\n", n, pages,
+      printf "%d files, %d pages; per file: median %.1f ms cpu, %.1f ms wall\n", n, x,
         1000 * t[int((n + 1) / 2)], 1000 * w[int((n + 1) / 2)]
       printf "least squares of cpu time: %.1f ms a file + %.2f ms a page\n",
         1000 * (y - slope * x) / n, 1000 * slope
-    }'
+    }' "$out/plain/status.tsv"
 }
 
 # row LABEL NAME: wall and CPU seconds of one measured command.
@@ -91,9 +96,9 @@ main() {
   measure a-plain python3 "$realtext_dir/convert_pool.py" pdftotext 1 "$list" "$out/plain"
   # orvanta-count exits 1 when it names a file whose text it finds unreadable (a few real PDFs
   # here): the rows of the others are still printed and compared.
-  measure b-default "$counter" -l "$short_lengths" "$pdfs" 2>"$out/b-default.err"
-  measure c-one "$counter" -l "$short_lengths" -j 1 "$pdfs" 2>/dev/null
-  measure d-count-only "$counter" -l "$short_lengths" "$out"/plain/*.txt 2>/dev/null
+  measure b-default "$counter" -l "$short_lengths" "$pdfs"
+  measure c-one "$counter" -l "$short_lengths" -j 1 "$pdfs"
+  measure d-count-only "$counter" -l "$short_lengths" "$out"/plain/*.txt
   measure e-parallel python3 "$realtext_dir/convert_pool.py" pdftotext "$(nproc)" "$list" \
     "$out/parallel"
   local name
@@ -104,7 +109,7 @@ main() {
     (($(exit_status "$name") <= 1)) || { say "$name failed"; status=1; }
   done
   echo "orvanta-count exit status $(exit_status b-default); files it named:" \
-    "$(grep -c . "$out/b-default.err" || true)"
+    "$(grep -c '^orvanta-count: ' "$out/b-default.err" || true) (in b-default.err)"
   same_output b-default c-one || status=1
   same_output b-default d-count-only || status=1
 
