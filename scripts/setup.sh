@@ -13,6 +13,7 @@ runtime=(
   poppler-utils
   libxlsxwriter4
   libtesseract5 liblept5 tesseract-ocr-eng
+  libpoppler126
 )
 
 # What building, testing and packaging need besides.
@@ -27,6 +28,7 @@ build=(
   libxlsxwriter-dev unzip
   dpkg-dev lintian appstream desktop-file-utils librsvg2-bin
   tesseract-ocr libtesseract-dev libleptonica-dev
+  libpoppler-private-dev
 )
 
 case "${1:-}" in

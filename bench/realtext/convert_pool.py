@@ -8,7 +8,7 @@ OUT/NNNNN.txt, and OUT/status.tsv gets "n<TAB>exit status<TAB>seconds<TAB>cpu se
 PDF, where seconds is how long that one conversion took and cpu seconds the CPU time of its
 pdftotext process ("-" for the worker, whose CPU time is not split by file). "pdftotext" starts one pdftotext process per
 PDF (default options, as orvanta-count runs it); "worker" starts JOBS long-lived WORKER
-processes (bench_convert_worker) and hands each the next path as soon as it answered the
+processes (orvanta-convert) and hands each the next path as soon as it answered the
 last, as a window would. A worker that dies is named and started again, so a PDF that
 crashes it costs that one file only. Prints one line: files, wall seconds, the sum of the
 per-PDF seconds and the statuses other than 0.
@@ -66,7 +66,9 @@ def run_worker(program, jobs, out, results):
         return
       start = time.perf_counter()
       try:
-        worker.stdin.write(path.encode() + b"\n")
+        encoded = path.encode()
+        worker.stdin.write(f"{len(encoded)} 0\n".encode() + encoded)
+        worker.stdin.flush()
         header = stdout.readline()
         if not header:
           raise EOFError

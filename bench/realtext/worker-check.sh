@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Checks the long-lived conversion worker (bench/realtext/worker) against pdftotext: its text
+# Checks the conversion worker (orvanta-convert) against pdftotext: its text
 # must be byte for byte pdftotext's on every PDF of the manuals and library sets, and it is timed
 # against pdftotext one process per PDF, both with one converter per core, on the library set.
 #
 # usage: bench/realtext/worker-check.sh [BUILD_DIR]     (default build-rel in the repository)
 #
-# Run bench/realtext/build-sets.sh first. The worker needs Debian's libpoppler-private-dev.
+# Run bench/realtext/build-sets.sh first; build orvanta-convert in BUILD_DIR.
 # ROUNDS (default 3) timed rounds on the library set, pdftotext and the worker taking turns;
 # the conversions of the identity check are the first round. Then one sequential run of each
 # (one converter) on the library set. CPU time is user + system of the pool and everything it
@@ -17,7 +17,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 build=${1:-$repo/build-rel}
-worker=$build/bench/bench_convert_worker
+worker=$build/bin/orvanta-convert
 out=$cache/results/worker
 rounds=${ROUNDS:-3}
 jobs=$(nproc)
@@ -93,7 +93,7 @@ speedup() {
 }
 
 main() {
-  build_release "$build" bench_convert_worker || true
+  build_release "$build" orvanta-convert
   [[ -x $worker ]] || { say "no worker built: install libpoppler-private-dev"; exit 2; }
   rm -rf "$out"
   mkdir -p "$out"

@@ -356,6 +356,25 @@ TEST_F(BadInputTest, AKilledRunTakesItsConvertersWithItAndTheNextStartCleansUp)
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
+// The conversion workers are children of the run too: a run killed outright takes them along.
+TEST_F(BadInputTest, AKilledRunTakesItsConversionWorkersWithIt)
+{
+    const QString pids = m_work.filePath(QStringLiteral("worker-pids"));
+    const QString worker = writeFile(m_work.filePath(QStringLiteral("hanging-worker")),
+                                     "#!/bin/sh\necho $$ >> '" + QFile::encodeName(pids) +
+                                         "'\nexec sleep 600\n");
+    QFile::setPermissions(worker, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const ScopedEnv workers("ORVANTA_CONVERT_WORKER", worker.toUtf8());
+    QProcess process;
+    start(process, {QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
+                    fixture("text-b.pdf")});
+    ASSERT_EQ(waitForPids(pids, 2).size(), 2);
+    ::kill(pid_t(process.processId()), SIGKILL);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    for (const pid_t pid : pidsIn(pids))
+        EXPECT_TRUE(waitUntilGone(pid)) << "worker " << pid << " outlived its run";
+}
+
 // Several instances
 
 // A window and a terminal run side by side is ordinary use; neither may disturb the other.
