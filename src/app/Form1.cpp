@@ -374,6 +374,14 @@ void Form1::showProgress(const RunProgress &progress)
         m_progress->setRange(0, progress.fileCount);
         m_progress->setValue(progress.fileIndex - 1);
         break;
+    case RunProgress::Stage::Recognising:
+        m_status->setText(QStringLiteral("Recognising page %1 of %2: %3")
+                              .arg(progress.fileIndex)
+                              .arg(progress.fileCount)
+                              .arg(QFileInfo(progress.path).fileName()));
+        m_progress->setRange(0, progress.fileCount);
+        m_progress->setValue(progress.fileIndex);
+        break;
     case RunProgress::Stage::Counting:
         m_status->setText(QStringLiteral("Counting phrases..."));
         m_progress->setRange(0, 0);
@@ -413,8 +421,11 @@ void Form1::listView2DblClick()
 
 ExportHost Form1::exportHost()
 {
-    return {m_dialogs, errorSink(), applicationTitle(),
-            [this](PointerMode mode) { setPointerMode(mode); }, {}};
+    return {m_dialogs,
+            errorSink(),
+            applicationTitle(),
+            [this](PointerMode mode) { setPointerMode(mode); },
+            {}};
 }
 
 void Form1::pushButton6Click()

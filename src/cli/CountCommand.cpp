@@ -10,11 +10,12 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QIODevice>
 
 #include <csignal>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,8 +48,8 @@ bool isFifoOrDevice(const QString &path)
 // Standard input, FIFOs and devices are text: they cannot be PDFs the converter could seek in.
 bool readsAsText(const QString &path)
 {
-    return path == QLatin1String("-") || path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ||
-           isFifoOrDevice(path);
+    return path == QLatin1String("-") ||
+           path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) || isFifoOrDevice(path);
 }
 
 ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_token stop)
@@ -183,16 +184,24 @@ public:
         if (!busy)
             clearProgress();
     }
+    // Recognition reports from its own threads.
     void reportProgress(const RunProgress &progress) override
     {
         if (!m_showProgress)
             return;
+        const std::lock_guard lock(m_progressMutex);
         QString line;
         switch (progress.stage) {
         case RunProgress::Stage::Converting:
             line = QStringLiteral("%1 %2 of %3: %4")
                        .arg(progress.fromStore ? QStringLiteral("Reading (converted before)")
                                                : QStringLiteral("Converting"))
+                       .arg(progress.fileIndex)
+                       .arg(progress.fileCount)
+                       .arg(QFileInfo(progress.path).fileName());
+            break;
+        case RunProgress::Stage::Recognising:
+            line = QStringLiteral("Recognising page %1 of %2: %3")
                        .arg(progress.fileIndex)
                        .arg(progress.fileCount)
                        .arg(QFileInfo(progress.path).fileName());
@@ -226,6 +235,7 @@ public:
 private:
     void clearProgress()
     {
+        const std::lock_guard lock(m_progressMutex);
         if (m_progressShown)
             writeText(m_err, QStringLiteral("\r\033[K"));
         m_progressShown = false;
@@ -235,6 +245,7 @@ private:
     const PasswordReader &m_readPassword;
     bool m_showProgress = false;
     bool m_progressShown = false;
+    std::mutex m_progressMutex;
     PhraseResults m_results;
     int m_reports = 0;
     std::stop_source m_stop; // ends scans and prompts on an interrupt
@@ -262,7 +273,8 @@ int CountCommand::run(const QStringList &arguments)
 {
     const Result<CountOptions> options = parseCountOptions(arguments);
     if (!options.ok()) {
-        writeText(m_err, QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, options.error()));
+        writeText(m_err,
+                  QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, options.error()));
         return kUsageError;
     }
     switch (options->request) {
@@ -288,7 +300,8 @@ int CountCommand::count(const CountOptions &options)
             return kInputFailed;
         }
     }
-    const ScanResult found = expandInputs(options.inputs, *m_host, m_host->stopSource().get_token());
+    const ScanResult found =
+        expandInputs(options.inputs, *m_host, m_host->stopSource().get_token());
     if (m_interrupt != 0)
         return 128 + m_interrupt;
     if (found.skippedNames > 0 && !options.quiet)
@@ -298,13 +311,15 @@ int CountCommand::count(const CountOptions &options)
         return kInputFailed;
     }
     if (options.text.any() && !options.quiet)
-        say(QStringLiteral("text options: ") + options.text.namesOfThoseOn().join(QStringLiteral(", ")));
+        say(QStringLiteral("text options: ") +
+            options.text.namesOfThoseOn().join(QStringLiteral(", ")));
 
     CountingRunOptions run;
     run.promptForPassword = options.askPassword;
     run.readsAsText = readsAsText;
     run.parallelConversions = options.jobs;
     run.text = options.text;
+    run.recognitionLanguages = options.recognitionLanguages;
     const std::vector<int> lengths =
         options.where.isEmpty() ? options.lengths
                                 : std::vector<int>{int(options.where.count(QLatin1Char(' ')) + 1)};
@@ -341,9 +356,10 @@ bool CountCommand::print(const CountOptions &options, const RunOutcome &outcome)
         const Occurrences found = finder.find(outcome.sources, options.where);
         for (const QString &path : found.unavailable)
             say(path + QStringLiteral("  - its text is no longer at hand; count it again."));
-        RecordWriter writer(options.format,
-                            {QStringLiteral("file"), QStringLiteral("page"), QStringLiteral("line")},
-                            options.header);
+        RecordWriter writer(
+            options.format,
+            {QStringLiteral("file"), QStringLiteral("page"), QStringLiteral("line")},
+            options.header);
         RecordStream out(destination, writer);
         for (const Occurrence &occurrence : found.found) {
             written = written && out.add({outcome.sources[size_t(occurrence.source)].path,

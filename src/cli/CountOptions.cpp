@@ -3,6 +3,7 @@
 #include "phrases/LengthList.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 namespace orvanta {
 
@@ -29,6 +30,8 @@ const QList<QCommandLineOption> &optionList()
         {"ignore-punctuation", "Ignore punctuation around words."},
         {"normalise-characters", "Normalise ligatures, wide forms, no-break spaces."},
         {"as-read", "All five text options above."},
+        {"ocr", "Read scanned pages with OCR (text recognition)."},
+        {"ocr-language", "OCR languages, such as eng+deu (default eng).", "langs", "eng"},
         {"keep-text", "Keep converted texts in this folder for later runs.", "folder"},
         {"ask-password", "Ask for each PDF's password (blank for none)."},
         {{"j", "jobs"}, "Convert n PDFs at once (default: one per core).", "n", "0"},
@@ -51,9 +54,8 @@ Result<int> wholeNumber(const QCommandLineParser &parser, const QString &name, i
     bool valid = false;
     const int value = parser.value(name).toInt(&valid);
     if (!valid || value < minimum)
-        return Failure{QStringLiteral("--%1 takes a whole number of at least %2")
-                           .arg(name)
-                           .arg(minimum)};
+        return Failure{
+            QStringLiteral("--%1 takes a whole number of at least %2").arg(name).arg(minimum)};
     return value;
 }
 
@@ -64,18 +66,18 @@ Result<RowOrder> rowOrder(const QString &key)
                                                  {QStringLiteral("words"), RowOrder::Words},
                                                  {QStringLiteral("files"), RowOrder::Files}};
     if (!orders.contains(key))
-        return Failure{QStringLiteral("--sort takes frequency, phrase, words or files, not \"%1\"")
-                           .arg(key)};
+        return Failure{
+            QStringLiteral("--sort takes frequency, phrase, words or files, not \"%1\"").arg(key)};
     return orders.value(key);
 }
 
 Result<OutputFormat> outputFormat(const QString &name)
 {
-    static const QHash<QString, OutputFormat> formats{{QStringLiteral("tsv"), OutputFormat::Tsv},
-                                                      {QStringLiteral("csv"), OutputFormat::Csv},
-                                                      {QStringLiteral("json"), OutputFormat::Json},
-                                                      {QStringLiteral("jsonl"),
-                                                       OutputFormat::JsonLines}};
+    static const QHash<QString, OutputFormat> formats{
+        {QStringLiteral("tsv"), OutputFormat::Tsv},
+        {QStringLiteral("csv"), OutputFormat::Csv},
+        {QStringLiteral("json"), OutputFormat::Json},
+        {QStringLiteral("jsonl"), OutputFormat::JsonLines}};
     if (!formats.contains(name))
         return Failure{
             QStringLiteral("--format takes tsv, csv, json or jsonl, not \"%1\"").arg(name)};
@@ -97,7 +99,8 @@ TextOptions textOptions(const QCommandLineParser &parser)
 // The numbers and choices of the parsed line; the first that is wrong makes the failure.
 Status readChoices(const QCommandLineParser &parser, CountOptions &options)
 {
-    const Result<std::vector<int>> lengths = parseLengthRanges(parser.value(QStringLiteral("lengths")));
+    const Result<std::vector<int>> lengths =
+        parseLengthRanges(parser.value(QStringLiteral("lengths")));
     const Result<int> minFrequency = wholeNumber(parser, QStringLiteral("min-frequency"), 2);
     const Result<int> minFiles = wholeNumber(parser, QStringLiteral("min-files"), 1);
     const Result<int> jobs = wholeNumber(parser, QStringLiteral("jobs"), 0);
@@ -159,6 +162,13 @@ Result<CountOptions> parseCountOptions(const QStringList &arguments)
     options.askPassword = parser.isSet(QStringLiteral("ask-password"));
     options.quiet = parser.isSet(QStringLiteral("quiet"));
     options.text = textOptions(parser);
+    if (parser.isSet(QStringLiteral("ocr")) || parser.isSet(QStringLiteral("ocr-language"))) {
+        static const QRegularExpression separators(QStringLiteral("[+,\\s]+"));
+        options.recognitionLanguages =
+            parser.value(QStringLiteral("ocr-language")).split(separators, Qt::SkipEmptyParts);
+        if (options.recognitionLanguages.isEmpty())
+            return Failure{QStringLiteral("--ocr-language takes one or more languages")};
+    }
     return options;
 }
 

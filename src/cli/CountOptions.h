@@ -32,6 +32,7 @@ struct CountOptions {
     int jobs = 0;
     bool quiet = false;
     TextOptions text;
+    QStringList recognitionLanguages; // --ocr: scanned pages read in these languages
 };
 
 // The options of the command line (arguments[0] is the program), or the message of a usage

@@ -1,6 +1,7 @@
 #include "documents/TextStore.h"
 
 #include "base/PrivateFolder.h"
+#include "extract/ScannedPages.h"
 #include "extract/TextReader.h"
 
 #include <QCryptographicHash>
@@ -77,14 +78,25 @@ bool isKeptAsVerdict(ConversionOutcome outcome)
 
 const QString kIndexName = QStringLiteral("index.json");
 
-QByteArray readAllOf(int fd)
+QByteArray readAllOf(int fd, qint64 from = -1)
 {
     QByteArray bytes;
     char buffer[65536];
     ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+    if (from < 0) {
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+            bytes.append(buffer, got);
+        return bytes;
+    }
+    while ((got = ::pread(fd, buffer, sizeof buffer, from + bytes.size())) > 0)
         bytes.append(buffer, got);
+    ::close(fd);
     return bytes;
+}
+
+QByteArray recognisedKey(const DocumentVersion &version, const QStringList &languages)
+{
+    return version.key() + '\0' + "recognised:" + languages.join(QLatin1Char('+')).toUtf8();
 }
 
 } // namespace
@@ -178,8 +190,8 @@ Status TextStore::keepIn(const QString &path)
                                       "must not be able to write to it.")
                            .arg(path)};
     Directory kept(std::move(fd), path);
-    Descriptor lock(::openat(kept.fd(), ".orvanta-lock",
-                             O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    Descriptor lock(
+        ::openat(kept.fd(), ".orvanta-lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!lock.isOpen() || ::flock(lock.get(), LOCK_EX) != 0)
         return Failure{QStringLiteral("Cannot lock the folder %1: %2")
                            .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
@@ -201,7 +213,8 @@ void TextStore::loadIndex()
     Result<Descriptor> file = directory.openFile(kIndexName);
     if (!file.ok())
         return;
-    const QJsonArray texts = QJsonDocument::fromJson(readAllOf(file->get())).object()
+    const QJsonArray texts = QJsonDocument::fromJson(readAllOf(file->get()))
+                                 .object()
                                  .value(QStringLiteral("texts"))
                                  .toArray();
     for (const QJsonValue &value : texts) {
@@ -212,6 +225,8 @@ void TextStore::loadIndex()
         text->noText = object.value(QStringLiteral("noText")).toBool();
         for (const QJsonValue &start : object.value(QStringLiteral("pages")).toArray())
             text->pageStarts.push_back(qint64(start.toDouble()));
+        for (const QJsonValue &page : object.value(QStringLiteral("recognised")).toArray())
+            text->recognisedPages.push_back(page.toInt());
         const QString fileName = object.value(QStringLiteral("file")).toString();
         const QByteArray key =
             QByteArray::fromBase64(object.value(QStringLiteral("key")).toString().toLatin1());
@@ -240,18 +255,22 @@ void TextStore::saveIndex()
         QJsonArray pages;
         for (const qint64 start : entry.text->pageStarts)
             pages.append(double(start));
+        QJsonArray recognised;
+        for (const int page : entry.text->recognisedPages)
+            recognised.append(page);
         texts.append(QJsonObject{{QStringLiteral("key"), QString::fromLatin1(key.toBase64())},
                                  {QStringLiteral("file"), entry.fileName},
                                  {QStringLiteral("outcome"), int(entry.text->outcome)},
                                  {QStringLiteral("bytes"), double(entry.text->bytes)},
                                  {QStringLiteral("noText"), entry.text->noText},
-                                 {QStringLiteral("pages"), pages}});
+                                 {QStringLiteral("pages"), pages},
+                                 {QStringLiteral("recognised"), recognised}});
     }
     const QByteArray index =
         QJsonDocument(QJsonObject{{QStringLiteral("texts"), texts}}).toJson(QJsonDocument::Compact);
     Descriptor fd;
-    const Result<QString> part = directory.createUniqueFile(QStringLiteral("index-"),
-                                                            QStringLiteral(".part"), fd);
+    const Result<QString> part =
+        directory.createUniqueFile(QStringLiteral("index-"), QStringLiteral(".part"), fd);
     if (!part.ok())
         return;
     if (writeAll(fd.get(), index) && ::fsync(fd.get()) == 0)
@@ -269,15 +288,23 @@ Status TextStore::prepare()
     return {};
 }
 
-Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version,
-                                           const QString &password, const Converter &converter,
-                                           std::stop_token stop)
+Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version, const QString &password,
+                                           const Converter &converter, std::stop_token stop)
+{
+    return obtainEntry(version.key(), !version.passwordKey.isEmpty(), stop,
+                       [&](const Directory &folder, const QString &fileName) {
+                           ++m_conversions;
+                           return convert(folder, fileName, version, password, converter, stop);
+                       });
+}
+
+Result<StoredTextHandle> TextStore::obtainEntry(const QByteArray &key, bool withPassword,
+                                                std::stop_token stop, const Producer &produce)
 {
     std::unique_lock lock(m_mutex);
     const Result<const Folder *> here = folder();
     if (!here.ok())
         return Failure{here.error()};
-    const QByteArray key = version.key();
     for (;;) {
         auto found = m_entries.find(key);
         if (found == m_entries.end())
@@ -289,7 +316,7 @@ Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version,
                     m_uses.splice(m_uses.end(), m_uses, found->second.use);
                 return handle;
             }
-            forget(found); // its file is gone; convert again
+            forget(found); // its file is gone; make it again
             continue;
         }
         const bool ready = m_changed.wait(lock, stop, [&] {
@@ -304,19 +331,17 @@ Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version,
     }
 
     const QString fileName = QStringLiteral("text-%1").arg(++m_nextFile);
-    m_entries[key] = Entry{nullptr, fileName, m_uses.end(), !version.passwordKey.isEmpty()};
-    ++m_conversions;
-    const std::shared_ptr<Folder> convertingIn = m_folder;
+    m_entries[key] = Entry{nullptr, fileName, m_uses.end(), withPassword};
+    const std::shared_ptr<Folder> makingIn = m_folder;
     lock.unlock();
-    std::shared_ptr<StoredText> text =
-        convert(convertingIn->directory(), fileName, version, password, converter, stop);
+    std::shared_ptr<StoredText> text = produce(makingIn->directory(), fileName);
     lock.lock();
 
     StoredTextHandle handle{text, {}};
     auto entry = m_entries.find(key);
-    if (m_folder != convertingIn || entry == m_entries.end()) {
+    if (m_folder != makingIn || entry == m_entries.end()) {
         // The store was cleared meanwhile: the text is not kept.
-        convertingIn->directory().removeFile(fileName);
+        makingIn->directory().removeFile(fileName);
         text->outcome = text->outcome == ConversionOutcome::Converted ? ConversionOutcome::Cancelled
                                                                       : text->outcome;
         return StoredTextHandle{text, {}};
@@ -335,8 +360,41 @@ Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version,
 
 std::optional<StoredTextHandle> TextStore::find(const DocumentVersion &version)
 {
+    return findEntry(version.key());
+}
+
+std::optional<StoredTextHandle> TextStore::findRecognised(const DocumentVersion &version,
+                                                          const QStringList &languages)
+{
+    return findEntry(recognisedKey(version, languages));
+}
+
+Result<StoredTextHandle> TextStore::recognise(const DocumentVersion &version,
+                                              const StoredTextHandle &converted,
+                                              const QString &password, const QStringList &languages,
+                                              const std::function<void(int, int)> &progress,
+                                              std::stop_token stop)
+{
+    if (!converted.text->isKept())
+        return StoredTextHandle{converted.text, {}};
+    const QByteArray text = readAllOf(::dup(converted.fd.get()), 0);
+    const std::vector<int> blank = pagesWithoutText(text);
+    if (blank.empty())
+        return StoredTextHandle{converted.text,
+                                Descriptor(::fcntl(converted.fd.get(), F_DUPFD_CLOEXEC, 0))};
+    return obtainEntry(recognisedKey(version, languages), !version.passwordKey.isEmpty(), stop,
+                       [&](const Directory &folder, const QString &fileName) {
+                           const std::lock_guard oneAtATime(m_recognising);
+                           return recogniseInto(folder, fileName,
+                                                {version.path, password, languages}, text, blank,
+                                                progress, stop);
+                       });
+}
+
+std::optional<StoredTextHandle> TextStore::findEntry(const QByteArray &key)
+{
     const std::lock_guard lock(m_mutex);
-    const auto found = m_entries.find(version.key());
+    const auto found = m_entries.find(key);
     if (found == m_entries.end() || !found->second.text)
         return std::nullopt;
     StoredTextHandle handle = open(found->second);
@@ -347,8 +405,8 @@ std::optional<StoredTextHandle> TextStore::find(const DocumentVersion &version)
 
 std::shared_ptr<StoredText> TextStore::convert(const Directory &directory, const QString &fileName,
                                                const DocumentVersion &version,
-                                               const QString &password,
-                                               const Converter &converter, std::stop_token stop)
+                                               const QString &password, const Converter &converter,
+                                               std::stop_token stop)
 {
     auto text = std::make_shared<StoredText>();
     Result<Descriptor> file = directory.createFile(fileName);
@@ -374,6 +432,44 @@ std::shared_ptr<StoredText> TextStore::convert(const Directory &directory, const
         text->writeError = QString::fromLocal8Bit(std::strerror(writeFailure));
     if (!text->isKept())
         directory.removeFile(fileName);
+    return text;
+}
+
+std::shared_ptr<StoredText>
+TextStore::recogniseInto(const Directory &directory, const QString &fileName,
+                         const RecognitionRequest &request, const QByteArray &converted,
+                         const std::vector<int> &blank,
+                         const std::function<void(int, int)> &progress, std::stop_token stop)
+{
+    auto text = std::make_shared<StoredText>();
+    const std::vector<Result<QString>> read =
+        recognisePages(request, blank, stop, progress ? progress : RecognitionProgress());
+    m_recognisedPages += int(blank.size());
+    if (stop.stop_requested()) {
+        text->outcome = ConversionOutcome::Cancelled;
+        return text;
+    }
+    std::map<int, QString> pages;
+    for (size_t i = 0; i < blank.size(); ++i) {
+        if (read[i].ok()) {
+            pages[blank[i]] = *read[i];
+            text->recognisedPages.push_back(blank[i]);
+        }
+    }
+    const QByteArray recognised = replacePageTexts(converted, pages);
+    Result<Descriptor> file = directory.createFile(fileName);
+    if (!file.ok()) {
+        text->writeError = file.error();
+        return text;
+    }
+    if (!writeAll(file->get(), recognised)) {
+        text->writeError = QString::fromLocal8Bit(std::strerror(errno));
+        directory.removeFile(fileName);
+        return text;
+    }
+    TextFacts facts(*text);
+    facts.add(recognised);
+    facts.finish();
     return text;
 }
 
@@ -428,7 +524,6 @@ void TextStore::clear()
 
 int TextStore::conversions() const
 {
-    const std::lock_guard lock(m_mutex);
     return m_conversions;
 }
 

@@ -3,11 +3,14 @@
 #include "base/Descriptor.h"
 #include "base/Result.h"
 #include "extract/Converter.h"
+#include "extract/PageRecognition.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -36,10 +39,11 @@ struct DocumentVersion {
 // What the store knows of one conversion.
 struct StoredText {
     ConversionOutcome outcome = ConversionOutcome::Converted;
-    QString writeError;             // set when the text could not be kept
+    QString writeError; // set when the text could not be kept
     qint64 bytes = 0;
-    std::vector<qint64> pageStarts; // the byte offset where each page begins
-    bool noText = false;            // the scanned-page test's verdict
+    std::vector<qint64> pageStarts;   // the byte offset where each page begins
+    bool noText = false;              // the scanned-page test's verdict
+    std::vector<int> recognisedPages; // pages read by text recognition, from 1
 
     bool isKept() const { return outcome == ConversionOutcome::Converted && writeError.isEmpty(); }
 };
@@ -82,10 +86,23 @@ public:
     // The stored text of this version, without converting.
     std::optional<StoredTextHandle> find(const DocumentVersion &version);
 
+    // The text of a version whose pages without text (scans) were read by text recognition in
+    // these languages, made from its converted text (`converted`) once and then kept like any
+    // text; the converted text itself when every page has text. Progress counts the pages.
+    Result<StoredTextHandle> recognise(const DocumentVersion &version,
+                                       const StoredTextHandle &converted, const QString &password,
+                                       const QStringList &languages,
+                                       const std::function<void(int done, int total)> &progress,
+                                       std::stop_token stop = {});
+    std::optional<StoredTextHandle> findRecognised(const DocumentVersion &version,
+                                                   const QStringList &languages);
+
     // Forgets every text and removes the folder they were kept in.
     void clear();
 
     int conversions() const;
+    // How many pages text recognition has read since the store was made.
+    int recognisedPages() const { return m_recognisedPages; }
     qint64 storedBytes() const;
     qint64 limit() const;
 
@@ -98,13 +115,27 @@ private:
         bool withPassword = false;
     };
 
+    using Producer = std::function<std::shared_ptr<StoredText>(const Directory &folder,
+                                                               const QString &fileName)>;
+
     Result<const Folder *> folder();
+    // The entry under `key`, made by `produce` into a new file when there is none; callers
+    // asking for an entry being made wait for it.
+    Result<StoredTextHandle> obtainEntry(const QByteArray &key, bool withPassword,
+                                         std::stop_token stop, const Producer &produce);
     void loadIndex();
     void saveIndex();
     static std::shared_ptr<StoredText> convert(const Directory &folder, const QString &fileName,
                                                const DocumentVersion &version,
-                                               const QString &password,
-                                               const Converter &converter, std::stop_token stop);
+                                               const QString &password, const Converter &converter,
+                                               std::stop_token stop);
+    std::shared_ptr<StoredText> recogniseInto(const Directory &directory, const QString &fileName,
+                                              const RecognitionRequest &request,
+                                              const QByteArray &converted,
+                                              const std::vector<int> &blank,
+                                              const std::function<void(int, int)> &progress,
+                                              std::stop_token stop);
+    std::optional<StoredTextHandle> findEntry(const QByteArray &key);
     StoredTextHandle open(const Entry &entry) const;
     void keep(const QByteArray &key, std::shared_ptr<StoredText> text);
     void dropOverLimit(const QByteArray &spare);
@@ -118,7 +149,9 @@ private:
     QByteArray m_salt;
     qint64 m_limit = 0;
     qint64 m_bytes = 0;
-    int m_conversions = 0;
+    std::atomic<int> m_conversions{0};
+    std::atomic<int> m_recognisedPages{0};
+    std::mutex m_recognising; // one document at a time: its pages already use every core
     int m_nextFile = 0;
 };
 

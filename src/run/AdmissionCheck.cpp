@@ -5,6 +5,7 @@
 #include "run/CountingRun.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <deque>
 #include <future>
@@ -64,6 +65,7 @@ AdmissionResult AdmissionCheck::check(const QStringList &paths, std::stop_token 
     }
 
     QHash<QString, bool> readable; // a file listed twice is converted once
+    QSet<QString> scanned;
     std::deque<Probe> inFlight;
     const int parallel = defaultParallelConversions();
     const int total = int(paths.size());
@@ -86,7 +88,10 @@ AdmissionResult AdmissionCheck::check(const QStringList &paths, std::stop_token 
             continue;
         Probe probe = std::move(inFlight.front());
         inFlight.pop_front();
-        readable[probe.path] = isReadable(probe.text.get());
+        const Result<StoredTextHandle> text = probe.text.get();
+        readable[probe.path] = isReadable(text);
+        if (text.ok() && text->text->isKept() && text->text->noText)
+            scanned.insert(probe.path);
         if (progress)
             progress(++done, total, probe.path);
     }
@@ -98,6 +103,7 @@ AdmissionResult AdmissionCheck::check(const QStringList &paths, std::stop_token 
         if (!readable.value(path))
             result.rejected << path;
     }
+    result.scannedFiles = int(scanned.size());
     result.notice = admissionNotice(result.rejected);
     return result;
 }

@@ -14,6 +14,7 @@ struct AdmissionResult {
     QStringList rejected;     // in list order, repeats included
     QString notice;           // empty when nothing was rejected
     QString converterProblem; // set when the converter or the temporary folder cannot be used
+    int scannedFiles = 0;     // files whose pages are images only: text recognition reads them
     bool cancelled = false;
 };
 

@@ -1,6 +1,7 @@
 #include "run/CountingRun.h"
 
 #include "documents/TextStore.h"
+#include "extract/PageRecognition.h"
 #include "extract/TextReader.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseTable.h"
@@ -29,7 +30,7 @@ QString passwordPrompt(const QString &pdfPath)
 QString unopenableFileReason(const QString &path)
 {
     return QLatin1String(path.contains(QChar::ReplacementCharacter) ? run_texts::kNameNotUtf8
-                                                                     : run_texts::kFileMissing);
+                                                                    : run_texts::kFileMissing);
 }
 
 QString closingNotice(const std::vector<FileFailure> &failures)
@@ -96,8 +97,7 @@ QString failureOf(const StoredText &text, bool passwordTyped)
 class CountingRun::Pass {
 public:
     Pass(CountingRunHost &host, TextStore &store, const QString &tag, const QStringList &paths,
-         const std::vector<int> &lengths, const CountingRunOptions &options,
-         std::stop_token stop)
+         const std::vector<int> &lengths, const CountingRunOptions &options, std::stop_token stop)
         : m_host(host)
         , m_store(store)
         , m_paths(paths)
@@ -141,15 +141,26 @@ private:
         m_outcome.ran = true;
         if (!needsConverter())
             return true;
+        if (!m_options.recognitionLanguages.isEmpty()) {
+            const Status languages = checkRecognitionLanguages(m_options.recognitionLanguages,
+                                                               installedRecognitionLanguages());
+            if (!languages.ok())
+                return refuse(languages.error());
+        }
         Result<Converter> converter = Converter::locate();
         const Status folder = converter.ok() ? m_store.prepare() : Status();
         if (converter.ok() && folder.ok()) {
             m_converter = std::move(converter).value();
             return true;
         }
+        return refuse(converter.ok() ? folder.error() : converter.error());
+    }
+
+    bool refuse(const QString &problem)
+    {
         m_outcome.ran = false;
-        m_outcome.converterProblem = converter.ok() ? folder.error() : converter.error();
-        m_host.showNotice(m_outcome.converterProblem);
+        m_outcome.converterProblem = problem;
+        m_host.showNotice(problem);
         return false;
     }
 
@@ -204,21 +215,39 @@ private:
             file.version = *version;
         if (!version.ok()) {
             file.failure = unopenableFileReason(file.path);
-        } else if (std::optional<StoredTextHandle> stored = m_store.find(*version)) {
+        } else if (std::optional<StoredTextHandle> stored = m_store.find(*version);
+                   stored && m_options.recognitionLanguages.isEmpty()) {
             file.fromStore = true;
             file.text = readyText(std::move(*stored));
         } else {
+            file.fromStore = stored.has_value();
             file.text = std::async(std::launch::async, [this, version = *version, password] {
-                return m_store.obtain(version, password, *m_converter, m_stop);
+                return textOf(version, password);
             });
         }
         m_pending.push_back(std::move(file));
     }
 
+    // The converted text, with its scanned pages read when recognition is on.
+    Result<StoredTextHandle> textOf(const DocumentVersion &version, const QString &password)
+    {
+        Result<StoredTextHandle> converted =
+            m_store.obtain(version, password, *m_converter, m_stop);
+        if (!converted.ok() || m_options.recognitionLanguages.isEmpty() ||
+            !converted->text->isKept())
+            return converted;
+        return m_store.recognise(
+            version, *converted, password, m_options.recognitionLanguages,
+            [this, path = version.path](int done, int total) {
+                m_host.reportProgress({RunProgress::Stage::Recognising, done, total, path});
+            },
+            m_stop);
+    }
+
     void collect(PendingFile &file)
     {
         m_table.beginDocument();
-        m_outcome.sources.push_back({file.path, std::nullopt, file.plainText});
+        m_outcome.sources.push_back({file.path, std::nullopt, file.plainText, {}});
         if (!file.failure.isEmpty()) {
             m_outcome.failures.push_back({file.path, file.failure});
             return;
@@ -242,6 +271,7 @@ private:
         if (text.noText)
             m_outcome.failures.push_back({file.path, QLatin1String(run_texts::kUnreadable)});
         m_outcome.sources.back().version = file.version;
+        m_outcome.sources.back().recognitionLanguages = m_options.recognitionLanguages;
         countLines(got->fd.get(), file.path);
     }
 
@@ -260,9 +290,9 @@ private:
             return;
         }
         struct stat info {};
-        const bool readable = ::fstat(fd.get(), &info) == 0 &&
-                              (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode) ||
-                               S_ISCHR(info.st_mode));
+        const bool readable =
+            ::fstat(fd.get(), &info) == 0 &&
+            (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
         if (!readable) {
             m_outcome.failures.push_back({path, QLatin1String(run_texts::kNotRegularFile)});
             return;
@@ -277,8 +307,9 @@ private:
             return readLines(fd, path, sink, m_stop);
         };
         try {
-            const Status read = readCountedLines(
-                m_options.text, text, [this](const CountedLine &line) { m_table.countLine(line.text); });
+            const Status read =
+                readCountedLines(m_options.text, text,
+                                 [this](const CountedLine &line) { m_table.countLine(line.text); });
             if (!read.ok())
                 throw OperationError(read.error());
         } catch (const std::bad_alloc &) {
@@ -335,8 +366,7 @@ RunOutcome CountingRun::run(const QStringList &paths, const std::vector<int> &le
             m_stop = std::stop_source();
             stop = m_stop.get_token();
         }
-        outcome =
-            Pass(m_host, m_store, m_locationTag, paths, countable, options, stop).execute();
+        outcome = Pass(m_host, m_store, m_locationTag, paths, countable, options, stop).execute();
     }
     m_busy = false;
     return outcome;

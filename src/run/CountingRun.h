@@ -29,7 +29,8 @@ inline constexpr auto kUnreadable =
     "  - text unreadable. Please view the file yourself to see if it "
     "is really a scanned image of text and not proper PDF text.";
 inline constexpr auto kFileMissing = "  - file not found.";
-inline constexpr auto kNameNotUtf8 = "  - its name is not valid UTF-8; rename the file to count it.";
+inline constexpr auto kNameNotUtf8 =
+    "  - its name is not valid UTF-8; rename the file to count it.";
 inline constexpr auto kNotRegularFile = "  - not a file, so it was not read.";
 inline constexpr auto kConverterCrashed =
     "  - the converter stopped before finishing, so the file was not counted.";
@@ -46,16 +47,16 @@ QString passwordPrompt(const QString &pdfPath);
 QString unopenableFileReason(const QString &path);
 
 struct RunProgress {
-    enum class Stage { Converting, Counting, Ordering };
+    enum class Stage { Converting, Recognising, Counting, Ordering };
     Stage stage = Stage::Converting;
-    int fileIndex = 0; // 1-based while converting
-    int fileCount = 0;
+    int fileIndex = 0; // 1-based while converting; the page being read while recognising
+    int fileCount = 0; // the pages to read while recognising
     QString path;
     bool fromStore = false; // the text was converted before and is read again
 };
 
 // What a counting run needs from whoever drives it: the window or the command line. Calls come
-// from the thread that runs CountingRun::run.
+// from the thread that runs CountingRun::run, but for progress, which may come from any thread.
 class CountingRunHost {
 public:
     virtual ~CountingRunHost() = default;
@@ -75,6 +76,8 @@ struct CountingRunOptions {
     std::function<bool(const QString &path)> readsAsText;
     int parallelConversions = 0; // 0: one per processor core
     TextOptions text;
+    // Pages without text (scans) are read by text recognition in these languages; none: off.
+    QStringList recognitionLanguages;
 };
 
 struct FileFailure {

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -144,8 +145,47 @@ TextSource textOf(int fd, const QString &path, std::stop_token stop)
 
 } // namespace
 
-Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources,
-                                   const QString &phrase, std::stop_token stop) const
+// The text a source was counted from: kept by the store, or made again when the store has
+// dropped it, unless a password opened it (it is kept nowhere) or the file has changed since.
+std::optional<StoredTextHandle> OccurrenceFinder::storedText(const CountedSource &source,
+                                                             std::optional<Converter> &converter,
+                                                             std::stop_token stop) const
+{
+    const DocumentVersion &version = *source.version;
+    const bool recognised = !source.recognitionLanguages.isEmpty();
+    if (recognised) {
+        if (std::optional<StoredTextHandle> kept =
+                m_store.findRecognised(version, source.recognitionLanguages))
+            return kept;
+    }
+    std::optional<StoredTextHandle> stored = m_store.find(version);
+    const Result<DocumentVersion> now = m_store.versionOf(source.path, {});
+    const bool remakeable =
+        version.passwordKey.isEmpty() && now.ok() && now->key() == version.key();
+    if (!stored && remakeable) {
+        if (!converter) {
+            if (Result<Converter> located = Converter::locate(); located.ok())
+                converter = std::move(located).value();
+        }
+        if (converter) {
+            Result<StoredTextHandle> again = m_store.obtain(version, {}, *converter, stop);
+            if (again.ok() && again->text->isKept())
+                stored = std::move(again).value();
+        }
+    }
+    if (stored && recognised) {
+        if (!remakeable)
+            return std::nullopt;
+        Result<StoredTextHandle> read =
+            m_store.recognise(version, *stored, {}, source.recognitionLanguages, {}, stop);
+        return read.ok() && read->fd.isOpen() ? std::optional(std::move(read).value())
+                                              : std::nullopt;
+    }
+    return stored;
+}
+
+Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources, const QString &phrase,
+                                   std::stop_token stop) const
 {
     Occurrences result;
     const PhraseMatcher matcher(phrase);
@@ -153,29 +193,15 @@ Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources,
     for (size_t index = 0; index < sources.size() && !stop.stop_requested(); ++index) {
         const CountedSource &source = sources[index];
         Descriptor fd;
+        std::vector<int> recognisedPages;
         if (source.plainText) {
             fd.reset(::open(QFile::encodeName(source.path).constData(),
                             O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         } else if (source.version) {
-            std::optional<StoredTextHandle> stored = m_store.find(*source.version);
-            // A text the store dropped is converted again, unless a password opened it (it is
-            // kept nowhere) or the file has changed since it was counted.
-            const Result<DocumentVersion> now = m_store.versionOf(source.path, {});
-            if (!stored && source.version->passwordKey.isEmpty() && now.ok() &&
-                now->key() == source.version->key()) {
-                if (!converter) {
-                    if (Result<Converter> located = Converter::locate(); located.ok())
-                        converter = std::move(located).value();
-                }
-                if (converter) {
-                    Result<StoredTextHandle> again =
-                        m_store.obtain(*source.version, {}, *converter, stop);
-                    if (again.ok() && again->text->isKept())
-                        stored = std::move(again).value();
-                }
-            }
-            if (stored)
+            if (std::optional<StoredTextHandle> stored = storedText(source, converter, stop)) {
+                recognisedPages = stored->text->recognisedPages;
                 fd = std::move(stored->fd);
+            }
         } else {
             continue; // a file the run could not read
         }
@@ -183,12 +209,18 @@ Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources,
             result.unavailable << source.path;
             continue;
         }
+        const size_t first = result.found.size();
         const Status read = readCountedLines(
             m_options, textOf(fd.get(), source.path, stop),
             [&](const CountedLine &line) { matcher.search(line, int(index), result.found); },
             /*withPlaces=*/true);
         if (!read.ok())
             result.unavailable << source.path;
+        for (size_t i = first; i < result.found.size(); ++i) {
+            Occurrence &occurrence = result.found[i];
+            occurrence.recognised = std::find(recognisedPages.begin(), recognisedPages.end(),
+                                              occurrence.page) != recognisedPages.end();
+        }
     }
     return result;
 }

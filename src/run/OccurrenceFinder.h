@@ -18,6 +18,7 @@ struct CountedSource {
     QString path;
     std::optional<DocumentVersion> version; // a PDF whose text came from the store
     bool plainText = false;                 // a text file read as it is
+    QStringList recognitionLanguages;       // set when its scanned pages were read
 };
 
 // One place where a phrase occurs.
@@ -30,7 +31,8 @@ struct Occurrence {
     QString before; // the counted line before the phrase, cut to a few words
     QString phrase; // the words as they stand in the text
     QString after;
-    QString text; // the whole counted line: the line as converted, or its paragraph
+    QString text;            // the whole counted line: the line as converted, or its paragraph
+    bool recognised = false; // on a page read by text recognition: its words may be wrong
     bool operator==(const Occurrence &) const = default;
 };
 
@@ -50,6 +52,10 @@ public:
                      std::stop_token stop = {}) const;
 
 private:
+    std::optional<StoredTextHandle> storedText(const CountedSource &source,
+                                               std::optional<Converter> &converter,
+                                               std::stop_token stop) const;
+
     TextStore &m_store;
     TextOptions m_options;
 };

@@ -233,7 +233,8 @@ TEST_F(BadInputTest, AVeryLongTypedLengthOverTwoCopiesOfALongLine)
     QByteArray line;
     for (int w = 0; w < 1500; ++w)
         line += "word" + QByteArray::number(w) + ' ';
-    const QString path = writeFile(m_work.filePath(QStringLiteral("twice.txt")), line + '\n' + line + '\n');
+    const QString path =
+        writeFile(m_work.filePath(QStringLiteral("twice.txt")), line + '\n' + line + '\n');
 
     const Outcome outcome = run(
         {QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("1000,1501"), path});
@@ -279,7 +280,8 @@ TEST_F(BadInputTest, ResultsThatCannotBeWrittenAreAFailureNotASuccess)
 TEST_F(BadInputTest, ACrashingConverterNamesEveryPdfAndTheTextFilesAreStillCounted)
 {
     const FakeConverter crashing(QStringLiteral("kill -SEGV $$"));
-    const QString notes = writeFile(m_work.filePath(QStringLiteral("notes.txt")), "one two\none two\n");
+    const QString notes =
+        writeFile(m_work.filePath(QStringLiteral("notes.txt")), "one two\none two\n");
     const Outcome outcome =
         run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"),
              fixture("text-a.pdf"), notes, fixture("text-b.pdf")});
@@ -326,8 +328,9 @@ TEST_F(BadInputTest, AnInterruptDuringAFolderScanEndsTheRun)
 TEST_F(BadInputTest, AnInterruptAtThePasswordPromptRestoresTheTerminal)
 {
     QProcess helper;
-    helper.start(QStringLiteral("python3"), {QStringLiteral(ORVANTA_TEST_SOURCE "/cli/interrupt-prompt.py"),
-                                            kProgram, fixture("user-password.pdf")});
+    helper.start(QStringLiteral("python3"),
+                 {QStringLiteral(ORVANTA_TEST_SOURCE "/cli/interrupt-prompt.py"), kProgram,
+                  fixture("user-password.pdf")});
     ASSERT_TRUE(helper.waitForFinished(60000));
     EXPECT_EQ(helper.readAllStandardOutput().trimmed(), QByteArray("130 1 0"))
         << helper.readAllStandardError().constData();
@@ -360,9 +363,9 @@ TEST_F(BadInputTest, AKilledRunTakesItsConvertersWithItAndTheNextStartCleansUp)
 TEST_F(BadInputTest, AKilledRunTakesItsConversionWorkersWithIt)
 {
     const QString pids = m_work.filePath(QStringLiteral("worker-pids"));
-    const QString worker = writeFile(m_work.filePath(QStringLiteral("hanging-worker")),
-                                     "#!/bin/sh\necho $$ >> '" + QFile::encodeName(pids) +
-                                         "'\nexec sleep 600\n");
+    const QString worker =
+        writeFile(m_work.filePath(QStringLiteral("hanging-worker")),
+                  "#!/bin/sh\necho $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 600\n");
     QFile::setPermissions(worker, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const ScopedEnv workers("ORVANTA_CONVERT_WORKER", worker.toUtf8());
     QProcess process;
@@ -380,11 +383,12 @@ TEST_F(BadInputTest, AKilledRunTakesItsConversionWorkersWithIt)
 // A window and a terminal run side by side is ordinary use; neither may disturb the other.
 TEST_F(BadInputTest, TwoInstancesAtOnceGiveWhatEachGivesAlone)
 {
-    const QStringList inputs = QStringList{fixture("text-a.pdf"), fixture("text-b.pdf"),
-                                           fixture("owner-only.pdf"), fixture("control-chars.pdf"),
-                                           QStringLiteral(ORVANTA_BIN_DIR "/Samples")} +
-                               oddNamedFixtures();
-    const QStringList arguments = QStringList{QStringLiteral("-l"), QStringLiteral("2,3,4")} + inputs;
+    const QStringList inputs =
+        QStringList{fixture("text-a.pdf"), fixture("text-b.pdf"), fixture("owner-only.pdf"),
+                    fixture("control-chars.pdf"), QStringLiteral(ORVANTA_BIN_DIR "/Samples")} +
+        oddNamedFixtures();
+    const QStringList arguments =
+        QStringList{QStringLiteral("-l"), QStringLiteral("2,3,4")} + inputs;
     const Outcome alone = run(arguments);
     ASSERT_EQ(alone.exitCode, 0) << alone.err.constData();
 
@@ -426,4 +430,22 @@ TEST_F(BadInputTest, ATemporaryFolderOthersCanChangeIsRefusedNamingTheVariable)
     EXPECT_TRUE(outcome.err.contains("TMPDIR")) << outcome.err.constData();
     EXPECT_TRUE(m_tmp.entries().filter(QStringLiteral("orvanta-")).isEmpty())
         << "nothing written into a folder others can change";
+}
+
+// Scanned PDFs
+
+TEST_F(BadInputTest, ScannedPagesAreReadWithOcrAndAMissingLanguageNamesItsPackage)
+{
+    const QString scan = QStringLiteral(ORVANTA_SCAN_DIR "/scan-300.pdf");
+    const Outcome read =
+        run({QStringLiteral("--ocr"), QStringLiteral("--files"), QStringLiteral("--no-header"),
+             QStringLiteral("-l"), QStringLiteral("3"), scan, fixture("text-a.pdf")});
+    EXPECT_EQ(read.exitCode, 0) << read.err.constData();
+    EXPECT_TRUE(read.out.contains("brown fox jumps\t3\t2\t2\n")) << read.out.constData();
+
+    const Outcome missing =
+        run({QStringLiteral("--ocr-language"), QStringLiteral("eng+xyz"), scan});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "orvanta-count: The recognition language \"xyz\" is not installed. "
+                           "Install the package tesseract-ocr-xyz.\n");
 }

@@ -212,3 +212,34 @@ TEST_F(TextStoreTest, ATemporaryFolderOnANoexecMountConvertsNormally)
     }
     ::umount(QFile::encodeName(mountPoint).constData());
 }
+
+// Text recognition: a scanned page's text takes its place, once per stored text.
+TEST_F(TextStoreTest, ScannedPagesAreReadOnceAndTakeTheirPlace)
+{
+    TextStore store;
+    const QString pdf = QStringLiteral(ORVANTA_SCAN_DIR "/typed-then-scanned.pdf");
+    const StoredTextHandle converted = obtain(store, pdf);
+    const DocumentVersion version = *store.versionOf(pdf, {});
+    const QStringList english{QStringLiteral("eng")};
+    std::vector<int> progress;
+    Result<StoredTextHandle> read = store.recognise(
+        version, converted, {}, english, [&](int done, int) { progress.push_back(done); });
+    ASSERT_TRUE(read.ok()) << read.error().toStdString();
+    const QByteArray text = readAll(*read);
+    EXPECT_TRUE(text.startsWith("This first page was typed")) << text.constData();
+    EXPECT_TRUE(text.contains("only a picture of printed words")) << text.constData();
+    EXPECT_EQ(read->text->recognisedPages, std::vector<int>{2});
+    EXPECT_EQ(read->text->pageStarts.size(), 2u);
+    EXPECT_EQ(progress, std::vector<int>{1});
+
+    EXPECT_TRUE(store.findRecognised(version, english).has_value());
+    ASSERT_TRUE(store.recognise(version, converted, {}, english, {}).ok());
+    EXPECT_EQ(store.recognisedPages(), 1);
+
+    // A text with text on every page needs no recognition.
+    const StoredTextHandle typed = obtain(store, fixture("text-b.pdf"));
+    const Result<StoredTextHandle> same =
+        store.recognise(*store.versionOf(fixture("text-b.pdf"), {}), typed, {}, english, {});
+    EXPECT_EQ(same->text, typed.text);
+    EXPECT_EQ(store.recognisedPages(), 1);
+}

@@ -32,19 +32,22 @@ protected:
 TEST_F(AdmissionCheckTest, FilesWithTextPassAndAnEmptyListNeedsNothing)
 {
     EXPECT_TRUE(m_check.check({}).rejected.isEmpty());
-    const AdmissionResult result = m_check.check({fixture("text-a.pdf"), fixture("owner-only.pdf")});
+    const AdmissionResult result =
+        m_check.check({fixture("text-a.pdf"), fixture("owner-only.pdf")});
     EXPECT_TRUE(result.rejected.isEmpty());
     EXPECT_TRUE(result.notice.isEmpty());
 }
 
 TEST_F(AdmissionCheckTest, UnreadableFilesAreRejectedInListOrder)
 {
-    const QStringList paths{fixture("scanned-3.pdf"), fixture("text-a.pdf"),
-                            fixture("user-password.pdf"), fixture("scanned-12.pdf"),
-                            fixture("damaged.pdf"), m_tmp.filePath(QStringLiteral("missing.pdf"))};
+    const QStringList paths{
+        fixture("scanned-3.pdf"),     fixture("text-a.pdf"),
+        fixture("user-password.pdf"), fixture("scanned-12.pdf"),
+        fixture("damaged.pdf"),       m_tmp.filePath(QStringLiteral("missing.pdf"))};
     const AdmissionResult result = m_check.check(paths);
     // Twelve scanned pages give twelve form feeds: enough bytes to pass.
     EXPECT_EQ(result.rejected, (QStringList{paths[0], paths[2], paths[4], paths[5]}));
+    EXPECT_EQ(result.scannedFiles, 2); // both scans, the admitted one too
     EXPECT_EQ(result.notice,
               QStringLiteral("These files could not be read:\r\n\r\n") + paths[0] +
                   QStringLiteral("\r\n") + paths[2] + QStringLiteral("\r\n") + paths[4] +

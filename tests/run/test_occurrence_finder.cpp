@@ -26,7 +26,10 @@ public:
     void reportProgress(const RunProgress &) override {}
     void showResults(PhraseResults found) override { results = std::move(found); }
     ErrorSink &errorSink() override { return *this; }
-    void report(const ErrorReport &report) override { ADD_FAILURE() << report.message().toStdString(); }
+    void report(const ErrorReport &report) override
+    {
+        ADD_FAILURE() << report.message().toStdString();
+    }
 
     PhraseResults results;
     QString password;
@@ -54,8 +57,9 @@ std::vector<Place> plainSearch(const std::vector<QByteArray> &texts, const QStri
         for (qsizetype page = 0; page < pages.size(); ++page) {
             const QList<QByteArray> lines = pages[page].split('\n');
             for (qsizetype line = 0; line < lines.size(); ++line) {
-                const QStringList words = QString::fromUtf8(lines[line]).toLower().split(
-                    QLatin1Char(' '), Qt::SkipEmptyParts);
+                const QStringList words = QString::fromUtf8(lines[line])
+                                              .toLower()
+                                              .split(QLatin1Char(' '), Qt::SkipEmptyParts);
                 for (qsizetype w = 0; w + wanted.size() <= words.size(); ++w) {
                     if (words.mid(w, wanted.size()) == wanted)
                         places.push_back({int(source), int(page + 1), int(line + 1)});
@@ -149,11 +153,33 @@ TEST_F(OccurrenceFinderTest, ATextTheStoreDroppedIsConvertedAgainUnlessItNeededA
     CountingRunOptions options;
     options.promptForPassword = true;
     m_host.password = QStringLiteral("open sesame");
-    const RunOutcome outcome =
-        run.run({fixture("user-password.pdf"), fixture("text-a.pdf"), fixture("text-b.pdf")},
-                {2}, options);
+    const RunOutcome outcome = run.run(
+        {fixture("user-password.pdf"), fixture("text-a.pdf"), fixture("text-b.pdf")}, {2}, options);
     const OccurrenceFinder finder(tiny, {});
     const Occurrences found = finder.find(outcome.sources, QStringLiteral("the end"));
     EXPECT_EQ(found.unavailable, QStringList{fixture("user-password.pdf")});
     EXPECT_EQ(found.found.size(), 4u);
+}
+
+// With recognition on, a scanned page is counted like any page, and its occurrences are marked
+// as read by recognition: its words may be wrong.
+TEST_F(OccurrenceFinderTest, ScannedPagesAreCountedAndTheirOccurrencesMarked)
+{
+    const QString pdf = QStringLiteral(ORVANTA_SCAN_DIR "/typed-then-scanned.pdf");
+    CountingRunOptions options;
+    options.recognitionLanguages = {QStringLiteral("eng")};
+    const RunOutcome outcome = m_run.run({pdf, pdf}, {3}, options);
+    EXPECT_TRUE(outcome.failures.empty());
+    const OccurrenceFinder finder(m_store, {});
+    const Occurrences scanned = finder.find(outcome.sources, QStringLiteral("picture of printed"));
+    ASSERT_EQ(scanned.found.size(), 2u);
+    EXPECT_EQ(scanned.found[0].page, 2);
+    EXPECT_TRUE(scanned.found[0].recognised);
+    const Occurrences typed = finder.find(outcome.sources, QStringLiteral("first page was"));
+    ASSERT_EQ(typed.found.size(), 2u);
+    EXPECT_FALSE(typed.found[0].recognised);
+    EXPECT_EQ(m_store.recognisedPages(), 1);
+
+    options.recognitionLanguages = {QStringLiteral("xyz")};
+    EXPECT_FALSE(m_run.run({pdf}, {3}, options).ran);
 }
