@@ -4,6 +4,7 @@
 #include "base/ErrorReport.h"
 #include "base/FileHelpers.h"
 #include "results/ListTable.h"
+#include "results/WriteAll.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,19 +24,6 @@ constexpr qsizetype kChunkBytes = 64 * 1024;
 QByteArray textLine(const ListTable &list, int row)
 {
     return (list.cellText(row, 0) + QStringLiteral("\r\n")).toUtf8();
-}
-
-// Unbuffered writes, each retried after a short one: QFileDevice's own buffer can lose a short
-// write at the last flush, and QSaveFile then commits a cut-off file as if all were well.
-bool writeAll(QFileDevice &file, const QByteArray &bytes)
-{
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
 }
 
 // Writes every row in chunks; stops at the first failed write and returns its reason.
