@@ -55,7 +55,7 @@ void quietPoppler()
 } // namespace
 
 Result<PhrasePage> drawPhrasePage(const QString &path, int page, const QString &phrase, int chosen,
-                                  int width)
+                                  double dpi)
 {
     quietPoppler();
     const QString shown = QDir::toNativeSeparators(path);
@@ -67,10 +67,9 @@ Result<PhrasePage> drawPhrasePage(const QString &path, int page, const QString &
     if (page < 1 || page > document->numPages())
         return cannotShow(QStringLiteral("%1 has no page %2.").arg(shown).arg(page));
     const std::unique_ptr<Poppler::Page> drawn = document->page(page - 1);
-    const double pageWidth = drawn ? drawn->pageSizeF().width() : 0;
-    if (pageWidth <= 0)
-        return cannotShow(QStringLiteral("page %1 of %2 is empty.").arg(page).arg(shown));
-    const double dpi = std::clamp(width * kPointsPerInch / pageWidth, kLeastDpi, kMostDpi);
+    if (!drawn)
+        return cannotShow(QStringLiteral("page %1 of %2 cannot be read.").arg(page).arg(shown));
+    dpi = std::clamp(dpi, kLeastDpi, kMostDpi);
     PhrasePage result;
     result.image = drawn->renderToImage(dpi, dpi).convertToFormat(QImage::Format_RGB32);
     if (result.image.isNull())

@@ -15,11 +15,11 @@ struct PhrasePage {
     QRect chosen;  // the chosen place, in image pixels; empty when it was not found
 };
 
-// Draws page `page` (from 1) of the PDF at `path` about `width` pixels wide. Every place where
+// Draws page `page` (from 1) of the PDF at `path` at `dpi` dots per inch. Every place where
 // `phrase` stands (in any case, a line break between words allowed) is marked, and the
 // `chosen`-th of them (from 0, in text order) more strongly. Says why when the page cannot be
 // drawn: no PDF, a password, no such page.
 Result<PhrasePage> drawPhrasePage(const QString &path, int page, const QString &phrase, int chosen,
-                                  int width);
+                                  double dpi);
 
 } // namespace orvanta

@@ -28,13 +28,13 @@ TEST(PhrasePage, EveryPlaceOfThePhraseIsMarkedAndTheChosenOneFound)
 {
     // text-a's first two lines both hold "the quick brown fox".
     const Result<PhrasePage> first =
-        drawPhrasePage(fixture("text-a.pdf"), 1, QStringLiteral("the quick brown fox"), 0, 600);
+        drawPhrasePage(fixture("text-a.pdf"), 1, QStringLiteral("the quick brown fox"), 0, 144);
     const Result<PhrasePage> second =
-        drawPhrasePage(fixture("text-a.pdf"), 1, QStringLiteral("The QUICK brown fox"), 1, 600);
+        drawPhrasePage(fixture("text-a.pdf"), 1, QStringLiteral("The QUICK brown fox"), 1, 144);
     ASSERT_TRUE(first.ok()) << first.error().toStdString();
     ASSERT_TRUE(second.ok()) << second.error().toStdString();
     EXPECT_EQ(first->marks, 2);
-    EXPECT_NEAR(first->image.width(), 600, 2);
+    EXPECT_NEAR(first->image.width(), 612 * 2, 2) << "a letter page at twice 72 dpi";
     EXPECT_GT(second->chosen.center().y(), first->chosen.bottom()) << "the second line";
     EXPECT_GT(warmth(first->image, first->chosen), 40);
     EXPECT_GT(warmth(first->image, second->chosen), 20) << "the other place is marked too";
@@ -43,7 +43,7 @@ TEST(PhrasePage, EveryPlaceOfThePhraseIsMarkedAndTheChosenOneFound)
 TEST(PhrasePage, APhraseNotOnThePageLeavesThePageUnmarked)
 {
     const Result<PhrasePage> drawn =
-        drawPhrasePage(fixture("text-b.pdf"), 2, QStringLiteral("quick brown fox"), 0, 400);
+        drawPhrasePage(fixture("text-b.pdf"), 2, QStringLiteral("quick brown fox"), 0, 72);
     ASSERT_TRUE(drawn.ok()) << drawn.error().toStdString();
     EXPECT_EQ(drawn->marks, 0);
     EXPECT_TRUE(drawn->chosen.isEmpty());
@@ -53,7 +53,7 @@ TEST(PhrasePage, APhraseNotOnThePageLeavesThePageUnmarked)
 TEST(PhrasePage, APageThatCannotBeShownIsSaidWhy)
 {
     const auto why = [](const char *file, int page) {
-        return drawPhrasePage(fixture(file), page, QStringLiteral("the"), 0, 400).error();
+        return drawPhrasePage(fixture(file), page, QStringLiteral("the"), 0, 72).error();
     };
     EXPECT_EQ(why("user-password.pdf", 1),
               QStringLiteral("This page cannot be shown: %1 is protected by a password.")
