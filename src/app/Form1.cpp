@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/BackgroundJob.h"
+#include "app/FormLayout.h"
 #include "app/InputListWork.h"
 #include "app/PointerImages.h"
 #include "app/WindowRunHost.h"
@@ -33,6 +34,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -100,6 +102,8 @@ void Form1::startUp()
     refreshSamplesSnapshot(m_dataDir, m_settings);
     setWindowTitle(QStringLiteral("Orvanta"));
     QApplication::setApplicationDisplayName(applicationTitle());
+    if (const QScreen *shown = screen())
+        resize(designedSize().boundedTo(shown->availableSize())); // smaller screens too
     ListView1->setHeaderLabels({QStringLiteral("PDF File(s)")});
     ListView1->setColumnWidth(0, twipsToPixels(7000));
     ListView2->setColumnWidth(0, twipsToPixels(3500));

@@ -27,6 +27,7 @@ namespace orvanta {
 
 class BackgroundJob;
 class DialogService;
+class FormLayout;
 class InputListWork;
 class ResultsModel;
 class SettingsStore;
@@ -73,6 +74,7 @@ public:
     {
         m_openFolder = std::move(open);
     }
+    QSize designedSize() const;
 
 signals:
     void countingFinished();
@@ -81,6 +83,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // Controls and layout (Form1Controls.cpp)
@@ -89,6 +92,7 @@ private:
     void createResultsList();
     void createLengthFrame();
     void createStatusLine();
+    void createLayout();
     void connectControls();
     QPushButton *createButton(const char *name, const QString &caption, QWidget *parent, int left,
                               int top, int width, int height);
@@ -168,6 +172,7 @@ private:
     InputListWork *m_inputWork = nullptr;
     std::function<bool(const QString &)> m_openWorkbook;
     std::function<bool(const QString &)> m_openFolder;
+    std::unique_ptr<FormLayout> m_layout;
     bool m_toldPreferencesUnsaved = false;
 };
 

@@ -3,6 +3,8 @@
 
 #include "app/Form1.h"
 
+#include "app/CutPhraseTips.h"
+#include "app/FormLayout.h"
 #include "app/ListReorder.h"
 #include "phrases/LengthList.h"
 #include "results/ResultsModel.h"
@@ -13,6 +15,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -61,7 +64,7 @@ void Form1::createControls()
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(twipsToPixels(180));
     setFont(font);
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight + kStatusHeight));
+    resize(designedSize());
     setMouseTracking(true);
     installEventFilter(this);
 
@@ -104,7 +107,37 @@ void Form1::createControls()
         hoverable->setMouseTracking(true);
         hoverable->installEventFilter(this);
     }
+    createLayout();
     connectControls();
+}
+
+QSize Form1::designedSize() const
+{
+    return {twipsToPixels(kClientWidth), twipsToPixels(kClientHeight + kStatusHeight)};
+}
+
+// Every control at its designed place; the layout moves them when the window is resized.
+void Form1::createLayout()
+{
+    m_layout = std::make_unique<FormLayout>(designedSize());
+    m_layout->addList(ListView1);
+    m_layout->addList(ListView2);
+    for (QWidget *frame : {Frame1, Frame2}) {
+        for (QWidget *control : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            m_layout->add(control);
+    }
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (control != ListView1 && control != ListView2 && !control->isWindow())
+            m_layout->add(control);
+    }
+    setMinimumSize(m_layout->minimumSize());
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_layout)
+        m_layout->apply(event->size());
 }
 
 void Form1::connectControls()
@@ -154,6 +187,7 @@ void Form1::createResultsList()
     ListView2->setSortingEnabled(false);
     ListView2->setToolTip(kResultsTip);
     ListView2->setModel(m_results);
+    ListView2->setItemDelegate(new CutPhraseTips(ResultsModel::PhraseColumn, ListView2));
 }
 
 void Form1::createLengthFrame()
@@ -185,10 +219,10 @@ void Form1::createStatusLine()
 {
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("StatusLine"));
-    m_status->setGeometry(twips(120, kClientHeight, 11000, kStatusHeight - 60));
+    m_status->setGeometry(twips(120, kClientHeight, 7800, kStatusHeight - 60));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("StatusProgress"));
-    m_progress->setGeometry(twips(11240, kClientHeight + 30, 4600, kStatusHeight - 120));
+    m_progress->setGeometry(twips(8040, kClientHeight + 30, 3840, kStatusHeight - 120));
     m_progress->setTextVisible(false);
     m_progress->hide();
 }
