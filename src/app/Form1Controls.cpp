@@ -9,6 +9,7 @@
 #include "phrases/LengthList.h"
 #include "results/ResultsModel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,6 +28,9 @@ namespace {
 constexpr int kClientWidth = 15975;
 constexpr int kClientHeight = 5775;
 constexpr int kStatusHeight = 330;
+// The explorer's button fills the gap between the lowest buttons and the window's edge.
+constexpr int kExploreTop = 5715;
+constexpr int kExploreHeight = 360;
 constexpr int kTwipsPerInch = 1440;
 
 const QString kInputTip =
@@ -100,6 +104,8 @@ void Form1::createControls()
     PushButton9 =
         createButton("PushButton9", QStringLiteral("Clear List"), this, 12000, 5250, 3840, 405);
     createStatusLine();
+    PushButton12 = createButton("PushButton12", QStringLiteral("Explore Results"), this, 12000,
+                                kExploreTop, 3840, kExploreHeight);
 
     for (QWidget *hoverable :
          {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
@@ -153,6 +159,7 @@ void Form1::connectControls()
     connect(PushButton8, &QPushButton::clicked, this, &Form1::pushButton8Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form1::pushButton2Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::pushButton10Click);
+    connect(PushButton12, &QPushButton::clicked, this, [this] { openExplorer(); });
     connect(Check2, &QCheckBox::clicked, this, &Form1::check2Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::text1Change);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::listView1Remove);
@@ -188,6 +195,15 @@ void Form1::createResultsList()
     ListView2->setToolTip(kResultsTip);
     ListView2->setModel(m_results);
     ListView2->setItemDelegate(new CutPhraseTips(ResultsModel::PhraseColumn, ListView2));
+    ListView2->installEventFilter(this);
+    auto *explore = new QAction(QStringLiteral("Explore This Phrase..."), ListView2);
+    explore->setObjectName(QStringLiteral("ExploreAction"));
+    connect(explore, &QAction::triggered, this, [this] {
+        if (ListView2->currentIndex().isValid())
+            openExplorer(ListView2->currentIndex().row());
+    });
+    ListView2->addAction(explore);
+    ListView2->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void Form1::createLengthFrame()

@@ -6,6 +6,8 @@
 #include "run/CountingRun.h"
 #include "base/SettingsStore.h"
 #include "results/ResultsModel.h"
+#include "app/ExplorerWindow.h"
+#include "results/ResultsFilterModel.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -517,6 +519,7 @@ TEST_F(Form1Test, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
     EXPECT_EQ(child<QPushButton>("PushButton10")->geometry(),
               designedRect(window, 6600, 1020, 960, 345));
     EXPECT_EQ(lengthBox(19)->geometry(), designedRect(window, 7120, 650, 550, 255));
+    EXPECT_EQ(child<QPushButton>("PushButton12")->text(), QStringLiteral("Explore Results"));
 }
 
 TEST_F(Form1Test, ExtraSpaceGoesToTheListsAndWhatLiesBelowThemMovesDown)
@@ -569,4 +572,39 @@ TEST_F(Form1Test, ACutPhraseShowsInFullAsItsRowsTooltip)
     EXPECT_EQ(tipOverRow(1), QStringLiteral("the quick brown fox"));
     view->header()->resizeSection(0, 600);
     EXPECT_EQ(tipOverRow(1), view->toolTip()) << "not cut: the list's own tip";
+}
+
+// The explorer
+
+TEST_F(Form1Test, TheExplorerOpensFromItsButtonFromAResultsMenuAndWithEnter)
+{
+    open();
+    lengthBox(4)->click();
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    count();
+    child<QPushButton>("PushButton12")->click();
+    ExplorerWindow *explorer = m_window->explorer();
+    ASSERT_NE(explorer, nullptr);
+    EXPECT_TRUE(explorer->isVisible());
+    EXPECT_EQ(explorer->model().rowCount(), 4);
+    explorer->close();
+
+    auto *view = child<QTreeView>("ListView2");
+    auto *action = view->findChild<QAction *>(QStringLiteral("ExploreAction"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(view->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_TRUE(view->actions().contains(action));
+    const auto currentPhrase = [&] {
+        return explorer->model().phraseAt(
+            explorer->findChild<QTreeView *>(QStringLiteral("ExplorerList"))->currentIndex().row());
+    };
+    view->setCurrentIndex(m_window->results().index(2, 0));
+    action->trigger();
+    EXPECT_TRUE(explorer->isVisible());
+    EXPECT_EQ(currentPhrase(), QStringLiteral("at the end of"));
+
+    view->setCurrentIndex(m_window->results().index(1, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(currentPhrase(), QStringLiteral("the quick brown fox"));
+    EXPECT_EQ(m_window->explorer(), explorer) << "one explorer";
 }
