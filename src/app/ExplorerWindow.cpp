@@ -278,7 +278,7 @@ void ExplorerWindow::toggleSelectedTicks()
 
 void ExplorerWindow::removeSelected()
 {
-    m_model->removeRows(selectedRows());
+    m_model->removeShownRows(selectedRows());
 }
 
 QString ExplorerWindow::askExportPath(bool workbook)

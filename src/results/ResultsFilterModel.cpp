@@ -182,7 +182,7 @@ void ResultsFilterModel::untickAll()
     m_list.setAllTicked(false);
 }
 
-void ResultsFilterModel::removeRows(std::span<const int> rows)
+void ResultsFilterModel::removeShownRows(std::span<const int> rows)
 {
     m_list.removeResults(resultsOf(rows));
 }

@@ -44,7 +44,7 @@ public:
     // Unticks every listed result, shown or not, so no hidden tick reaches an export.
     void untickAll();
     // Takes the rows' results off the list, with one layout change.
-    void removeRows(std::span<const int> rows);
+    void removeShownRows(std::span<const int> rows);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
