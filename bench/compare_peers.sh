@@ -18,6 +18,9 @@ counter=$build/bin/orvanta-count
 short_lengths=2,3,4,5
 long_lengths=$(seq -s, 2 19)
 
+# shellcheck source=bench/peer_checks.sh
+source "$bench_dir/peer_checks.sh"
+
 [[ $words =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [WORDS]" >&2; exit 2; }
 
 ensure_tools() {
@@ -53,47 +56,12 @@ measure() {
 
 seconds() { cut -d' ' -f1 "$out/$1.time"; }
 kibibytes() { cut -d' ' -f2 "$out/$1.time"; }
-rows() { echo $(($(wc -l <"$out/$1.tsv") - 1)); }
-
-# same_output NAME OTHER: true when both outputs are byte for byte the same; shows the start of
-# the difference otherwise.
-same_output() {
-  if cmp -s "$out/$1.tsv" "$out/$2.tsv"; then
-    echo "same output: $1 and $2 ($(rows "$1") rows)"
-    return 0
-  fi
-  echo "OUTPUTS DIFFER: $1 and $2" >&2
-  diff "$out/$1.tsv" "$out/$2.tsv" | head -n 20 >&2
-  return 1
-}
-
-# The rows of 2 to 5 words from the long run must be exactly the short run's rows.
-long_run_agrees() {
-  if LC_ALL=C awk -F'\t' 'NR == 1 || $2 <= 5' "$out/orvanta-2-19.tsv" |
-    cmp -s - "$out/orvanta-2-5.tsv"; then
-    echo "same output: orvanta-2-19 limited to 2-5 words and orvanta-2-5"
-    return 0
-  fi
-  echo "OUTPUTS DIFFER: orvanta-2-19 limited to 2-5 words and orvanta-2-5" >&2
-  return 1
-}
-
 print_table() {
   printf '\n%-22s %9s %11s %12s %10s\n' tool lengths "wall s" "peak MiB" rows
   for name in orvanta-2-5 orvanta-2-19 python-2-5 awk-2-5; do
     printf '%-22s %9s %11s %12.1f %10s\n' "${name%-2-*}" "${name#*-}" "$(seconds "$name")" \
-      "$(div "$(kibibytes "$name")" 1024)" "$(rows "$name")"
+      "$(div "$(kibibytes "$name")" 1024)" "$(peer_rows "$name")"
   done
-}
-
-# ratio LABEL VALUE COMPARISON TARGET: one line with the figure and whether it meets the target.
-ratio() {
-  local verdict
-  verdict=$(awk -v v="$2" -v t="$4" -v op="$3" 'BEGIN {
-    ok = (op == ">=") ? v >= t : (op == "<=") ? v <= t : v < t
-    print ok ? "met" : "MISSED"
-  }')
-  printf '%-44s %10.3f   target %s %-8s %s\n' "$1" "$2" "$3" "$5" "$verdict"
 }
 
 print_ratios() {
@@ -113,9 +81,6 @@ print_ratios() {
   ratio "orvanta 2-19 peak memory (GiB)" "$(div "$o19_mem" 1048576)" "<" 1 "1 GiB"
 }
 
-# GNU time prints seconds with two decimals, so a run under 5 ms reads as 0.00.
-div() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f\n", a / (b == 0 ? 0.005 : b) }'; }
-
 main() {
   ensure_tools
   mkdir -p "$out"
@@ -131,7 +96,7 @@ main() {
   local status=0
   same_output orvanta-2-5 python-2-5 || status=1
   same_output orvanta-2-5 awk-2-5 || status=1
-  long_run_agrees || status=1
+  long_run_agrees orvanta-2-19 orvanta-2-5 || status=1
 
   echo
   echo "$words words, $(du -h "$corpus" | cut -f1)B of text"

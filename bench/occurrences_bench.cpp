@@ -98,7 +98,7 @@ int main(int argc, char **argv)
     TextStore store;
     CountingRun run(host, store, {});
     CountingRunOptions options;
-    options.readTextFilesDirectly = true;
+    options.readsAsText = [](const QString &) { return true; };
     const RunOutcome outcome = run.run({text}, {2, 4}, options);
     const QStringList phrases =
         arguments.size() > 3 ? arguments.mid(3) : choosePhrases(host.results);

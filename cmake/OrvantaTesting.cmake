@@ -21,8 +21,9 @@ function(orvanta_add_test name)
     ORVANTA_FIXTURE_DIR="${CMAKE_BINARY_DIR}/fixtures")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
+  add_dependencies(${name} orvanta-convert)
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${CMAKE_BINARY_DIR}/test-home;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/.config;XDG_RUNTIME_DIR="
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${CMAKE_BINARY_DIR}/test-home;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/.config;XDG_RUNTIME_DIR=;ORVANTA_CONVERT_WORKER=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/orvanta-convert"
     TIMEOUT 300)
   if(ARG_PDF_FIXTURES)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED pdf_fixtures)

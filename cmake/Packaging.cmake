@@ -39,6 +39,8 @@ endfunction()
 
 # The programs and what the window reads beside itself.
 install(TARGETS orvanta orvanta-count RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The conversion worker is started by the programs, never by hand: libexec/orvanta beside bin.
+install(TARGETS orvanta-convert RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/orvanta)
 install(FILES ${PROJECT_SOURCE_DIR}/images/HAND-M.CUR ${PROJECT_SOURCE_DIR}/images/drag.ico
         DESTINATION ${ORVANTA_DATA_DESTINATION})
 file(GLOB ORVANTA_INSTALLED_SAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/*.pdf)

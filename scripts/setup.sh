@@ -13,6 +13,7 @@ runtime=(
   poppler-utils libpoppler-qt6-3
   libxlsxwriter4
   libtesseract5 liblept5 tesseract-ocr-eng
+  libpoppler126
 )
 
 # What building, testing and packaging need besides.
@@ -28,6 +29,7 @@ build=(
   libpoppler-qt6-dev
   dpkg-dev lintian appstream desktop-file-utils librsvg2-bin
   tesseract-ocr libtesseract-dev libleptonica-dev
+  libpoppler-private-dev
 )
 
 case "${1:-}" in

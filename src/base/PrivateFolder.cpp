@@ -276,6 +276,11 @@ bool Directory::removeFile(const QString &name) const
     return ::unlinkat(fd(), native(name).constData(), 0) == 0;
 }
 
+bool Directory::rename(const QString &from, const QString &to) const
+{
+    return ::renameat(fd(), native(from).constData(), fd(), native(to).constData()) == 0;
+}
+
 bool Directory::removeTree(const QString &name) const
 {
     const QByteArray entry = native(name);

@@ -33,6 +33,8 @@ public:
                                      Descriptor &fd) const;
     Result<Descriptor> openFile(const QString &name) const;
     bool removeFile(const QString &name) const;
+    // Renames an entry, replacing what bears the new name.
+    bool rename(const QString &from, const QString &to) const;
     // Removes the entry and, for a folder, everything below it; links are removed, not followed.
     bool removeTree(const QString &name) const;
 

@@ -1,26 +1,21 @@
 #include "cli/CountCommand.h"
 
-#include "base/Descriptor.h"
-#include "base/ErrorReport.h"
+#include "base/OutputFile.h"
 #include "base/PrivateFolder.h"
+#include "cli/CountOptions.h"
+#include "cli/RecordWriter.h"
+#include "cli/TerminalPrompt.h"
 #include "documents/TextStore.h"
 #include "filelist/FolderScan.h"
-#include "phrases/LengthList.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileDevice>
+#include <QFile>
 #include <QFileInfo>
+#include <QFileDevice>
 #include <QIODevice>
 
-#include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <optional>
-#include <poll.h>
-#include <string>
-#include <sys/eventfd.h>
-#include <termios.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvanta {
@@ -28,6 +23,7 @@ namespace orvanta {
 namespace {
 
 const QString kProgram = QStringLiteral("orvanta-count");
+constexpr qsizetype kChunkBytes = 1 << 20;
 
 void writeText(QIODevice &device, const QString &text)
 {
@@ -41,30 +37,18 @@ QString plainLineEnds(QString text)
     return text;
 }
 
-void addOptions(QCommandLineParser &parser)
+bool isFifoOrDevice(const QString &path)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Counts how often phrases of the given lengths occur across PDF and text files and lists "
-        "the phrases seen at least twice, least frequent first. Folders are searched for PDF "
-        "files, subfolders included."));
-    parser.addOption({{QStringLiteral("l"), QStringLiteral("lengths")},
-                      QStringLiteral("Phrase lengths in words, separated by comma or space, "
-                                     "such as \"2, 5, 6\" (default 4)."),
-                      QStringLiteral("list"),
-                      QStringLiteral("4")});
-    parser.addOption(
-        {QStringLiteral("no-header"), QStringLiteral("Do not print the header line.")});
-    parser.addOption({QStringLiteral("ask-password"),
-                      QStringLiteral("Ask for a password for each PDF (leave blank for none).")});
-    parser.addOption({{QStringLiteral("j"), QStringLiteral("jobs")},
-                      QStringLiteral("Convert this many PDFs at once (default: one per core)."),
-                      QStringLiteral("n"),
-                      QStringLiteral("0")});
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("PDF files, text files (.txt) or folders."),
-                                 QStringLiteral("FILE..."));
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
+}
+
+// Standard input, FIFOs and devices are text: they cannot be PDFs the converter could seek in.
+bool readsAsText(const QString &path)
+{
+    return path == QLatin1String("-") || path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ||
+           isFifoOrDevice(path);
 }
 
 ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_token stop)
@@ -73,7 +57,7 @@ ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_
     for (const QString &input : inputs) {
         if (stop.stop_requested())
             break;
-        if (QFileInfo(input).isDir())
+        if (input != QLatin1String("-") && QFileInfo(input).isDir())
             found.append(filesInFolderTree(input, QLatin1String(kScanPattern), errors, {stop, {}}));
         else
             found.rows << input;
@@ -81,34 +65,96 @@ ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_
     return found;
 }
 
-bool writeAll(QIODevice &out, const std::string &bytes)
+// Where the printed records go: standard output, or a file put in place once complete.
+class Destination {
+public:
+    Destination(QIODevice &standardOutput, const QString &path)
+        : m_standardOutput(standardOutput)
+        , m_file(path.isEmpty() ? nullptr : std::make_unique<OutputFile>(path))
+    {
+    }
+
+    bool open() { return !m_file || m_file->open(); }
+    bool write(QByteArrayView bytes)
+    {
+        if (m_file)
+            return m_file->write(bytes);
+        return m_standardOutput.write(bytes.data(), bytes.size()) == bytes.size();
+    }
+    bool finish()
+    {
+        if (m_file)
+            return m_file->finish();
+        auto *file = qobject_cast<QFileDevice *>(&m_standardOutput);
+        return !file || file->flush();
+    }
+    QString errorString() const
+    {
+        return m_file ? m_file->errorString() : m_standardOutput.errorString();
+    }
+
+private:
+    QIODevice &m_standardOutput;
+    std::unique_ptr<OutputFile> m_file;
+};
+
+// Writes the records in pieces; false at the first failed write.
+class RecordStream {
+public:
+    RecordStream(Destination &destination, RecordWriter &writer)
+        : m_destination(destination)
+        , m_writer(writer)
+        , m_buffer(writer.begin())
+    {
+    }
+
+    bool add(const std::vector<Field> &fields)
+    {
+        m_buffer += m_writer.record(fields);
+        if (m_buffer.size() < kChunkBytes)
+            return true;
+        return flush();
+    }
+    bool end()
+    {
+        m_buffer += m_writer.end();
+        return flush();
+    }
+
+private:
+    bool flush()
+    {
+        const bool written = m_destination.write(m_buffer);
+        m_buffer.clear();
+        return written;
+    }
+
+    Destination &m_destination;
+    RecordWriter &m_writer;
+    QByteArray m_buffer;
+};
+
+bool printResults(const PhraseResults &results, const CountOptions &options, RecordStream &&out)
 {
-    return out.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    for (const qsizetype row : selectRows(results, options.rows)) {
+        const std::string_view phrase = results.phraseUtf8(row);
+        std::vector<Field> fields{QString::fromUtf8(phrase.data(), qsizetype(phrase.size())),
+                                  qint64(results.wordCount(row)), qint64(results.frequency(row))};
+        if (options.files)
+            fields.emplace_back(qint64(results.files(row)));
+        if (!out.add(fields))
+            return false;
+    }
+    return out.end();
 }
 
-// False when the results could not all be written (a full disk, a closed pipe).
-bool printResults(const PhraseResults &results, bool header, QIODevice &out)
+QStringList resultNames(const CountOptions &options)
 {
-    std::string buffer;
-    if (header)
-        buffer = "phrase\twords\tfrequency\n";
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        buffer.append(results.phraseUtf8(i));
-        buffer.push_back('\t');
-        buffer.append(std::to_string(results.wordCount(i)));
-        buffer.push_back('\t');
-        buffer.append(std::to_string(results.frequency(i)));
-        buffer.push_back('\n');
-        if (buffer.size() > (1 << 20)) {
-            if (!writeAll(out, buffer))
-                return false;
-            buffer.clear();
-        }
-    }
-    if (!writeAll(out, buffer))
-        return false;
-    auto *file = qobject_cast<QFileDevice *>(&out);
-    return !file || file->flush();
+    QStringList names{QStringLiteral("phrase"), QStringLiteral("words"),
+                      QStringLiteral("frequency")};
+    if (options.files)
+        names << QStringLiteral("files");
+    return names;
 }
 
 } // namespace
@@ -117,12 +163,13 @@ bool printResults(const PhraseResults &results, bool header, QIODevice &out)
 // printing.
 class CountCommand::Host : public CountingRunHost, public ErrorSink {
 public:
-    Host(QIODevice &err, const PasswordReader &readPassword, const bool &showProgress)
+    Host(QIODevice &err, const PasswordReader &readPassword)
         : m_err(err)
         , m_readPassword(readPassword)
-        , m_showProgress(showProgress)
     {
     }
+
+    void setShowProgress(bool show) { m_showProgress = show; }
 
     void showNotice(const QString &) override {}
     QString askPassword(const QString &prompt, const QString &) override
@@ -172,7 +219,7 @@ public:
         ++m_reports;
     }
 
-    PhraseResults takeResults() { return std::move(m_results); }
+    const PhraseResults &results() const { return m_results; }
     int reports() const { return m_reports; }
     std::stop_source &stopSource() { return m_stop; }
 
@@ -186,7 +233,7 @@ private:
 
     QIODevice &m_err;
     const PasswordReader &m_readPassword;
-    const bool &m_showProgress;
+    bool m_showProgress = false;
     bool m_progressShown = false;
     PhraseResults m_results;
     int m_reports = 0;
@@ -197,164 +244,124 @@ CountCommand::CountCommand(QIODevice &out, QIODevice &err)
     : m_out(out)
     , m_err(err)
     , m_readPassword(readPasswordFromTerminal)
-    , m_host(std::make_unique<Host>(err, m_readPassword, m_showProgress))
+    , m_host(std::make_unique<Host>(err, m_readPassword))
     , m_store(std::make_unique<TextStore>())
-    , m_run(*m_host, *m_store, locationTag(QStringLiteral("Count"), QStringLiteral("Run")))
+    , m_run(std::make_unique<CountingRun>(
+          *m_host, *m_store, locationTag(QStringLiteral("Count"), QStringLiteral("Run"))))
 {
 }
 
 CountCommand::~CountCommand() = default;
 
+void CountCommand::say(const QString &text)
+{
+    writeText(m_err, kProgram + QStringLiteral(": ") + text + QLatin1Char('\n'));
+}
+
 int CountCommand::run(const QStringList &arguments)
 {
-    QCommandLineParser parser;
-    addOptions(parser);
-    if (!parser.parse(arguments)) {
-        writeText(m_err,
-                  QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, parser.errorText()));
+    const Result<CountOptions> options = parseCountOptions(arguments);
+    if (!options.ok()) {
+        writeText(m_err, QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, options.error()));
         return kUsageError;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        writeText(m_out, parser.helpText());
+    switch (options->request) {
+    case CountOptions::Request::Help:
+        writeText(m_out, options->helpText);
         return kSuccess;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
+    case CountOptions::Request::Version:
         writeText(m_out,
                   QStringLiteral("%1 %2\n").arg(kProgram, QCoreApplication::applicationVersion()));
         return kSuccess;
+    case CountOptions::Request::Count:
+        break;
     }
-    bool jobsValid = false;
-    const int jobs = parser.value(QStringLiteral("jobs")).toInt(&jobsValid);
-    if (!jobsValid || jobs < 0) {
-        writeText(m_err, QStringLiteral("%1: --jobs takes a whole number\n").arg(kProgram));
-        return kUsageError;
-    }
-    const QStringList inputs = parser.positionalArguments();
-    if (inputs.isEmpty()) {
-        writeText(m_err, QStringLiteral("%1: no input files\nTry '%1 --help'.\n").arg(kProgram));
-        return kUsageError;
-    }
-    const std::vector<int> lengths = distinctCountableLengths(
-        buildLengthList(LengthBoxes{}, parser.value(QStringLiteral("lengths"))));
-    if (lengths.empty()) {
-        writeText(m_err,
-                  QStringLiteral("%1: %2\n").arg(kProgram, QLatin1String(run_texts::kNoLengths)));
-        return kUsageError;
-    }
+    return count(*options);
+}
 
-    const ScanResult found = expandInputs(inputs, *m_host, m_host->stopSource().get_token());
+int CountCommand::count(const CountOptions &options)
+{
+    m_host->setShowProgress(m_showProgress && !options.quiet);
+    if (!options.keepTextIn.isEmpty()) {
+        if (const Status kept = m_store->keepIn(options.keepTextIn); !kept.ok()) {
+            say(kept.error());
+            return kInputFailed;
+        }
+    }
+    const ScanResult found = expandInputs(options.inputs, *m_host, m_host->stopSource().get_token());
     if (m_interrupt != 0)
         return 128 + m_interrupt;
-    if (found.skippedNames > 0)
-        writeText(m_err, QStringLiteral("%1: %2\n").arg(kProgram, skippedNamesText(found.skippedNames)));
-    const QStringList &paths = found.rows;
-    if (paths.isEmpty()) {
-        writeText(m_err, QStringLiteral("%1: no PDF files found\n").arg(kProgram));
+    if (found.skippedNames > 0 && !options.quiet)
+        say(skippedNamesText(found.skippedNames));
+    if (found.rows.isEmpty()) {
+        say(QStringLiteral("no PDF files found"));
         return kInputFailed;
     }
-    CountingRunOptions options;
-    options.promptForPassword = parser.isSet(QStringLiteral("ask-password"));
-    options.readTextFilesDirectly = true;
-    options.parallelConversions = jobs;
-    const RunOutcome outcome = m_run.run(paths, lengths, options);
+    if (options.text.any() && !options.quiet)
+        say(QStringLiteral("text options: ") + options.text.namesOfThoseOn().join(QStringLiteral(", ")));
+
+    CountingRunOptions run;
+    run.promptForPassword = options.askPassword;
+    run.readsAsText = readsAsText;
+    run.parallelConversions = options.jobs;
+    run.text = options.text;
+    const std::vector<int> lengths =
+        options.where.isEmpty() ? options.lengths
+                                : std::vector<int>{int(options.where.count(QLatin1Char(' ')) + 1)};
+    return finish(options, m_run->run(found.rows, lengths, run));
+}
+
+int CountCommand::finish(const CountOptions &options, const RunOutcome &outcome)
+{
     if (outcome.cancelled || m_interrupt != 0) {
-        writeText(m_err, QStringLiteral("%1: cancelled\n").arg(kProgram));
+        say(QStringLiteral("cancelled"));
         return 128 + (m_interrupt != 0 ? m_interrupt.load() : SIGINT);
     }
     if (!outcome.converterProblem.isEmpty()) {
-        writeText(m_err, QStringLiteral("%1: %2\n").arg(kProgram, outcome.converterProblem));
+        say(outcome.converterProblem);
         return kInputFailed;
     }
     for (const FileFailure &failure : outcome.failures)
-        writeText(m_err, QStringLiteral("%1: %2%3\n").arg(kProgram, failure.path, failure.reason));
-    if (!printResults(m_host->takeResults(), !parser.isSet(QStringLiteral("no-header")), m_out)) {
-        writeText(m_err, QStringLiteral("%1: cannot write the results: %2\n")
-                             .arg(kProgram, m_out.errorString()));
+        say(failure.path + failure.reason);
+    if (!print(options, outcome))
         return kInputFailed;
-    }
     const bool failed = !outcome.failures.empty() || m_host->reports() > 0;
     return failed ? kInputFailed : kSuccess;
+}
+
+bool CountCommand::print(const CountOptions &options, const RunOutcome &outcome)
+{
+    Destination destination(m_out, options.output);
+    bool written = destination.open();
+    if (written && options.where.isEmpty()) {
+        RecordWriter writer(options.format, resultNames(options), options.header);
+        written = printResults(m_host->results(), options, RecordStream(destination, writer));
+    } else if (written) {
+        const OccurrenceFinder finder(*m_store, options.text);
+        const Occurrences found = finder.find(outcome.sources, options.where);
+        for (const QString &path : found.unavailable)
+            say(path + QStringLiteral("  - its text is no longer at hand; count it again."));
+        RecordWriter writer(options.format,
+                            {QStringLiteral("file"), QStringLiteral("page"), QStringLiteral("line")},
+                            options.header);
+        RecordStream out(destination, writer);
+        for (const Occurrence &occurrence : found.found) {
+            written = written && out.add({outcome.sources[size_t(occurrence.source)].path,
+                                          qint64(occurrence.page), occurrence.text});
+        }
+        written = written && out.end();
+    }
+    if (written && destination.finish())
+        return true;
+    say(QStringLiteral("cannot write the results: ") + destination.errorString());
+    return false;
 }
 
 void CountCommand::interrupt(int signal)
 {
     m_interrupt = signal;
     m_host->stopSource().request_stop();
-    m_run.cancel();
-}
-
-namespace {
-
-// Puts the terminal back as it was, whatever ends the prompt.
-class EchoOff {
-public:
-    explicit EchoOff(int fd)
-        : m_fd(fd)
-        , m_isTerminal(tcgetattr(fd, &m_saved) == 0)
-    {
-        if (!m_isTerminal)
-            return;
-        termios quiet = m_saved;
-        quiet.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(fd, TCSAFLUSH, &quiet);
-    }
-    ~EchoOff()
-    {
-        if (m_isTerminal)
-            tcsetattr(m_fd, TCSAFLUSH, &m_saved);
-    }
-
-private:
-    int m_fd;
-    termios m_saved{};
-    bool m_isTerminal;
-};
-
-// One line from the terminal; stops waiting when a stop is requested.
-std::optional<QByteArray> readTerminalLine(int fd, std::stop_token stop)
-{
-    const Descriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    const std::stop_callback onStop(stop, [&wake] {
-        const std::uint64_t one = 1;
-        (void)!::write(wake.get(), &one, sizeof one);
-    });
-    QByteArray line;
-    for (;;) {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wake.get(), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
-            return std::nullopt;
-        if (fds[1].revents != 0 || stop.stop_requested())
-            return std::nullopt;
-        if (fds[0].revents == 0)
-            continue;
-        char byte = 0;
-        const ssize_t got = ::read(fd, &byte, 1);
-        if (got <= 0 || byte == '\n')
-            return line;
-        line += byte;
-    }
-}
-
-} // namespace
-
-QString readPasswordFromTerminal(const QString &prompt, std::stop_token stop)
-{
-    const Descriptor terminal(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (!terminal.isOpen())
-        return {};
-    const QByteArray question = prompt.toLocal8Bit() + '\n';
-    writeAll(terminal.get(), question);
-    std::optional<QByteArray> line;
-    {
-        const EchoOff echoOff(terminal.get());
-        line = readTerminalLine(terminal.get(), stop);
-    }
-    writeAll(terminal.get(), "\n");
-    if (!line)
-        return {};
-    while (line->endsWith('\r'))
-        line->chop(1);
-    return QString::fromLocal8Bit(*line);
+    m_run->cancel();
 }
 
 } // namespace orvanta

@@ -13,9 +13,11 @@ class QIODevice;
 
 namespace orvanta {
 
+struct CountOptions;
 class TextStore;
 
-// orvanta-count: counts the phrases of the given files together and prints the results list.
+// orvanta-count: counts the phrases of the given inputs together and prints the results list,
+// or where one phrase occurs.
 class CountCommand {
 public:
     // An interrupt exits with 128 plus the signal's number: 130, 143 or 129.
@@ -27,7 +29,7 @@ public:
 
     // Asks for passwords with --ask-password; by default on the terminal without echo.
     void setPasswordReader(PasswordReader reader) { m_readPassword = std::move(reader); }
-    // Shows progress on the error stream (for a terminal).
+    // Shows progress on the error stream (for a terminal) unless --quiet is given.
     void setShowProgress(bool show) { m_showProgress = show; }
 
     int run(const QStringList &arguments);
@@ -38,18 +40,19 @@ public:
 private:
     class Host;
 
+    int count(const CountOptions &options);
+    int finish(const CountOptions &options, const RunOutcome &outcome);
+    bool print(const CountOptions &options, const RunOutcome &outcome);
+    void say(const QString &text);
+
     QIODevice &m_out;
     QIODevice &m_err;
     PasswordReader m_readPassword;
     bool m_showProgress = false;
     std::unique_ptr<Host> m_host;
     std::unique_ptr<TextStore> m_store;
-    CountingRun m_run;
+    std::unique_ptr<CountingRun> m_run;
     std::atomic<int> m_interrupt{0};
 };
-
-// Reads a line from the terminal with echo off; empty when there is no terminal or a stop
-// came first. The terminal's settings are restored either way.
-QString readPasswordFromTerminal(const QString &prompt, std::stop_token stop);
 
 } // namespace orvanta

@@ -5,9 +5,14 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -70,7 +75,42 @@ bool isKeptAsVerdict(ConversionOutcome outcome)
     return outcome == ConversionOutcome::NeedsPassword || outcome == ConversionOutcome::Damaged;
 }
 
+const QString kIndexName = QStringLiteral("index.json");
+
+QByteArray readAllOf(int fd)
+{
+    QByteArray bytes;
+    char buffer[65536];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, got);
+    return bytes;
+}
+
 } // namespace
+
+// Where the store's files are: this instance's private folder, or a folder the user keeps
+// texts in between runs.
+class TextStore::Folder {
+public:
+    explicit Folder(std::unique_ptr<InstanceFolder> instance)
+        : m_instance(std::move(instance))
+    {
+    }
+    Folder(Directory kept, Descriptor lock)
+        : m_kept(std::move(kept))
+        , m_lock(std::move(lock))
+    {
+    }
+
+    const Directory &directory() const { return m_instance ? m_instance->directory() : m_kept; }
+    bool isKept() const { return !m_instance; }
+
+private:
+    std::unique_ptr<InstanceFolder> m_instance;
+    Directory m_kept;
+    Descriptor m_lock;
+};
 
 QByteArray DocumentVersion::key() const
 {
@@ -86,7 +126,12 @@ TextStore::TextStore(qint64 limitBytes)
 {
 }
 
-TextStore::~TextStore() = default;
+TextStore::~TextStore()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_folder && m_folder->isKept())
+        saveIndex();
+}
 
 Result<DocumentVersion> TextStore::versionOf(const QString &path, const QString &password) const
 {
@@ -106,23 +151,119 @@ Result<DocumentVersion> TextStore::versionOf(const QString &path, const QString 
     return version;
 }
 
-Result<const InstanceFolder *> TextStore::folder()
+Result<const TextStore::Folder *> TextStore::folder()
 {
     if (!m_folder) {
         Result<std::unique_ptr<InstanceFolder>> made = InstanceFolder::create();
         if (!made.ok())
             return Failure{made.error()};
-        m_folder = std::move(made).value();
+        m_folder = std::make_shared<Folder>(std::move(made).value());
         if (m_limit <= 0)
             m_limit = defaultLimit(m_folder->directory().fd());
     }
     return m_folder.get();
 }
 
+Status TextStore::keepIn(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return Failure{QStringLiteral("Cannot make the folder %1: %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+    Descriptor fd(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid() ||
+        (info.st_mode & 022) != 0)
+        return Failure{QStringLiteral("The folder %1 for kept texts must be yours, and others "
+                                      "must not be able to write to it.")
+                           .arg(path)};
+    Directory kept(std::move(fd), path);
+    Descriptor lock(::openat(kept.fd(), ".orvanta-lock",
+                             O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!lock.isOpen() || ::flock(lock.get(), LOCK_EX) != 0)
+        return Failure{QStringLiteral("Cannot lock the folder %1: %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+    const std::lock_guard guard(m_mutex);
+    m_entries.clear();
+    m_uses.clear();
+    m_bytes = 0;
+    m_folder = std::make_shared<Folder>(std::move(kept), std::move(lock));
+    if (m_limit <= 0)
+        m_limit = defaultLimit(m_folder->directory().fd());
+    loadIndex();
+    return {};
+}
+
+// The index of a kept folder: each text's version key, file and facts.
+void TextStore::loadIndex()
+{
+    const Directory &directory = m_folder->directory();
+    Result<Descriptor> file = directory.openFile(kIndexName);
+    if (!file.ok())
+        return;
+    const QJsonArray texts = QJsonDocument::fromJson(readAllOf(file->get())).object()
+                                 .value(QStringLiteral("texts"))
+                                 .toArray();
+    for (const QJsonValue &value : texts) {
+        const QJsonObject object = value.toObject();
+        auto text = std::make_shared<StoredText>();
+        text->outcome = ConversionOutcome(object.value(QStringLiteral("outcome")).toInt());
+        text->bytes = qint64(object.value(QStringLiteral("bytes")).toDouble());
+        text->noText = object.value(QStringLiteral("noText")).toBool();
+        for (const QJsonValue &start : object.value(QStringLiteral("pages")).toArray())
+            text->pageStarts.push_back(qint64(start.toDouble()));
+        const QString fileName = object.value(QStringLiteral("file")).toString();
+        const QByteArray key =
+            QByteArray::fromBase64(object.value(QStringLiteral("key")).toString().toLatin1());
+        if (key.isEmpty() || (text->isKept() && !directory.openFile(fileName).ok()))
+            continue;
+        m_nextFile = std::max(m_nextFile, fileName.mid(5).toInt());
+        m_entries[key] = Entry{nullptr, fileName, m_uses.end()};
+        if (text->isKept())
+            keep(key, std::move(text));
+        else
+            m_entries[key].text = std::move(text);
+    }
+}
+
+void TextStore::saveIndex()
+{
+    const Directory &directory = m_folder->directory();
+    QJsonArray texts;
+    for (const auto &[key, entry] : m_entries) {
+        if (!entry.text)
+            continue;
+        if (entry.withPassword) {
+            directory.removeFile(entry.fileName);
+            continue;
+        }
+        QJsonArray pages;
+        for (const qint64 start : entry.text->pageStarts)
+            pages.append(double(start));
+        texts.append(QJsonObject{{QStringLiteral("key"), QString::fromLatin1(key.toBase64())},
+                                 {QStringLiteral("file"), entry.fileName},
+                                 {QStringLiteral("outcome"), int(entry.text->outcome)},
+                                 {QStringLiteral("bytes"), double(entry.text->bytes)},
+                                 {QStringLiteral("noText"), entry.text->noText},
+                                 {QStringLiteral("pages"), pages}});
+    }
+    const QByteArray index =
+        QJsonDocument(QJsonObject{{QStringLiteral("texts"), texts}}).toJson(QJsonDocument::Compact);
+    Descriptor fd;
+    const Result<QString> part = directory.createUniqueFile(QStringLiteral("index-"),
+                                                            QStringLiteral(".part"), fd);
+    if (!part.ok())
+        return;
+    if (writeAll(fd.get(), index) && ::fsync(fd.get()) == 0)
+        directory.rename(*part, kIndexName);
+    else
+        directory.removeFile(*part);
+}
+
 Status TextStore::prepare()
 {
     const std::lock_guard lock(m_mutex);
-    const Result<const InstanceFolder *> here = folder();
+    const Result<const Folder *> here = folder();
     if (!here.ok())
         return Failure{here.error()};
     return {};
@@ -133,7 +274,7 @@ Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version,
                                            std::stop_token stop)
 {
     std::unique_lock lock(m_mutex);
-    const Result<const InstanceFolder *> here = folder();
+    const Result<const Folder *> here = folder();
     if (!here.ok())
         return Failure{here.error()};
     const QByteArray key = version.key();
@@ -163,9 +304,9 @@ Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version,
     }
 
     const QString fileName = QStringLiteral("text-%1").arg(++m_nextFile);
-    m_entries[key] = Entry{nullptr, fileName, m_uses.end()};
+    m_entries[key] = Entry{nullptr, fileName, m_uses.end(), !version.passwordKey.isEmpty()};
     ++m_conversions;
-    const std::shared_ptr<InstanceFolder> convertingIn = m_folder;
+    const std::shared_ptr<Folder> convertingIn = m_folder;
     lock.unlock();
     std::shared_ptr<StoredText> text =
         convert(convertingIn->directory(), fileName, version, password, converter, stop);

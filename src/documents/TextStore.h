@@ -19,7 +19,6 @@
 namespace orvanta {
 
 class Directory;
-class InstanceFolder;
 
 // A PDF as it is on disk now: the same path changed since is another version, and so is the
 // same file opened with another password.
@@ -67,6 +66,11 @@ public:
     // Makes the private folder where texts go, when it is not there yet.
     Status prepare();
 
+    // Keeps the texts in a folder the user names and owns instead, for later stores to use
+    // too; texts opened with a password are not kept there. Made with mode 0700 when missing.
+    // Refused when others may write it. Waits while another store keeps texts there.
+    Status keepIn(const QString &folder);
+
     // The version of the regular file at `path` now, opened with `password`.
     Result<DocumentVersion> versionOf(const QString &path, const QString &password) const;
 
@@ -86,13 +90,17 @@ public:
     qint64 limit() const;
 
 private:
+    class Folder;
     struct Entry {
         std::shared_ptr<const StoredText> text; // null while converting
         QString fileName;
         std::list<QByteArray>::iterator use;
+        bool withPassword = false;
     };
 
-    Result<const InstanceFolder *> folder();
+    Result<const Folder *> folder();
+    void loadIndex();
+    void saveIndex();
     static std::shared_ptr<StoredText> convert(const Directory &folder, const QString &fileName,
                                                const DocumentVersion &version,
                                                const QString &password,
@@ -104,7 +112,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable_any m_changed;
-    std::shared_ptr<InstanceFolder> m_folder; // shared with conversions in flight
+    std::shared_ptr<Folder> m_folder; // shared with conversions in flight
     std::map<QByteArray, Entry> m_entries;
     std::list<QByteArray> m_uses; // least recently used first
     QByteArray m_salt;

@@ -1,5 +1,6 @@
 #include "extract/Converter.h"
 
+#include "extract/ConvertWorkerPool.h"
 #include "extract/ProcessRunner.h"
 
 #include <QFileInfo>
@@ -36,8 +37,19 @@ ConversionOutcome judgeConversion(int exitCode, QByteArrayView errorHead)
     }
 }
 
+Converter::Converter(QString program, std::shared_ptr<ConvertWorkerPool> workers)
+    : m_program(std::move(program))
+    , m_workers(std::move(workers))
+{
+}
+
 Result<Converter> Converter::locate()
 {
+    if (qEnvironmentVariable("ORVANTA_CONVERTER") != QLatin1String("pdftotext")) {
+        const QString worker = ConvertWorkerPool::locateWorker();
+        if (!worker.isEmpty())
+            return Converter(worker, std::make_shared<ConvertWorkerPool>(worker));
+    }
     const QString program = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (program.isEmpty())
         return Failure{QLatin1String(kConverterMissing)};
@@ -48,6 +60,8 @@ ConversionOutcome Converter::convert(const QString &pdfPath, const QString &pass
                                      const std::function<bool(QByteArrayView)> &onText,
                                      std::stop_token stop) const
 {
+    if (m_workers)
+        return m_workers->convert(pdfPath, password, onText, stop);
     QStringList arguments;
     if (!password.isEmpty())
         arguments << QStringLiteral("-opw") << password << QStringLiteral("-upw") << password;

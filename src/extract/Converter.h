@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <stop_token>
 
 namespace orvanta {
@@ -26,16 +27,20 @@ enum class ConversionOutcome {
 // The outcome the converter's exit code and the start of its error output stand for.
 ConversionOutcome judgeConversion(int exitCode, QByteArrayView errorHead);
 
-// pdftotext as the package manager installed it; it is run from where it is and never copied.
+class ConvertWorkerPool;
+
+// What turns a PDF into text: the conversion workers (orvanta-convert, which give pdftotext's
+// very text without a process start per file) when they are installed, otherwise pdftotext as
+// the package manager installed it, run from where it is and never copied. Copies share their
+// workers.
 class Converter {
 public:
-    // The converter found on PATH, or the message that it is missing.
+    // The workers, or pdftotext found on PATH, or the message that neither is there. With
+    // $ORVANTA_CONVERTER set to "pdftotext" the workers are not used.
     static Result<Converter> locate();
-    explicit Converter(QString program)
-        : m_program(std::move(program))
-    {
-    }
+    explicit Converter(QString program, std::shared_ptr<ConvertWorkerPool> workers = {});
 
+    // The program each conversion runs: pdftotext, or the workers' program.
     const QString &program() const { return m_program; }
 
     // Converts one PDF and hands its text (UTF-8, each page ended by a form feed) to `onText`
@@ -47,6 +52,7 @@ public:
 
 private:
     QString m_program;
+    std::shared_ptr<ConvertWorkerPool> m_workers;
 };
 
 } // namespace orvanta

@@ -7,11 +7,13 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,7 +82,7 @@ struct ChildPlan {
     }
 };
 
-[[noreturn]] void execChild(const ChildPlan &plan, int outFd, int errFd, int statusFd)
+[[noreturn]] void execChild(const ChildPlan &plan, int inFd, int outFd, int errFd, int statusFd)
 {
     // Dies with the thread that started it, so a killed parent leaves no converter behind.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -91,9 +93,9 @@ struct ChildPlan {
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     for (int signal = 1; signal < NSIG; ++signal)
         ::signal(signal, SIG_DFL);
-    const int nullFd = ::open("/dev/null", O_RDONLY);
-    if (nullFd < 0 || ::dup2(nullFd, STDIN_FILENO) < 0 || ::dup2(outFd, STDOUT_FILENO) < 0 ||
-        ::dup2(errFd, STDERR_FILENO) < 0) {
+    const int nullFd = ::open("/dev/null", O_RDWR);
+    if (nullFd < 0 || ::dup2(inFd < 0 ? nullFd : inFd, STDIN_FILENO) < 0 ||
+        ::dup2(outFd, STDOUT_FILENO) < 0 || ::dup2(errFd < 0 ? nullFd : errFd, STDERR_FILENO) < 0) {
         const int error = errno;
         (void)!::write(statusFd, &error, sizeof error);
         ::_exit(127);
@@ -248,7 +250,7 @@ int runProcess(const QString &program, const QStringList &arguments, std::stop_t
     if (pid < 0)
         return kProcessStartFailed;
     if (pid == 0)
-        execChild(plan, out.write.get(), err.write.get(), status.write.get());
+        execChild(plan, -1, out.write.get(), err.write.get(), status.write.get());
 
     out.write.reset();
     err.write.reset();
@@ -258,6 +260,36 @@ int runProcess(const QString &program, const QStringList &arguments, std::stop_t
         return startFailureCode(error);
     }
     return RunningChild(pid, out, err, streams, std::move(stop)).finish();
+}
+
+Result<StartedProcess> startProcess(const QString &program, const QStringList &arguments)
+{
+    const auto failed = [&program](int error) {
+        return Failure{QStringLiteral("%1 cannot be started: %2")
+                           .arg(program, QString::fromLocal8Bit(std::strerror(error)))};
+    };
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+        return failed(errno);
+    Descriptor ours(ends[0]);
+    Descriptor theirs(ends[1]);
+    Pipe out, status;
+    if (!out.open() || !status.open())
+        return failed(errno);
+    const ChildPlan plan(program, arguments);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return failed(errno);
+    if (pid == 0)
+        execChild(plan, theirs.get(), out.write.get(), -1, status.write.get());
+    theirs.reset();
+    out.write.reset();
+    status.write.reset();
+    if (const int error = readExecError(status.read.get())) {
+        waitForExit(pid);
+        return failed(error);
+    }
+    return StartedProcess{pid, std::move(ours), std::move(out.read)};
 }
 
 } // namespace orvanta

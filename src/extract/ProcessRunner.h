@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/Descriptor.h"
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -7,6 +10,8 @@
 
 #include <functional>
 #include <stop_token>
+
+#include <sys/types.h>
 
 namespace orvanta {
 
@@ -48,5 +53,18 @@ struct ProcessStreams {
 // before this returns.
 int runProcess(const QString &program, const QStringList &arguments, std::stop_token stop = {},
                const ProcessStreams &streams = {});
+
+// A child that keeps running: what is written to `input` is its standard input (a socket, so a
+// child that died gives a failed write, not a signal), its standard output arrives on `output`,
+// its error output goes nowhere.
+struct StartedProcess {
+    pid_t pid = -1;
+    Descriptor input;
+    Descriptor output;
+};
+
+// Starts the program (an absolute path) with these arguments. The child dies with the thread
+// that started it, even when this process is killed; whoever started it reaps it.
+Result<StartedProcess> startProcess(const QString &program, const QStringList &arguments);
 
 } // namespace orvanta

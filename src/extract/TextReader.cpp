@@ -41,10 +41,14 @@ void LineSplitter::feed(QByteArrayView piece)
 {
     const char *from = piece.data();
     const char *end = from + piece.size();
-    while (from < end) {
+    while (from < end && !m_overflowed) {
         const char *stop = firstBreak(from, end);
         if (!stop) {
-            m_partial.append(from, end - from);
+            m_overflowed = m_partial.size() + (end - from) > kLongestLine;
+            if (m_overflowed)
+                m_partial.clear();
+            else
+                m_partial.append(from, end - from);
             return;
         }
         QByteArrayView line(from, stop - from);
@@ -68,7 +72,7 @@ void LineSplitter::feed(QByteArrayView piece)
 
 void LineSplitter::finish()
 {
-    if (!m_partial.isEmpty())
+    if (!m_partial.isEmpty() && !m_overflowed)
         emitLine(m_partial);
     m_partial.clear();
 }
@@ -78,22 +82,27 @@ Status readLines(int fd, const QString &name, const LineSink &sink, std::stop_to
     LineSplitter splitter(sink);
     std::vector<char> buffer(kReadBytes);
     while (!stop.stop_requested()) {
+        // A pipe or terminal may keep us waiting: look before reading, so a stop is seen.
+        pollfd wait{fd, POLLIN, 0};
+        if (::poll(&wait, 1, kStopCheckMs) == 0)
+            continue;
         const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got > 0) {
             splitter.feed(QByteArrayView(buffer.data(), got));
+            if (splitter.overflowed())
+                return Failure{QStringLiteral("%1 has a line of more than %2 MB, so it was not "
+                                              "read")
+                                   .arg(name)
+                                   .arg(LineSplitter::kLongestLine >> 20)};
             continue;
         }
         if (got == 0) {
             splitter.finish();
             return {};
         }
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN)
+        if (errno != EINTR && errno != EAGAIN)
             return Failure{QStringLiteral("Cannot read %1: %2")
                                .arg(name, QString::fromLocal8Bit(std::strerror(errno)))};
-        pollfd wait{fd, POLLIN, 0};
-        ::poll(&wait, 1, kStopCheckMs);
     }
     return {};
 }

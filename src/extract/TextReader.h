@@ -33,9 +33,15 @@ public:
     {
     }
 
+    // A line longer than this stops the text: no real text has one, and a device that never
+    // sends a line break would fill memory.
+    static constexpr qsizetype kLongestLine = qsizetype(64) << 20;
+
     void feed(QByteArrayView piece);
     // Hands over the last line when the text does not end with a terminator.
     void finish();
+    // True once a line ran past kLongestLine; nothing more is handed over.
+    bool overflowed() const { return m_overflowed; }
 
 private:
     void emitLine(QByteArrayView line);
@@ -43,6 +49,7 @@ private:
     LineSink m_sink;
     QByteArray m_partial;
     LinePlace m_place;
+    bool m_overflowed = false;
 };
 
 // Reads the open file from where it stands to its end in pieces and hands each line to the

@@ -67,6 +67,30 @@ std::vector<int> buildLengthList(const LengthBoxes &ticked, const QString &typed
     return lengths;
 }
 
+Result<std::vector<int>> parseLengthRanges(const QString &text)
+{
+    static const QRegularExpression entryPattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]+)(?:-([0-9]+))?")));
+    static const QRegularExpression separators(QStringLiteral("[,\\s]+"));
+    const QStringList entries = text.split(separators, Qt::SkipEmptyParts);
+    if (entries.isEmpty())
+        return Failure{QStringLiteral("no phrase length given")};
+    std::vector<int> lengths;
+    for (const QString &entry : entries) {
+        const QRegularExpressionMatch match = entryPattern.match(entry);
+        const int first = match.captured(1).toInt();
+        const int last = match.hasCaptured(2) ? match.captured(2).toInt() : first;
+        if (!match.hasMatch() || first < 1 || last < first ||
+            last > std::numeric_limits<qint16>::max())
+            return Failure{QStringLiteral("\"%1\" is not a phrase length or a range of them "
+                                          "(such as 4 or 2-5)")
+                               .arg(entry)};
+        for (int length = first; length <= last; ++length)
+            lengths.push_back(length);
+    }
+    return distinctCountableLengths(lengths);
+}
+
 std::vector<int> distinctCountableLengths(const std::vector<int> &lengths)
 {
     std::vector<int> distinct;

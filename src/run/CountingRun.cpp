@@ -49,11 +49,6 @@ int defaultParallelConversions()
 
 namespace {
 
-bool isTextInput(const QString &path)
-{
-    return path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
-}
-
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -130,13 +125,15 @@ public:
     }
 
 private:
+    bool readsAsText(const QString &path) const
+    {
+        return m_options.readsAsText && m_options.readsAsText(path);
+    }
+
     bool needsConverter() const
     {
-        for (const QString &path : m_paths) {
-            if (!(m_options.readTextFilesDirectly && isTextInput(path)))
-                return true;
-        }
-        return false;
+        return std::any_of(m_paths.begin(), m_paths.end(),
+                           [this](const QString &path) { return !readsAsText(path); });
     }
 
     bool prepare()
@@ -192,7 +189,7 @@ private:
     {
         PendingFile file;
         file.path = m_paths[index];
-        if (m_options.readTextFilesDirectly && isTextInput(file.path)) {
+        if (readsAsText(file.path)) {
             file.plainText = true;
             m_pending.push_back(std::move(file));
             return;
@@ -250,9 +247,11 @@ private:
 
     void countPlainText(const QString &path)
     {
-        // Without O_NONBLOCK, a FIFO named like a text file would hold the run until written.
-        const Descriptor fd(::open(QFile::encodeName(path).constData(),
-                                   O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        // Without O_NONBLOCK, opening a FIFO would hold the run until someone writes to it.
+        const Descriptor fd(path == QLatin1String("-")
+                                ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
+                                : ::open(QFile::encodeName(path).constData(),
+                                         O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (!fd.isOpen()) {
             if (errno != ENOENT)
                 throw OperationError(
@@ -261,7 +260,10 @@ private:
             return;
         }
         struct stat info {};
-        if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        const bool readable = ::fstat(fd.get(), &info) == 0 &&
+                              (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode) ||
+                               S_ISCHR(info.st_mode));
+        if (!readable) {
             m_outcome.failures.push_back({path, QLatin1String(run_texts::kNotRegularFile)});
             return;
         }

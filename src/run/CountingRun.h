@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <stop_token>
 #include <vector>
@@ -29,7 +30,7 @@ inline constexpr auto kUnreadable =
     "is really a scanned image of text and not proper PDF text.";
 inline constexpr auto kFileMissing = "  - file not found.";
 inline constexpr auto kNameNotUtf8 = "  - its name is not valid UTF-8; rename the file to count it.";
-inline constexpr auto kNotRegularFile = "  - not a regular file, so it was not read.";
+inline constexpr auto kNotRegularFile = "  - not a file, so it was not read.";
 inline constexpr auto kConverterCrashed =
     "  - the converter stopped before finishing, so the file was not counted.";
 inline constexpr auto kNotKept = "  - its text could not be written to the temporary folder (%1), "
@@ -70,8 +71,8 @@ public:
 
 struct CountingRunOptions {
     bool promptForPassword = false;
-    // Inputs ending in ".txt" are counted as they are instead of being converted.
-    bool readTextFilesDirectly = false;
+    // Inputs counted as the text they are instead of being converted ("-" is standard input).
+    std::function<bool(const QString &path)> readsAsText;
     int parallelConversions = 0; // 0: one per processor core
     TextOptions text;
 };

@@ -116,6 +116,7 @@ private:
         occurrence.before = display(line.text.first(start)).trimmed().right(kContextCharacters);
         occurrence.phrase = display(line.text.sliced(start, end - start));
         occurrence.after = display(line.text.sliced(end)).trimmed().left(kContextCharacters);
+        occurrence.text = display(line.text);
         return occurrence;
     }
 

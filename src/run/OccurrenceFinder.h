@@ -30,6 +30,7 @@ struct Occurrence {
     QString before; // the counted line before the phrase, cut to a few words
     QString phrase; // the words as they stand in the text
     QString after;
+    QString text; // the whole counted line: the line as converted, or its paragraph
     bool operator==(const Occurrence &) const = default;
 };
 

@@ -243,17 +243,23 @@ TEST_F(BadInputTest, AVeryLongTypedLengthOverTwoCopiesOfALongLine)
     EXPECT_TRUE(outcome.out.startsWith("word0 word1 "));
 }
 
-TEST_F(BadInputTest, APipeNamedLikeAPdfOrATextFileIsNamedAndNotWaitedOn)
+// A FIFO is text, whatever its name: never handed to the PDF converter. Standard input too.
+TEST_F(BadInputTest, PipesAndStandardInputAreReadAsText)
 {
-    const QString pdfPipe = m_work.filePath(QStringLiteral("pipe.pdf"));
-    const QString textPipe = m_work.filePath(QStringLiteral("pipe.txt"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(pdfPipe).constData(), 0600), 0);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(textPipe).constData(), 0600), 0);
-    const Outcome outcome = run({pdfPipe, textPipe, fixture("text-a.pdf")});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.err, failureLine(pdfPipe, QStringLiteral("  - file not found.")) +
-                               failureLine(textPipe, QStringLiteral("  - not a regular file, so "
-                                                                    "it was not read.")));
+    const QString pipe = m_work.filePath(QStringLiteral("pipe.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QProcess process;
+    start(process, {QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"), pipe,
+                    QStringLiteral("-")});
+    process.write("one two\n");
+    process.closeWriteChannel();
+    QFile writer(pipe);
+    ASSERT_TRUE(writer.open(QIODevice::WriteOnly)); // waits for the reader
+    writer.write("one two\nthree four\nthree four\n");
+    writer.close();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    EXPECT_EQ(process.readAllStandardOutput(), "one two\t2\t2\nthree four\t2\t2\n");
 }
 
 TEST_F(BadInputTest, ResultsThatCannotBeWrittenAreAFailureNotASuccess)
@@ -348,6 +354,25 @@ TEST_F(BadInputTest, AKilledRunTakesItsConvertersWithItAndTheNextStartCleansUp)
 
     EXPECT_EQ(run({fixture("text-a.pdf")}).exitCode, 0);
     EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// The conversion workers are children of the run too: a run killed outright takes them along.
+TEST_F(BadInputTest, AKilledRunTakesItsConversionWorkersWithIt)
+{
+    const QString pids = m_work.filePath(QStringLiteral("worker-pids"));
+    const QString worker = writeFile(m_work.filePath(QStringLiteral("hanging-worker")),
+                                     "#!/bin/sh\necho $$ >> '" + QFile::encodeName(pids) +
+                                         "'\nexec sleep 600\n");
+    QFile::setPermissions(worker, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const ScopedEnv workers("ORVANTA_CONVERT_WORKER", worker.toUtf8());
+    QProcess process;
+    start(process, {QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
+                    fixture("text-b.pdf")});
+    ASSERT_EQ(waitForPids(pids, 2).size(), 2);
+    ::kill(pid_t(process.processId()), SIGKILL);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    for (const pid_t pid : pidsIn(pids))
+        EXPECT_TRUE(waitUntilGone(pid)) << "worker " << pid << " outlived its run";
 }
 
 // Several instances

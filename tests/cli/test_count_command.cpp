@@ -1,8 +1,14 @@
+#include "FakeConverter.h"
+#include "Fixtures.h"
 #include "QtPrinters.h"
 #include "TestSupport.h"
 #include "cli/CountCommand.h"
 
 #include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -10,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace orvanta;
@@ -87,8 +95,8 @@ TEST_F(CountCommandTest, UsageErrorsExitWithTwoAndPrintNoResults)
     EXPECT_EQ(run({QStringLiteral("--bogus"), a}), 2);
     EXPECT_TRUE(m_err.contains("bogus"));
     EXPECT_EQ(run({}), 2);
-    EXPECT_EQ(run({QStringLiteral("-l"), QStringLiteral("x, 0"), a}), 2);
-    EXPECT_TRUE(m_err.contains("You forgot to select number of phrases."));
+    EXPECT_EQ(run({QStringLiteral("-l"), QStringLiteral("2 to 4"), a}), 2);
+    EXPECT_TRUE(m_err.contains("\"to\" is not a phrase length")) << m_err.constData();
     EXPECT_TRUE(m_out.isEmpty());
 }
 
@@ -126,7 +134,7 @@ TEST(CountCommandExecutable, RunsEndToEndWithExitCodes)
 
 namespace {
 
-const QString kFixtures = QStringLiteral(ORVANTA_FIXTURE_DIR);
+const QString kFixtures = fixtureFolder();
 
 class CountCommandPdfTest : public CountCommandTest {
 protected:
@@ -203,4 +211,183 @@ TEST_F(CountCommandPdfTest, BadJobsValueIsAUsageError)
     EXPECT_EQ(run({QStringLiteral("-j"), QStringLiteral("many"),
                    kFixtures + QStringLiteral("/text-a.pdf")}),
               2);
+}
+
+// Scripts and pipelines
+
+namespace {
+
+QByteArrayList linesOf(const QByteArray &text)
+{
+    QByteArrayList lines = text.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Rows as TSV lines, whatever format they came in: CSV read by Python's csv module, JSON and
+// JSON Lines by Qt's JSON parser.
+QByteArrayList rowsFromCsv(const QByteArray &csv)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import csv, sys\n"
+                                 "for row in csv.reader(sys.stdin.buffer.read().decode('utf-8')."
+                                 "splitlines(keepends=True)):\n"
+                                 "    sys.stdout.buffer.write('\\t'.join(row).encode() + b'\\n')\n")});
+    python.write(csv);
+    python.closeWriteChannel();
+    python.waitForFinished(30000);
+    return linesOf(python.readAllStandardOutput());
+}
+
+QByteArray tsvOf(const QJsonObject &object)
+{
+    return (object.value(QStringLiteral("phrase")).toString() + QLatin1Char('\t') +
+            QString::number(object.value(QStringLiteral("words")).toInt()) + QLatin1Char('\t') +
+            QString::number(object.value(QStringLiteral("frequency")).toInt()) + QLatin1Char('\t') +
+            QString::number(object.value(QStringLiteral("files")).toInt()))
+        .toUtf8();
+}
+
+} // namespace
+
+TEST_F(CountCommandTest, EveryFormatCarriesTheSameRowsAndColumns)
+{
+    const QByteArray tricky = "a, \"quoted\" back\\slash {brace} \x01 x\n";
+    const QString a = write(QStringLiteral("a.txt"), tricky + tricky + "Grüße, Welt\n");
+    const QString b = write(QStringLiteral("b.txt"), tricky + "grüße, welt\n");
+    const QStringList inputs{QStringLiteral("-l"), QStringLiteral("2-3"), QStringLiteral("--files"),
+                             a, b};
+    ASSERT_EQ(run(inputs), 0);
+    QByteArrayList tsv = linesOf(m_out);
+    ASSERT_GT(tsv.size(), 5);
+
+    m_out.clear();
+    ASSERT_EQ(run(QStringList{QStringLiteral("--format"), QStringLiteral("csv")} + inputs), 0);
+    EXPECT_EQ(rowsFromCsv(m_out), tsv);
+
+    tsv.removeFirst(); // JSON names its fields in every object
+    m_out.clear();
+    ASSERT_EQ(run(QStringList{QStringLiteral("--format"), QStringLiteral("json")} + inputs), 0);
+    QJsonParseError error;
+    const QJsonArray array = QJsonDocument::fromJson(m_out, &error).array();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << m_out.constData();
+    QByteArrayList fromJson;
+    for (const QJsonValue &value : array)
+        fromJson << tsvOf(value.toObject());
+    EXPECT_EQ(fromJson, tsv);
+
+    m_out.clear();
+    ASSERT_EQ(run(QStringList{QStringLiteral("--format"), QStringLiteral("jsonl")} + inputs), 0);
+    QByteArrayList fromLines;
+    for (const QByteArray &line : linesOf(m_out))
+        fromLines << tsvOf(QJsonDocument::fromJson(line).object());
+    EXPECT_EQ(fromLines, tsv);
+}
+
+TEST_F(CountCommandTest, BoundsOrderAndTopChooseTheRows)
+{
+    const QString a = write(QStringLiteral("a.txt"), "x y\nx y\nx y\np q\n");
+    const QString b = write(QStringLiteral("b.txt"), "x y\np q\nr s\nr s\nr s\n");
+    ASSERT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("--files"), QStringLiteral("-l"),
+                   QStringLiteral("2"), QStringLiteral("--sort"), QStringLiteral("files"),
+                   QStringLiteral("--reverse"), a, b}),
+              0);
+    EXPECT_EQ(m_out, "x y\t2\t4\t2\np q\t2\t2\t2\nr s\t2\t3\t1\n");
+    m_out.clear();
+    ASSERT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"),
+                   QStringLiteral("--min-frequency"), QStringLiteral("3"), QStringLiteral("--min-files"),
+                   QStringLiteral("2"), a, b}),
+              0);
+    EXPECT_EQ(m_out, "x y\t2\t4\n");
+    m_out.clear();
+    ASSERT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"),
+                   QStringLiteral("--sort"), QStringLiteral("frequency"), QStringLiteral("--reverse"),
+                   QStringLiteral("--top"), QStringLiteral("1"), a, b}),
+              0);
+    EXPECT_EQ(m_out, "x y\t2\t4\n");
+    EXPECT_EQ(run({QStringLiteral("--sort"), QStringLiteral("size"), a}), 2);
+    EXPECT_EQ(run({QStringLiteral("--min-frequency"), QStringLiteral("1"), a}), 2);
+    EXPECT_EQ(run({QStringLiteral("--format"), QStringLiteral("xml"), a}), 2);
+}
+
+TEST_F(CountCommandTest, WhereListsEveryOccurrenceWithItsPageAndLine)
+{
+    const QString a = write(QStringLiteral("a.txt"), "At the End of it\ncut\fthe end of the page\n");
+    const QString b = write(QStringLiteral("b.txt"), "nothing here\n");
+    ASSERT_EQ(run({QStringLiteral("--where"), QStringLiteral("THE  end of"), a, b}), 0);
+    EXPECT_EQ(m_out, "file\tpage\tline\n" + a.toUtf8() + "\t1\tAt the End of it\n" + a.toUtf8() +
+                         "\t2\tthe end of the page\n");
+}
+
+// A run that fails to write leaves the file it would have replaced as it was.
+TEST_F(CountCommandTest, AnOutputFileIsReplacedOnlyWhenComplete)
+{
+    const QString a = write(QStringLiteral("a.txt"), QByteArray("one two three\n").repeated(4000));
+    const QString target = write(QStringLiteral("out.tsv"), "last week's results\n");
+    ASSERT_EQ(run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a}), 0);
+    EXPECT_TRUE(readFile(target).startsWith("phrase\twords\tfrequency\n"));
+
+    write(QStringLiteral("out.tsv"), "last week's results\n");
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 30;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    const int code = run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a});
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, savedSignal);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(m_err.contains("cannot write the results")) << m_err.constData();
+    EXPECT_EQ(readFile(target), QByteArray("last week's results\n"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file left";
+}
+
+TEST_F(CountCommandTest, HelpGivesEveryOptionOneLine)
+{
+    ASSERT_EQ(run({QStringLiteral("--help")}), 0);
+    const QByteArrayList lines = m_out.split('\n');
+    int options = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].startsWith("  -"))
+            continue;
+        ++options;
+        EXPECT_FALSE(lines.value(i + 1).startsWith("       ")) << "wrapped: " << lines[i].constData();
+    }
+    EXPECT_GE(options, 22);
+    for (const char *option : {"--min-frequency", "--min-files", "--top", "--sort", "--reverse",
+                               "--format", "--output", "--where", "--files", "--as-read",
+                               "--keep-text", "--quiet"})
+        EXPECT_TRUE(m_out.contains(option)) << option;
+}
+
+// --keep-text: a second run with other lengths converts nothing; passwords leave nothing behind.
+TEST_F(CountCommandPdfTest, KeptTextsServeTheNextRun)
+{
+    const QString log = m_dir.filePath(QStringLiteral("conversions.log"));
+    const QString real = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    const FakeConverter logging(QStringLiteral("echo x >> '%1'\nexec '%2' \"$@\"").arg(log, real));
+    const QString kept = m_dir.filePath(QStringLiteral("kept"));
+    const QStringList inputs{QStringLiteral("--keep-text"), kept, fixture("text-a.pdf"),
+                             fixture("text-b.pdf")};
+    ASSERT_EQ(run(QStringList{QStringLiteral("-l"), QStringLiteral("4")} + inputs), 0);
+    const QByteArray first = m_out;
+    EXPECT_EQ(readFile(log).count('\n'), 2);
+
+    m_out.clear();
+    ASSERT_EQ(run(QStringList{QStringLiteral("-l"), QStringLiteral("2-3")} + inputs), 0);
+    m_out.clear();
+    ASSERT_EQ(run(QStringList{QStringLiteral("-l"), QStringLiteral("4")} + inputs), 0);
+    EXPECT_EQ(m_out, first);
+    EXPECT_EQ(readFile(log).count('\n'), 2) << "nothing converted again";
+
+    m_password = QStringLiteral("open sesame");
+    ASSERT_EQ(run({QStringLiteral("--ask-password"), QStringLiteral("--keep-text"), kept,
+                   fixture("user-password.pdf"), fixture("user-password.pdf")}),
+              0);
+    for (const QString &name : QDir(kept).entryList(QDir::Files | QDir::Hidden))
+        EXPECT_FALSE(readFile(kept + QLatin1Char('/') + name).contains("secret garden")) << name.toStdString();
 }

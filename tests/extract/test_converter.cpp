@@ -4,6 +4,10 @@
 #include "extract/Converter.h"
 #include "extract/ProcessRunner.h"
 
+#include <QTemporaryDir>
+
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using namespace orvanta;
@@ -48,6 +52,7 @@ TEST(Converter, ExitCodesAndTheFirstErrorLineTellTheOutcome)
 
 TEST(Converter, TheInstalledConverterIsUsedWhereItIsAndAMissingOneIsNamed)
 {
+    const ScopedEnv perFile("ORVANTA_CONVERTER", "pdftotext");
     const Result<Converter> installed = Converter::locate();
     ASSERT_TRUE(installed.ok());
     EXPECT_TRUE(installed->program().endsWith(QStringLiteral("/pdftotext")));
@@ -83,4 +88,94 @@ TEST(Converter, AConverterThatCrashesHasStopped)
     const FakeConverter crashing(QStringLiteral("echo part of a text\nkill -SEGV $$"));
     const Converted crashed = convert(fixture("text-a.pdf"));
     EXPECT_EQ(crashed.outcome, ConversionOutcome::Stopped);
+}
+
+// The conversion workers
+
+namespace {
+
+Converted convertWith(const Converter &converter, const QString &pdf, const QString &password = {})
+{
+    Converted result{ConversionOutcome::Cancelled, {}};
+    result.outcome = converter.convert(
+        pdf, password,
+        [&result](QByteArrayView piece) {
+            result.text += piece;
+            return true;
+        },
+        {});
+    return result;
+}
+
+// A stand-in worker speaking the workers' protocol: it answers "0 LENGTH\ntext of PATH", crashes
+// on a PDF whose name holds "crash" and hangs on one whose name holds "hang".
+QString fakeWorker(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("fake-worker"));
+    writeFile(path, "#!/usr/bin/env python3\n"
+                    "import os, signal, sys, time\n"
+                    "while True:\n"
+                    "    header = sys.stdin.buffer.readline()\n"
+                    "    if not header: break\n"
+                    "    lengths = [int(n) for n in header.split()]\n"
+                    "    path = sys.stdin.buffer.read(lengths[0]).decode()\n"
+                    "    sys.stdin.buffer.read(lengths[1])\n"
+                    "    if 'crash' in path: os.kill(os.getpid(), signal.SIGSEGV)\n"
+                    "    if 'hang' in path: time.sleep(600)\n"
+                    "    text = ('text of ' + os.path.basename(path) + '\\n').encode()\n"
+                    "    sys.stdout.buffer.write(b'%d %d\\n' % (0, len(text)) + text)\n"
+                    "    sys.stdout.buffer.flush()\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+} // namespace
+
+// Adopted because it gives pdftotext's bytes without a process start per file: checked on every
+// fixture, passwords and odd names included.
+TEST(ConverterWorkers, GivePdftotextsVeryTextAndOutcome)
+{
+    const Result<Converter> workers = Converter::locate();
+    ASSERT_TRUE(workers.ok());
+    ASSERT_TRUE(workers->program().endsWith(QStringLiteral("orvanta-convert")));
+    const ScopedEnv perFile("ORVANTA_CONVERTER", "pdftotext");
+    const Result<Converter> pdftotext = Converter::locate();
+    ASSERT_TRUE(pdftotext->program().endsWith(QStringLiteral("pdftotext")));
+
+    QStringList pdfs = oddNamedFixtures();
+    for (const char *name : {"text-a.pdf", "text-b.pdf", "scanned-3.pdf", "scanned-12.pdf",
+                             "user-password.pdf", "owner-only.pdf", "damaged.pdf", "empty.pdf",
+                             "not-a-pdf.pdf", "control-chars.pdf"})
+        pdfs << fixture(name);
+    for (const QString &pdf : pdfs) {
+        for (const QString &password : {QString(), QStringLiteral("open sesame"), QStringLiteral("x")}) {
+            const Converted mine = convertWith(*workers, pdf, password);
+            const Converted theirs = convertWith(*pdftotext, pdf, password);
+            EXPECT_EQ(mine.outcome, theirs.outcome) << pdf.toStdString() << " " << password.toStdString();
+            EXPECT_EQ(mine.text, theirs.text) << pdf.toStdString();
+        }
+    }
+}
+
+TEST(ConverterWorkers, AWorkerThatCrashesFailsOnlyItsPdfAndOneThatHangsIsStopped)
+{
+    QTemporaryDir dir;
+    const ScopedEnv worker("ORVANTA_CONVERT_WORKER", fakeWorker(dir).toUtf8());
+    const Result<Converter> converter = Converter::locate();
+    ASSERT_TRUE(converter.ok());
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/a.pdf")).text, QByteArray("text of a.pdf\n"));
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/crash.pdf")).outcome,
+              ConversionOutcome::Stopped);
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/b.pdf")).text, QByteArray("text of b.pdf\n"));
+
+    std::stop_source stop;
+    std::thread stopper([&] {
+        QThread::msleep(300);
+        stop.request_stop();
+    });
+    const ConversionOutcome hung = converter->convert(
+        QStringLiteral("/hang.pdf"), {}, [](QByteArrayView) { return true; }, stop.get_token());
+    stopper.join();
+    EXPECT_EQ(hung, ConversionOutcome::Cancelled);
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/c.pdf")).text, QByteArray("text of c.pdf\n"));
 }

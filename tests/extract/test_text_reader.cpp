@@ -101,6 +101,22 @@ TEST(LineSplitter, InvalidBytesBecomeReplacementCharacters)
               (std::vector<Line>{{"ab", {1, 1}}, {QStringLiteral("\uFFFD\uFFFD"), {1, 2}}}));
 }
 
+// A device that never sends a line break would otherwise fill memory.
+TEST(LineSplitter, ALineLongerThanTheLimitStopsTheText)
+{
+    int lines = 0;
+    LineSplitter splitter([&lines](QByteArrayView, LinePlace) { ++lines; });
+    splitter.feed("first\n");
+    const QByteArray megabyte(1 << 20, 'a');
+    for (qsizetype fed = 0; fed <= LineSplitter::kLongestLine && !splitter.overflowed();
+         fed += megabyte.size())
+        splitter.feed(megabyte);
+    EXPECT_TRUE(splitter.overflowed());
+    splitter.feed("\nafter\n");
+    splitter.finish();
+    EXPECT_EQ(lines, 1);
+}
+
 // Reading a file
 
 TEST(ReadLines, ReadsTheWholeFileInPieces)

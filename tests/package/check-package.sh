@@ -55,6 +55,7 @@ root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 count=$root/usr/bin/orvanta-count
 [[ -x $root/usr/bin/orvanta ]] || fail "usr/bin/orvanta missing"
+[[ -x $root/usr/libexec/orvanta/orvanta-convert ]] || fail "no conversion worker in usr/libexec/orvanta"
 shown=$("$count" --version)
 [[ $shown == "orvanta-count $version" ]] || fail "--version says '$shown', the package is $version"
 data=$root/usr/share/orvanta

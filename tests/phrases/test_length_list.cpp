@@ -65,3 +65,27 @@ TEST(DistinctCountableLengths, DropsRepeatsAndLengthsBelowOneKeepingFirstSeenOrd
     EXPECT_EQ(distinctCountableLengths({0, -3, 1, 0}), (std::vector<int>{1}));
     EXPECT_TRUE(distinctCountableLengths({}).empty());
 }
+
+// The command line's lengths
+
+TEST(LengthRanges, NumbersAndRangesSeparatedByCommasOrBlanks)
+{
+    EXPECT_EQ(*parseLengthRanges(QStringLiteral("2-5")), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(*parseLengthRanges(QStringLiteral("2-5,8")), (std::vector<int>{2, 3, 4, 5, 8}));
+    EXPECT_EQ(*parseLengthRanges(QStringLiteral("2, 5 6")), (std::vector<int>{2, 5, 6}));
+    EXPECT_EQ(*parseLengthRanges(QStringLiteral("4,4,3-4")), (std::vector<int>{4, 3}));
+    EXPECT_EQ(*parseLengthRanges(QStringLiteral("7-7")), (std::vector<int>{7}));
+}
+
+TEST(LengthRanges, AnythingElseIsRefusedNamingTheEntry)
+{
+    for (const char *text : {"2 to 4", "x", "0", "-3", "5-2", "2.5", "2-", "1-40000", "4,,x"}) {
+        const Result<std::vector<int>> lengths = parseLengthRanges(QLatin1String(text));
+        ASSERT_FALSE(lengths.ok()) << text;
+        EXPECT_TRUE(lengths.error().contains(QStringLiteral("is not a phrase length")))
+            << lengths.error().toStdString();
+    }
+    EXPECT_TRUE(parseLengthRanges(QStringLiteral("2 to 4")).error().startsWith(
+        QStringLiteral("\"to\"")));
+    EXPECT_FALSE(parseLengthRanges(QStringLiteral(" , ")).ok());
+}

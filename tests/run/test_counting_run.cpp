@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 using namespace orvanta;
@@ -262,22 +264,25 @@ TEST_F(CountingRunTest, AFileChangedSinceItWasConvertedIsConvertedAgain)
     EXPECT_EQ(fromStore, m_host.rows);
 }
 
-// Text files read as they are (the terminal's .txt inputs)
+// Text read as it is (the terminal's text inputs)
 
-TEST_F(CountingRunTest, ATextInputThatIsNotARegularFileIsNamedWithoutWaiting)
+TEST_F(CountingRunTest, TextMayComeFromAFifoWithoutHoldingTheRunBeforeItIsWritten)
 {
-    const QString fifo = m_tmp.filePath(QStringLiteral("pipe.txt"));
+    const QString fifo = m_tmp.filePath(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString zeros = m_tmp.filePath(QStringLiteral("zeros.txt"));
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zeros));
-    const QString text = writeFile(m_tmp.filePath(QStringLiteral("a.txt")), "x y\nx y\n");
+    const QString text = writeFile(m_tmp.filePath(QStringLiteral("a.txt")), "x y\n");
+    std::thread writer([&] {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY); // waits for us
+        (void)!::write(fd, "x y\nx y\n", 8);
+        ::close(fd);
+    });
     CountingRunOptions options;
-    options.readTextFilesDirectly = true;
-    const RunOutcome outcome = run({fifo, zeros, text}, {2}, options);
+    options.readsAsText = [](const QString &) { return true; };
+    const RunOutcome outcome = run({fifo, text, m_tmp.path()}, {2}, options);
+    writer.join();
     EXPECT_EQ(outcome.failures,
-              (std::vector<FileFailure>{{fifo, QLatin1String(run_texts::kNotRegularFile)},
-                                        {zeros, QLatin1String(run_texts::kNotRegularFile)}}));
-    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("x y", 2, 2)}));
+              (std::vector<FileFailure>{{m_tmp.path(), QLatin1String(run_texts::kNotRegularFile)}}));
+    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("x y", 2, 3)}));
 }
 
 // Faults of the converter

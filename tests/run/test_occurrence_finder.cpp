@@ -71,7 +71,7 @@ protected:
     RunOutcome count(const QStringList &paths, int length)
     {
         CountingRunOptions options;
-        options.readTextFilesDirectly = true;
+        options.readsAsText = [](const QString &) { return true; };
         return m_run.run(paths, {length}, options);
     }
 

@@ -12,12 +12,14 @@
 
 namespace orvanta {
 
-// A shell script named pdftotext that comes first on PATH for the object's lifetime. It gets
-// the converter's arguments ([-opw P -upw P] PDF -) and writes the text to standard output.
+// A shell script named pdftotext that comes first on PATH, and is used instead of the
+// conversion workers, for the object's lifetime. It gets the converter's arguments
+// ([-opw P -upw P] PDF -) and writes the text to standard output.
 class FakeConverter {
 public:
     explicit FakeConverter(const QString &scriptBody)
         : m_path("PATH", (m_dir.path() + QLatin1Char(':') + qgetenv("PATH")).toUtf8())
+        , m_perFile("ORVANTA_CONVERTER", "pdftotext")
     {
         const QString script = m_dir.filePath(QStringLiteral("pdftotext"));
         writeFile(script, "#!/bin/sh\n" + scriptBody.toUtf8() + '\n');
@@ -35,19 +37,23 @@ public:
 private:
     QTemporaryDir m_dir;
     ScopedEnv m_path;
+    ScopedEnv m_perFile;
 };
 
-// A PATH on which no converter can be found, for the object's lifetime.
+// No converter at all, for the object's lifetime: the workers are not used and there is no
+// pdftotext on PATH, as on a system without poppler-utils and a build without the workers.
 class NoConverter {
 public:
     NoConverter()
         : m_path("PATH", m_empty.path().toUtf8())
+        , m_perFile("ORVANTA_CONVERTER", "pdftotext")
     {
     }
 
 private:
     QTemporaryDir m_empty;
     ScopedEnv m_path;
+    ScopedEnv m_perFile;
 };
 
 // The pid a stand-in wrote to the file, once it has; 0 after ten seconds without one.

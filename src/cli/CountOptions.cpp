@@ -1,0 +1,165 @@
+#include "cli/CountOptions.h"
+
+#include "phrases/LengthList.h"
+
+#include <QCommandLineParser>
+
+namespace orvanta {
+
+namespace {
+
+// Each description fits one line of --help.
+const QList<QCommandLineOption> &optionList()
+{
+    static const QList<QCommandLineOption> options{
+        {{"l", "lengths"}, "Phrase lengths: numbers, ranges (default 4).", "list", "4"},
+        {"min-frequency", "Show phrases seen at least n times (default 2).", "n", "2"},
+        {"min-files", "Show phrases in at least n files (default 1).", "n", "1"},
+        {"top", "Show only the first n rows after sorting.", "n"},
+        {"sort", "Order: frequency, phrase, words or files.", "key", "frequency"},
+        {"reverse", "Reverse the order."},
+        {"files", "Add the column of files each phrase occurs in."},
+        {"format", "Output: tsv (default), csv, json or jsonl.", "format", "tsv"},
+        {"no-header", "Leave out the header line of tsv and csv."},
+        {{"o", "output"}, "Write to this file, replaced only when complete.", "file"},
+        {"where", "Print where this phrase occurs: file, page, line.", "phrase"},
+        {"join-wrapped-lines", "Let phrases cross line breaks in paragraphs."},
+        {"rejoin-hyphens", "Rejoin words hyphenated at line ends."},
+        {"drop-running-heads", "Leave out running heads, feet, page numbers."},
+        {"ignore-punctuation", "Ignore punctuation around words."},
+        {"normalise-characters", "Normalise ligatures, wide forms, no-break spaces."},
+        {"as-read", "All five text options above."},
+        {"keep-text", "Keep converted texts in this folder for later runs.", "folder"},
+        {"ask-password", "Ask for each PDF's password (blank for none)."},
+        {{"j", "jobs"}, "Convert n PDFs at once (default: one per core).", "n", "0"},
+        {{"q", "quiet"}, "Print nothing on stderr but errors."},
+    };
+    return options;
+}
+
+QString description()
+{
+    return QStringLiteral(
+        "Counts how often phrases of the given lengths occur across PDF and text files and lists "
+        "the phrases seen at least twice, least frequent first.\n"
+        "Inputs: PDF files, text files (.txt), folders (searched for PDFs, subfolders "
+        "included), FIFOs and devices (read as text), and - for standard input.");
+}
+
+Result<int> wholeNumber(const QCommandLineParser &parser, const QString &name, int minimum)
+{
+    bool valid = false;
+    const int value = parser.value(name).toInt(&valid);
+    if (!valid || value < minimum)
+        return Failure{QStringLiteral("--%1 takes a whole number of at least %2")
+                           .arg(name)
+                           .arg(minimum)};
+    return value;
+}
+
+Result<RowOrder> rowOrder(const QString &key)
+{
+    static const QHash<QString, RowOrder> orders{{QStringLiteral("frequency"), RowOrder::Frequency},
+                                                 {QStringLiteral("phrase"), RowOrder::Phrase},
+                                                 {QStringLiteral("words"), RowOrder::Words},
+                                                 {QStringLiteral("files"), RowOrder::Files}};
+    if (!orders.contains(key))
+        return Failure{QStringLiteral("--sort takes frequency, phrase, words or files, not \"%1\"")
+                           .arg(key)};
+    return orders.value(key);
+}
+
+Result<OutputFormat> outputFormat(const QString &name)
+{
+    static const QHash<QString, OutputFormat> formats{{QStringLiteral("tsv"), OutputFormat::Tsv},
+                                                      {QStringLiteral("csv"), OutputFormat::Csv},
+                                                      {QStringLiteral("json"), OutputFormat::Json},
+                                                      {QStringLiteral("jsonl"),
+                                                       OutputFormat::JsonLines}};
+    if (!formats.contains(name))
+        return Failure{
+            QStringLiteral("--format takes tsv, csv, json or jsonl, not \"%1\"").arg(name)};
+    return formats.value(name);
+}
+
+TextOptions textOptions(const QCommandLineParser &parser)
+{
+    const bool all = parser.isSet(QStringLiteral("as-read"));
+    TextOptions text;
+    text.joinWrappedLines = all || parser.isSet(QStringLiteral("join-wrapped-lines"));
+    text.rejoinHyphenatedWords = all || parser.isSet(QStringLiteral("rejoin-hyphens"));
+    text.dropRunningHeads = all || parser.isSet(QStringLiteral("drop-running-heads"));
+    text.ignorePunctuation = all || parser.isSet(QStringLiteral("ignore-punctuation"));
+    text.normaliseCompatibility = all || parser.isSet(QStringLiteral("normalise-characters"));
+    return text;
+}
+
+// The numbers and choices of the parsed line; the first that is wrong makes the failure.
+Status readChoices(const QCommandLineParser &parser, CountOptions &options)
+{
+    const Result<std::vector<int>> lengths = parseLengthRanges(parser.value(QStringLiteral("lengths")));
+    const Result<int> minFrequency = wholeNumber(parser, QStringLiteral("min-frequency"), 2);
+    const Result<int> minFiles = wholeNumber(parser, QStringLiteral("min-files"), 1);
+    const Result<int> jobs = wholeNumber(parser, QStringLiteral("jobs"), 0);
+    const Result<RowOrder> order = rowOrder(parser.value(QStringLiteral("sort")));
+    const Result<OutputFormat> format = outputFormat(parser.value(QStringLiteral("format")));
+    const Result<int> top = parser.isSet(QStringLiteral("top"))
+                                ? wholeNumber(parser, QStringLiteral("top"), 0)
+                                : Result<int>(-1);
+    for (const QString &error : {lengths.error(), minFrequency.error(), minFiles.error(),
+                                 jobs.error(), order.error(), format.error(), top.error()}) {
+        if (!error.isEmpty())
+            return Failure{error};
+    }
+    options.lengths = *lengths;
+    options.rows = {*minFrequency, *minFiles, *order, parser.isSet(QStringLiteral("reverse")),
+                    *top};
+    options.format = *format;
+    options.jobs = *jobs;
+    return {};
+}
+
+} // namespace
+
+Result<CountOptions> parseCountOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description());
+    parser.addOptions(optionList());
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("inputs"),
+                                 QStringLiteral("PDFs, text files, folders, or - (stdin)."),
+                                 QStringLiteral("INPUT..."));
+    if (!parser.parse(arguments))
+        return Failure{parser.errorText()};
+
+    CountOptions options;
+    if (parser.isSet(help)) {
+        options.request = CountOptions::Request::Help;
+        options.helpText = parser.helpText();
+        return options;
+    }
+    if (parser.isSet(version)) {
+        options.request = CountOptions::Request::Version;
+        return options;
+    }
+    if (const Status choices = readChoices(parser, options); !choices.ok())
+        return Failure{choices.error()};
+    options.inputs = parser.positionalArguments();
+    if (options.inputs.isEmpty())
+        return Failure{QStringLiteral("no input files")};
+    options.header = !parser.isSet(QStringLiteral("no-header"));
+    options.files = parser.isSet(QStringLiteral("files"));
+    options.output = parser.value(QStringLiteral("output"));
+    options.where = parser.value(QStringLiteral("where")).simplified().toLower();
+    if (parser.isSet(QStringLiteral("where")) && options.where.isEmpty())
+        return Failure{QStringLiteral("--where takes a phrase")};
+    options.keepTextIn = parser.value(QStringLiteral("keep-text"));
+    options.askPassword = parser.isSet(QStringLiteral("ask-password"));
+    options.quiet = parser.isSet(QStringLiteral("quiet"));
+    options.text = textOptions(parser);
+    return options;
+}
+
+} // namespace orvanta

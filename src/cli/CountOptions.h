@@ -1,0 +1,41 @@
+#pragma once
+
+#include "base/Result.h"
+#include "cli/RecordWriter.h"
+#include "documents/CountedText.h"
+#include "results/RowSelection.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace orvanta {
+
+// What one orvanta-count command line asks for.
+struct CountOptions {
+    enum class Request { Count, Help, Version };
+    Request request = Request::Count;
+    QString helpText;
+
+    QStringList inputs;
+    std::vector<int> lengths{4};
+    RowSelection rows;
+    OutputFormat format = OutputFormat::Tsv;
+    bool header = true;
+    bool files = false;
+    QString output;     // empty: standard output
+    QString where;      // a phrase whose occurrences are printed instead of the results
+    QString keepTextIn; // a folder that keeps the converted texts between runs
+    bool askPassword = false;
+    int jobs = 0;
+    bool quiet = false;
+    TextOptions text;
+};
+
+// The options of the command line (arguments[0] is the program), or the message of a usage
+// error naming what is wrong.
+Result<CountOptions> parseCountOptions(const QStringList &arguments);
+
+} // namespace orvanta
