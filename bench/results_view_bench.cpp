@@ -5,6 +5,8 @@
 //                                             offscreen platform unless QT_QPA_PLATFORM says
 //                                             otherwise)
 
+#include "PaintCountingView.h"
+#include "ResultsGenerator.h"
 #include "phrases/PhraseResults.h"
 #include "results/ResultsModel.h"
 
@@ -14,81 +16,19 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 namespace {
 
+using orvanta::bench::PaintCountingView;
+using orvanta::bench::secondsOf;
+using orvanta::bench::waitForPaint;
+
 int rowCount = 1'000'000;
 constexpr int kScrollsPerRound = 10;
 constexpr double kFillTarget = 1.0;
-
-// Counts its paints so the benchmark can wait for the next one.
-class PaintCountingView : public QTreeView {
-public:
-    int paints() const { return m_paints; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        QTreeView::paintEvent(event);
-        ++m_paints;
-    }
-
-private:
-    int m_paints = 0;
-};
-
-// Distinct phrases of three words (four beyond a million rows) in display order, as a run
-// would hand them over.
-orvanta::PhraseResults makeResults()
-{
-    static const std::array<const char *, 100> words = {
-        "able", "acid", "aged", "also", "area", "army", "away", "baby", "back", "ball",
-        "band", "bank", "base", "bath", "bear", "beat", "been", "beer", "bell", "belt",
-        "best", "bill", "bird", "blow", "blue", "boat", "body", "bomb", "bond", "bone",
-        "book", "boom", "born", "boss", "both", "bowl", "bulk", "burn", "bush", "busy",
-        "call", "calm", "came", "camp", "card", "care", "case", "cash", "cast", "cell",
-        "chat", "chip", "city", "club", "coal", "coat", "code", "cold", "come", "cook",
-        "cool", "cope", "copy", "core", "cost", "crew", "crop", "dark", "data", "date",
-        "dawn", "days", "dead", "deal", "dean", "dear", "debt", "deep", "deny", "desk",
-        "dial", "diet", "disc", "disk", "does", "done", "door", "dose", "down", "draw",
-        "drew", "drop", "drug", "dual", "duke", "dust", "duty", "each", "earn", "ease"};
-    orvanta::PhraseResults results;
-    std::string phrase;
-    for (int i = 0; i < rowCount; ++i) {
-        phrase.assign(words[size_t(i % 100)]);
-        phrase.append(" ").append(words[size_t(i / 100 % 100)]);
-        phrase.append(" ").append(words[size_t(i / 10000 % 100)]);
-        const bool fourWords = i >= 1'000'000;
-        if (fourWords)
-            phrase.append(" ").append(words[size_t(i / 1'000'000 % 100)]);
-        results.append(phrase, fourWords ? 4 : 3, 2 + int((unsigned(i) * 7919u) % 5000u));
-    }
-    results.sortForDisplay();
-    return results;
-}
-
-void waitForPaint(const PaintCountingView &view, int paintsBefore)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (view.paints() == paintsBefore) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (waited.elapsed() > 60'000) {
-            std::fprintf(stderr, "bench_results_view: the view did not paint within 60 s\n");
-            std::exit(1);
-        }
-    }
-}
-
-double secondsOf(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e9;
-}
 
 struct Round {
     double setResults = 0;
@@ -157,7 +97,7 @@ int main(int argc, char **argv)
 
     QElapsedTimer build;
     build.start();
-    const orvanta::PhraseResults results = makeResults();
+    const orvanta::PhraseResults results = orvanta::bench::makeResults(rowCount);
     std::printf("built %lld distinct phrases in %.3f s (not timed below)\n",
                 static_cast<long long>(results.size()), secondsOf(build));
 

@@ -6,11 +6,11 @@
 #   (default)   that, and what building, testing and packaging need
 set -euo pipefail
 
-# What the programs need at run time: Qt, the PDF converter, the workbook writer, Tesseract
-# with its English language.
+# What the programs need at run time: Qt, the PDF converter and page renderer, the workbook
+# writer, Tesseract with its English language.
 runtime=(
   libqt6core6 libqt6gui6 libqt6widgets6
-  poppler-utils
+  poppler-utils libpoppler-qt6-3
   libxlsxwriter4
   libtesseract5 liblept5 tesseract-ocr-eng
   libpoppler126
@@ -26,6 +26,7 @@ build=(
   ghostscript qpdf groff
   time
   libxlsxwriter-dev unzip
+  libpoppler-qt6-dev
   dpkg-dev lintian appstream desktop-file-utils librsvg2-bin
   tesseract-ocr libtesseract-dev libleptonica-dev
   libpoppler-private-dev

@@ -1,6 +1,8 @@
 #include "app/Form1.h"
 
 #include "app/BackgroundJob.h"
+#include "app/ExplorerWindow.h"
+#include "app/FormLayout.h"
 #include "app/InputListWork.h"
 #include "app/PointerImages.h"
 #include "app/WindowRunHost.h"
@@ -33,6 +35,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -43,6 +46,14 @@ namespace {
 QString tag(const char *operation)
 {
     return locationTag(QStringLiteral("Form1"), QLatin1String(operation));
+}
+
+bool isEnterKey(const QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 } // namespace
@@ -100,6 +111,8 @@ void Form1::startUp()
     refreshSamplesSnapshot(m_dataDir, m_settings);
     setWindowTitle(QStringLiteral("Orvanta"));
     QApplication::setApplicationDisplayName(applicationTitle());
+    if (const QScreen *shown = screen())
+        resize(designedSize().boundedTo(shown->availableSize())); // smaller screens too
     ListView1->setHeaderLabels({QStringLiteral("PDF File(s)")});
     ListView1->setColumnWidth(0, twipsToPixels(7000));
     ListView2->setColumnWidth(0, twipsToPixels(3500));
@@ -139,6 +152,8 @@ void Form1::checkConverterAtStartUp()
 void Form1::closeEvent(QCloseEvent *event)
 {
     cancelWork();
+    if (m_explorer)
+        m_explorer->close();
     m_store->clear(); // the texts of confidential documents do not outlive the window
     event->accept();
 }
@@ -148,6 +163,8 @@ void Form1::cancelWork()
     m_run->cancel();
     m_runJob->waitForEnd();
     m_inputWork->cancel();
+    if (m_explorer)
+        m_explorer->stopWork(); // its searches read the texts the store is about to drop
 }
 
 // Pointer
@@ -185,6 +202,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (watched == ListView1 && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
         listView1Remove();
+        return true;
+    }
+    if (watched == ListView2 && isEnterKey(event) &&
+        ListView2->selectionModel()->isSelected(ListView2->currentIndex())) {
+        openExplorer(ListView2->currentIndex().row());
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -349,12 +371,19 @@ void Form1::pushButton7Click()
     CountingRunOptions options;
     options.promptForPassword = Check2->isChecked();
     const QStringList paths = inputFiles();
-    m_runJob->start([this, paths, lengths, options] { m_run->run(paths, lengths, options); },
-                    [this] { finishCounting(); });
+    m_runJob->start(
+        [this, paths, lengths, options] { m_runOutcome = m_run->run(paths, lengths, options); },
+        [this, text = options.text] { finishCounting(text); });
 }
 
-void Form1::finishCounting()
+void Form1::finishCounting(const TextOptions &text)
 {
+    if (m_runOutcome.ran && !m_runOutcome.cancelled) {
+        m_countedSources = std::move(m_runOutcome.sources);
+        m_countedOptions = text;
+        if (m_explorer)
+            m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+    }
     clearProgress();
     setPointerMode(DefaultPointer);
     m_countingBusy = false;
@@ -415,6 +444,29 @@ void Form1::listView2DblClick()
     const QModelIndex current = ListView2->currentIndex();
     if (current.isValid())
         m_results->removeRowAt(current.row());
+}
+
+// Explorer
+
+void Form1::openExplorer(int row)
+{
+    if (!m_explorer) {
+        m_explorer = new ExplorerWindow(*m_results, *m_store, m_dialogs, applicationTitle(), this);
+        m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+        m_explorer->setDocumentOpener(m_openDocument ? m_openDocument : openWithDesktopProgram);
+    }
+    m_explorer->show();
+    m_explorer->raise();
+    m_explorer->activateWindow();
+    if (row >= 0 && row < m_results->rowCount())
+        m_explorer->showResult(m_results->resultAt(row));
+}
+
+void Form1::setDocumentOpener(std::function<bool(const QString &)> open)
+{
+    m_openDocument = std::move(open);
+    if (m_explorer)
+        m_explorer->setDocumentOpener(m_openDocument ? m_openDocument : openWithDesktopProgram);
 }
 
 // Exports

@@ -27,6 +27,8 @@ namespace orvanta {
 
 class BackgroundJob;
 class DialogService;
+class ExplorerWindow;
+class FormLayout;
 class InputListWork;
 class ResultsModel;
 class SettingsStore;
@@ -73,6 +75,13 @@ public:
     {
         m_openFolder = std::move(open);
     }
+    // What opens a PDF from the explorer; the desktop's viewer by default.
+    void setDocumentOpener(std::function<bool(const QString &)> open);
+
+    // Opens the results explorer, made the first time, at the list's row when one is given.
+    void openExplorer(int row = -1);
+    ExplorerWindow *explorer() const { return m_explorer; }
+    QSize designedSize() const;
 
 signals:
     void countingFinished();
@@ -81,6 +90,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // Controls and layout (Form1Controls.cpp)
@@ -89,6 +99,7 @@ private:
     void createResultsList();
     void createLengthFrame();
     void createStatusLine();
+    void createLayout();
     void connectControls();
     QPushButton *createButton(const char *name, const QString &caption, QWidget *parent, int left,
                               int top, int width, int height);
@@ -123,7 +134,7 @@ private:
 
     void runAdmissionCheck();
     void finishAdmissionCheck(const AdmissionResult &result);
-    void finishCounting();
+    void finishCounting(const TextOptions &text);
     void showProgress(const RunProgress &progress);
     void clearProgress();
     void cancelWork();
@@ -147,6 +158,7 @@ private:
     QPushButton *PushButton9 = nullptr;
     QPushButton *PushButton10 = nullptr;
     QPushButton *PushButton11 = nullptr;
+    QPushButton *PushButton12 = nullptr;
     QTreeWidget *ListView1 = nullptr;
     QTreeView *ListView2 = nullptr;
     QGroupBox *Frame1 = nullptr;
@@ -163,11 +175,18 @@ private:
     WindowRunHost *m_runHost = nullptr;
     std::unique_ptr<CountingRun> m_run;
     BackgroundJob *m_runJob = nullptr;
+    RunOutcome m_runOutcome; // written by the run's thread, read when it has ended
+    // The texts the last completed run counted, and how, for the explorer's searches.
+    std::vector<CountedSource> m_countedSources;
+    TextOptions m_countedOptions;
     bool m_countingBusy = false;
     std::unique_ptr<AdmissionCheck> m_admission;
     InputListWork *m_inputWork = nullptr;
     std::function<bool(const QString &)> m_openWorkbook;
     std::function<bool(const QString &)> m_openFolder;
+    std::function<bool(const QString &)> m_openDocument;
+    std::unique_ptr<FormLayout> m_layout;
+    ExplorerWindow *m_explorer = nullptr;
     bool m_toldPreferencesUnsaved = false;
 };
 

@@ -3,16 +3,20 @@
 
 #include "app/Form1.h"
 
+#include "app/CutPhraseTips.h"
+#include "app/FormLayout.h"
 #include "app/ListReorder.h"
 #include "phrases/LengthList.h"
 #include "results/ResultsModel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -24,6 +28,9 @@ namespace {
 constexpr int kClientWidth = 15975;
 constexpr int kClientHeight = 5775;
 constexpr int kStatusHeight = 330;
+// The explorer's button fills the gap between the lowest buttons and the window's edge.
+constexpr int kExploreTop = 5715;
+constexpr int kExploreHeight = 360;
 constexpr int kTwipsPerInch = 1440;
 
 const QString kInputTip =
@@ -61,7 +68,7 @@ void Form1::createControls()
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(twipsToPixels(180));
     setFont(font);
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight + kStatusHeight));
+    resize(designedSize());
     setMouseTracking(true);
     installEventFilter(this);
 
@@ -97,6 +104,8 @@ void Form1::createControls()
     PushButton9 =
         createButton("PushButton9", QStringLiteral("Clear List"), this, 12000, 5250, 3840, 405);
     createStatusLine();
+    PushButton12 = createButton("PushButton12", QStringLiteral("Explore Results"), this, 12000,
+                                kExploreTop, 3840, kExploreHeight);
 
     for (QWidget *hoverable :
          {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
@@ -104,7 +113,37 @@ void Form1::createControls()
         hoverable->setMouseTracking(true);
         hoverable->installEventFilter(this);
     }
+    createLayout();
     connectControls();
+}
+
+QSize Form1::designedSize() const
+{
+    return {twipsToPixels(kClientWidth), twipsToPixels(kClientHeight + kStatusHeight)};
+}
+
+// Every control at its designed place; the layout moves them when the window is resized.
+void Form1::createLayout()
+{
+    m_layout = std::make_unique<FormLayout>(designedSize());
+    m_layout->addList(ListView1);
+    m_layout->addList(ListView2);
+    for (QWidget *frame : {Frame1, Frame2}) {
+        for (QWidget *control : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            m_layout->add(control);
+    }
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (control != ListView1 && control != ListView2 && !control->isWindow())
+            m_layout->add(control);
+    }
+    setMinimumSize(m_layout->minimumSize());
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_layout)
+        m_layout->apply(event->size());
 }
 
 void Form1::connectControls()
@@ -120,6 +159,7 @@ void Form1::connectControls()
     connect(PushButton8, &QPushButton::clicked, this, &Form1::pushButton8Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form1::pushButton2Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::pushButton10Click);
+    connect(PushButton12, &QPushButton::clicked, this, [this] { openExplorer(); });
     connect(Check2, &QCheckBox::clicked, this, &Form1::check2Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::text1Change);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::listView1Remove);
@@ -154,6 +194,16 @@ void Form1::createResultsList()
     ListView2->setSortingEnabled(false);
     ListView2->setToolTip(kResultsTip);
     ListView2->setModel(m_results);
+    ListView2->setItemDelegate(new CutPhraseTips(ResultsModel::PhraseColumn, ListView2));
+    ListView2->installEventFilter(this);
+    auto *explore = new QAction(QStringLiteral("Explore This Phrase..."), ListView2);
+    explore->setObjectName(QStringLiteral("ExploreAction"));
+    connect(explore, &QAction::triggered, this, [this] {
+        if (ListView2->currentIndex().isValid())
+            openExplorer(ListView2->currentIndex().row());
+    });
+    ListView2->addAction(explore);
+    ListView2->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void Form1::createLengthFrame()
@@ -185,10 +235,10 @@ void Form1::createStatusLine()
 {
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("StatusLine"));
-    m_status->setGeometry(twips(120, kClientHeight, 11000, kStatusHeight - 60));
+    m_status->setGeometry(twips(120, kClientHeight, 7800, kStatusHeight - 60));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("StatusProgress"));
-    m_progress->setGeometry(twips(11240, kClientHeight + 30, 4600, kStatusHeight - 120));
+    m_progress->setGeometry(twips(8040, kClientHeight + 30, 3840, kStatusHeight - 120));
     m_progress->setTextVisible(false);
     m_progress->hide();
 }

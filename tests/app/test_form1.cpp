@@ -6,12 +6,16 @@
 #include "run/CountingRun.h"
 #include "base/SettingsStore.h"
 #include "results/ResultsModel.h"
+#include "app/ExplorerWindow.h"
+#include "results/ResultsFilterModel.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -19,6 +23,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
@@ -448,4 +453,158 @@ TEST_F(Form1Test, TheExportButtonsWriteTheResultsOut)
     qputenv("PATH", savedPath);
     EXPECT_TRUE(opened.endsWith(QStringLiteral(".xlsx")));
     EXPECT_TRUE(QFile::exists(opened));
+}
+
+// Size and layout
+
+namespace {
+
+QRect designedRect(const QWidget &window, int left, int top, int width, int height)
+{
+    const auto pixels = [&](int twips) { return qRound(twips * window.logicalDpiX() / 1440.0); };
+    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+}
+
+// The controls the window names, each with its place in its parent.
+QList<QWidget *> namedControls(const QWidget &window)
+{
+    QList<QWidget *> controls;
+    for (QWidget *control : window.findChildren<QWidget *>()) {
+        if (!control->objectName().isEmpty() && !control->objectName().startsWith(u"qt_") &&
+            !control->isWindow() && control->window() == &window)
+            controls << control;
+    }
+    return controls;
+}
+
+// Every named control lies inside the window, can be seen, and no two sharing a parent
+// overlap.
+void expectEveryControlVisible(const QWidget &window)
+{
+    SCOPED_TRACE(
+        QStringLiteral("at %1 x %2").arg(window.width()).arg(window.height()).toStdString());
+    const QList<QWidget *> controls = namedControls(window);
+    ASSERT_GT(controls.size(), 30);
+    for (QWidget *control : controls) {
+        const QRect inWindow(control->mapTo(&window, QPoint(0, 0)), control->size());
+        EXPECT_TRUE(window.rect().contains(inWindow)) << control->objectName().toStdString();
+        if (control->isHidden())
+            continue; // the progress bar, shown while counting
+        EXPECT_FALSE(control->visibleRegion().isEmpty()) << control->objectName().toStdString();
+        for (QWidget *other : controls) {
+            const bool sibling = other != control && !other->isHidden() &&
+                                 other->parentWidget() == control->parentWidget();
+            EXPECT_FALSE(sibling && control->geometry().intersects(other->geometry()))
+                << control->objectName().toStdString() << " overlaps "
+                << other->objectName().toStdString();
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(Form1Test, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
+{
+    Form1 &window = open();
+    window.resize(window.designedSize());
+    QApplication::processEvents();
+    EXPECT_EQ(window.designedSize(), designedRect(window, 0, 0, 15975, 6105).size());
+    EXPECT_EQ(child<QTreeWidget>("ListView1")->geometry(),
+              designedRect(window, 120, 630, 7800, 3225));
+    EXPECT_EQ(child<QTreeView>("ListView2")->geometry(),
+              designedRect(window, 8040, 2205, 7800, 2445));
+    EXPECT_EQ(child<QGroupBox>("Frame1")->geometry(), designedRect(window, 8040, 45, 7800, 1530));
+    EXPECT_EQ(child<QPushButton>("PushButton9")->geometry(),
+              designedRect(window, 12000, 5250, 3840, 405));
+    EXPECT_EQ(child<QPushButton>("PushButton10")->geometry(),
+              designedRect(window, 6600, 1020, 960, 345));
+    EXPECT_EQ(lengthBox(19)->geometry(), designedRect(window, 7120, 650, 550, 255));
+    EXPECT_EQ(child<QPushButton>("PushButton12")->text(), QStringLiteral("Explore Results"));
+}
+
+TEST_F(Form1Test, ExtraSpaceGoesToTheListsAndWhatLiesBelowThemMovesDown)
+{
+    Form1 &window = open();
+    window.resize(window.designedSize());
+    QApplication::processEvents();
+    const auto place = [&](const char *name) { return child<QWidget>(name)->geometry(); };
+    const QRect list1 = place("ListView1"), list2 = place("ListView2"),
+                below = place("PushButton6"), above = place("PushButton7");
+
+    window.resize(window.designedSize() + QSize(200, 150));
+    QApplication::processEvents();
+    EXPECT_EQ(place("ListView1").size(), list1.size() + QSize(100, 150));
+    EXPECT_EQ(place("ListView2").size(), list2.size() + QSize(100, 150));
+    EXPECT_EQ(place("ListView2").left(), list2.left() + 100);
+    EXPECT_EQ(place("PushButton6").top(), below.top() + 150);
+    EXPECT_EQ(place("PushButton7").top(), above.top());
+    expectEveryControlVisible(window);
+}
+
+TEST_F(Form1Test, OnA1024By768ScreenAndAtItsSmallestEveryControlStaysVisible)
+{
+    Form1 &window = open();
+    EXPECT_LE(window.minimumWidth(), 1000);
+    EXPECT_LE(window.minimumHeight(), 700);
+    for (const QSize size : {QSize(1024, 768), QSize(1000, 700), window.minimumSize()}) {
+        window.resize(size);
+        QApplication::processEvents();
+        ASSERT_EQ(window.size(), size);
+        expectEveryControlVisible(window);
+    }
+}
+
+TEST_F(Form1Test, ACutPhraseShowsInFullAsItsRowsTooltip)
+{
+    open();
+    lengthBox(4)->click();
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    count();
+    auto *view = child<QTreeView>("ListView2");
+    const auto tipOverRow = [&](int row) {
+        const QRect cell = view->visualRect(m_window->results().index(row, 1));
+        QHelpEvent help(QEvent::ToolTip, cell.center(),
+                        view->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::text();
+    };
+    view->header()->resizeSection(0, 40);
+    EXPECT_EQ(tipOverRow(1), QStringLiteral("the quick brown fox"));
+    view->header()->resizeSection(0, 600);
+    EXPECT_EQ(tipOverRow(1), view->toolTip()) << "not cut: the list's own tip";
+}
+
+// The explorer
+
+TEST_F(Form1Test, TheExplorerOpensFromItsButtonFromAResultsMenuAndWithEnter)
+{
+    open();
+    lengthBox(4)->click();
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    count();
+    child<QPushButton>("PushButton12")->click();
+    ExplorerWindow *explorer = m_window->explorer();
+    ASSERT_NE(explorer, nullptr);
+    EXPECT_TRUE(explorer->isVisible());
+    EXPECT_EQ(explorer->model().rowCount(), 4);
+    explorer->close();
+
+    auto *view = child<QTreeView>("ListView2");
+    auto *action = view->findChild<QAction *>(QStringLiteral("ExploreAction"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(view->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_TRUE(view->actions().contains(action));
+    const auto currentPhrase = [&] {
+        return explorer->model().phraseAt(
+            explorer->findChild<QTreeView *>(QStringLiteral("ExplorerList"))->currentIndex().row());
+    };
+    view->setCurrentIndex(m_window->results().index(2, 0));
+    action->trigger();
+    EXPECT_TRUE(explorer->isVisible());
+    EXPECT_EQ(currentPhrase(), QStringLiteral("at the end of"));
+
+    view->setCurrentIndex(m_window->results().index(1, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(currentPhrase(), QStringLiteral("the quick brown fox"));
+    EXPECT_EQ(m_window->explorer(), explorer) << "one explorer";
 }

@@ -79,6 +79,8 @@ inline void readSheet(const QByteArray &xml, const QStringList &strings, XlsxCon
             reference = attributes.value(QLatin1String("r")).toString();
             type = attributes.value(QLatin1String("t")).toString();
             contents.cellTypes << type;
+        } else if (reader.name() == QLatin1String("t") && type == QLatin1String("inlineStr")) {
+            contents.cells[reference] = unescapeWorkbookText(reader.readElementText());
         } else if (reader.name() == QLatin1String("v")) {
             const QString value = reader.readElementText();
             contents.cells[reference] = type == QLatin1String("s")

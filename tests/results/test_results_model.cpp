@@ -214,6 +214,62 @@ TEST(ResultsModel, RemovingAnOutOfRangeRowDoesNothing)
     EXPECT_EQ(ticks(model), std::vector<bool>({false, false, false, false, true}));
 }
 
+// Batches: one signal for the whole batch, however many rows and wherever they lie.
+
+TEST(ResultsModel, BatchTickingChangesListedResultsWithOneSignal)
+{
+    ResultsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setResults(fiveRows());
+    model.removeRowAt(1); // result 1 is no longer listed
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+
+    const std::vector<std::uint32_t> ids{4, 1, 0, 2, 9};
+    model.setResultsTicked(ids, true);
+
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes[0][2].value<QList<int>>(), QList<int>{Qt::CheckStateRole});
+    EXPECT_EQ(ticks(model), std::vector<bool>({true, true, false, true}));
+    EXPECT_FALSE(model.isResultTicked(1)) << "an unlisted result is left alone";
+
+    model.setResultsTicked(ids, true);
+    EXPECT_EQ(changes.count(), 1) << "nothing changed, nothing said";
+
+    model.setAllTicked(false);
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(ticks(model), std::vector<bool>(4, false));
+}
+
+TEST(ResultsModel, BatchRemovalKeepsOrderTicksAndTheViewsPlacesInOneLayoutChange)
+{
+    ResultsModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setResults(fiveRows());
+    model.setTicked(3, true);
+    const QPersistentModelIndex rowThree(model.index(3, 1));
+    const QPersistentModelIndex rowOne(model.index(1, 0));
+    QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
+    QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
+
+    const std::vector<std::uint32_t> ids{1, 4, 1};
+    model.removeResults(ids);
+
+    EXPECT_EQ(layouts.count(), 1);
+    EXPECT_EQ(removals.count(), 0);
+    EXPECT_EQ(phraseColumn(model),
+              QStringList({QStringLiteral(" row zero"), QStringLiteral(" row two"),
+                           QStringLiteral(" row three")}));
+    EXPECT_EQ(ticks(model), std::vector<bool>({false, false, true}));
+    EXPECT_EQ(rowThree.row(), 2);
+    EXPECT_EQ(rowThree.column(), 1);
+    EXPECT_FALSE(rowOne.isValid());
+    EXPECT_FALSE(model.isListed(1));
+    EXPECT_TRUE(model.isListed(3));
+
+    model.removeResults(ids);
+    EXPECT_EQ(layouts.count(), 1) << "results no longer listed are not removed twice";
+}
+
 TEST(ResultsModel, NewResultsReplaceEverythingInOneResetAndClearOldTicks)
 {
     ResultsModel model;

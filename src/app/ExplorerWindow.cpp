@@ -1,0 +1,333 @@
+#include "app/ExplorerWindow.h"
+
+#include "app/BackgroundJob.h"
+#include "app/CutPhraseTips.h"
+#include "app/OccurrencePanel.h"
+#include "app/PageView.h"
+#include "base/DialogService.h"
+#include "base/FileHelpers.h"
+#include "results/ResultsFilterModel.h"
+#include "results/ResultsModel.h"
+#include "results/ResultsTableFile.h"
+#include "results/TextExport.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+namespace orvanta {
+
+namespace {
+
+// Typing pauses this long before the list is filtered, so a burst of keys filters once.
+constexpr int kFilterDelayMs = 150;
+
+QPushButton *createButton(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QSpinBox *createBound(const char *name, int least, QWidget *parent)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(least, std::numeric_limits<int>::max());
+    box->setValue(least);
+    box->setAccelerated(true);
+    return box;
+}
+
+} // namespace
+
+ExplorerWindow::ExplorerWindow(ResultsModel &list, TextStore &store, DialogService &dialogs,
+                               QString title, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_list(list)
+    , m_store(store)
+    , m_dialogs(dialogs)
+    , m_title(std::move(title))
+    , m_model(new ResultsFilterModel(list, this))
+    , m_exportJob(new BackgroundJob(this))
+{
+    setObjectName(QStringLiteral("ExplorerWindow"));
+    setWindowTitle(QStringLiteral("Explore Results"));
+    createControls();
+    connectControls();
+    resize(1000, 700);
+    showCounts();
+}
+
+ExplorerWindow::~ExplorerWindow()
+{
+    stopWork();
+}
+
+void ExplorerWindow::stopWork()
+{
+    m_exportStop.request_stop();
+    m_exportJob->waitForEnd();
+    m_occurrences->stop();
+    m_page->stop();
+}
+
+void ExplorerWindow::createControls()
+{
+    m_view = new QTreeView(this);
+    m_view->setObjectName(QStringLiteral("ExplorerList"));
+    m_view->setRootIsDecorated(false);
+    m_view->setUniformRowHeights(true);
+    m_view->setItemsExpandable(false);
+    m_view->setAllColumnsShowFocus(true);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setModel(m_model);
+    m_view->setItemDelegate(new CutPhraseTips(ResultsFilterModel::PhraseColumn, m_view));
+    m_view->header()->setStretchLastSection(false);
+    m_view->header()->setSectionResizeMode(ResultsFilterModel::PhraseColumn, QHeaderView::Stretch);
+    m_view->header()->setSortIndicator(ResultsFilterModel::FrequencyColumn, Qt::AscendingOrder);
+    m_view->setSortingEnabled(true);
+    m_view->installEventFilter(this);
+
+    auto *results = new QWidget;
+    auto *resultsLayout = new QVBoxLayout(results);
+    resultsLayout->setContentsMargins(0, 0, 0, 0);
+    resultsLayout->addWidget(m_view, 1);
+    resultsLayout->addLayout(createButtonRow());
+
+    m_occurrences = new OccurrencePanel(m_store, this);
+    m_page = new PageView(m_dialogs, m_title, this);
+    auto *where = new QSplitter(Qt::Horizontal);
+    where->addWidget(m_occurrences);
+    where->addWidget(m_page);
+    where->setSizes({520, 480});
+    auto *split = new QSplitter(Qt::Vertical);
+    split->setObjectName(QStringLiteral("ExplorerSplitter"));
+    split->addWidget(results);
+    split->addWidget(where);
+    split->setSizes({250, 450});
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(createFilterRow());
+    layout->addWidget(split, 1);
+}
+
+QLayout *ExplorerWindow::createFilterRow()
+{
+    m_filterText = new QLineEdit(this);
+    m_filterText->setObjectName(QStringLiteral("ExplorerFilter"));
+    m_filterText->setPlaceholderText(QStringLiteral("words or part of a word"));
+    m_filterText->setClearButtonEnabled(true);
+    m_minFrequency = createBound("ExplorerMinFrequency", 2, this);
+    m_minFiles = createBound("ExplorerMinFiles", 1, this);
+    m_counts = new QLabel(this);
+    m_counts->setObjectName(QStringLiteral("ExplorerCounts"));
+    m_filterDelay = new QTimer(this);
+    m_filterDelay->setSingleShot(true);
+    m_filterDelay->setInterval(kFilterDelayMs);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Filter:"), this));
+    row->addWidget(m_filterText, 1);
+    row->addWidget(new QLabel(QStringLiteral("Frequency at least:"), this));
+    row->addWidget(m_minFrequency);
+    row->addWidget(new QLabel(QStringLiteral("Files at least:"), this));
+    row->addWidget(m_minFiles);
+    row->addWidget(m_counts);
+    return row;
+}
+
+QLayout *ExplorerWindow::createButtonRow()
+{
+    m_tickShown = createButton("ExplorerTickShown", QStringLiteral("Tick All Shown"), this);
+    m_untickAll = createButton("ExplorerUntickAll", QStringLiteral("Untick All"), this);
+    m_remove = createButton("ExplorerRemove", QStringLiteral("Remove Selected"), this);
+    m_exportCsv = createButton("ExplorerExportCsv", QStringLiteral("Export Shown As CSV..."), this);
+    m_exportWorkbook =
+        createButton("ExplorerExportXlsx", QStringLiteral("Export Shown As Excel..."), this);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("ExplorerStatus"));
+    auto *row = new QHBoxLayout;
+    for (QPushButton *button : {m_tickShown, m_untickAll, m_remove})
+        row->addWidget(button);
+    row->addWidget(m_status, 1);
+    row->addWidget(m_exportCsv);
+    row->addWidget(m_exportWorkbook);
+    return row;
+}
+
+void ExplorerWindow::connectControls()
+{
+    connect(m_filterText, &QLineEdit::textChanged, m_filterDelay, qOverload<>(&QTimer::start));
+    connect(m_minFrequency, &QSpinBox::valueChanged, m_filterDelay, qOverload<>(&QTimer::start));
+    connect(m_minFiles, &QSpinBox::valueChanged, m_filterDelay, qOverload<>(&QTimer::start));
+    connect(m_filterDelay, &QTimer::timeout, this, &ExplorerWindow::applyFilter);
+    connect(m_model, &ResultsFilterModel::countsChanged, this, &ExplorerWindow::showCounts);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        m_occurrences->showPhrase({});
+        m_page->clear();
+    });
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &ExplorerWindow::currentRowChanged);
+    connect(m_tickShown, &QPushButton::clicked, m_model, &ResultsFilterModel::tickAllShown);
+    connect(m_untickAll, &QPushButton::clicked, m_model, &ResultsFilterModel::untickAll);
+    connect(m_remove, &QPushButton::clicked, this, &ExplorerWindow::removeSelected);
+    connect(m_exportCsv, &QPushButton::clicked, this, [this] { exportShown(false); });
+    connect(m_exportWorkbook, &QPushButton::clicked, this, [this] { exportShown(true); });
+    connect(m_occurrences, &OccurrencePanel::occurrenceChosen, m_page, &PageView::showPage);
+}
+
+void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOptions options)
+{
+    m_occurrences->setCountedTexts(std::move(sources), options);
+}
+
+void ExplorerWindow::setDocumentOpener(std::function<bool(const QString &)> open)
+{
+    m_page->setOpener(std::move(open));
+}
+
+void ExplorerWindow::applyFilter()
+{
+    m_filterDelay->stop();
+    m_model->setFilter({m_filterText->text(), m_minFrequency->value(), m_minFiles->value()});
+}
+
+void ExplorerWindow::showCounts()
+{
+    m_counts->setText(
+        QStringLiteral("%1 of %2 phrases").arg(m_model->rowCount()).arg(m_model->listedCount()));
+}
+
+void ExplorerWindow::showResult(std::uint32_t result)
+{
+    if (m_model->rowOfResult(result) < 0) {
+        const QSignalBlocker quiet(m_filterText);
+        m_filterText->clear();
+        m_minFrequency->setValue(m_minFrequency->minimum());
+        m_minFiles->setValue(m_minFiles->minimum());
+        applyFilter();
+    }
+    const int row = m_model->rowOfResult(result);
+    if (row < 0)
+        return;
+    const QModelIndex index = m_model->index(row, ResultsFilterModel::PhraseColumn);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    m_view->scrollTo(index);
+}
+
+void ExplorerWindow::currentRowChanged()
+{
+    m_page->clear();
+    m_occurrences->showPhrase(m_model->phraseAt(m_view->currentIndex().row()));
+}
+
+// Whole selection ranges are walked rather than one index per cell: a selection may hold a
+// million rows.
+std::vector<int> ExplorerWindow::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange &range : m_view->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+bool ExplorerWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space) {
+            toggleSelectedTicks();
+            return true;
+        }
+        if (key == Qt::Key_Delete) {
+            removeSelected();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Ticks the selection, or unticks it when every selected row is ticked already.
+void ExplorerWindow::toggleSelectedTicks()
+{
+    const std::vector<int> rows = selectedRows();
+    const bool allTicked = std::all_of(rows.begin(), rows.end(), [this](int row) {
+        return m_list.isResultTicked(m_model->resultAt(row));
+    });
+    m_model->setRowsTicked(rows, !allTicked);
+}
+
+void ExplorerWindow::removeSelected()
+{
+    m_model->removeShownRows(selectedRows());
+}
+
+QString ExplorerWindow::askExportPath(bool workbook)
+{
+    QString path = m_dialogs.saveFile(workbook ? QStringLiteral("Export Shown Rows As Workbook")
+                                               : QStringLiteral("Export Shown Rows As CSV"),
+                                      QLatin1String(workbook ? kWorkbookFilter : kCsvFilter));
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).suffix().isEmpty())
+        path += workbook ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+    if (fileExists(path) && !m_dialogs.question(overwriteQuestion(path), m_title))
+        return {};
+    return path;
+}
+
+// The rows are written off the window thread from a copy of the order and the run's results,
+// which the list shares, so the window can go on meanwhile.
+void ExplorerWindow::exportShown(bool workbook)
+{
+    if (m_exportJob->isRunning())
+        return;
+    const QString path = askExportPath(workbook);
+    if (path.isEmpty())
+        return;
+    const std::span<const std::uint32_t> shown = m_model->shownResults();
+    auto status = std::make_shared<Status>();
+    m_exportStop = std::stop_source();
+    m_exportCsv->setEnabled(false);
+    m_exportWorkbook->setEnabled(false);
+    m_status->setText(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()));
+    m_exportJob->start(
+        [path, workbook, status, results = m_list.phrases(),
+         ids = std::vector<std::uint32_t>(shown.begin(), shown.end()),
+         stop = m_exportStop.get_token()] {
+            *status = workbook ? writeResultsWorkbook(path, *results, ids, stop)
+                               : writeResultsCsv(path, *results, ids, stop);
+        },
+        [this, path, status, rows = shown.size()] {
+            m_exportCsv->setEnabled(true);
+            m_exportWorkbook->setEnabled(true);
+            m_status->setText(status->ok() ? QStringLiteral("%1 rows written to %2.")
+                                                 .arg(rows)
+                                                 .arg(QFileInfo(path).fileName())
+                                           : QString());
+            if (!status->ok())
+                m_dialogs.message(status->error(), m_title, DialogService::Icon::Warning);
+            emit exportFinished();
+        });
+}
+
+} // namespace orvanta

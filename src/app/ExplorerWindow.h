@@ -1,0 +1,93 @@
+#pragma once
+
+#include "run/OccurrenceFinder.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <stop_token>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+class QTreeView;
+
+namespace orvanta {
+
+class BackgroundJob;
+class DialogService;
+class OccurrencePanel;
+class PageView;
+class ResultsFilterModel;
+class ResultsModel;
+
+// The results explorer: the main window's results, sorted and filtered, ticked and removed in
+// the main window's own list; where the current phrase occurs, and the page of a chosen
+// occurrence; the rows shown written out as CSV or as a workbook.
+class ExplorerWindow final : public QWidget {
+    Q_OBJECT
+public:
+    ExplorerWindow(ResultsModel &list, TextStore &store, DialogService &dialogs, QString title,
+                   QWidget *parent = nullptr);
+    ~ExplorerWindow() override;
+
+    // The texts of the last counting run, where occurrences are looked for.
+    void setCountedTexts(std::vector<CountedSource> sources, TextOptions options);
+    void setDocumentOpener(std::function<bool(const QString &)> open);
+    // Makes the result the current row, clearing the filter when it hides the result.
+    void showResult(std::uint32_t result);
+    // Stops the work in the background and waits for it to end.
+    void stopWork();
+
+    ResultsFilterModel &model() { return *m_model; }
+    OccurrencePanel &occurrences() { return *m_occurrences; }
+    PageView &pageView() { return *m_page; }
+
+signals:
+    void exportFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    QLayout *createFilterRow();
+    QLayout *createButtonRow();
+    void connectControls();
+    void applyFilter();
+    void showCounts();
+    std::vector<int> selectedRows() const;
+    void toggleSelectedTicks();
+    void removeSelected();
+    void currentRowChanged();
+    void exportShown(bool workbook);
+    QString askExportPath(bool workbook);
+
+    ResultsModel &m_list;
+    TextStore &m_store;
+    DialogService &m_dialogs;
+    QString m_title;
+    ResultsFilterModel *m_model = nullptr;
+    QLineEdit *m_filterText = nullptr;
+    QSpinBox *m_minFrequency = nullptr;
+    QSpinBox *m_minFiles = nullptr;
+    QLabel *m_counts = nullptr;
+    QTimer *m_filterDelay = nullptr;
+    QTreeView *m_view = nullptr;
+    QPushButton *m_tickShown = nullptr;
+    QPushButton *m_untickAll = nullptr;
+    QPushButton *m_remove = nullptr;
+    QPushButton *m_exportCsv = nullptr;
+    QPushButton *m_exportWorkbook = nullptr;
+    OccurrencePanel *m_occurrences = nullptr;
+    PageView *m_page = nullptr;
+    QLabel *m_status = nullptr;
+    BackgroundJob *m_exportJob = nullptr;
+    std::stop_source m_exportStop;
+};
+
+} // namespace orvanta

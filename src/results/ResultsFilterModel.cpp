@@ -1,0 +1,257 @@
+#include "results/ResultsFilterModel.h"
+
+#include "results/ResultsModel.h"
+
+#include <algorithm>
+
+namespace orvanta {
+
+namespace {
+
+ResultKey keyOf(int column)
+{
+    switch (column) {
+    case ResultsFilterModel::PhraseColumn:
+        return ResultKey::Phrase;
+    case ResultsFilterModel::WordsColumn:
+        return ResultKey::Words;
+    case ResultsFilterModel::FilesColumn:
+        return ResultKey::Files;
+    default:
+        return ResultKey::Frequency;
+    }
+}
+
+} // namespace
+
+ResultsFilterModel::ResultsFilterModel(ResultsModel &list, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_list(list)
+{
+    connect(&m_list, &QAbstractItemModel::modelReset, this, &ResultsFilterModel::rebuild);
+    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, &ResultsFilterModel::dropUnlisted);
+    connect(&m_list, &QAbstractItemModel::layoutChanged, this, &ResultsFilterModel::dropUnlisted);
+    connect(&m_list, &QAbstractItemModel::dataChanged, this, &ResultsFilterModel::forwardTicks);
+    rebuild();
+}
+
+void ResultsFilterModel::rebuild()
+{
+    beginResetModel();
+    const std::span<const std::uint32_t> listed = m_list.listedResults();
+    m_ordered.assign(listed.begin(), listed.end());
+    applyOrder();
+    m_shown = filterResults(m_ordered, *m_list.phrases(), m_filter);
+    endResetModel();
+    emit countsChanged();
+}
+
+void ResultsFilterModel::applyOrder()
+{
+    if (m_sortColumn >= 0)
+        sortResults(m_ordered, *m_list.phrases(), keyOf(m_sortColumn), m_sortOrder);
+}
+
+void ResultsFilterModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    applyOrder();
+    replaceShown(filterResults(m_ordered, *m_list.phrases(), m_filter));
+}
+
+void ResultsFilterModel::setFilter(const ResultFilter &filter)
+{
+    if (filter == m_filter)
+        return;
+    // A narrower filter only ever hides rows, so it need look at the shown ones alone: typing
+    // on in the filter box gets quicker with every letter.
+    const bool narrower = filter.isNarrowerThan(m_filter);
+    m_filter = filter;
+    replaceShown(filterResults(narrower ? std::span<const std::uint32_t>(m_shown)
+                                        : std::span<const std::uint32_t>(m_ordered),
+                               *m_list.phrases(), m_filter));
+}
+
+// A layout change keeps the views' selection and current row on the results that stay.
+void ResultsFilterModel::replaceShown(std::vector<std::uint32_t> shown)
+{
+    emit layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> newRows;
+    if (!before.isEmpty()) {
+        newRows.assign(size_t(m_list.phrases()->size()), -1);
+        for (size_t row = 0; row < shown.size(); ++row)
+            newRows[shown[row]] = int(row);
+    }
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &old : before) {
+        const int row = newRows[resultAt(old.row())];
+        after << (row < 0 ? QModelIndex() : createIndex(row, old.column()));
+    }
+    m_shown = std::move(shown);
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+    emit countsChanged();
+}
+
+void ResultsFilterModel::dropUnlisted()
+{
+    const auto unlisted = [this](std::uint32_t id) { return !m_list.isListed(id); };
+    std::erase_if(m_ordered, unlisted);
+    if (std::none_of(m_shown.begin(), m_shown.end(), unlisted)) {
+        emit countsChanged();
+        return;
+    }
+    std::vector<std::uint32_t> shown = m_shown;
+    std::erase_if(shown, unlisted);
+    replaceShown(std::move(shown));
+}
+
+void ResultsFilterModel::forwardTicks(const QModelIndex &, const QModelIndex &,
+                                      const QList<int> &roles)
+{
+    if (!m_shown.empty())
+        emit dataChanged(index(0, PhraseColumn), index(rowCount() - 1, PhraseColumn), roles);
+}
+
+int ResultsFilterModel::rowOfResult(std::uint32_t result) const
+{
+    const auto found = std::find(m_shown.begin(), m_shown.end(), result);
+    return found == m_shown.end() ? -1 : int(found - m_shown.begin());
+}
+
+int ResultsFilterModel::listedCount() const
+{
+    return m_list.rowCount();
+}
+
+QString ResultsFilterModel::phraseAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return m_list.phrases()->row(resultAt(row)).phrase;
+}
+
+QString ResultsFilterModel::cellText(int row, int column) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    const PhraseResults &results = *m_list.phrases();
+    const std::uint32_t id = resultAt(row);
+    switch (column) {
+    case PhraseColumn:
+        return phraseAt(row);
+    case WordsColumn:
+        return QString::number(results.wordCount(id));
+    case FrequencyColumn:
+        return QString::number(results.frequency(id));
+    case FilesColumn:
+        return QString::number(results.files(id));
+    default:
+        return {};
+    }
+}
+
+std::vector<std::uint32_t> ResultsFilterModel::resultsOf(std::span<const int> rows) const
+{
+    std::vector<std::uint32_t> ids;
+    ids.reserve(rows.size());
+    for (const int row : rows) {
+        if (row >= 0 && row < rowCount())
+            ids.push_back(resultAt(row));
+    }
+    return ids;
+}
+
+void ResultsFilterModel::setRowsTicked(std::span<const int> rows, bool ticked)
+{
+    m_list.setResultsTicked(resultsOf(rows), ticked);
+}
+
+void ResultsFilterModel::tickAllShown()
+{
+    m_list.setResultsTicked(m_shown, true);
+}
+
+void ResultsFilterModel::untickAll()
+{
+    m_list.setAllTicked(false);
+}
+
+void ResultsFilterModel::removeShownRows(std::span<const int> rows)
+{
+    m_list.removeResults(resultsOf(rows));
+}
+
+int ResultsFilterModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_shown.size());
+}
+
+int ResultsFilterModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(ColumnCount);
+}
+
+bool ResultsFilterModel::isValidCell(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && index.row() >= 0 &&
+           index.row() < rowCount() && index.column() >= 0 && index.column() < ColumnCount;
+}
+
+QVariant ResultsFilterModel::data(const QModelIndex &index, int role) const
+{
+    if (!isValidCell(index))
+        return {};
+    const bool phrase = index.column() == PhraseColumn;
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
+    case Qt::CheckStateRole:
+        if (phrase)
+            return m_list.isResultTicked(resultAt(index.row())) ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::TextAlignmentRole:
+        if (!phrase)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    default:
+        return {};
+    }
+}
+
+bool ResultsFilterModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || index.column() != PhraseColumn || !isValidCell(index))
+        return false;
+    const std::uint32_t id = resultAt(index.row());
+    m_list.setResultsTicked(std::span(&id, 1), value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags ResultsFilterModel::flags(const QModelIndex &index) const
+{
+    if (!isValidCell(index))
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags common =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return index.column() == PhraseColumn ? common | Qt::ItemIsUserCheckable : common;
+}
+
+QVariant ResultsFilterModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const char *const kHeaders[] = {"Phrase", "Words", "Frequency", "Files"};
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QLatin1String(kHeaders[section]);
+    if (role == Qt::TextAlignmentRole && section != PhraseColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+} // namespace orvanta

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "results/ResultOrder.h"
+
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace orvanta {
+
+class ResultsModel;
+
+// The explorer's view of the results list: the listed results, sorted by any column and
+// filtered, kept as a vector of result indexes over the list's own results. Ticks and removals
+// go to the list, so both windows always agree. The list's order (ascending frequency, then
+// phrase) is the order before any other is chosen.
+class ResultsFilterModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column : int { PhraseColumn, WordsColumn, FrequencyColumn, FilesColumn, ColumnCount };
+
+    explicit ResultsFilterModel(ResultsModel &list, QObject *parent = nullptr);
+
+    void setFilter(const ResultFilter &filter);
+    const ResultFilter &filter() const { return m_filter; }
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+
+    // The results shown, in the order shown.
+    std::span<const std::uint32_t> shownResults() const { return m_shown; }
+    std::uint32_t resultAt(int row) const { return m_shown[size_t(row)]; }
+    // The row that shows the result, or -1.
+    int rowOfResult(std::uint32_t result) const;
+    int listedCount() const;
+    QString phraseAt(int row) const;
+    QString cellText(int row, int column) const;
+
+    // Ticks or unticks the rows, with one change signal.
+    void setRowsTicked(std::span<const int> rows, bool ticked);
+    void tickAllShown();
+    // Unticks every listed result, shown or not, so no hidden tick reaches an export.
+    void untickAll();
+    // Takes the rows' results off the list, with one layout change.
+    void removeShownRows(std::span<const int> rows);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+signals:
+    // The number shown or the number listed has changed.
+    void countsChanged();
+
+private:
+    bool isValidCell(const QModelIndex &index) const;
+    std::vector<std::uint32_t> resultsOf(std::span<const int> rows) const;
+    void rebuild();
+    void applyOrder();
+    void dropUnlisted();
+    void forwardTicks(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles);
+    void replaceShown(std::vector<std::uint32_t> shown);
+
+    ResultsModel &m_list;
+    ResultFilter m_filter;
+    int m_sortColumn = -1; // the list's order
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    std::vector<std::uint32_t> m_ordered; // every listed result, in the chosen order
+    std::vector<std::uint32_t> m_shown;   // those that pass the filter
+};
+
+} // namespace orvanta

@@ -1,0 +1,185 @@
+#include "Form1Fixture.h"
+#include "QtPrinters.h"
+#include "app/ExplorerWindow.h"
+#include "app/OccurrencePanel.h"
+#include "app/PageView.h"
+#include "results/DesktopOpener.h"
+#include "results/OccurrencesModel.h"
+#include "results/ResultsFilterModel.h"
+#include "results/XlsxReader.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+using namespace orvanta;
+
+namespace {
+
+// The main window after counting the four-word phrases of text-a and text-b, with the explorer
+// open: "the fox goes home." 2, "the quick brown fox" 3, "at the end of" 4, "the end of the" 4.
+class ExplorerWindowTest : public Form1Test {
+protected:
+    ExplorerWindow &openExplorer()
+    {
+        open();
+        lengthBox(4)->click();
+        addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+        count();
+        child<QPushButton>("PushButton12")->click();
+        return *m_window->explorer();
+    }
+
+    template <typename T> T *inExplorer(const char *name)
+    {
+        return m_window->explorer()->findChild<T *>(QLatin1String(name));
+    }
+
+    QTreeView *list() { return inExplorer<QTreeView>("ExplorerList"); }
+
+    // Types into the filter box and waits until the list has been filtered.
+    void filterBy(const QString &text, const QString &counts)
+    {
+        QTest::keyClicks(inExplorer<QLineEdit>("ExplorerFilter"), text);
+        auto *label = inExplorer<QLabel>("ExplorerCounts");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return label->text() == counts; }, 5000))
+            << label->text().toStdString();
+    }
+
+    QStringList shownPhrases()
+    {
+        QStringList phrases;
+        for (int row = 0; row < m_window->explorer()->model().rowCount(); ++row)
+            phrases << m_window->explorer()->model().phraseAt(row);
+        return phrases;
+    }
+};
+
+} // namespace
+
+// One run through: count, open, filter, choose a phrase, see where it occurs, see a page.
+TEST_F(ExplorerWindowTest, FromACountToThePageOfAnOccurrence)
+{
+    ExplorerWindow &explorer = openExplorer();
+    EXPECT_EQ(inExplorer<QLabel>("ExplorerCounts")->text(), QStringLiteral("4 of 4 phrases"));
+    filterBy(QStringLiteral("QUICK"), QStringLiteral("1 of 4 phrases"));
+
+    QSignalSpy searched(&explorer.occurrences(), &OccurrencePanel::searchFinished);
+    list()->setCurrentIndex(explorer.model().index(0, 0));
+    ASSERT_TRUE(searched.wait(30000));
+    OccurrencesModel &found = explorer.occurrences().occurrences();
+    ASSERT_EQ(found.rowCount(), 3);
+    EXPECT_EQ(inExplorer<QLabel>("OccurrenceStatus")->text(),
+              QStringLiteral("3 occurrences in 2 files."));
+    QStringList places;
+    for (int row = 0; row < found.rowCount(); ++row)
+        places << QStringLiteral("%1 %2 %3 [%4]")
+                      .arg(found.data(found.index(row, OccurrencesModel::FileColumn)).toString())
+                      .arg(found.occurrenceAt(row).page)
+                      .arg(found.occurrenceAt(row).line)
+                      .arg(found.occurrenceAt(row).phrase);
+    EXPECT_EQ(places, (QStringList{"text-a.pdf 1 1 [The quick brown fox]",
+                                   "text-a.pdf 1 2 [the quick brown fox]",
+                                   "text-b.pdf 1 1 [The quick brown fox]"}));
+
+    QSignalSpy shown(&explorer.pageView(), &PageView::pageShown);
+    explorer.occurrences().list()->setCurrentIndex(found.index(1, 0));
+    ASSERT_TRUE(shown.wait(30000));
+    EXPECT_TRUE(explorer.pageView().hasImage());
+    EXPECT_EQ(inExplorer<QLabel>("PageCaption")->text(), QStringLiteral("text-a.pdf, page 1"));
+
+    QString asked;
+    m_window->setDocumentOpener([&](const QString &path) {
+        asked = path;
+        return false;
+    });
+    inExplorer<QPushButton>("PageOpen")->click();
+    EXPECT_EQ(asked, fixture("text-a.pdf"));
+    EXPECT_EQ(m_dialogs.messages().last(), cannotOpenMessage(fixture("text-a.pdf")));
+}
+
+// What is ticked or removed in the explorer is what the main window's exports see.
+TEST_F(ExplorerWindowTest, TicksAndRemovalsReachTheMainWindowsThreeExports)
+{
+    ExplorerWindow &explorer = openExplorer();
+    filterBy(QStringLiteral("end"), QStringLiteral("2 of 4 phrases"));
+    list()->setFocus();
+    list()->selectAll();
+    QTest::keyClick(list(), Qt::Key_Space);
+    EXPECT_TRUE(m_window->results().isTicked(2));
+    EXPECT_TRUE(m_window->results().isTicked(3));
+    EXPECT_FALSE(m_window->results().isTicked(1));
+
+    child<QPushButton>("PushButton8")->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 2);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QStringLiteral("at the end of")));
+    EXPECT_FALSE(QGuiApplication::clipboard()->text().contains(QStringLiteral("quick")));
+
+    QString workbook;
+    m_window->setWorkbookOpener([&](const QString &path) {
+        workbook = path;
+        return true;
+    });
+    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    {
+        // The workbook export looks for a spreadsheet program first.
+        const QString bin = m_tmp.filePath(QStringLiteral("bin"));
+        QFile::setPermissions(writeFile(bin + QStringLiteral("/localc"), {}), QFile::ExeOwner);
+        const ScopedEnv path("PATH", bin.toUtf8());
+        child<QPushButton>("PushButton2")->click();
+    }
+    ASSERT_FALSE(workbook.isEmpty());
+    const XlsxContents book = readXlsx(workbook, unzip);
+    EXPECT_EQ(book.cells.value(QStringLiteral("A4")), QStringLiteral(" at the end of"));
+    EXPECT_EQ(book.cells.value(QStringLiteral("A5")), QStringLiteral(" the end of the"));
+    EXPECT_FALSE(book.cells.contains(QStringLiteral("A3"))) << "an unticked row stays empty";
+
+    QTest::keyClick(list(), Qt::Key_Space);
+    EXPECT_FALSE(m_window->results().isTicked(2)) << "all were ticked, so Space unticks";
+
+    list()->setCurrentIndex(explorer.model().index(0, 0)); // selects "at the end of" alone
+    inExplorer<QPushButton>("ExplorerRemove")->click();
+    EXPECT_EQ(shownPhrases(), QStringList{"the end of the"});
+    const QString saved = m_tmp.filePath(QStringLiteral("phrases.txt"));
+    m_dialogs.saveResults.push_back(saved);
+    child<QPushButton>("PushButton6")->click();
+    EXPECT_EQ(readFile(saved),
+              " the fox goes home.\r\n the quick brown fox\r\n the end of the\r\n");
+}
+
+TEST_F(ExplorerWindowTest, TheShownRowsAreExportedInTheShownOrder)
+{
+    ExplorerWindow &explorer = openExplorer();
+    inExplorer<QSpinBox>("ExplorerMinFrequency")->setValue(3);
+    list()->header()->setSortIndicator(ResultsFilterModel::PhraseColumn, Qt::DescendingOrder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return explorer.model().rowCount() == 3; }, 5000));
+
+    const QString target = m_tmp.filePath(QStringLiteral("shown"));
+    m_dialogs.saveResults.push_back(target);
+    QSignalSpy exported(&explorer, &ExplorerWindow::exportFinished);
+    inExplorer<QPushButton>("ExplorerExportCsv")->click();
+    ASSERT_TRUE(exported.wait(30000));
+    EXPECT_EQ(readFile(target + QStringLiteral(".csv")),
+              "Phrase,Words,Frequency,Files\r\nthe quick brown fox,4,3,2\r\n"
+              "the end of the,4,4,2\r\nat the end of,4,4,2\r\n");
+
+    m_dialogs.saveResults.push_back(target + QStringLiteral(".csv"));
+    m_dialogs.answers.push_back(false); // do not replace it
+    inExplorer<QPushButton>("ExplorerExportXlsx")->click();
+    EXPECT_EQ(exported.count(), 1);
+
+    m_dialogs.saveResults.push_back(m_tmp.filePath(QStringLiteral("missing/shown.xlsx")));
+    inExplorer<QPushButton>("ExplorerExportXlsx")->click();
+    ASSERT_TRUE(exported.wait(30000));
+    EXPECT_TRUE(m_dialogs.messages().last().startsWith(QStringLiteral("Cannot write ")))
+        << m_dialogs.messages().last().toStdString();
+}

@@ -1,0 +1,96 @@
+#include "QtPrinters.h"
+#include "results/OccurrencesModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QFont>
+
+#include <gtest/gtest.h>
+
+using namespace orvanta;
+
+namespace {
+
+Occurrence at(int source, int page, int line, const char *phrase)
+{
+    Occurrence occurrence;
+    occurrence.source = source;
+    occurrence.page = occurrence.lastPage = page;
+    occurrence.line = occurrence.lastLine = line;
+    occurrence.before = QStringLiteral("words before");
+    occurrence.phrase = QLatin1String(phrase);
+    occurrence.after = QStringLiteral("words after");
+    return occurrence;
+}
+
+class OccurrencesModelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Occurrences found;
+        found.found = {at(0, 1, 3, "The end of"), at(0, 1, 9, "the end of"),
+                       at(0, 2, 1, "the END of"), at(1, 1, 4, "the end of")};
+        found.found[2].lastPage = 3;
+        found.found[2].lastLine = 1;
+        found.unavailable = {QStringLiteral("/gone/c.pdf")};
+        m_model.setOccurrences(found, {QStringLiteral("/docs/a.pdf"), QStringLiteral("/docs/b.pdf"),
+                                       QStringLiteral("/gone/c.pdf")});
+    }
+
+    QVariant cell(int row, int column, int role = Qt::DisplayRole) const
+    {
+        return m_model.data(m_model.index(row, column), role);
+    }
+
+    OccurrencesModel m_model;
+    QAbstractItemModelTester m_tester{&m_model,
+                                      QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+} // namespace
+
+TEST_F(OccurrencesModelTest, RowsShowFilePageLineAndThePhraseInItsContext)
+{
+    ASSERT_EQ(m_model.rowCount(), 4);
+    QStringList headers;
+    for (int column = 0; column < m_model.columnCount(); ++column)
+        headers << m_model.headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(headers, (QStringList{"File", "Page", "Line", "Before", "Phrase", "After"}));
+    QStringList row;
+    for (int column = 0; column < m_model.columnCount(); ++column)
+        row << cell(3, column).toString();
+    EXPECT_EQ(row, (QStringList{"b.pdf", "1", "4", "words before", "the end of", "words after"}));
+    EXPECT_EQ(m_model.pathAt(3), QStringLiteral("/docs/b.pdf"));
+    EXPECT_EQ(m_model.fileCount(), 2);
+    EXPECT_EQ(m_model.unavailable(), QStringList{"/gone/c.pdf"});
+}
+
+// Keyword in context: what comes before ends at the phrase, what follows starts right after.
+TEST_F(OccurrencesModelTest, ContextIsAlignedOnThePhraseWhichIsMarked)
+{
+    const auto alignment = [&](int column) {
+        return cell(0, column, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignment(OccurrencesModel::BeforeColumn), Qt::AlignRight);
+    EXPECT_EQ(alignment(OccurrencesModel::AfterColumn), Qt::AlignLeft);
+    EXPECT_TRUE(cell(0, OccurrencesModel::PhraseColumn, Qt::FontRole).value<QFont>().bold());
+    EXPECT_TRUE(cell(0, OccurrencesModel::PhraseColumn, Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(cell(0, OccurrencesModel::BeforeColumn, Qt::BackgroundRole).isValid());
+}
+
+TEST_F(OccurrencesModelTest, TheTooltipNamesTheWholePathAndWhereAPhraseRunsOnTo)
+{
+    EXPECT_EQ(cell(0, OccurrencesModel::FileColumn, Qt::ToolTipRole).toString(),
+              QStringLiteral("/docs/a.pdf\npage 1, line 3"));
+    EXPECT_EQ(cell(2, OccurrencesModel::PageColumn, Qt::ToolTipRole).toString(),
+              QStringLiteral("/docs/a.pdf\npage 2, line 1 to page 3, line 1"));
+}
+
+TEST_F(OccurrencesModelTest, EachOccurrenceKnowsWhichOfItsPagesPlacesItIs)
+{
+    EXPECT_EQ(m_model.placeOnPage(0), 0);
+    EXPECT_EQ(m_model.placeOnPage(1), 1);
+    EXPECT_EQ(m_model.placeOnPage(2), 0) << "next page";
+    EXPECT_EQ(m_model.placeOnPage(3), 0) << "next file, same page number";
+}

@@ -1,0 +1,165 @@
+#include "QtPrinters.h"
+#include "phrases/PhraseResults.h"
+#include "results/ResultsFilterModel.h"
+#include "results/ResultsModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace orvanta;
+
+namespace {
+
+// The list's order: ascending frequency, then phrase.
+PhraseResults sample()
+{
+    PhraseResults results;
+    results.append("the end of", 3, 2, 2);    // 0
+    results.append("zz top band", 3, 2, 1);   // 1
+    results.append("a b", 2, 3, 3);           // 2
+    results.append("end of the", 3, 4, 1);    // 3
+    results.append("at the end of", 4, 6, 2); // 4
+    return results;
+}
+
+class ResultsFilterModelTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_list.setResults(sample()); }
+
+    QStringList shownPhrases() const
+    {
+        QStringList phrases;
+        for (int row = 0; row < m_model.rowCount(); ++row)
+            phrases << m_model.phraseAt(row);
+        return phrases;
+    }
+
+    std::vector<bool> listTicks() const
+    {
+        std::vector<bool> ticks;
+        for (int row = 0; row < m_list.rowCount(); ++row)
+            ticks.push_back(m_list.isTicked(row));
+        return ticks;
+    }
+
+    ResultsModel m_list;
+    ResultsFilterModel m_model{m_list};
+    QAbstractItemModelTester m_tester{&m_model,
+                                      QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+} // namespace
+
+// Order and filter over the list
+
+TEST_F(ResultsFilterModelTest, StartsInTheListsOrderWithItsOwnHeadersAndNumbersToTheRight)
+{
+    EXPECT_EQ(shownPhrases(),
+              (QStringList{"the end of", "zz top band", "a b", "end of the", "at the end of"}));
+    EXPECT_EQ(m_model.sortColumn(), -1);
+    QStringList headers;
+    for (int column = 0; column < m_model.columnCount(); ++column)
+        headers << m_model.headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(headers, (QStringList{"Phrase", "Words", "Frequency", "Files"}));
+    EXPECT_EQ(m_model.data(m_model.index(4, ResultsFilterModel::FilesColumn)).toString(),
+              QStringLiteral("2"));
+    EXPECT_EQ(m_model.data(m_model.index(4, ResultsFilterModel::WordsColumn), Qt::TextAlignmentRole)
+                  .value<Qt::Alignment>(),
+              Qt::AlignRight | Qt::AlignVCenter);
+}
+
+TEST_F(ResultsFilterModelTest, SortingKeepsTheCurrentRowOnItsResultAndFilteringKeepsTheOrder)
+{
+    const QPersistentModelIndex current(m_model.index(2, 0)); // "a b"
+    m_model.sort(ResultsFilterModel::PhraseColumn, Qt::DescendingOrder);
+    EXPECT_EQ(shownPhrases(),
+              (QStringList{"zz top band", "the end of", "end of the", "at the end of", "a b"}));
+    EXPECT_EQ(current.row(), 4);
+
+    m_model.setFilter({QStringLiteral("END OF")});
+    EXPECT_EQ(shownPhrases(), (QStringList{"the end of", "end of the", "at the end of"}));
+    EXPECT_FALSE(current.isValid()) << "its row is hidden";
+    EXPECT_EQ(m_model.listedCount(), 5);
+}
+
+// Each letter typed only narrows the shown rows; taking one back must bring rows back.
+TEST_F(ResultsFilterModelTest, NarrowingThenWideningTheFilterShowsWhatTheWiderOneShows)
+{
+    QSignalSpy counts(&m_model, &ResultsFilterModel::countsChanged);
+    m_model.setFilter({QStringLiteral("e")});
+    m_model.setFilter({QStringLiteral("en")});
+    m_model.setFilter({QStringLiteral("end"), 3});
+    EXPECT_EQ(shownPhrases(), (QStringList{"end of the", "at the end of"}));
+    m_model.setFilter({QStringLiteral("e"), 0, 2});
+    EXPECT_EQ(shownPhrases(), (QStringList{"the end of", "at the end of"}));
+    m_model.setFilter({});
+    EXPECT_EQ(m_model.rowCount(), 5);
+    EXPECT_EQ(counts.count(), 5);
+}
+
+// Ticks and removals reach the list
+
+TEST_F(ResultsFilterModelTest, TicksGoToTheListAndComeBackWithOneSignalPerBatch)
+{
+    m_model.sort(ResultsFilterModel::PhraseColumn, Qt::AscendingOrder);
+    QSignalSpy changes(&m_model, &QAbstractItemModel::dataChanged);
+    const std::vector<int> rows{0, 4}; // "a b", "zz top band"
+    m_model.setRowsTicked(rows, true);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(listTicks(), (std::vector<bool>{false, true, true, false, false}));
+
+    m_list.setTicked(0, true); // ticked in the main window
+    EXPECT_EQ(m_model.data(m_model.index(3, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_TRUE(m_model.setData(m_model.index(3, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(m_list.isTicked(0));
+}
+
+TEST_F(ResultsFilterModelTest, TickAllShownTicksOnlyTheShownAndUntickAllUnticksEveryResult)
+{
+    m_list.setTicked(1, true);
+    m_model.setFilter({QStringLiteral("end")});
+    m_model.tickAllShown();
+    EXPECT_EQ(listTicks(), (std::vector<bool>{true, true, false, true, true}));
+    m_model.untickAll();
+    EXPECT_EQ(listTicks(), std::vector<bool>(5, false)) << "the hidden one too";
+}
+
+TEST_F(ResultsFilterModelTest, RemovingRowsTakesTheirResultsOffTheListInOneChange)
+{
+    m_model.sort(ResultsFilterModel::FrequencyColumn, Qt::DescendingOrder);
+    m_list.setTicked(2, true);
+    const QPersistentModelIndex kept(m_model.index(2, 0)); // "a b"
+    QSignalSpy listLayouts(&m_list, &QAbstractItemModel::layoutChanged);
+
+    const std::vector<int> rows{0, 3}; // "at the end of", "zz top band"
+    m_model.removeShownRows(rows);
+
+    EXPECT_EQ(listLayouts.count(), 1);
+    EXPECT_EQ(shownPhrases(), (QStringList{"end of the", "a b", "the end of"}));
+    EXPECT_EQ(kept.row(), 1);
+    EXPECT_EQ(m_list.rowCount(), 3);
+    EXPECT_EQ(listTicks(), (std::vector<bool>{false, true, false}));
+
+    m_list.removeRowAt(0); // "the end of", removed in the main window
+    EXPECT_EQ(shownPhrases(), (QStringList{"end of the", "a b"}));
+}
+
+TEST_F(ResultsFilterModelTest, NewResultsInTheListKeepTheChosenOrderAndFilter)
+{
+    m_model.sort(ResultsFilterModel::PhraseColumn, Qt::AscendingOrder);
+    m_model.setFilter({QStringLiteral("of")});
+    PhraseResults next;
+    next.append("out of time", 3, 2);
+    next.append("of all", 2, 3);
+    next.append("nothing here", 2, 4);
+    m_list.setResults(std::move(next));
+    EXPECT_EQ(shownPhrases(), (QStringList{"of all", "out of time"}));
+    m_list.clear();
+    EXPECT_EQ(m_model.rowCount(), 0);
+    EXPECT_EQ(m_model.listedCount(), 0);
+}
