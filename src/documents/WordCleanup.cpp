@@ -1,0 +1,133 @@
+#include "documents/WordCleanup.h"
+
+#include "base/Utf8.h"
+
+#include <QChar>
+#include <QString>
+
+namespace orvanta {
+
+namespace {
+
+constexpr QByteArrayView kHyphen = "-";
+constexpr QByteArrayView kHyphenSign = "\u2010";
+constexpr QByteArrayView kSoftHyphen = "\u00AD";
+
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+bool isAscii(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// The code point that starts `text` (valid UTF-8, not empty) and its length in bytes.
+char32_t firstCodePoint(QByteArrayView text, qsizetype &length)
+{
+    const auto lead = static_cast<unsigned char>(text[0]);
+    length = 1;
+    if (lead < 0x80)
+        return lead;
+    const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t c = lead & (0x3Fu >> following);
+    while (length <= following && length < text.size() && isContinuationByte(text[length]))
+        c = (c << 6) | (static_cast<unsigned char>(text[length++]) & 0x3Fu);
+    return c;
+}
+
+// The code point that ends `text` (valid UTF-8, not empty) and its length in bytes.
+char32_t lastCodePoint(QByteArrayView text, qsizetype &length)
+{
+    length = 1;
+    while (length < text.size() && isContinuationByte(text[text.size() - length]))
+        ++length;
+    return firstCodePoint(text.last(length), length);
+}
+
+} // namespace
+
+void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words)
+{
+    words.clear();
+    qsizetype i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isWordSeparator(line[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < line.size() && !isWordSeparator(line[i]))
+            ++i;
+        if (i > start)
+            words.push_back(line.sliced(start, i - start));
+    }
+}
+
+QByteArray compatibilityForm(QByteArrayView utf8Line)
+{
+    if (isAscii(utf8Line))
+        return utf8Line.toByteArray();
+    return decodeUtf8(utf8Line).normalized(QString::NormalizationForm_KC).toUtf8();
+}
+
+bool isOuterPunctuation(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Punctuation_Connector:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_InitialQuote:
+    case QChar::Punctuation_FinalQuote:
+    case QChar::Punctuation_Other:
+        return true;
+    default:
+        return c == U'`' || c == U'\u00B4';
+    }
+}
+
+QByteArrayView withoutOuterPunctuation(QByteArrayView word)
+{
+    qsizetype length = 0;
+    while (!word.isEmpty() && isOuterPunctuation(firstCodePoint(word, length)))
+        word = word.sliced(length);
+    while (!word.isEmpty() && isOuterPunctuation(lastCodePoint(word, length)))
+        word.chop(length);
+    return word;
+}
+
+QByteArray lowerCase(QByteArrayView utf8)
+{
+    if (isAscii(utf8))
+        return utf8.toByteArray().toLower();
+    return decodeUtf8(utf8).toLower().toUtf8();
+}
+
+qsizetype lineEndHyphenLength(QByteArrayView word)
+{
+    for (const QByteArrayView hyphen : {kHyphen, kHyphenSign, kSoftHyphen}) {
+        if (!word.endsWith(hyphen) || word.size() == hyphen.size())
+            continue;
+        qsizetype length = 0;
+        const char32_t before = lastCodePoint(word.chopped(hyphen.size()), length);
+        return QChar::isLetter(before) ? hyphen.size() : 0;
+    }
+    return 0;
+}
+
+bool holdsHyphen(QByteArrayView word)
+{
+    return word.contains(kHyphen) || word.contains(kHyphenSign);
+}
+
+bool startsInLowerCase(QByteArrayView word)
+{
+    qsizetype length = 0;
+    return !word.isEmpty() && QChar::isLower(firstCodePoint(word, length));
+}
+
+} // namespace orvanta

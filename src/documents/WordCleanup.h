@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <vector>
+
+namespace orvanta {
+
+// The engine's word separators: space, tab and CR.
+inline bool isWordSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// The words of a line as the engine splits them, into `words` (cleared first).
+void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words);
+
+// The line in Unicode compatibility form (NFKC): ligatures spelled out, full-width forms
+// narrowed, non-breaking and other fixed-width spaces made spaces.
+QByteArray compatibilityForm(QByteArrayView utf8Line);
+
+// Punctuation that a word may carry at its start or end: Unicode's punctuation categories,
+// and the grave and acute accents that stand in for quotes in typewriter-style text.
+bool isOuterPunctuation(char32_t c);
+
+// The word without the punctuation at its start and end; empty when it is only punctuation.
+QByteArrayView withoutOuterPunctuation(QByteArrayView word);
+
+// Lower case as the engine makes it: Unicode-aware, with a quick path for plain ASCII.
+QByteArray lowerCase(QByteArrayView utf8);
+
+// The length in bytes of the hyphen that ends `word` when the word looks split at a line end
+// ("exam-"): a hyphen, hyphen sign or soft hyphen right after a letter. 0 otherwise.
+qsizetype lineEndHyphenLength(QByteArrayView word);
+
+// True when the word holds a hyphen or hyphen sign; inside it when the word has no outer
+// punctuation ("well-known").
+bool holdsHyphen(QByteArrayView word);
+
+// True when the word starts with a lower-case letter.
+bool startsInLowerCase(QByteArrayView word);
+
+} // namespace orvanta
