@@ -193,18 +193,13 @@ std::vector<LinePlace> RunningHeadFinder::linesToLeaveOut()
     endPage();
     std::sort(m_bodyLines.begin(), m_bodyLines.end());
     const QHash<std::uint64_t, int> pages = pagesAtEdges();
+    // A head of even pages that also stands at the top of an odd page (a book's title on its
+    // title page) is kept there.
     const auto repeats = [&](const EdgeLine &line) {
-        const auto pagesOf = [&](int parity) {
-            return pages.value(edgeKey(line.mask, int(line.edge), parity));
-        };
-        if (pagesOf(kAllPages) < kLeastPages)
-            return false;
-        for (const int parity : {0, 1}) {
-            const int onParity = pagesOf(parity);
-            if (onParity > 0 && kParityShare * onParity >= m_pagesWithText[size_t(parity)])
-                return true;
-        }
-        return false;
+        const int parity = parityOf(line.place);
+        const int onParity = pages.value(edgeKey(line.mask, int(line.edge), parity));
+        return pages.value(edgeKey(line.mask, int(line.edge), kAllPages)) >= kLeastPages &&
+               kParityShare * onParity >= m_pagesWithText[size_t(parity)];
     };
     std::vector<LinePlace> leaveOut;
     for (const EdgeLine &line : m_edges) {

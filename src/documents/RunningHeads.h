@@ -23,8 +23,8 @@ bool isPageNumberOnly(const QString &masked);
 // Finds the running heads and feet of one text. It is fed every line in text order; then it
 // names the lines to leave out: lines among the first two or last two non-empty lines of their
 // page that, masked, stand at the same edge on at least 3 pages and on at least a third of the
-// pages of their parity, and lone page numbers at an edge. A line that also stands in the body
-// of a page anywhere in the text is kept.
+// pages of the parity of this page (books alternate title and chapter), and lone page numbers
+// at an edge. A line that also stands in the body of a page anywhere in the text is kept.
 class RunningHeadFinder {
 public:
     void addLine(QByteArrayView utf8Line, LinePlace place);
