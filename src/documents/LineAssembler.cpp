@@ -2,21 +2,27 @@
 
 #include "documents/WordCleanup.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace orvanta {
 
 namespace {
 
 // A paragraph is handed over at the next line break once it is this long, so a text without
 // blank lines or pages never sits in memory whole.
-constexpr qsizetype kLongestParagraph = 1 << 20;
+constexpr size_t kLongestParagraph = 1 << 20;
 
+constexpr QByteArrayView kHyphenSigns[] = {"\u2010", "\u2011", "\uFE63", "\uFF0D"};
+
+// True when the line holds a hyphen or something that is one in compatibility form.
 bool mayHoldHyphen(QByteArrayView line)
 {
-    for (const char c : line) {
-        if (c == '-' || static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    }
-    return false;
+    if (line.contains('-'))
+        return true;
+    return !isAscii(line) &&
+           std::any_of(std::begin(kHyphenSigns), std::end(kHyphenSigns),
+                       [line](QByteArrayView sign) { return line.contains(sign); });
 }
 
 } // namespace
@@ -25,8 +31,8 @@ void HyphenatedWords::addLine(QByteArrayView utf8Line, bool normalise)
 {
     if (!mayHoldHyphen(utf8Line))
         return;
-    const QByteArray normalised = normalise ? compatibilityForm(utf8Line) : QByteArray();
-    splitWords(normalise ? QByteArrayView(normalised) : utf8Line, m_lineWords);
+    QByteArray storage;
+    splitWords(normalise ? inCompatibilityForm(utf8Line, storage) : utf8Line, m_lineWords);
     for (const QByteArrayView word : m_lineWords) {
         const QByteArrayView core = withoutOuterPunctuation(word);
         if (holdsHyphen(core))
@@ -45,11 +51,8 @@ LineAssembler::LineAssembler(const TextOptions &options, const HyphenatedWords &
 
 void LineAssembler::addLine(QByteArrayView utf8Line, LinePlace place)
 {
-    QByteArrayView line = utf8Line;
-    if (m_options.normaliseCompatibility) {
-        m_normalised = compatibilityForm(utf8Line);
-        line = m_normalised;
-    }
+    const QByteArrayView line =
+        m_options.normaliseCompatibility ? inCompatibilityForm(utf8Line, m_normalised) : utf8Line;
     splitWords(line, m_words);
     Words words = m_words;
     const bool blank = words.empty();
@@ -142,28 +145,29 @@ void LineAssembler::appendWord(QByteArrayView word, LinePlace place)
         word = withoutOuterPunctuation(word);
     if (word.isEmpty())
         return;
-    if (!m_text.isEmpty())
+    if (!m_text.empty())
         m_text += ' ';
-    m_text += word;
+    m_text.append(word.data(), size_t(word.size()));
     if (m_withPlaces)
         m_places.push_back(WordPlace{place});
 }
 
 void LineAssembler::endLine()
 {
-    if (!m_options.joinWrappedLines || m_text.size() >= kLongestParagraph) {
-        m_sink(CountedLine{m_text, m_places});
-        m_text.resize(0);
-        m_places.clear();
-    }
+    if (!m_options.joinWrappedLines || m_text.size() >= kLongestParagraph)
+        handOver();
 }
 
 void LineAssembler::endParagraph()
 {
-    if (m_text.isEmpty())
-        return;
-    m_sink(CountedLine{m_text, m_places});
-    m_text.resize(0);
+    if (!m_text.empty())
+        handOver();
+}
+
+void LineAssembler::handOver()
+{
+    m_sink(CountedLine{QByteArrayView(m_text.data(), qsizetype(m_text.size())), m_places});
+    m_text.clear();
     m_places.clear();
 }
 

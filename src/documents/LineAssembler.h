@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <span>
+#include <string>
 #include <vector>
 
 namespace orvanta {
@@ -47,6 +48,7 @@ private:
     void appendWord(QByteArrayView word, LinePlace place);
     void endLine();
     void endParagraph();
+    void handOver();
 
     const TextOptions m_options;
     const HyphenatedWords &m_hyphenated;
@@ -66,7 +68,7 @@ private:
     int m_blankLinesWaiting = 0; // blank lines seen while holding
 
     // The line or paragraph being built.
-    QByteArray m_text;
+    std::string m_text;
     std::vector<WordPlace> m_places;
     int m_lastPage = 0;
 };

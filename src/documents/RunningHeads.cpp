@@ -4,23 +4,27 @@
 #include "documents/WordCleanup.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
+#include <bitset>
 #include <utility>
 
 namespace orvanta {
 
 namespace {
 
-constexpr int kEdgeLines = 2;   // non-empty lines at the top and at the bottom of a page
 constexpr int kLeastPages = 3;  // a head stands on at least this many pages
 constexpr int kParityShare = 3; // and on at least one in this many pages of its parity
 constexpr auto kNumber = u'#';
 constexpr int kAllPages = 2; // besides parity 0 (even pages) and 1 (odd pages)
 
-bool isRomanNumeral(const QString &word)
+bool isRomanNumeral(QStringView word)
 {
+    const auto romanLetter = [](QChar c) { return QStringView(u"ivxlcdm").contains(c); };
+    if (word.isEmpty() || !std::all_of(word.begin(), word.end(), romanLetter))
+        return false;
     static const QRegularExpression roman(
         QStringLiteral("^(?=[mdclxvi])m{0,4}(cm|cd|d?c{0,3})(xc|xl|l?x{0,3})(ix|iv|v?i{0,3})$"));
     return roman.match(word).hasMatch();
@@ -35,7 +39,7 @@ QString maskedWord(const QString &word)
         ++start;
     while (end > start && word[end - 1].isPunct())
         --end;
-    if (isRomanNumeral(word.sliced(start, end - start)))
+    if (isRomanNumeral(QStringView(word).sliced(start, end - start)))
         return word.first(start) + kNumber + word.sliced(end);
     QString masked;
     for (const QChar c : word) {
@@ -52,30 +56,11 @@ bool isBlank(QByteArrayView line)
     return std::all_of(line.begin(), line.end(), isWordSeparator);
 }
 
-// FNV-1a over the line with runs of separators as one space and ASCII letters in lower case:
-// cheap enough for every line of the body.
+// Body lines are compared as they are: a line counts as standing in the body only when it
+// stands there in the same letters and spaces.
 std::uint64_t bodyHash(QByteArrayView line)
 {
-    std::uint64_t hash = 14695981039346656037ull;
-    const auto add = [&hash](char c) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    };
-    bool pendingSpace = false;
-    for (const char c : line) {
-        if (isWordSeparator(c)) {
-            pendingSpace = true;
-            continue;
-        }
-        if (std::exchange(pendingSpace, false))
-            add(' ');
-        add(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
-    }
-    return hash;
-}
-
-std::uint64_t textHash(const QString &text)
-{
-    return bodyHash(text.toUtf8());
+    return qHash(line);
 }
 
 int parityOf(LinePlace place)
@@ -93,12 +78,12 @@ std::uint64_t edgeKey(std::uint64_t mask, int edge, int parity)
 
 QString maskedLine(QByteArrayView utf8Line)
 {
-    const QString folded = decodeUtf8(utf8Line).toCaseFolded();
-    static const QRegularExpression separators(QStringLiteral("[ \t\r]+"));
-    QStringList words = folded.split(separators, Qt::SkipEmptyParts);
-    for (QString &word : words)
-        word = maskedWord(word);
-    return words.join(u' ');
+    std::vector<QByteArrayView> words;
+    splitWords(utf8Line, words);
+    QStringList masked;
+    for (const QByteArrayView word : words)
+        masked << maskedWord(decodeUtf8(word).toCaseFolded());
+    return masked.join(u' ');
 }
 
 bool isPageNumberOnly(const QString &masked)
@@ -106,6 +91,9 @@ bool isPageNumberOnly(const QString &masked)
     static const QRegularExpression pageNumber(
         QStringLiteral("^(page)?[-\u2010\u2013\u2014\u2212()\\[\\]| "
                        "]*#(/#|of#)?[-\u2010\u2013\u2014\u2212()\\[\\]| ]*$"));
+    constexpr qsizetype kLongest = 24; // "page # of #" with some dashes and spaces
+    if (masked.size() > kLongest || !masked.contains(kNumber))
+        return false;
     QString squeezed = masked;
     squeezed.remove(u' ');
     return pageNumber.match(squeezed).hasMatch();
@@ -119,51 +107,39 @@ void RunningHeadFinder::addLine(QByteArrayView utf8Line, LinePlace place)
     }
     if (isBlank(utf8Line))
         return;
-    const PageLine line{utf8Line.toByteArray(), place};
-    if (m_top.size() < kEdgeLines) {
-        m_top.push_back(line);
-        return;
-    }
-    m_tail.push_back(line);
-    if (m_tail.size() > kEdgeLines) {
-        addBodyLine(m_tail.front().text);
-        m_tail.erase(m_tail.begin());
-    }
+    const int index = m_pageLineCount++;
+    PageLine &slot = m_pageLines[slotOf(index)];
+    // The line that held this slot is now two lines from the bottom: the body.
+    if (index >= 2 * kEdgeLines)
+        m_bodyLines.push_back(bodyHash(slot.text));
+    slot.text.assign(utf8Line.data(), size_t(utf8Line.size()));
+    slot.place = place;
 }
 
-void RunningHeadFinder::addBodyLine(QByteArrayView line)
+// The first kEdgeLines lines of a page keep their slots; the lines after them take turns in the
+// next kEdgeLines slots.
+size_t RunningHeadFinder::slotOf(int index)
 {
-    m_bodyLines.push_back(bodyHash(line));
-    // Sorting and dropping repeats now and then keeps the memory near one hash per distinct
-    // line of the body.
-    if (m_bodyLines.size() > 2 * m_sortedBodyLines + 4096) {
-        std::sort(m_bodyLines.begin(), m_bodyLines.end());
-        m_bodyLines.erase(std::unique(m_bodyLines.begin(), m_bodyLines.end()), m_bodyLines.end());
-        m_sortedBodyLines = m_bodyLines.size();
-    }
+    return size_t(index < kEdgeLines ? index : kEdgeLines + (index - kEdgeLines) % kEdgeLines);
 }
 
 void RunningHeadFinder::addEdge(const PageLine &line, Edge edge)
 {
     const QString masked = maskedLine(line.text);
     m_edges.push_back(
-        {line.place, edge, textHash(masked), bodyHash(line.text), isPageNumberOnly(masked)});
+        {line.place, edge, qHash(masked), bodyHash(line.text), isPageNumberOnly(masked)});
 }
 
 void RunningHeadFinder::endPage()
 {
-    std::vector<PageLine> lines = std::move(m_top);
-    lines.insert(lines.end(), m_tail.begin(), m_tail.end());
-    m_top.clear();
-    m_tail.clear();
-    if (lines.empty())
+    const int lines = std::exchange(m_pageLineCount, 0);
+    if (lines == 0)
         return;
-    ++m_pagesWithText[size_t(parityOf(lines.front().place))];
-    const size_t edgeLines = std::min(lines.size(), size_t(kEdgeLines));
-    for (size_t i = 0; i < edgeLines; ++i)
-        addEdge(lines[i], Edge::Top);
-    for (size_t i = lines.size() - edgeLines; i < lines.size(); ++i)
-        addEdge(lines[i], Edge::Bottom);
+    ++m_pagesWithText[size_t(parityOf(m_pageLines[0].place))];
+    for (int i = 0; i < std::min(lines, kEdgeLines); ++i)
+        addEdge(m_pageLines[slotOf(i)], Edge::Top);
+    for (int i = std::max(0, lines - kEdgeLines); i < lines; ++i)
+        addEdge(m_pageLines[slotOf(i)], Edge::Bottom);
 }
 
 // Pages per masked line and edge: on pages of each parity, and on all pages (parity 2).
@@ -183,15 +159,27 @@ QHash<std::uint64_t, int> RunningHeadFinder::pagesAtEdges() const
     return pages;
 }
 
-bool RunningHeadFinder::standsInBody(std::uint64_t body) const
+// Of the lines about to be left out, those that also stand in the body, by their hashes. The
+// body has many lines and the candidates few: only the candidates are sorted.
+QSet<std::uint64_t> RunningHeadFinder::alsoInBody(std::vector<std::uint64_t> candidates) const
 {
-    return std::binary_search(m_bodyLines.begin(), m_bodyLines.end(), body);
+    std::sort(candidates.begin(), candidates.end());
+    // Most body lines are turned away by one bit of their hash.
+    std::bitset<4096> maybe;
+    for (const std::uint64_t candidate : candidates)
+        maybe.set(candidate % maybe.size());
+    QSet<std::uint64_t> found;
+    for (const std::uint64_t body : m_bodyLines) {
+        if (maybe.test(body % maybe.size()) &&
+            std::binary_search(candidates.begin(), candidates.end(), body))
+            found.insert(body);
+    }
+    return found;
 }
 
 std::vector<LinePlace> RunningHeadFinder::linesToLeaveOut()
 {
     endPage();
-    std::sort(m_bodyLines.begin(), m_bodyLines.end());
     const QHash<std::uint64_t, int> pages = pagesAtEdges();
     // A head of even pages that also stands at the top of an odd page (a book's title on its
     // title page) is kept there.
@@ -201,10 +189,19 @@ std::vector<LinePlace> RunningHeadFinder::linesToLeaveOut()
         return pages.value(edgeKey(line.mask, int(line.edge), kAllPages)) >= kLeastPages &&
                kParityShare * onParity >= m_pagesWithText[size_t(parity)];
     };
-    std::vector<LinePlace> leaveOut;
+    std::vector<const EdgeLine *> candidates;
+    std::vector<std::uint64_t> candidateBodies;
     for (const EdgeLine &line : m_edges) {
-        if ((line.pageNumberOnly || repeats(line)) && !standsInBody(line.body))
-            leaveOut.push_back(line.place);
+        if (line.pageNumberOnly || repeats(line)) {
+            candidates.push_back(&line);
+            candidateBodies.push_back(line.body);
+        }
+    }
+    const QSet<std::uint64_t> inBody = alsoInBody(std::move(candidateBodies));
+    std::vector<LinePlace> leaveOut;
+    for (const EdgeLine *line : candidates) {
+        if (!inBody.contains(line->body))
+            leaveOut.push_back(line->place);
     }
     const auto order = [](LinePlace a, LinePlace b) {
         return std::pair(a.page, a.line) < std::pair(b.page, b.line);

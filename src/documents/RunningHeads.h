@@ -5,10 +5,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace orvanta {
@@ -24,7 +26,8 @@ bool isPageNumberOnly(const QString &masked);
 // names the lines to leave out: lines among the first two or last two non-empty lines of their
 // page that, masked, stand at the same edge on at least 3 pages and on at least a third of the
 // pages of the parity of this page (books alternate title and chapter), and lone page numbers
-// at an edge. A line that also stands in the body of a page anywhere in the text is kept.
+// at an edge. A line that also stands, as it is, in the body of a page anywhere in the text is
+// kept.
 class RunningHeadFinder {
 public:
     void addLine(QByteArrayView utf8Line, LinePlace place);
@@ -32,9 +35,10 @@ public:
     std::vector<LinePlace> linesToLeaveOut();
 
 private:
+    static constexpr int kEdgeLines = 2; // non-empty lines at the top and at the bottom of a page
     enum class Edge { Top, Bottom };
     struct PageLine {
-        QByteArray text;
+        std::string text;
         LinePlace place;
     };
     struct EdgeLine {
@@ -45,19 +49,19 @@ private:
         bool pageNumberOnly;
     };
 
+    static size_t slotOf(int index);
     void endPage();
     void addEdge(const PageLine &line, Edge edge);
-    void addBodyLine(QByteArrayView line);
     QHash<std::uint64_t, int> pagesAtEdges() const;
-    bool standsInBody(std::uint64_t body) const;
+    QSet<std::uint64_t> alsoInBody(std::vector<std::uint64_t> candidates) const;
 
     int m_page = 0;
-    std::vector<PageLine> m_top;  // the page's first two non-empty lines
-    std::vector<PageLine> m_tail; // its last two non-empty lines after those
+    // The page's first two non-empty lines and, taking turns, its last two after those.
+    std::array<PageLine, 2 * kEdgeLines> m_pageLines;
+    int m_pageLineCount = 0;
     std::vector<EdgeLine> m_edges;
-    std::vector<std::uint64_t> m_bodyLines; // hashes; sorted and unique up to m_sortedBodyLines
-    std::size_t m_sortedBodyLines = 0;
-    std::array<int, 2> m_pagesWithText{}; // even, odd
+    std::vector<std::uint64_t> m_bodyLines; // hashes of every line between the edges
+    std::array<int, 2> m_pagesWithText{};   // even, odd
 };
 
 } // namespace orvanta

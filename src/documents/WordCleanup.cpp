@@ -5,6 +5,9 @@
 #include <QChar>
 #include <QString>
 
+#include <array>
+#include <string_view>
+
 namespace orvanta {
 
 namespace {
@@ -18,14 +21,13 @@ bool isContinuationByte(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-bool isAscii(QByteArrayView text)
-{
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
+// ASCII punctuation by Unicode category (P*), and the grave accent.
+constexpr std::array<bool, 128> kAsciiPunctuation = [] {
+    std::array<bool, 128> table{};
+    for (const char c : std::string_view("!\"#%&'()*,-./:;?@[\\]_{}`"))
+        table[size_t(c)] = true;
+    return table;
+}();
 
 // The code point that starts `text` (valid UTF-8, not empty) and its length in bytes.
 char32_t firstCodePoint(QByteArrayView text, qsizetype &length)
@@ -52,6 +54,15 @@ char32_t lastCodePoint(QByteArrayView text, qsizetype &length)
 
 } // namespace
 
+bool isAscii(QByteArrayView text)
+{
+    // No early exit: the loop vectorises, and most lines are ASCII to the end anyway.
+    unsigned char all = 0;
+    for (const char c : text)
+        all |= static_cast<unsigned char>(c);
+    return all < 0x80;
+}
+
 void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words)
 {
     words.clear();
@@ -67,11 +78,12 @@ void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words)
     }
 }
 
-QByteArray compatibilityForm(QByteArrayView utf8Line)
+QByteArrayView inCompatibilityForm(QByteArrayView utf8Line, QByteArray &storage)
 {
     if (isAscii(utf8Line))
-        return utf8Line.toByteArray();
-    return decodeUtf8(utf8Line).normalized(QString::NormalizationForm_KC).toUtf8();
+        return utf8Line;
+    storage = decodeUtf8(utf8Line).normalized(QString::NormalizationForm_KC).toUtf8();
+    return storage;
 }
 
 bool isOuterPunctuation(char32_t c)
@@ -90,12 +102,36 @@ bool isOuterPunctuation(char32_t c)
     }
 }
 
+namespace {
+
+bool startsWithPunctuation(QByteArrayView word, qsizetype &length)
+{
+    const auto first = static_cast<unsigned char>(word.front());
+    if (first < 0x80) {
+        length = 1;
+        return kAsciiPunctuation[first];
+    }
+    return isOuterPunctuation(firstCodePoint(word, length));
+}
+
+bool endsWithPunctuation(QByteArrayView word, qsizetype &length)
+{
+    const auto last = static_cast<unsigned char>(word.back());
+    if (last < 0x80) {
+        length = 1;
+        return kAsciiPunctuation[last];
+    }
+    return isOuterPunctuation(lastCodePoint(word, length));
+}
+
+} // namespace
+
 QByteArrayView withoutOuterPunctuation(QByteArrayView word)
 {
     qsizetype length = 0;
-    while (!word.isEmpty() && isOuterPunctuation(firstCodePoint(word, length)))
+    while (!word.isEmpty() && startsWithPunctuation(word, length))
         word = word.sliced(length);
-    while (!word.isEmpty() && isOuterPunctuation(lastCodePoint(word, length)))
+    while (!word.isEmpty() && endsWithPunctuation(word, length))
         word.chop(length);
     return word;
 }

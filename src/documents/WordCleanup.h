@@ -16,9 +16,13 @@ inline bool isWordSeparator(char c)
 // The words of a line as the engine splits them, into `words` (cleared first).
 void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words);
 
+// True when every byte is ASCII.
+bool isAscii(QByteArrayView text);
+
 // The line in Unicode compatibility form (NFKC): ligatures spelled out, full-width forms
-// narrowed, non-breaking and other fixed-width spaces made spaces.
-QByteArray compatibilityForm(QByteArrayView utf8Line);
+// narrowed, non-breaking and other fixed-width spaces made spaces. An ASCII line is its own
+// form; any other is made in `storage`.
+QByteArrayView inCompatibilityForm(QByteArrayView utf8Line, QByteArray &storage);
 
 // Punctuation that a word may carry at its start or end: Unicode's punctuation categories,
 // and the grave and acute accents that stand in for quotes in typewriter-style text.

@@ -360,7 +360,7 @@ TEST(RunningHeads, ALineThatAlsoStandsInTheBodyIsKept)
     const auto body = [](int page) {
         QByteArray lines = bodyOfPage(page);
         if (page == 3)
-            lines.insert(lines.indexOf('\n') + 1, "THE  orvanta book\n");
+            lines.insert(lines.indexOf('\n') + 1, "The Orvanta Book\n");
         return lines;
     };
     EXPECT_TRUE(leftOut(pagesOf(
