@@ -51,6 +51,34 @@ QString maskedWord(const QString &word)
     return masked;
 }
 
+int romanValue(QStringView numeral)
+{
+    const auto value = [](QChar c) {
+        const int at = int(QStringView(u"ivxlcdm").indexOf(c));
+        constexpr int kValues[] = {1, 5, 10, 50, 100, 500, 1000};
+        return kValues[at];
+    };
+    int total = 0;
+    for (qsizetype i = 0; i < numeral.size(); ++i) {
+        const int here = value(numeral[i]);
+        const bool subtracted = i + 1 < numeral.size() && value(numeral[i + 1]) > here;
+        total += subtracted ? -here : here;
+    }
+    return total;
+}
+
+// The number a page-number line shows: its first run of digits, or its roman numeral.
+int shownNumber(QByteArrayView line)
+{
+    static const QRegularExpression number(
+        QStringLiteral("(?<digits>[0-9]+)|(?<![a-z])(?<roman>[mdclxvi]+)(?![a-z])"));
+    const QRegularExpressionMatch found = number.match(decodeUtf8(line).toCaseFolded());
+    if (const QString digits = found.captured(u"digits"); !digits.isEmpty())
+        return digits.size() < 9 ? digits.toInt() : -1;
+    const QString roman = found.captured(u"roman");
+    return isRomanNumeral(roman) ? romanValue(roman) : -1;
+}
+
 bool isBlank(QByteArrayView line)
 {
     return std::all_of(line.begin(), line.end(), isWordSeparator);
@@ -126,8 +154,10 @@ size_t RunningHeadFinder::slotOf(int index)
 void RunningHeadFinder::addEdge(const PageLine &line, Edge edge)
 {
     const QString masked = maskedLine(line.text);
-    m_edges.push_back(
-        {line.place, edge, qHash(masked), bodyHash(line.text), isPageNumberOnly(masked)});
+    const bool wordy =
+        std::any_of(masked.begin(), masked.end(), [](QChar c) { return c.isLetter(); });
+    const int pageNumber = isPageNumberOnly(masked) ? shownNumber(line.text) : -1;
+    m_edges.push_back({line.place, edge, qHash(masked), bodyHash(line.text), wordy, pageNumber});
 }
 
 void RunningHeadFinder::endPage()
@@ -177,22 +207,50 @@ QSet<std::uint64_t> RunningHeadFinder::alsoInBody(std::vector<std::uint64_t> can
     return found;
 }
 
+// Page numbers follow the pages: the number shown minus the page's index in the text is the same
+// on at least kLeastPages lone numbers at an edge (on every page of a shorter text). Section
+// numbers and code line numbers that stand alone at the top of a page do not.
+QSet<int> RunningHeadFinder::pageNumberOffsets() const
+{
+    QHash<int, int> lines; // offset -> lone numbers
+    QSet<std::pair<int, int>> counted;
+    for (const EdgeLine &line : m_edges) {
+        if (line.pageNumber >= 0 && !counted.contains({line.place.page, line.place.line})) {
+            counted.insert({line.place.page, line.place.line});
+            ++lines[line.pageNumber - line.place.page];
+        }
+    }
+    const int needed = std::min(kLeastPages, m_pagesWithText[0] + m_pagesWithText[1]);
+    QSet<int> offsets;
+    for (auto it = lines.begin(); it != lines.end(); ++it) {
+        if (it.value() >= needed)
+            offsets.insert(it.key());
+    }
+    return offsets;
+}
+
 std::vector<LinePlace> RunningHeadFinder::linesToLeaveOut()
 {
     endPage();
     const QHash<std::uint64_t, int> pages = pagesAtEdges();
-    // A head of even pages that also stands at the top of an odd page (a book's title on its
-    // title page) is kept there.
+    // Only lines with words repeat as heads: numbers alone are page numbers or body. A head of
+    // even pages that also stands at the top of an odd page (a book's title on its title page)
+    // is kept there.
     const auto repeats = [&](const EdgeLine &line) {
         const int parity = parityOf(line.place);
         const int onParity = pages.value(edgeKey(line.mask, int(line.edge), parity));
-        return pages.value(edgeKey(line.mask, int(line.edge), kAllPages)) >= kLeastPages &&
+        return line.wordy &&
+               pages.value(edgeKey(line.mask, int(line.edge), kAllPages)) >= kLeastPages &&
                kParityShare * onParity >= m_pagesWithText[size_t(parity)];
+    };
+    const QSet<int> offsets = pageNumberOffsets();
+    const auto isPageNumber = [&](const EdgeLine &line) {
+        return line.pageNumber >= 0 && offsets.contains(line.pageNumber - line.place.page);
     };
     std::vector<const EdgeLine *> candidates;
     std::vector<std::uint64_t> candidateBodies;
     for (const EdgeLine &line : m_edges) {
-        if (line.pageNumberOnly || repeats(line)) {
+        if (isPageNumber(line) || repeats(line)) {
             candidates.push_back(&line);
             candidateBodies.push_back(line.body);
         }

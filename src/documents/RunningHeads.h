@@ -23,11 +23,12 @@ QString maskedLine(QByteArrayView utf8Line);
 bool isPageNumberOnly(const QString &masked);
 
 // Finds the running heads and feet of one text. It is fed every line in text order; then it
-// names the lines to leave out: lines among the first two or last two non-empty lines of their
-// page that, masked, stand at the same edge on at least 3 pages and on at least a third of the
-// pages of the parity of this page (books alternate title and chapter), and lone page numbers
-// at an edge. A line that also stands, as it is, in the body of a page anywhere in the text is
-// kept.
+// names the lines to leave out, among the first two and last two non-empty lines of each page:
+// - lines with words that, masked, stand at the same edge on at least 3 pages and on at least a
+//   third of the pages of the parity of this page (books alternate title and chapter);
+// - lone page numbers whose numbers follow the pages (number minus page the same on at least 3
+//   of them, or on every page of a shorter text).
+// A line that also stands, as it is, in the body of a page anywhere in the text is kept.
 class RunningHeadFinder {
 public:
     void addLine(QByteArrayView utf8Line, LinePlace place);
@@ -46,13 +47,15 @@ private:
         Edge edge;
         std::uint64_t mask; // a hash of the masked line
         std::uint64_t body; // a hash of the line as the body is compared
-        bool pageNumberOnly;
+        bool wordy;         // the masked line holds a letter
+        int pageNumber;     // the number a lone page number shows, or -1
     };
 
     static size_t slotOf(int index);
     void endPage();
     void addEdge(const PageLine &line, Edge edge);
     QHash<std::uint64_t, int> pagesAtEdges() const;
+    QSet<int> pageNumberOffsets() const;
     QSet<std::uint64_t> alsoInBody(std::vector<std::uint64_t> candidates) const;
 
     int m_page = 0;

@@ -297,7 +297,8 @@ TEST(RunningHeads, OnlyLinesThatAreAPageNumberArePageNumbers)
 
 // Running heads and feet: which lines are left out
 
-// The title page shows the title of the even pages' heads at its top: it stays there.
+// The title page shows the title of the even pages' heads at its top: it stays there. The feet
+// are as groff sets them, with minus signs.
 TEST(RunningHeads, AlternatingHeadsAndNumberedFeetAreLeftOutOnThePagesOfTheirParity)
 {
     const auto head = [](int page) -> QByteArray {
@@ -306,7 +307,7 @@ TEST(RunningHeads, AlternatingHeadsAndNumberedFeetAreLeftOutOnThePagesOfTheirPar
         return page % 2 ? "Chapter One: Rivers" : "The Orvanta Book";
     };
     const auto foot = [](int page) {
-        return page == 1 ? QByteArray() : QByteArray::number(page).prepend("- ").append(" -");
+        return page == 1 ? QByteArray() : QByteArray::number(page).prepend("−").append("−");
     };
     const auto body = [](int page) {
         return page == 1 ? QByteArray("The Orvanta Book\nA novel\n") : bodyOfPage(page);
@@ -314,19 +315,19 @@ TEST(RunningHeads, AlternatingHeadsAndNumberedFeetAreLeftOutOnThePagesOfTheirPar
     QStringList expected;
     for (int page = 2; page <= 9; ++page)
         expected << QStringLiteral("%1: %2").arg(page).arg(QString::fromUtf8(head(page)))
-                 << QStringLiteral("%1: - %1 -").arg(page);
+                 << QStringLiteral("%1: −%1−").arg(page);
     EXPECT_EQ(leftOut(pagesOf(9, head, foot, body)), expected);
 }
 
+// Page numbers may start anywhere (a reprint's pages 117 to 120) and may be roman.
 TEST(RunningHeads, HeadsWithNumbersAndRomanPageNumbersAreLeftOut)
 {
     const QByteArray text = pagesOf(
-        4, [](int page) { return QStringLiteral("Plotting %1").arg(page + 40).toUtf8(); },
-        [](int page) {
-            return QByteArray(page == 3 ? "iii" : page == 4 ? "iv" : "xii");
-        });
-    EXPECT_EQ(leftOut(text), (QStringList{"1: Plotting 41", "1: xii", "2: Plotting 42", "2: xii",
-                                          "3: Plotting 43", "3: iii", "4: Plotting 44", "4: iv"}));
+        4, [](int page) { return QStringLiteral("Plotting %1").arg(page + 116).toUtf8(); },
+        [](int page) { return QByteArray(page == 4 ? "iv" : QByteArray("i").repeated(page)); });
+    EXPECT_EQ(leftOut(text),
+              (QStringList{"1: Plotting 117", "1: i", "2: Plotting 118", "2: ii", "3: Plotting 119",
+                           "3: iii", "4: Plotting 120", "4: iv"}));
 }
 
 TEST(RunningHeads, AHeadOnFewerThanThreePagesOrAThirdOfItsParityIsKept)
@@ -383,8 +384,30 @@ TEST(RunningHeads, ALonePageNumberAtAnEdgeIsLeftOutEvenOnOnePage)
 {
     EXPECT_EQ(leftOut("Page 1\nA short note.\nIt has three lines.\nThe end.\n\n- 1 -\n\f"),
               (QStringList{"1: Page 1", "1: - 1 -"}));
-    // A number that also stands in the body of the text is kept.
-    EXPECT_EQ(leftOut("12\nfirst\nsecond\n12\nthird\nfourth\n\f5\n"), QStringList{"2: 5"});
+}
+
+// A section number or a code line number alone at the top of a page does not follow the pages;
+// numbers alone never repeat as heads; a page number that also stands in the body is kept.
+TEST(RunningHeads, NumbersAloneThatAreNotPageNumbersAreKept)
+{
+    const auto pageNumber = [](int page) { return QByteArray::number(page); };
+    const auto sectionOnPage4 = [](int page) {
+        return (page == 4 ? QByteArray("7\n") : QByteArray()) + bodyOfPage(page);
+    };
+    EXPECT_EQ(leftOut(pagesOf(5, none, pageNumber, sectionOnPage4)),
+              (QStringList{"1: 1", "2: 2", "3: 3", "4: 4", "5: 5"}));
+    const auto sections = [](int page) {
+        return QStringLiteral("1.%1\n").arg(page).toUtf8() + bodyOfPage(page);
+    };
+    EXPECT_TRUE(leftOut(pagesOf(6, none, none, sections)).isEmpty());
+    const auto threeInBodyOfPage2 = [](int page) {
+        QByteArray lines = bodyOfPage(page);
+        if (page == 2)
+            lines.insert(lines.indexOf('\n', lines.indexOf('\n') + 1) + 1, "3\n");
+        return lines;
+    };
+    EXPECT_EQ(leftOut(pagesOf(3, none, pageNumber, threeInBodyOfPage2)),
+              (QStringList{"1: 1", "2: 2"}));
 }
 
 TEST(CountedText, LeftOutHeadsAndFeetAreNotCountedAndTheOtherLinesKeepTheirPlaces)
