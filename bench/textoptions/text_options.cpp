@@ -398,9 +398,14 @@ int effects(const QString &folder, int sample)
                                   .arg(line.place.page)
                                   .arg(line.text));
     }
-    print(QStringLiteral("running heads and feet: %1 of %2 lines left out; a sample:")
+    const auto pageNumbers = std::count_if(leftOut.begin(), leftOut.end(), [](const QString &line) {
+        return isPageNumberOnly(maskedLine(line.section(QStringLiteral(": "), 1).toUtf8()));
+    });
+    print(QStringLiteral("running heads and feet: %1 of %2 lines left out, %3 of them lone page "
+                         "numbers; a sample:")
               .arg(leftOut.size())
-              .arg(lines));
+              .arg(lines)
+              .arg(pageNumbers));
     const size_t step = std::max<size_t>(1, leftOut.size() / size_t(std::max(sample, 1)));
     for (size_t i = 0; i < leftOut.size(); i += step)
         print(QStringLiteral("  ") + leftOut[i]);

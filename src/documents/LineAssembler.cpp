@@ -3,6 +3,7 @@
 #include "documents/WordCleanup.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace orvanta {
@@ -32,12 +33,12 @@ void HyphenatedWords::addLine(QByteArrayView utf8Line, bool normalise)
     if (!mayHoldHyphen(utf8Line))
         return;
     QByteArray storage;
-    splitWords(normalise ? inCompatibilityForm(utf8Line, storage) : utf8Line, m_lineWords);
-    for (const QByteArrayView word : m_lineWords) {
-        const QByteArrayView core = withoutOuterPunctuation(word);
-        if (holdsHyphen(core))
-            m_words.insert(lowerCase(core));
-    }
+    forEachWord(normalise ? inCompatibilityForm(utf8Line, storage) : utf8Line,
+                [this](QByteArrayView word) {
+                    const QByteArrayView core = withoutOuterPunctuation(word);
+                    if (holdsHyphen(core))
+                        m_words.insert(lowerCase(core));
+                });
 }
 
 LineAssembler::LineAssembler(const TextOptions &options, const HyphenatedWords &hyphenated,
@@ -51,29 +52,27 @@ LineAssembler::LineAssembler(const TextOptions &options, const HyphenatedWords &
 
 void LineAssembler::addLine(QByteArrayView utf8Line, LinePlace place)
 {
-    const QByteArrayView line =
-        m_options.normaliseCompatibility ? inCompatibilityForm(utf8Line, m_normalised) : utf8Line;
-    splitWords(line, m_words);
-    Words words = m_words;
-    const bool blank = words.empty();
+    QByteArrayView line = withoutOuterSeparators(
+        m_options.normaliseCompatibility ? inCompatibilityForm(utf8Line, m_normalised) : utf8Line);
+    const bool blank = line.isEmpty();
     if (m_holding) {
         if (blank) {
             ++m_blankLinesWaiting;
             return;
         }
-        if (startsInLowerCase(words.front())) {
-            joinHeldWith(words.front());
-            words = words.subspan(1);
+        if (const QByteArrayView first = firstWordOf(line); startsInLowerCase(first)) {
+            joinHeldWith(first);
+            line = withoutOuterSeparators(line.sliced(first.size()));
         }
         releaseHeld();
     }
     startLine(place, blank);
-    if (m_options.rejoinHyphenatedWords && !words.empty() &&
-        lineEndHyphenLength(words.back()) > 0) {
-        hold(line, words, place);
+    if (m_options.rejoinHyphenatedWords && !line.isEmpty() &&
+        lineEndHyphenLength(lastWordOf(line)) > 0) {
+        hold(line, place);
         return;
     }
-    appendWords(words, place);
+    appendWords(line, place);
     endLine();
 }
 
@@ -84,11 +83,10 @@ void LineAssembler::finish()
     endParagraph();
 }
 
-void LineAssembler::hold(QByteArrayView line, Words words, LinePlace place)
+void LineAssembler::hold(QByteArrayView line, LinePlace place)
 {
-    const QByteArrayView last = words.back();
-    const QByteArrayView first = words.front();
-    m_heldText = line.sliced(first.data() - line.data(), last.data() - first.data()).toByteArray();
+    const QByteArrayView last = lastWordOf(line);
+    m_heldText = line.chopped(last.size()).toByteArray();
     m_heldLastWord = last.toByteArray();
     m_heldPlace = place;
     m_holding = true;
@@ -112,9 +110,8 @@ void LineAssembler::joinHeldWith(QByteArrayView continuation)
 void LineAssembler::releaseHeld()
 {
     m_holding = false;
-    splitWords(m_heldText, m_heldWords);
-    appendWords(m_heldWords, m_heldPlace);
-    appendWord(m_heldLastWord, m_heldPlace);
+    appendWords(m_heldText, m_heldPlace);
+    appendWords(m_heldLastWord, m_heldPlace);
     endLine();
     for (; m_blankLinesWaiting > 0; --m_blankLinesWaiting) {
         startLine(m_heldPlace, /*blank=*/true);
@@ -133,23 +130,41 @@ void LineAssembler::startLine(LinePlace place, bool blank)
         m_lastPage = place.page;
 }
 
-void LineAssembler::appendWords(Words words, LinePlace place)
+// Without punctuation to leave out, the words go in as they stand, separators and all. With it,
+// they are written straight into the buffer: the words and one space before each take no more
+// room than the text and one space.
+void LineAssembler::appendWords(QByteArrayView text, LinePlace place)
 {
-    for (const QByteArrayView word : words)
-        appendWord(word, place);
+    if (!m_options.ignorePunctuation) {
+        appendText(withoutOuterSeparators(text), place);
+        return;
+    }
+    const size_t start = m_text.size();
+    m_text.resize(start + size_t(text.size()) + 1);
+    char *out = m_text.data() + start;
+    forEachWord(text, [&](QByteArrayView word) {
+        word = withoutOuterPunctuation(word);
+        if (word.isEmpty())
+            return;
+        if (out != m_text.data())
+            *out++ = ' ';
+        std::memcpy(out, word.data(), size_t(word.size()));
+        out += word.size();
+        if (m_withPlaces)
+            m_places.push_back(WordPlace{place});
+    });
+    m_text.resize(size_t(out - m_text.data()));
 }
 
-void LineAssembler::appendWord(QByteArrayView word, LinePlace place)
+void LineAssembler::appendText(QByteArrayView text, LinePlace place)
 {
-    if (m_options.ignorePunctuation)
-        word = withoutOuterPunctuation(word);
-    if (word.isEmpty())
+    if (text.isEmpty())
         return;
     if (!m_text.empty())
         m_text += ' ';
-    m_text.append(word.data(), size_t(word.size()));
+    m_text.append(text.data(), size_t(text.size()));
     if (m_withPlaces)
-        m_places.push_back(WordPlace{place});
+        forEachWord(text, [&](QByteArrayView) { m_places.push_back(WordPlace{place}); });
 }
 
 void LineAssembler::endLine()

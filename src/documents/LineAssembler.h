@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QSet>
 
-#include <span>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,6 @@ public:
 
 private:
     QSet<QByteArray> m_words;
-    std::vector<QByteArrayView> m_lineWords;
 };
 
 // Builds the lines the engine counts from the kept lines of one text, by the options: in
@@ -38,14 +36,12 @@ public:
     void finish();
 
 private:
-    using Words = std::span<const QByteArrayView>;
-
-    void hold(QByteArrayView line, Words words, LinePlace place);
+    void hold(QByteArrayView line, LinePlace place);
     void joinHeldWith(QByteArrayView continuation);
     void releaseHeld();
     void startLine(LinePlace place, bool blank);
-    void appendWords(Words words, LinePlace place);
-    void appendWord(QByteArrayView word, LinePlace place);
+    void appendWords(QByteArrayView text, LinePlace place);
+    void appendText(QByteArrayView text, LinePlace place);
     void endLine();
     void endParagraph();
     void handOver();
@@ -56,13 +52,11 @@ private:
     const bool m_withPlaces;
 
     QByteArray m_normalised;
-    std::vector<QByteArrayView> m_words;
 
     // A line whose last word ends with a hyphen, held until the next line with words shows
     // whether that word goes on there.
     bool m_holding = false;
     QByteArray m_heldText; // the line without its last word
-    std::vector<QByteArrayView> m_heldWords;
     QByteArray m_heldLastWord;
     LinePlace m_heldPlace;
     int m_blankLinesWaiting = 0; // blank lines seen while holding

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cctype>
 #include <utility>
 
 namespace orvanta {
@@ -17,54 +18,99 @@ namespace {
 
 constexpr int kLeastPages = 3;  // a head stands on at least this many pages
 constexpr int kParityShare = 3; // and on at least one in this many pages of its parity
-constexpr auto kNumber = u'#';
+constexpr char kNumber = '#';
 constexpr int kAllPages = 2; // besides parity 0 (even pages) and 1 (odd pages)
 
-bool isRomanNumeral(QStringView word)
+int romanDigit(char letter)
 {
-    const auto romanLetter = [](QChar c) { return QStringView(u"ivxlcdm").contains(c); };
-    if (word.isEmpty() || !std::all_of(word.begin(), word.end(), romanLetter))
-        return false;
-    static const QRegularExpression roman(
-        QStringLiteral("^(?=[mdclxvi])m{0,4}(cm|cd|d?c{0,3})(xc|xl|l?x{0,3})(ix|iv|v?i{0,3})$"));
-    return roman.match(word).hasMatch();
-}
-
-// Digit runs as one "#" each, and a roman numeral between the word's outer punctuation as "#".
-QString maskedWord(const QString &word)
-{
-    qsizetype start = 0;
-    qsizetype end = word.size();
-    while (start < end && word[start].isPunct())
-        ++start;
-    while (end > start && word[end - 1].isPunct())
-        --end;
-    if (isRomanNumeral(QStringView(word).sliced(start, end - start)))
-        return word.first(start) + kNumber + word.sliced(end);
-    QString masked;
-    for (const QChar c : word) {
-        if (!c.isDigit())
-            masked += c;
-        else if (!masked.endsWith(kNumber))
-            masked += kNumber;
+    switch (letter) {
+    case 'i':
+        return 1;
+    case 'v':
+        return 5;
+    case 'x':
+        return 10;
+    case 'l':
+        return 50;
+    case 'c':
+        return 100;
+    case 'd':
+        return 500;
+    case 'm':
+        return 1000;
+    default:
+        return 0;
     }
-    return masked;
 }
 
-int romanValue(QStringView numeral)
+// The value of lower-case roman-numeral letters, read with the subtractive rule.
+int romanValue(QByteArrayView letters)
 {
-    const auto value = [](QChar c) {
-        const int at = int(QStringView(u"ivxlcdm").indexOf(c));
-        constexpr int kValues[] = {1, 5, 10, 50, 100, 500, 1000};
-        return kValues[at];
-    };
     int total = 0;
-    for (qsizetype i = 0; i < numeral.size(); ++i) {
-        const int here = value(numeral[i]);
-        const bool subtracted = i + 1 < numeral.size() && value(numeral[i + 1]) > here;
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const int here = romanDigit(letters[i]);
+        const bool subtracted = i + 1 < letters.size() && romanDigit(letters[i + 1]) > here;
         total += subtracted ? -here : here;
     }
     return total;
+}
+
+QByteArray romanNumeral(int value)
+{
+    static const std::pair<int, const char *> kParts[] = {
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+    QByteArray numeral;
+    for (const auto &[part, letters] : kParts) {
+        for (; value >= part; value -= part)
+            numeral += letters;
+    }
+    return numeral;
+}
+
+// A lower-case roman numeral as a page number would be written: "xiv", not "did" or "mix".
+bool isRomanNumeral(QByteArrayView folded)
+{
+    constexpr int kLargest = 3999;
+    if (folded.isEmpty() || !std::all_of(folded.begin(), folded.end(), romanDigit))
+        return false;
+    const int value = romanValue(folded);
+    return value > 0 && value <= kLargest && romanNumeral(value) == folded;
+}
+
+QByteArray caseFolded(QByteArrayView utf8)
+{
+    return isAscii(utf8) ? utf8.toByteArray().toLower() : decodeUtf8(utf8).toCaseFolded().toUtf8();
+}
+
+// Appends the word case folded with each run of digits as "#", or with "#" for the roman
+// numeral between its outer punctuation.
+void appendMaskedWord(QByteArrayView word, QByteArray &masked)
+{
+    const QByteArrayView core = withoutOuterPunctuation(word);
+    if (!core.isEmpty() && isRomanNumeral(caseFolded(core))) {
+        masked += word.first(core.data() - word.data());
+        masked += kNumber;
+        masked += word.sliced(core.data() + core.size() - word.data());
+        return;
+    }
+    bool inDigits = false;
+    for (const char c : caseFolded(word)) {
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit)
+            masked += c;
+        else if (!inDigits)
+            masked += kNumber;
+        inDigits = digit;
+    }
+}
+
+bool holdsLetter(QByteArrayView utf8)
+{
+    if (isAscii(utf8))
+        return std::any_of(utf8.begin(), utf8.end(), [](char c) { return std::isalpha(c); });
+    const QString text = decodeUtf8(utf8);
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
 }
 
 // The number a page-number line shows: its first run of digits, or its roman numeral.
@@ -72,10 +118,10 @@ int shownNumber(QByteArrayView line)
 {
     static const QRegularExpression number(
         QStringLiteral("(?<digits>[0-9]+)|(?<![a-z])(?<roman>[mdclxvi]+)(?![a-z])"));
-    const QRegularExpressionMatch found = number.match(decodeUtf8(line).toCaseFolded());
+    const QRegularExpressionMatch found = number.match(decodeUtf8(caseFolded(line)));
     if (const QString digits = found.captured(u"digits"); !digits.isEmpty())
         return digits.size() < 9 ? digits.toInt() : -1;
-    const QString roman = found.captured(u"roman");
+    const QByteArray roman = found.captured(u"roman").toLatin1();
     return isRomanNumeral(roman) ? romanValue(roman) : -1;
 }
 
@@ -104,25 +150,28 @@ std::uint64_t edgeKey(std::uint64_t mask, int edge, int parity)
 
 } // namespace
 
-QString maskedLine(QByteArrayView utf8Line)
+QByteArray maskedLine(QByteArrayView utf8Line)
 {
     std::vector<QByteArrayView> words;
     splitWords(utf8Line, words);
-    QStringList masked;
-    for (const QByteArrayView word : words)
-        masked << maskedWord(decodeUtf8(word).toCaseFolded());
-    return masked.join(u' ');
+    QByteArray masked;
+    for (const QByteArrayView word : words) {
+        if (!masked.isEmpty())
+            masked += ' ';
+        appendMaskedWord(word, masked);
+    }
+    return masked;
 }
 
-bool isPageNumberOnly(const QString &masked)
+bool isPageNumberOnly(QByteArrayView masked)
 {
+    constexpr qsizetype kLongest = 32; // "page # of #" with some dashes and spaces, in bytes
+    if (masked.size() > kLongest || !masked.contains(kNumber))
+        return false;
     static const QRegularExpression pageNumber(
         QStringLiteral("^(page)?[-\u2010\u2013\u2014\u2212()\\[\\]| "
                        "]*#(/#|of#)?[-\u2010\u2013\u2014\u2212()\\[\\]| ]*$"));
-    constexpr qsizetype kLongest = 24; // "page # of #" with some dashes and spaces
-    if (masked.size() > kLongest || !masked.contains(kNumber))
-        return false;
-    QString squeezed = masked;
+    QString squeezed = decodeUtf8(masked);
     squeezed.remove(u' ');
     return pageNumber.match(squeezed).hasMatch();
 }
@@ -153,9 +202,8 @@ size_t RunningHeadFinder::slotOf(int index)
 
 void RunningHeadFinder::addEdge(const PageLine &line, Edge edge)
 {
-    const QString masked = maskedLine(line.text);
-    const bool wordy =
-        std::any_of(masked.begin(), masked.end(), [](QChar c) { return c.isLetter(); });
+    const QByteArray masked = maskedLine(line.text);
+    const bool wordy = holdsLetter(masked);
     const int pageNumber = isPageNumberOnly(masked) ? shownNumber(line.text) : -1;
     m_edges.push_back({line.place, edge, qHash(masked), bodyHash(line.text), wordy, pageNumber});
 }
@@ -247,17 +295,21 @@ std::vector<LinePlace> RunningHeadFinder::linesToLeaveOut()
     const auto isPageNumber = [&](const EdgeLine &line) {
         return line.pageNumber >= 0 && offsets.contains(line.pageNumber - line.place.page);
     };
-    std::vector<const EdgeLine *> candidates;
-    std::vector<std::uint64_t> candidateBodies;
+    // Page numbers that follow the pages go even when the same number stands in the body (in
+    // a table of contents, say); a repeated line with words stays when it also stands there.
+    std::vector<LinePlace> leaveOut;
+    std::vector<const EdgeLine *> repeated;
+    std::vector<std::uint64_t> repeatedBodies;
     for (const EdgeLine &line : m_edges) {
-        if (isPageNumber(line) || repeats(line)) {
-            candidates.push_back(&line);
-            candidateBodies.push_back(line.body);
+        if (isPageNumber(line)) {
+            leaveOut.push_back(line.place);
+        } else if (repeats(line)) {
+            repeated.push_back(&line);
+            repeatedBodies.push_back(line.body);
         }
     }
-    const QSet<std::uint64_t> inBody = alsoInBody(std::move(candidateBodies));
-    std::vector<LinePlace> leaveOut;
-    for (const EdgeLine *line : candidates) {
+    const QSet<std::uint64_t> inBody = alsoInBody(std::move(repeatedBodies));
+    for (const EdgeLine *line : repeated) {
         if (!inBody.contains(line->body))
             leaveOut.push_back(line->place);
     }

@@ -17,18 +17,20 @@ namespace orvanta {
 
 // A line as running heads are compared: case folded, runs of spaces as one, every run of digits
 // and every lone roman numeral as "#" ("Chapter IV: Plots 45" is "chapter #: plots #").
-QString maskedLine(QByteArrayView utf8Line);
+QByteArray maskedLine(QByteArrayView utf8Line);
 
 // True for a masked line that is only a page number: "#", "- # -", "page #", "# of #".
-bool isPageNumberOnly(const QString &masked);
+bool isPageNumberOnly(QByteArrayView masked);
 
 // Finds the running heads and feet of one text. It is fed every line in text order; then it
 // names the lines to leave out, among the first two and last two non-empty lines of each page:
 // - lines with words that, masked, stand at the same edge on at least 3 pages and on at least a
 //   third of the pages of the parity of this page (books alternate title and chapter);
+//   a repeated line that also stands, as it is, in the body of a page anywhere in the text is
+//   kept;
 // - lone page numbers whose numbers follow the pages (number minus page the same on at least 3
-//   of them, or on every page of a shorter text).
-// A line that also stands, as it is, in the body of a page anywhere in the text is kept.
+//   of them, or on every page of a shorter text), even when the number also stands in the body
+//   (a table of contents).
 class RunningHeadFinder {
 public:
     void addLine(QByteArrayView utf8Line, LinePlace place);

@@ -66,16 +66,32 @@ bool isAscii(QByteArrayView text)
 void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words)
 {
     words.clear();
-    qsizetype i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && isWordSeparator(line[i]))
-            ++i;
-        const qsizetype start = i;
-        while (i < line.size() && !isWordSeparator(line[i]))
-            ++i;
-        if (i > start)
-            words.push_back(line.sliced(start, i - start));
-    }
+    forEachWord(line, [&words](QByteArrayView word) { words.push_back(word); });
+}
+
+QByteArrayView withoutOuterSeparators(QByteArrayView line)
+{
+    while (!line.isEmpty() && isWordSeparator(line.front()))
+        line = line.sliced(1);
+    while (!line.isEmpty() && isWordSeparator(line.back()))
+        line.chop(1);
+    return line;
+}
+
+QByteArrayView firstWordOf(QByteArrayView trimmedLine)
+{
+    qsizetype end = 0;
+    while (end < trimmedLine.size() && !isWordSeparator(trimmedLine[end]))
+        ++end;
+    return trimmedLine.first(end);
+}
+
+QByteArrayView lastWordOf(QByteArrayView trimmedLine)
+{
+    qsizetype start = trimmedLine.size();
+    while (start > 0 && !isWordSeparator(trimmedLine[start - 1]))
+        --start;
+    return trimmedLine.sliced(start);
 }
 
 QByteArrayView inCompatibilityForm(QByteArrayView utf8Line, QByteArray &storage)

@@ -13,8 +13,31 @@ inline bool isWordSeparator(char c)
     return c == ' ' || c == '\t' || c == '\r';
 }
 
+// Calls `word` with each word of a line as the engine splits them.
+template <typename WordFunction> void forEachWord(QByteArrayView line, WordFunction &&word)
+{
+    const char *at = line.data();
+    const char *const end = at + line.size();
+    while (at < end) {
+        while (at < end && isWordSeparator(*at))
+            ++at;
+        const char *const start = at;
+        while (at < end && !isWordSeparator(*at))
+            ++at;
+        if (at > start)
+            word(QByteArrayView(start, at - start));
+    }
+}
+
 // The words of a line as the engine splits them, into `words` (cleared first).
 void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words);
+
+// The line without the separators at its start and end.
+QByteArrayView withoutOuterSeparators(QByteArrayView line);
+
+// The first and the last word of a line that has no separators at its start and end.
+QByteArrayView firstWordOf(QByteArrayView trimmedLine);
+QByteArrayView lastWordOf(QByteArrayView trimmedLine);
 
 // True when every byte is ASCII.
 bool isAscii(QByteArrayView text);
