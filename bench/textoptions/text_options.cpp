@@ -387,28 +387,32 @@ int effects(const QString &folder, int sample)
                   .arg(occurrencesOf(rows))
                   .arg(change.rows - change.agreeing));
     }
-    std::vector<QString> leftOut;
+    std::vector<QString> pageNumbers;
+    std::vector<QString> withWords;
     int lines = 0;
     for (const QString &path : texts) {
         const std::vector<TextLine> all = linesOf(contentsOf(path));
         lines += int(all.size());
-        for (const TextLine &line : leftOutLines(all))
-            leftOut.push_back(QStringLiteral("%1 p%2: %3")
-                                  .arg(QFileInfo(path).completeBaseName())
-                                  .arg(line.place.page)
-                                  .arg(line.text));
+        for (const TextLine &line : leftOutLines(all)) {
+            const bool number = isPageNumberOnly(maskedLine(line.text.toUtf8()));
+            (number ? pageNumbers : withWords)
+                .push_back(QStringLiteral("%1 p%2: %3")
+                               .arg(QFileInfo(path).completeBaseName())
+                               .arg(line.place.page)
+                               .arg(line.text));
+        }
     }
-    const auto pageNumbers = std::count_if(leftOut.begin(), leftOut.end(), [](const QString &line) {
-        return isPageNumberOnly(maskedLine(line.section(QStringLiteral(": "), 1).toUtf8()));
-    });
-    print(QStringLiteral("running heads and feet: %1 of %2 lines left out, %3 of them lone page "
-                         "numbers; a sample:")
-              .arg(leftOut.size())
+    print(QStringLiteral("running heads and feet: %1 of %2 lines left out: %3 lone page "
+                         "numbers, %4 lines with words; a sample of each:")
+              .arg(pageNumbers.size() + withWords.size())
               .arg(lines)
-              .arg(pageNumbers));
-    const size_t step = std::max<size_t>(1, leftOut.size() / size_t(std::max(sample, 1)));
-    for (size_t i = 0; i < leftOut.size(); i += step)
-        print(QStringLiteral("  ") + leftOut[i]);
+              .arg(pageNumbers.size())
+              .arg(withWords.size()));
+    for (const std::vector<QString> *kind : {&pageNumbers, &withWords}) {
+        const size_t step = std::max<size_t>(1, kind->size() / size_t(std::max(sample / 2, 1)));
+        for (size_t i = 0; i < kind->size(); i += step)
+            print(QStringLiteral("  ") + (*kind)[i]);
+    }
     return 0;
 }
 

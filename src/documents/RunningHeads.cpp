@@ -5,7 +5,6 @@
 
 #include <QRegularExpression>
 #include <QSet>
-#include <QStringList>
 
 #include <algorithm>
 #include <bitset>
@@ -68,7 +67,7 @@ QByteArray romanNumeral(int value)
     return numeral;
 }
 
-// A lower-case roman numeral as a page number would be written: "xiv", not "did" or "mix".
+// A lower-case roman numeral as a page number would be written: "xiv", not "did" or "iiii".
 bool isRomanNumeral(QByteArrayView folded)
 {
     constexpr int kLargest = 3999;
@@ -108,7 +107,7 @@ void appendMaskedWord(QByteArrayView word, QByteArray &masked)
 bool holdsLetter(QByteArrayView utf8)
 {
     if (isAscii(utf8))
-        return std::any_of(utf8.begin(), utf8.end(), [](char c) { return std::isalpha(c); });
+        return std::any_of(utf8.begin(), utf8.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
     const QString text = decodeUtf8(utf8);
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
 }

@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QSet>
-#include <QString>
 
 #include <array>
 #include <cstdint>
