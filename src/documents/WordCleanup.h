@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <array>
+#include <string_view>
 #include <vector>
 
 namespace orvanta {
@@ -51,8 +53,33 @@ QByteArrayView inCompatibilityForm(QByteArrayView utf8Line, QByteArray &storage)
 // and the grave and acute accents that stand in for quotes in typewriter-style text.
 bool isOuterPunctuation(char32_t c);
 
+namespace detail {
+// ASCII punctuation by Unicode category (P*), and the grave accent.
+inline constexpr std::array<bool, 128> kAsciiPunctuation = [] {
+    std::array<bool, 128> table{};
+    for (const char c : std::string_view("!\"#%&'()*,-./:;?@[\\]_{}`"))
+        table[size_t(c)] = true;
+    return table;
+}();
+
+inline bool isPlainAsciiEnd(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && !kAsciiPunctuation[byte];
+}
+
+QByteArrayView withoutOuterPunctuationSlowly(QByteArrayView word);
+} // namespace detail
+
 // The word without the punctuation at its start and end; empty when it is only punctuation.
-QByteArrayView withoutOuterPunctuation(QByteArrayView word);
+// Most words start and end with an ASCII letter or digit, and are answered here.
+inline QByteArrayView withoutOuterPunctuation(QByteArrayView word)
+{
+    if (!word.isEmpty() && detail::isPlainAsciiEnd(word.front()) &&
+        detail::isPlainAsciiEnd(word.back()))
+        return word;
+    return detail::withoutOuterPunctuationSlowly(word);
+}
 
 // Lower case as the engine makes it: Unicode-aware, with a quick path for plain ASCII.
 QByteArray lowerCase(QByteArrayView utf8);
