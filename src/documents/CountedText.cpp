@@ -1,5 +1,9 @@
 #include "documents/CountedText.h"
 
+#include "documents/LineAssembler.h"
+#include "documents/RunningHeads.h"
+#include "documents/WordCleanup.h"
+
 #include <vector>
 
 namespace orvanta {
@@ -22,17 +26,12 @@ QStringList TextOptions::namesOfThoseOn() const
 
 namespace {
 
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 qsizetype wordCount(QByteArrayView line)
 {
     qsizetype words = 0;
     bool inWord = false;
     for (const char c : line) {
-        const bool separator = isSeparator(c);
+        const bool separator = isWordSeparator(c);
         if (!separator && !inWord)
             ++words;
         inWord = !separator;
@@ -40,18 +39,70 @@ qsizetype wordCount(QByteArrayView line)
     return words;
 }
 
-} // namespace
-
-Status readCountedLines(const TextOptions &options, const TextSource &read,
-                        const CountedLineSink &sink, bool withPlaces)
+// Every line as the converter wrote it.
+Status passLinesThrough(const TextSource &read, const CountedLineSink &sink, bool withPlaces)
 {
-    (void)options;
     std::vector<WordPlace> places;
     return read([&](QByteArrayView line, LinePlace place) {
         if (withPlaces)
             places.assign(size_t(wordCount(line)), WordPlace{place});
         sink(CountedLine{line, places});
     });
+}
+
+// What the options need to know of the whole text before its first line is counted.
+struct TextSurvey {
+    std::vector<LinePlace> leftOut; // running heads and feet, in text order
+    HyphenatedWords hyphenated;
+};
+
+Result<TextSurvey> survey(const TextOptions &options, const TextSource &read)
+{
+    TextSurvey found;
+    if (!options.dropRunningHeads && !options.rejoinHyphenatedWords)
+        return found;
+    RunningHeadFinder heads;
+    const Status status = read([&](QByteArrayView line, LinePlace place) {
+        if (options.dropRunningHeads)
+            heads.addLine(line, place);
+        if (options.rejoinHyphenatedWords)
+            found.hyphenated.addLine(line, options.normaliseCompatibility);
+    });
+    if (!status.ok())
+        return Failure{status.error()};
+    if (options.dropRunningHeads)
+        found.leftOut = heads.linesToLeaveOut();
+    return found;
+}
+
+bool comesBefore(LinePlace a, LinePlace b)
+{
+    return a.page < b.page || (a.page == b.page && a.line < b.line);
+}
+
+} // namespace
+
+Status readCountedLines(const TextOptions &options, const TextSource &read,
+                        const CountedLineSink &sink, bool withPlaces)
+{
+    if (!options.any())
+        return passLinesThrough(read, sink, withPlaces);
+    const Result<TextSurvey> surveyed = survey(options, read);
+    if (!surveyed.ok())
+        return Failure{surveyed.error()};
+    const std::vector<LinePlace> &leftOut = surveyed->leftOut;
+    auto nextLeftOut = leftOut.begin();
+    LineAssembler assembler(options, surveyed->hyphenated, sink, withPlaces);
+    const Status status = read([&](QByteArrayView line, LinePlace place) {
+        while (nextLeftOut != leftOut.end() && comesBefore(*nextLeftOut, place))
+            ++nextLeftOut;
+        if (nextLeftOut == leftOut.end() || *nextLeftOut != place)
+            assembler.addLine(line, place);
+    });
+    if (!status.ok())
+        return status;
+    assembler.finish();
+    return {};
 }
 
 } // namespace orvanta

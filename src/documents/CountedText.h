@@ -48,8 +48,9 @@ using CountedLineSink = std::function<void(const CountedLine &line)>;
 using TextSource = std::function<Status(const LineSink &sink)>;
 
 // Turns a text into the lines the engine counts, by the options. `read` may be called twice:
-// some options look at the whole text before the first line is counted. Word places are given
-// when `withPlaces` is set.
+// running heads and hyphenated words need the whole text before the first line is counted. Word
+// places are given when `withPlaces` is set: one per word of the counted line, the line the word
+// stands on (for a rejoined word, the line of its first half).
 Status readCountedLines(const TextOptions &options, const TextSource &read,
                         const CountedLineSink &sink, bool withPlaces = false);
 
