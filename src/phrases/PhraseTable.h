@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <stop_token>
+#include <string>
 #include <vector>
 
 namespace orvanta {
@@ -39,6 +40,7 @@ private:
     detail::StringInterner m_rawWords;
     std::vector<std::uint32_t> m_rawToLower;
     detail::StringInterner m_lowerWords;
+    std::string m_lowerWord; // reused for each new raw word
     // Lower-case word ids of every line in order, each line closed by kLineBreak.
     std::vector<std::uint32_t> m_ids;
     std::vector<std::uint32_t> m_documentStarts; // the first position of each file in m_ids

@@ -57,6 +57,13 @@ TEST(PhraseTable, CaseFoldingIsUnicodeAware)
     EXPECT_EQ(count({"ΣΟΦΙΑ ΚΑΙ", "σοφια και"}, {2}), (Rows{row("σοφια και", 2, 2)}));
 }
 
+TEST(PhraseTable, OnlyLettersChangeCaseInAsciiWords)
+{
+    // '@' and '[' border 'A' and 'Z'; adding 32 to them would give '`' and '{'.
+    EXPECT_TRUE(count({"@ [", "` {"}, {2}).empty());
+    EXPECT_EQ(count({"AZ Az", "az aZ"}, {2}), (Rows{row("az az", 2, 2)}));
+}
+
 TEST(PhraseTable, PunctuationStaysPartOfTheWord)
 {
     EXPECT_TRUE(count({"the end", "the end."}, {2}).empty());
@@ -234,8 +241,7 @@ TEST(PhraseTable, FilesCountTheDistinctFilesAPhraseOccursIn)
         const PhraseResults results = table.extractRepeatedPhrases();
         std::vector<FileCountedRow> counted;
         for (qsizetype i = 0; i < results.size(); ++i)
-            counted.push_back(
-                {results.row(i).phrase, results.frequency(i), results.files(i)});
+            counted.push_back({results.row(i).phrase, results.frequency(i), results.files(i)});
         std::sort(counted.begin(), counted.end());
         ASSERT_EQ(counted, referenceCountByFile(files, length)) << "round " << round;
     }
