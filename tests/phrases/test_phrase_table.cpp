@@ -157,37 +157,6 @@ TEST(PhraseTable, AStopRequestEndsExtractionEarly)
               table.extractRepeatedPhrases().size());
 }
 
-// Order
-
-TEST(PhraseTable, RowsAscendByFrequencyThenByPhrase)
-{
-    std::vector<QByteArray> lines;
-    for (int i = 0; i < 100; ++i)
-        lines.push_back("hundred times");
-    for (int i = 0; i < 10; ++i)
-        lines.push_back("ten times");
-    for (int i = 0; i < 9; ++i)
-        lines.push_back("nine times");
-    lines.insert(lines.end(), {"zebra crossing", "zebra crossing", "apple pie", "apple pie"});
-    EXPECT_EQ(count(lines, {2}),
-              (Rows{row("apple pie", 2, 2), row("zebra crossing", 2, 2), row("nine times", 2, 9),
-                    row("ten times", 2, 10), row("hundred times", 2, 100)}));
-}
-
-TEST(PhraseTable, TiesOrderByCodePoint)
-{
-    // "a\x01 b" sorts before "a b" by code point; U+FF21 before U+1F600.
-    const Rows rows = count({"a b", "a b", "a\x01 b", "a\x01 b", "\xef\xbc\xa1 x", "\xef\xbc\xa1 x",
-                             "\xf0\x9f\x98\x80 x", "\xf0\x9f\x98\x80 x", "Z y", "z y"},
-                            {2});
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[0].phrase, QStringLiteral("a\x01 b"));
-    EXPECT_EQ(rows[1].phrase, QStringLiteral("a b"));
-    EXPECT_EQ(rows[2].phrase, QStringLiteral("z y"));
-    EXPECT_EQ(rows[3].phrase, QStringLiteral("\uFF41 x")); // lower-cased fullwidth A
-    EXPECT_EQ(rows[4].phrase, QString::fromUtf8("\xf0\x9f\x98\x80 x"));
-}
-
 // Against a plain reference counter
 
 TEST(PhraseTable, AgreesWithAPlainCounterOnRandomText)
