@@ -75,16 +75,10 @@ PhraseTable::PhraseTable(const std::vector<int> &lengths)
 
 std::uint32_t PhraseTable::lowerCaseId(std::string_view rawWord)
 {
-    if (const std::uint32_t memo = m_memo.find(rawWord); memo != detail::ShortWordMemo::kMiss)
-        return memo;
-    const std::uint32_t rawId = m_rawWords.intern(rawWord);
-    if (rawId >= m_rawToLower.size()) {
+    return m_rawWords.findOrAdd(rawWord, [&] {
         lowerCase(rawWord, m_lowerWord);
-        m_rawToLower.push_back(m_lowerWords.intern(m_lowerWord));
-    }
-    const std::uint32_t lowerId = m_rawToLower[rawId];
-    m_memo.remember(rawWord, lowerId);
-    return lowerId;
+        return m_lowerWords.intern(m_lowerWord);
+    });
 }
 
 void PhraseTable::closeLine()

@@ -36,9 +36,7 @@ private:
     void closeLine();
 
     std::vector<int> m_lengths;
-    detail::ShortWordMemo m_memo;
-    detail::StringInterner m_rawWords;
-    std::vector<std::uint32_t> m_rawToLower;
+    detail::WordMap m_rawWords; // to lower-case ids
     detail::StringInterner m_lowerWords;
     std::string m_lowerWord; // reused for each new raw word
     // Lower-case word ids of every line in order, each line closed by kLineBreak.
