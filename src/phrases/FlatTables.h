@@ -6,9 +6,10 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvanta::detail {
@@ -23,31 +24,141 @@ inline std::uint64_t mix64(std::uint64_t key)
     return key;
 }
 
+// The first eight bytes of a word, zero-padded, read without a call to memcpy.
+inline std::uint64_t headOf(const char *bytes, std::size_t size)
+{
+    const auto load = [bytes]<typename Word>(Word, std::size_t at) {
+        Word word;
+        std::memcpy(&word, bytes + at, sizeof word);
+        return std::uint64_t(word);
+    };
+    if (size >= 8)
+        return load(std::uint64_t(), 0);
+    if (size >= 4) // two overlapping loads
+        return load(std::uint32_t(), 0) | (load(std::uint32_t(), size - 4) << (8 * (size - 4)));
+    if (size == 0)
+        return 0;
+    return std::uint64_t(std::uint8_t(bytes[0])) |
+           (std::uint64_t(std::uint8_t(bytes[size / 2])) << (8 * (size / 2))) |
+           (std::uint64_t(std::uint8_t(bytes[size - 1])) << (8 * (size - 1)));
+}
+
+inline std::uint64_t hashOf(std::string_view word)
+{
+    std::uint64_t hash =
+        mix64(headOf(word.data(), word.size()) ^ (word.size() * 0x9e3779b97f4a7c15ULL));
+    for (std::size_t at = 8; at < word.size(); at += 8)
+        hash = mix64(hash ^ headOf(word.data() + at, std::min<std::size_t>(8, word.size() - at)));
+    return hash;
+}
+
+// Maps each distinct word to the 32-bit value it was given when first seen. A word of up to
+// eight bytes lives wholly in its slot, so most look-ups touch one cache line; longer words keep
+// their bytes in one shared buffer. A word's home slot is given by the top bits of its hash, which
+// its tag keeps, so growing refills the bigger table in order, without reading any word again.
+// Up to 2^28 slots: 187 million distinct words, far beyond what fits in memory with their text.
+class WordMap {
+public:
+    // The word's value; for a new word, `makeValue()` gives it.
+    template <typename MakeValue>
+    std::uint32_t findOrAdd(std::string_view word, MakeValue makeValue)
+    {
+        if ((m_count + 1) * 10 > m_slots.size() * 7)
+            grow();
+        const std::uint64_t hash = hashOf(word);
+        const std::uint64_t head = headOf(word.data(), word.size());
+        const std::uint32_t tag = tagOf(hash, word.size());
+        std::size_t slot = hash >> (64 - m_bits);
+        for (; m_slots[slot].tag != 0; slot = (slot + 1) & m_mask) {
+            const Slot &s = m_slots[slot];
+            if (s.tag != tag || s.head != head)
+                continue;
+            if (word.size() <= kInSlot)
+                return s.value;
+            if (const LongWord &stored = m_longWords[s.value]; longText(stored) == word)
+                return stored.value;
+        }
+        const std::uint32_t value = makeValue();
+        m_slots[slot] = {head, tag, word.size() <= kInSlot ? value : addLongWord(word, value)};
+        ++m_count;
+        return value;
+    }
+
+    std::size_t size() const { return m_count; }
+
+private:
+    static constexpr std::size_t kInSlot = sizeof(std::uint64_t);
+    static constexpr unsigned kTagHashBits = 28;
+    struct Slot {
+        std::uint64_t head = 0;
+        std::uint32_t tag = 0; // 0: empty; else hash bits and, below them, 1 + length (at most 15)
+        std::uint32_t value = 0; // a longer word's index in m_longWords
+    };
+    struct LongWord {
+        std::size_t offset;
+        std::uint32_t length;
+        std::uint32_t value;
+    };
+
+    static std::uint32_t tagOf(std::uint64_t hash, std::size_t length)
+    {
+        return (std::uint32_t(hash >> (64 - kTagHashBits)) << (32 - kTagHashBits)) |
+               std::uint32_t(1 + std::min<std::size_t>(length, 14));
+    }
+
+    std::string_view longText(const LongWord &word) const
+    {
+        return std::string_view(m_longText).substr(word.offset, word.length);
+    }
+
+    std::uint32_t addLongWord(std::string_view word, std::uint32_t value)
+    {
+        m_longWords.push_back({m_longText.size(), std::uint32_t(word.size()), value});
+        m_longText.append(word);
+        return std::uint32_t(m_longWords.size() - 1);
+    }
+
+    void grow()
+    {
+        if (m_bits == kTagHashBits)
+            throw std::length_error("Too many distinct words to count in one run");
+        m_bits = m_slots.empty() ? 10 : m_bits + 1;
+        std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(std::size_t(1) << m_bits));
+        m_mask = m_slots.size() - 1;
+        for (const Slot &s : old) {
+            if (s.tag == 0)
+                continue;
+            std::size_t slot = s.tag >> (32 - m_bits);
+            while (m_slots[slot].tag != 0)
+                slot = (slot + 1) & m_mask;
+            m_slots[slot] = s;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    std::vector<LongWord> m_longWords;
+    std::string m_longText;
+    std::size_t m_count = 0;
+    unsigned m_bits = 0;
+    std::size_t m_mask = 0;
+};
+
 // Gives each distinct string a dense id (0, 1, 2, ... in order of first sight).
 class StringInterner {
 public:
     std::uint32_t intern(std::string_view text)
     {
-        const std::uint64_t hash = std::hash<std::string_view>{}(text);
-        const std::uint32_t tag = tagOf(hash, text.size());
-        const std::uint64_t head = headOf(text);
-        if ((m_entries.size() + 1) * 10 > m_slots.size() * 7)
-            grow();
-        std::size_t slot = hash & m_mask;
-        while (m_slots[slot].index != 0) {
-            const Slot &s = m_slots[slot];
-            if (s.tag == tag && s.head == head &&
-                (text.size() <= sizeof head || sameBytes(view(m_entries[s.index - 1]), text)))
-                return s.index - 1;
-            slot = (slot + 1) & m_mask;
-        }
-        m_entries.push_back({m_text.size(), std::uint32_t(text.size())});
-        m_text.append(text);
-        m_slots[slot] = {head, tag, std::uint32_t(m_entries.size())};
-        return std::uint32_t(m_entries.size() - 1);
+        return m_ids.findOrAdd(text, [&] {
+            m_entries.push_back({m_text.size(), std::uint32_t(text.size())});
+            m_text.append(text);
+            return std::uint32_t(m_entries.size() - 1);
+        });
     }
 
-    std::string_view text(std::uint32_t id) const { return view(m_entries[id]); }
+    std::string_view text(std::uint32_t id) const
+    {
+        return std::string_view(m_text).substr(m_entries[id].offset, m_entries[id].length);
+    }
     std::size_t size() const { return m_entries.size(); }
 
 private:
@@ -55,113 +166,9 @@ private:
         std::size_t offset;
         std::uint32_t length;
     };
-    // Most words fit in the slot's head, and the tag (length and hash bits) rejects almost every
-    // other word, so a look-up seldom touches more than one cache line.
-    struct Slot {
-        std::uint64_t head = 0; // the first eight bytes, zero-padded
-        std::uint32_t tag = 0;
-        std::uint32_t index = 0; // entry index + 1; 0 is empty
-    };
-
-    static std::uint32_t tagOf(std::uint64_t hash, std::size_t length)
-    {
-        return std::uint32_t(hash >> 40) |
-               (std::uint32_t(std::min<std::size_t>(length, 255)) << 24);
-    }
-
-    static std::uint64_t headOf(std::string_view text)
-    {
-        std::uint64_t head = 0;
-        std::memcpy(&head, text.data(), std::min(text.size(), sizeof head));
-        return head;
-    }
-
-    // Words are short: a plain loop beats a call to memcmp.
-    static bool sameBytes(std::string_view a, std::string_view b)
-    {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (a[i] != b[i])
-                return false;
-        }
-        return true;
-    }
-
-    std::string_view view(const Entry &entry) const
-    {
-        return std::string_view(m_text).substr(entry.offset, entry.length);
-    }
-
-    void grow()
-    {
-        const std::size_t capacity = m_slots.empty() ? 1024 : m_slots.size() * 2;
-        m_slots.assign(capacity, Slot{});
-        m_mask = capacity - 1;
-        for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            const std::string_view text = view(m_entries[i]);
-            const std::uint64_t hash = std::hash<std::string_view>{}(text);
-            std::size_t slot = hash & m_mask;
-            while (m_slots[slot].index != 0)
-                slot = (slot + 1) & m_mask;
-            m_slots[slot] = {headOf(text), tagOf(hash, text.size()), std::uint32_t(i + 1)};
-        }
-    }
-
+    WordMap m_ids;
     std::vector<Entry> m_entries;
-    std::vector<Slot> m_slots;
     std::string m_text;
-    std::size_t m_mask = 0;
-};
-
-// A small direct-mapped memo from short words (up to eight bytes) to their ids. Frequent words
-// make up most of a text, and their look-ups then stay in the processor's nearest caches.
-class ShortWordMemo {
-public:
-    static constexpr std::uint32_t kMiss = ~std::uint32_t(0);
-
-    ShortWordMemo()
-        : m_entries(kSize)
-    {
-    }
-
-    std::uint32_t find(std::string_view word) const
-    {
-        if (word.size() > sizeof(std::uint64_t) || word.empty())
-            return kMiss;
-        const std::uint64_t head = headOf(word);
-        const Entry &entry = m_entries[slotOf(head, word.size())];
-        return entry.head == head && entry.length == word.size() ? entry.id : kMiss;
-    }
-
-    void remember(std::string_view word, std::uint32_t id)
-    {
-        if (word.size() > sizeof(std::uint64_t) || word.empty())
-            return;
-        const std::uint64_t head = headOf(word);
-        m_entries[slotOf(head, word.size())] = {head, std::uint32_t(word.size()), id};
-    }
-
-private:
-    static constexpr std::size_t kSize = 4096;
-    struct Entry {
-        std::uint64_t head = 0;
-        std::uint32_t length = 0; // 0: empty
-        std::uint32_t id = 0;
-    };
-
-    static std::uint64_t headOf(std::string_view word)
-    {
-        std::uint64_t head = 0;
-        std::memcpy(&head, word.data(), word.size());
-        return head;
-    }
-    static std::size_t slotOf(std::uint64_t head, std::size_t length)
-    {
-        return mix64(head + length) & (kSize - 1);
-    }
-
-    std::vector<Entry> m_entries;
 };
 
 // Counts 64-bit keys; each distinct key gets a dense index in order of first sight.

@@ -25,25 +25,80 @@ PhraseRow PhraseResults::row(qsizetype index) const
             frequency(index)};
 }
 
-void PhraseResults::sortForDisplay()
+namespace {
+
+// The first eight bytes of a phrase as a big-endian number, zero-padded: when two keys differ,
+// they order the phrases as their bytes do.
+std::uint64_t prefixKey(std::string_view phrase)
 {
-    // Byte order of UTF-8 is code point order.
-    const std::string_view text(m_text);
-    const auto before = [text](const Entry &a, const Entry &b) {
-        if (a.frequency != b.frequency)
-            return a.frequency < b.frequency;
-        return text.substr(a.offset, a.length) < text.substr(b.offset, b.length);
-    };
-    // Two halves sorted at once, then merged.
-    const auto middle = m_rows.begin() + std::ptrdiff_t(m_rows.size() / 2);
-    if (m_rows.size() < 100000 || std::thread::hardware_concurrency() < 2) {
-        std::sort(m_rows.begin(), m_rows.end(), before);
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < sizeof key; ++i)
+        key = (key << 8) | (i < phrase.size() ? std::uint8_t(phrase[i]) : 0u);
+    return key;
+}
+
+struct SortKey {
+    std::uint32_t frequency;
+    std::uint32_t row;
+    std::uint64_t prefix;
+};
+
+// Halves split by nth_element are sorted at once, one on each core.
+template <typename Before> void sortOnBothCores(std::vector<SortKey> &keys, const Before &before)
+{
+    if (keys.size() < 100000 || std::thread::hardware_concurrency() < 2) {
+        std::sort(keys.begin(), keys.end(), before);
         return;
     }
-    std::thread helper([&] { std::sort(m_rows.begin(), middle, before); });
-    std::sort(middle, m_rows.end(), before);
+    const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
+    std::nth_element(keys.begin(), middle, keys.end(), before);
+    std::thread helper([&] { std::sort(keys.begin(), middle, before); });
+    std::sort(middle, keys.end(), before);
     helper.join();
-    std::inplace_merge(m_rows.begin(), middle, m_rows.end(), before);
+}
+
+// Moves every row to the place of its key, one cycle of the permutation at a time, without a
+// second copy of the rows.
+template <typename Row> void placeInOrder(std::vector<Row> &rows, std::vector<SortKey> &keys)
+{
+    constexpr std::uint32_t kPlaced = ~std::uint32_t(0);
+    for (std::size_t start = 0; start < keys.size(); ++start) {
+        if (keys[start].row == kPlaced)
+            continue;
+        const Row held = rows[start];
+        std::size_t to = start;
+        while (keys[to].row != start) {
+            const std::size_t from = keys[to].row;
+            rows[to] = rows[from];
+            keys[to].row = kPlaced;
+            to = from;
+        }
+        rows[to] = held;
+        keys[to].row = kPlaced;
+    }
+}
+
+} // namespace
+
+void PhraseResults::sortForDisplay()
+{
+    std::vector<SortKey> keys(m_rows.size());
+    for (std::size_t row = 0; row < m_rows.size(); ++row)
+        keys[row] = {m_rows[row].frequency, std::uint32_t(row),
+                     prefixKey(phraseUtf8(qsizetype(row)))};
+    // Byte order of UTF-8 is code point order.
+    const auto before = [this](const SortKey &a, const SortKey &b) {
+        if (a.frequency != b.frequency)
+            return a.frequency < b.frequency;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const std::string_view first = phraseUtf8(a.row);
+        const std::string_view second = phraseUtf8(b.row);
+        const std::size_t skip = std::min({sizeof a.prefix, first.size(), second.size()});
+        return first.substr(skip) < second.substr(skip);
+    };
+    sortOnBothCores(keys, before);
+    placeInOrder(m_rows, keys);
 }
 
 } // namespace orvanta

@@ -45,14 +45,25 @@ template <typename OnWord> bool forEachWord(QByteArrayView line, OnWord onWord)
     return anyWord;
 }
 
-QByteArray lowerCase(std::string_view rawWord)
+bool isAscii(std::string_view word)
 {
-    return decodeUtf8(QByteArrayView(rawWord.data(), qsizetype(rawWord.size()))).toLower().toUtf8();
+    return std::all_of(word.begin(), word.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
-std::string_view view(const QByteArray &bytes)
+// In ASCII, Unicode lower-casing changes only A to Z; other words go through Qt.
+void lowerCase(std::string_view rawWord, std::string &lower)
 {
-    return std::string_view(bytes.constData(), size_t(bytes.size()));
+    if (isAscii(rawWord)) {
+        lower.assign(rawWord);
+        for (char &c : lower) {
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        }
+        return;
+    }
+    const QByteArray bytes =
+        decodeUtf8(QByteArrayView(rawWord.data(), qsizetype(rawWord.size()))).toLower().toUtf8();
+    lower.assign(bytes.constData(), size_t(bytes.size()));
 }
 
 } // namespace
@@ -64,14 +75,10 @@ PhraseTable::PhraseTable(const std::vector<int> &lengths)
 
 std::uint32_t PhraseTable::lowerCaseId(std::string_view rawWord)
 {
-    if (const std::uint32_t memo = m_memo.find(rawWord); memo != detail::ShortWordMemo::kMiss)
-        return memo;
-    const std::uint32_t rawId = m_rawWords.intern(rawWord);
-    if (rawId >= m_rawToLower.size())
-        m_rawToLower.push_back(m_lowerWords.intern(view(lowerCase(rawWord))));
-    const std::uint32_t lowerId = m_rawToLower[rawId];
-    m_memo.remember(rawWord, lowerId);
-    return lowerId;
+    return m_rawWords.findOrAdd(rawWord, [&] {
+        lowerCase(rawWord, m_lowerWord);
+        return m_lowerWords.intern(m_lowerWord);
+    });
 }
 
 void PhraseTable::closeLine()

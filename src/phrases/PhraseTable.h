@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <stop_token>
+#include <string>
 #include <vector>
 
 namespace orvanta {
@@ -35,10 +36,9 @@ private:
     void closeLine();
 
     std::vector<int> m_lengths;
-    detail::ShortWordMemo m_memo;
-    detail::StringInterner m_rawWords;
-    std::vector<std::uint32_t> m_rawToLower;
+    detail::WordMap m_rawWords; // to lower-case ids
     detail::StringInterner m_lowerWords;
+    std::string m_lowerWord; // reused for each new raw word
     // Lower-case word ids of every line in order, each line closed by kLineBreak.
     std::vector<std::uint32_t> m_ids;
     std::vector<std::uint32_t> m_documentStarts; // the first position of each file in m_ids
