@@ -24,6 +24,7 @@ done
 emit_phrases() {
   LC_ALL=C.UTF-8 gawk -v lengths="$lengths" '
     BEGIN {
+      RS = "[\n\f]" # a form feed ends a line, as a page break does in orvanta-count
       for (i = split(lengths, typed, /[, ]+/); i > 0; i--)
         if (typed[i] + 0 >= 1) wanted[typed[i] + 0] = typed[i] + 0
     }

@@ -32,9 +32,10 @@ def count_phrases(paths, lengths):
   for path in paths:
     with open(path, encoding="utf-8", errors="replace", newline="\n") as lines:
       for line in lines:
-        words = WORD.findall(line.rstrip("\n").lower())
-        for n in lengths:
-          counts.update(zip(*(words[i:] for i in range(n))))
+        for part in line.rstrip("\n").split("\f"):  # a form feed ends a line too
+          words = WORD.findall(part.lower())
+          for n in lengths:
+            counts.update(zip(*(words[i:] for i in range(n))))
   return counts
 
 
