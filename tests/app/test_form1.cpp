@@ -9,6 +9,7 @@
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
 #include "run/CountingRun.h"
+#include "run/RunPreferences.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -83,6 +85,14 @@ TEST_F(Form1Test, TickedTextOptionsAndOcrReachTheCountingRun)
     // Three times typed, once on the scanned page.
     EXPECT_TRUE(rows.contains(QStringLiteral(" the quick brown fox|4|4")))
         << rows.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(
+        child<QLabel>("StatusLine")->text(),
+        QStringLiteral("Text options: punctuation ignored. Scanned pages read with OCR (eng)."));
+
+    open(); // the choices are kept for the next start
+    EXPECT_TRUE(child<QCheckBox>("IgnorePunctuation")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("ReadScannedPages")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("JoinWrappedLines")->isChecked());
 }
 
 TEST_F(Form1Test, TheAboutButtonNamesTheProgramItsVersionAndLicence)
@@ -158,6 +168,7 @@ TEST_F(Form1Test, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
     EXPECT_EQ(m_dialogs.shown[0].title,
               QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
     EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
+    EXPECT_EQ(child<QLabel>("StatusLine")->text(), scannedFilesHint(1));
 }
 
 TEST_F(Form1Test, ACancelledDialogAddsNothingButStillChecks)
