@@ -5,8 +5,10 @@
 #include "app/FormLayout.h"
 #include "app/InputListWork.h"
 #include "app/PointerImages.h"
+#include "app/RunOptionsPanel.h"
 #include "app/WindowRunHost.h"
 #include "base/DialogService.h"
+#include "base/ProgramInfo.h"
 #include "base/SettingsStore.h"
 #include "documents/TextStore.h"
 #include "extract/Converter.h"
@@ -21,6 +23,7 @@
 #include "results/SpreadsheetExport.h"
 #include "results/TextExport.h"
 #include "results/XlsxSpreadsheetProgram.h"
+#include "run/RunPreferences.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -107,6 +110,7 @@ ErrorSink &Form1::errorSink()
 void Form1::startUp()
 {
     applySkin();
+    applyIcon();
     m_handCursor = loadCursorFile(m_dataDir + QStringLiteral("/HAND-M.CUR"));
     refreshSamplesSnapshot(m_dataDir, m_settings);
     setWindowTitle(QStringLiteral("Orvanta"));
@@ -138,6 +142,7 @@ void Form1::restorePreferences()
         Check1[size_t(i)]->setChecked(m_settings.readText(SettingsStore::phrasesKey(i)).toInt() !=
                                       0);
     Text1->setText(m_settings.readText(QLatin1String(settings_keys::kText1)));
+    m_runOptions->setPreferences(RunPreferences::read(m_settings));
 }
 
 void Form1::checkConverterAtStartUp()
@@ -354,6 +359,8 @@ void Form1::finishAdmissionCheck(const AdmissionResult &result)
                           DialogService::Icon::Warning);
     else if (!result.notice.isEmpty())
         m_dialogs.message(result.notice, applicationTitle());
+    if (!m_runOptions->preferences().readScannedPages)
+        m_status->setText(scannedFilesHint(result.scannedFiles));
     emit admissionCheckFinished();
 }
 
@@ -370,21 +377,25 @@ void Form1::pushButton7Click()
     const std::vector<int> lengths = buildLengthList(ticked, Text1->text());
     CountingRunOptions options;
     options.promptForPassword = Check2->isChecked();
+    m_runOptions->preferences().applyTo(options);
     const QStringList paths = inputFiles();
     m_runJob->start(
         [this, paths, lengths, options] { m_runOutcome = m_run->run(paths, lengths, options); },
-        [this, text = options.text] { finishCounting(text); });
+        [this, options] { finishCounting(options); });
 }
 
-void Form1::finishCounting(const TextOptions &text)
+void Form1::finishCounting(const CountingRunOptions &options)
 {
-    if (m_runOutcome.ran && !m_runOutcome.cancelled) {
+    const bool counted = m_runOutcome.ran && !m_runOutcome.cancelled;
+    if (counted) {
         m_countedSources = std::move(m_runOutcome.sources);
-        m_countedOptions = text;
+        m_countedOptions = options.text;
         if (m_explorer)
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
     }
     clearProgress();
+    if (counted)
+        m_status->setText(runOptionsSummary(options));
     setPointerMode(DefaultPointer);
     m_countingBusy = false;
     emit countingFinished();
@@ -525,6 +536,12 @@ void Form1::text1Change()
     storePreference(QLatin1String(settings_keys::kText1), Text1->text());
 }
 
+void Form1::runOptionsChanged()
+{
+    for (const auto &[key, text] : m_runOptions->preferences().entries())
+        storePreference(key, text);
+}
+
 void Form1::pushButton5Click()
 {
     TrappedOperation operation(tag("PushButton5_Click"), errorSink());
@@ -541,6 +558,12 @@ void Form1::pushButton5Click()
                            "embedded within a PDF file, it is still an image and \"unreadable\"."),
             applicationTitle());
     });
+}
+
+void Form1::pushButton13Click()
+{
+    TrappedOperation operation(tag("PushButton13_Click"), errorSink());
+    operation.step([&] { m_dialogs.about(aboutText(), QStringLiteral("About Orvanta")); });
 }
 
 void Form1::pushButton10Click()

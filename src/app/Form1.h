@@ -30,6 +30,7 @@ class DialogService;
 class ExplorerWindow;
 class FormLayout;
 class InputListWork;
+class RunOptionsPanel;
 class ResultsModel;
 class SettingsStore;
 class TextStore;
@@ -107,6 +108,7 @@ private:
     int twipsToPixels(int twips) const;
 
     void applySkin();
+    void applyIcon();
     void restorePreferences();
     void checkConverterAtStartUp();
 
@@ -125,6 +127,8 @@ private:
     void pushButton8Click();
     ExportHost exportHost();
     void pushButton10Click();
+    void pushButton13Click();
+    void runOptionsChanged();
     void storePreference(const QString &key, const QString &text);
     void check2Click();
     void check1Changed(int index);
@@ -134,7 +138,7 @@ private:
 
     void runAdmissionCheck();
     void finishAdmissionCheck(const AdmissionResult &result);
-    void finishCounting(const TextOptions &text);
+    void finishCounting(const CountingRunOptions &options);
     void showProgress(const RunProgress &progress);
     void clearProgress();
     void cancelWork();
@@ -159,6 +163,7 @@ private:
     QPushButton *PushButton10 = nullptr;
     QPushButton *PushButton11 = nullptr;
     QPushButton *PushButton12 = nullptr;
+    QPushButton *PushButton13 = nullptr;
     QTreeWidget *ListView1 = nullptr;
     QTreeView *ListView2 = nullptr;
     QGroupBox *Frame1 = nullptr;
@@ -167,6 +172,7 @@ private:
     std::array<QCheckBox *, 18> Check1{};
     QLabel *Label1 = nullptr;
     QLineEdit *Text1 = nullptr;
+    RunOptionsPanel *m_runOptions = nullptr;
     QLabel *m_status = nullptr;
     QProgressBar *m_progress = nullptr;
 

@@ -6,12 +6,16 @@
 #include "app/CutPhraseTips.h"
 #include "app/FormLayout.h"
 #include "app/ListReorder.h"
+#include "app/RunOptionsPanel.h"
+#include "base/ProgramInfo.h"
+#include "extract/PageRecognition.h"
 #include "phrases/LengthList.h"
 #include "results/ResultsModel.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -26,10 +30,13 @@ namespace orvanta {
 namespace {
 
 constexpr int kClientWidth = 15975;
-constexpr int kClientHeight = 5775;
+// The frames of the run options, one under each column, below the lowest buttons.
+constexpr int kOptionsTop = 5715;
+constexpr int kOptionsHeight = 1335;
+constexpr int kClientHeight = 5775 + kOptionsHeight;
 constexpr int kStatusHeight = 330;
-// The explorer's button fills the gap between the lowest buttons and the window's edge.
-constexpr int kExploreTop = 5715;
+// The explorer's button fills the gap between the options and the window's edge.
+constexpr int kExploreTop = kOptionsTop + kOptionsHeight;
 constexpr int kExploreHeight = 360;
 constexpr int kTwipsPerInch = 1440;
 
@@ -72,7 +79,9 @@ void Form1::createControls()
     setMouseTracking(true);
     installEventFilter(this);
 
-    PushButton5 = createButton("PushButton5", QStringLiteral("Help"), this, 120, 120, 7800, 405);
+    PushButton5 = createButton("PushButton5", QStringLiteral("Help"), this, 120, 120, 3840, 405);
+    PushButton13 =
+        createButton("PushButton13", QStringLiteral("About Orvanta"), this, 4080, 120, 3840, 405);
     createInputList();
     PushButton1 =
         createButton("PushButton1", QStringLiteral("Add PDF File(s)"), this, 120, 3950, 3840, 405);
@@ -103,6 +112,12 @@ void Form1::createControls()
                                8040, 5250, 3840, 405);
     PushButton9 =
         createButton("PushButton9", QStringLiteral("Clear List"), this, 12000, 5250, 3840, 405);
+    m_runOptions = new RunOptionsPanel(
+        this,
+        [this](int left, int top, int width, int height) {
+            return twips(left, top, width, height);
+        },
+        kOptionsTop, installedRecognitionLanguages());
     createStatusLine();
     PushButton12 = createButton("PushButton12", QStringLiteral("Explore Results"), this, 12000,
                                 kExploreTop, 3840, kExploreHeight);
@@ -117,6 +132,18 @@ void Form1::createControls()
     connectControls();
 }
 
+// The icon installed with the program, else the desktop theme's.
+void Form1::applyIcon()
+{
+    QIcon icon;
+    for (const QString &file : programIconFiles(m_dataDir))
+        icon.addFile(file);
+    if (icon.isNull())
+        icon = QIcon::fromTheme(QStringLiteral("io.teralune.Orvanta"),
+                                QIcon::fromTheme(QStringLiteral("orvanta")));
+    setWindowIcon(icon);
+}
+
 QSize Form1::designedSize() const
 {
     return {twipsToPixels(kClientWidth), twipsToPixels(kClientHeight + kStatusHeight)};
@@ -128,7 +155,9 @@ void Form1::createLayout()
     m_layout = std::make_unique<FormLayout>(designedSize());
     m_layout->addList(ListView1);
     m_layout->addList(ListView2);
-    for (QWidget *frame : {Frame1, Frame2}) {
+    for (QWidget *frame : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
+                           static_cast<QWidget *>(m_runOptions->textFrame()),
+                           static_cast<QWidget *>(m_runOptions->scanFrame())}) {
         for (QWidget *control : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             m_layout->add(control);
     }
@@ -160,6 +189,8 @@ void Form1::connectControls()
     connect(PushButton2, &QPushButton::clicked, this, &Form1::pushButton2Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::pushButton10Click);
     connect(PushButton12, &QPushButton::clicked, this, [this] { openExplorer(); });
+    connect(PushButton13, &QPushButton::clicked, this, &Form1::pushButton13Click);
+    connect(m_runOptions, &RunOptionsPanel::changed, this, &Form1::runOptionsChanged);
     connect(Check2, &QCheckBox::clicked, this, &Form1::check2Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::text1Change);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::listView1Remove);

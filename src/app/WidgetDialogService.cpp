@@ -73,4 +73,9 @@ QString WidgetDialogService::chooseFolder(const QString &title, const QString &s
     return QFileDialog::getExistingDirectory(m_owner, title, startFolder);
 }
 
+void WidgetDialogService::about(const QString &text, const QString &title)
+{
+    QMessageBox::about(m_owner, title, withLineBreaks(text));
+}
+
 } // namespace orvanta

@@ -21,6 +21,7 @@ public:
     QStringList openFiles(const QString &title, const QString &filter) override;
     QString saveFile(const QString &title, const QString &filter) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;
+    void about(const QString &text, const QString &title) override;
 
 private:
     QWidget *m_owner;

@@ -28,6 +28,8 @@ public:
     virtual QString saveFile(const QString &title, const QString &filter) = 0;
     // The chosen folder; empty when cancelled.
     virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
+    // The About box: the text beside the program's icon.
+    virtual void about(const QString &text, const QString &title) = 0;
 };
 
 } // namespace orvanta

@@ -65,7 +65,8 @@ QString OccurrencesModel::cellText(const Occurrence &occurrence, int column) con
 {
     switch (column) {
     case FileColumn:
-        return QFileInfo(m_paths.value(occurrence.source)).fileName();
+        return QFileInfo(m_paths.value(occurrence.source)).fileName() +
+               (occurrence.recognised ? QStringLiteral(" (read by OCR)") : QString());
     case PageColumn:
         return QString::number(occurrence.page);
     case LineColumn:
@@ -81,7 +82,8 @@ QString OccurrencesModel::cellText(const Occurrence &occurrence, int column) con
     }
 }
 
-// A phrase may run on over a line or page break; the tooltip says where it ends.
+// A phrase may run on over a line or page break; the tooltip says where it ends, and whether
+// text recognition read its page.
 QString OccurrencesModel::placeText(const Occurrence &occurrence) const
 {
     QString place = QStringLiteral("%1\npage %2, line %3")
@@ -94,6 +96,8 @@ QString OccurrencesModel::placeText(const Occurrence &occurrence) const
                      .arg(occurrence.lastLine);
     else if (occurrence.lastLine != occurrence.line)
         place += QStringLiteral(" to line %1").arg(occurrence.lastLine);
+    if (occurrence.recognised)
+        place += QStringLiteral("\nRead by OCR from a scanned page: its words may be wrong.");
     return place;
 }
 

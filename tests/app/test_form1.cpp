@@ -1,13 +1,15 @@
+#include "FakeConverter.h"
 #include "Form1Fixture.h"
 #include "QtPrinters.h"
-#include "app/Form1.h"
-#include "FakeConverter.h"
-#include "results/DesktopOpener.h"
-#include "run/CountingRun.h"
-#include "base/SettingsStore.h"
-#include "results/ResultsModel.h"
 #include "app/ExplorerWindow.h"
+#include "app/Form1.h"
+#include "base/ProgramInfo.h"
+#include "base/SettingsStore.h"
+#include "results/DesktopOpener.h"
 #include "results/ResultsFilterModel.h"
+#include "results/ResultsModel.h"
+#include "run/CountingRun.h"
+#include "run/RunPreferences.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -16,6 +18,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -65,6 +68,42 @@ TEST_F(Form1Test, PreferencesAreStoredAsTheyChangeAndRestoredAtTheNextStart)
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), QStringLiteral("20, 21"));
     EXPECT_EQ(m_settings->readText(QStringLiteral("Phrases8")), QStringLiteral("1"));
     EXPECT_EQ(m_settings->readText(QStringLiteral("Check2")), QStringLiteral("1"));
+}
+
+TEST_F(Form1Test, TickedTextOptionsAndOcrReachTheCountingRun)
+{
+    open();
+    lengthBox(4)->click();
+    child<QCheckBox>("IgnorePunctuation")->click();
+    child<QCheckBox>("ReadScannedPages")->click();
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf"),
+              QStringLiteral(ORVANTA_SCAN_DIR "/scan-300.pdf")});
+    count();
+    const QStringList rows = resultTexts();
+    EXPECT_TRUE(rows.contains(QStringLiteral(" the fox goes home|4|2")))
+        << rows.join(QLatin1Char('\n')).toStdString();
+    // Three times typed, once on the scanned page.
+    EXPECT_TRUE(rows.contains(QStringLiteral(" the quick brown fox|4|4")))
+        << rows.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(
+        child<QLabel>("StatusLine")->text(),
+        QStringLiteral("Text options: punctuation ignored. Scanned pages read with OCR (eng)."));
+
+    open(); // the choices are kept for the next start
+    EXPECT_TRUE(child<QCheckBox>("IgnorePunctuation")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("ReadScannedPages")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("JoinWrappedLines")->isChecked());
+}
+
+TEST_F(Form1Test, TheAboutButtonNamesTheProgramItsVersionAndLicence)
+{
+    open();
+    child<QPushButton>("PushButton13")->click();
+    ASSERT_EQ(m_dialogs.shown.size(), 1u);
+    EXPECT_EQ(m_dialogs.shown[0].kind, QStringLiteral("about"));
+    EXPECT_EQ(m_dialogs.shown[0].title, QStringLiteral("About Orvanta"));
+    EXPECT_TRUE(m_dialogs.shown[0].text.startsWith(QStringLiteral("Orvanta ") + programVersion()));
+    EXPECT_TRUE(m_dialogs.shown[0].text.contains(QStringLiteral("GPL-3.0-or-later")));
 }
 
 // The texts of confidential documents do not outlive the window.
@@ -129,6 +168,7 @@ TEST_F(Form1Test, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
     EXPECT_EQ(m_dialogs.shown[0].title,
               QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
     EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
+    EXPECT_EQ(child<QLabel>("StatusLine")->text(), scannedFilesHint(1));
 }
 
 TEST_F(Form1Test, ACancelledDialogAddsNothingButStillChecks)
@@ -508,7 +548,7 @@ TEST_F(Form1Test, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
     Form1 &window = open();
     window.resize(window.designedSize());
     QApplication::processEvents();
-    EXPECT_EQ(window.designedSize(), designedRect(window, 0, 0, 15975, 6105).size());
+    EXPECT_EQ(window.designedSize(), designedRect(window, 0, 0, 15975, 7440).size());
     EXPECT_EQ(child<QTreeWidget>("ListView1")->geometry(),
               designedRect(window, 120, 630, 7800, 3225));
     EXPECT_EQ(child<QTreeView>("ListView2")->geometry(),

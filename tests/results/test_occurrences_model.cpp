@@ -94,3 +94,18 @@ TEST_F(OccurrencesModelTest, EachOccurrenceKnowsWhichOfItsPagesPlacesItIs)
     EXPECT_EQ(m_model.placeOnPage(2), 0) << "next page";
     EXPECT_EQ(m_model.placeOnPage(3), 0) << "next file, same page number";
 }
+
+TEST_F(OccurrencesModelTest, AnOccurrenceOnARecognisedPageIsMarkedAsReadByOcr)
+{
+    Occurrences found;
+    found.found = {at(0, 1, 3, "the end of"), at(0, 2, 1, "the end of")};
+    found.found[1].recognised = true;
+    m_model.setOccurrences(found, {QStringLiteral("/docs/a.pdf")});
+
+    EXPECT_EQ(cell(0, OccurrencesModel::FileColumn).toString(), QStringLiteral("a.pdf"));
+    EXPECT_EQ(cell(1, OccurrencesModel::FileColumn).toString(),
+              QStringLiteral("a.pdf (read by OCR)"));
+    EXPECT_EQ(cell(1, OccurrencesModel::PageColumn, Qt::ToolTipRole).toString(),
+              QStringLiteral("/docs/a.pdf\npage 2, line 1\nRead by OCR from a scanned page: its "
+                             "words may be wrong."));
+}

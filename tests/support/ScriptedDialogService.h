@@ -14,7 +14,7 @@ namespace orvanta {
 class ScriptedDialogService final : public DialogService {
 public:
     struct Shown {
-        QString kind; // "message", "question", "input", "open", "save", "folder"
+        QString kind; // "message", "question", "input", "open", "save", "folder", "about"
         QString text;
         QString title;
         Icon icon = Icon::None;
@@ -58,6 +58,10 @@ public:
     {
         shown.push_back({QStringLiteral("folder"), startFolder, title});
         return takeFront(folderResults, QString());
+    }
+    void about(const QString &text, const QString &title) override
+    {
+        shown.push_back({QStringLiteral("about"), text, title});
     }
 
     // The texts of the message boxes shown, in order.

@@ -1,0 +1,107 @@
+#include "run/RunPreferences.h"
+
+#include "base/SettingsStore.h"
+#include "run/CountingRun.h"
+
+#include <QRegularExpression>
+
+namespace orvanta {
+
+namespace {
+
+struct Flag {
+    const char *key;
+    bool TextOptions::*member;
+};
+
+constexpr Flag kTextFlags[] = {
+    {settings_keys::kJoinWrappedLines, &TextOptions::joinWrappedLines},
+    {settings_keys::kRejoinHyphenatedWords, &TextOptions::rejoinHyphenatedWords},
+    {settings_keys::kDropRunningHeads, &TextOptions::dropRunningHeads},
+    {settings_keys::kIgnorePunctuation, &TextOptions::ignorePunctuation},
+    {settings_keys::kNormaliseCompatibility, &TextOptions::normaliseCompatibility},
+};
+
+bool readFlag(const SettingsStore &settings, const char *key)
+{
+    return settings.readText(QLatin1String(key), QStringLiteral("0")).toInt() != 0;
+}
+
+QString flagText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+QStringList parseLanguages(const QString &text)
+{
+    static const QRegularExpression separators(QStringLiteral("[+,\\s]+"));
+    QStringList languages;
+    for (const QString &language : text.split(separators, Qt::SkipEmptyParts)) {
+        if (!languages.contains(language))
+            languages << language;
+    }
+    return languages;
+}
+
+RunPreferences RunPreferences::read(const SettingsStore &settings)
+{
+    RunPreferences preferences;
+    for (const Flag &flag : kTextFlags)
+        preferences.text.*flag.member = readFlag(settings, flag.key);
+    preferences.readScannedPages = readFlag(settings, settings_keys::kReadScannedPages);
+    const QStringList languages =
+        parseLanguages(settings.readText(QLatin1String(settings_keys::kRecognitionLanguages)));
+    if (!languages.isEmpty())
+        preferences.languages = languages;
+    return preferences;
+}
+
+std::vector<std::pair<QString, QString>> RunPreferences::entries() const
+{
+    std::vector<std::pair<QString, QString>> stored;
+    for (const Flag &flag : kTextFlags)
+        stored.emplace_back(QLatin1String(flag.key), flagText(text.*flag.member));
+    stored.emplace_back(QLatin1String(settings_keys::kReadScannedPages),
+                        flagText(readScannedPages));
+    stored.emplace_back(QLatin1String(settings_keys::kRecognitionLanguages),
+                        languages.join(QLatin1Char('+')));
+    return stored;
+}
+
+QStringList RunPreferences::recognitionLanguages() const
+{
+    return readScannedPages ? languages : QStringList();
+}
+
+void RunPreferences::applyTo(CountingRunOptions &options) const
+{
+    options.text = text;
+    options.recognitionLanguages = recognitionLanguages();
+}
+
+QString runOptionsSummary(const CountingRunOptions &options)
+{
+    QStringList parts;
+    if (options.text.any())
+        parts << QStringLiteral("Text options: %1.")
+                     .arg(options.text.namesOfThoseOn().join(QStringLiteral(", ")));
+    if (!options.recognitionLanguages.isEmpty())
+        parts << QStringLiteral("Scanned pages read with OCR (%1).")
+                     .arg(options.recognitionLanguages.join(QLatin1Char('+')));
+    return parts.join(QLatin1Char(' '));
+}
+
+QString scannedFilesHint(int scannedFiles)
+{
+    if (scannedFiles <= 0)
+        return {};
+    const QString files = scannedFiles == 1
+                              ? QStringLiteral("1 file looks scanned")
+                              : QStringLiteral("%1 files look scanned").arg(scannedFiles);
+    return files + QStringLiteral("; tick \"Read scanned pages with OCR\" to read %1.")
+                       .arg(scannedFiles == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
+} // namespace orvanta

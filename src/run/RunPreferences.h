@@ -1,0 +1,55 @@
+#pragma once
+
+#include "documents/CountedText.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+namespace orvanta {
+
+class SettingsStore;
+struct CountingRunOptions;
+
+namespace settings_keys {
+inline constexpr auto kJoinWrappedLines = "JoinWrappedLines";
+inline constexpr auto kRejoinHyphenatedWords = "RejoinHyphenatedWords";
+inline constexpr auto kDropRunningHeads = "DropRunningHeads";
+inline constexpr auto kIgnorePunctuation = "IgnorePunctuation";
+inline constexpr auto kNormaliseCompatibility = "NormaliseCompatibility";
+inline constexpr auto kReadScannedPages = "ReadScannedPages";
+inline constexpr auto kRecognitionLanguages = "RecognitionLanguages";
+} // namespace settings_keys
+
+// How the window's counting runs read their texts, as the user last chose it: the text options
+// and whether scanned pages are read by text recognition, and in which languages.
+struct RunPreferences {
+    TextOptions text;
+    bool readScannedPages = false;
+    QStringList languages{QStringLiteral("eng")}; // kept while reading scans is off
+
+    // The stored choices; what was never stored reads as everything off and English.
+    static RunPreferences read(const SettingsStore &settings);
+    // Every choice as the key and text it is stored under.
+    std::vector<std::pair<QString, QString>> entries() const;
+
+    // The languages a run reads scanned pages in; none when reading them is off.
+    QStringList recognitionLanguages() const;
+    void applyTo(CountingRunOptions &options) const;
+
+    bool operator==(const RunPreferences &) const = default;
+};
+
+// Languages as typed or stored, "eng+deu" or "eng, deu", in the order given, without repeats.
+QStringList parseLanguages(const QString &text);
+
+// What the status line says after a run about how it read its texts; empty when it read them
+// as converted, without recognition.
+QString runOptionsSummary(const CountingRunOptions &options);
+
+// The status line's hint after an admission check found scanned files while recognition is off.
+QString scannedFilesHint(int scannedFiles);
+
+} // namespace orvanta
