@@ -19,6 +19,7 @@
 #include "results/ClipboardExport.h"
 #include "results/DesktopOpener.h"
 #include "results/ExportHost.h"
+#include "results/LibraryVersions.h"
 #include "results/ResultsModel.h"
 #include "results/SpreadsheetExport.h"
 #include "results/TextExport.h"
@@ -563,7 +564,10 @@ void Form1::pushButton5Click()
 void Form1::pushButton13Click()
 {
     TrappedOperation operation(tag("PushButton13_Click"), errorSink());
-    operation.step([&] { m_dialogs.about(aboutText(), QStringLiteral("About Orvanta")); });
+    operation.step([&] {
+        m_dialogs.about(aboutText() + QStringLiteral("\n\nRunning with ") + librariesInUse() + '.',
+                        QStringLiteral("About Orvanta"));
+    });
 }
 
 void Form1::pushButton10Click()

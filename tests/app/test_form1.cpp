@@ -104,6 +104,9 @@ TEST_F(Form1Test, TheAboutButtonNamesTheProgramItsVersionAndLicence)
     EXPECT_EQ(m_dialogs.shown[0].title, QStringLiteral("About Orvanta"));
     EXPECT_TRUE(m_dialogs.shown[0].text.startsWith(QStringLiteral("Orvanta ") + programVersion()));
     EXPECT_TRUE(m_dialogs.shown[0].text.contains(QStringLiteral("GPL-3.0-or-later")));
+    EXPECT_TRUE(m_dialogs.shown[0].text.contains(QStringLiteral("Qt ") + qVersion()));
+    EXPECT_TRUE(m_dialogs.shown[0].text.contains(QStringLiteral("poppler ")));
+    EXPECT_TRUE(m_dialogs.shown[0].text.contains(QStringLiteral("libxlsxwriter ")));
 }
 
 // The texts of confidential documents do not outlive the window.
