@@ -209,6 +209,9 @@ public:
         case RunProgress::Stage::Counting:
             line = QStringLiteral("Counting phrases");
             break;
+        case RunProgress::Stage::FindingPassages:
+            line = QStringLiteral("Finding repeated passages");
+            break;
         case RunProgress::Stage::Ordering:
             line = QStringLiteral("Sorting");
             break;
