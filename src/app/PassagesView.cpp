@@ -153,6 +153,8 @@ void PassagesView::search()
                     search();
                 return;
             }
+            // The list's own order, as for the phrases: ascending frequency, then text.
+            found->passages.rows.sortForDisplay();
             m_list->setResults(std::move(found->passages.rows));
             m_status->setText(found->unavailable.isEmpty()
                                   ? QString()
