@@ -1,17 +1,13 @@
 #include "app/ExplorerWindow.h"
 
-#include "app/BackgroundJob.h"
 #include "app/CutPhraseTips.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
-#include "base/DialogService.h"
-#include "base/FileHelpers.h"
+#include "app/PassagesView.h"
+#include "app/ShownRowsExport.h"
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
-#include "results/ResultsTableFile.h"
-#include "results/TextExport.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,6 +16,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -33,6 +30,8 @@ namespace {
 
 // Typing pauses this long before the list is filtered, so a burst of keys filters once.
 constexpr int kFilterDelayMs = 150;
+constexpr int kPhrasesTab = 0;
+constexpr int kPassagesTab = 1;
 
 QPushButton *createButton(const char *name, const QString &caption, QWidget *parent)
 {
@@ -61,7 +60,6 @@ ExplorerWindow::ExplorerWindow(ResultsModel &list, TextStore &store, DialogServi
     , m_dialogs(dialogs)
     , m_title(std::move(title))
     , m_model(new ResultsFilterModel(list, this))
-    , m_exportJob(new BackgroundJob(this))
 {
     setObjectName(QStringLiteral("ExplorerWindow"));
     setWindowTitle(QStringLiteral("Explore Results"));
@@ -78,8 +76,8 @@ ExplorerWindow::~ExplorerWindow()
 
 void ExplorerWindow::stopWork()
 {
-    m_exportStop.request_stop();
-    m_exportJob->waitForEnd();
+    m_export->stop();
+    m_passages->stop();
     m_occurrences->stop();
     m_page->stop();
 }
@@ -107,6 +105,11 @@ void ExplorerWindow::createControls()
     resultsLayout->setContentsMargins(0, 0, 0, 0);
     resultsLayout->addWidget(m_view, 1);
     resultsLayout->addLayout(createButtonRow());
+    m_passages = new PassagesView(m_store, m_dialogs, m_title);
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName(QStringLiteral("ExplorerTabs"));
+    m_tabs->addTab(results, QStringLiteral("Phrases"));
+    m_tabs->addTab(m_passages, QStringLiteral("Passages"));
 
     m_occurrences = new OccurrencePanel(m_store, this);
     m_page = new PageView(m_dialogs, m_title, this);
@@ -116,7 +119,7 @@ void ExplorerWindow::createControls()
     where->setSizes({520, 480});
     auto *split = new QSplitter(Qt::Vertical);
     split->setObjectName(QStringLiteral("ExplorerSplitter"));
-    split->addWidget(results);
+    split->addWidget(m_tabs);
     split->addWidget(where);
     split->setSizes({250, 450});
 
@@ -177,21 +180,50 @@ void ExplorerWindow::connectControls()
     connect(m_filterDelay, &QTimer::timeout, this, &ExplorerWindow::applyFilter);
     connect(m_model, &ResultsFilterModel::countsChanged, this, &ExplorerWindow::showCounts);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        m_occurrences->showPhrase({});
-        m_page->clear();
+        if (m_tabs->currentIndex() == kPhrasesTab)
+            showWhereItOccurs({});
     });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &ExplorerWindow::currentRowChanged);
     connect(m_tickShown, &QPushButton::clicked, m_model, &ResultsFilterModel::tickAllShown);
     connect(m_untickAll, &QPushButton::clicked, m_model, &ResultsFilterModel::untickAll);
     connect(m_remove, &QPushButton::clicked, this, &ExplorerWindow::removeSelected);
-    connect(m_exportCsv, &QPushButton::clicked, this, [this] { exportShown(false); });
-    connect(m_exportWorkbook, &QPushButton::clicked, this, [this] { exportShown(true); });
+    // The rows are written from a copy of the order and the run's results, which the list
+    // shares.
+    m_export = new ShownRowsExport(
+        m_dialogs, m_title, m_exportCsv, m_exportWorkbook, m_status,
+        [this] {
+            const std::span<const std::uint32_t> shown = m_model->shownResults();
+            return ShownRows{m_list.phrases(), {shown.begin(), shown.end()}};
+        },
+        this);
+    connect(m_export, &ShownRowsExport::finished, this, &ExplorerWindow::exportFinished);
+    connect(m_passages, &PassagesView::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::occurrenceChosen, m_page, &PageView::showPage);
+    connect(m_passages, &PassagesView::passageChosen, this, [this](const QString &passage) {
+        if (m_tabs->currentIndex() == kPassagesTab)
+            showWhereItOccurs(passage);
+    });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int tab) {
+        showWhereItOccurs(tab == kPassagesTab ? m_passages->currentPassage()
+                                              : m_model->phraseAt(m_view->currentIndex().row()));
+    });
+}
+
+void ExplorerWindow::showPassages(bool shown)
+{
+    m_tabs->setCurrentIndex(shown ? kPassagesTab : kPhrasesTab);
+}
+
+void ExplorerWindow::showWhereItOccurs(const QString &words)
+{
+    m_page->clear();
+    m_occurrences->showPhrase(words);
 }
 
 void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOptions options)
 {
+    m_passages->setCountedTexts(sources, options);
     m_occurrences->setCountedTexts(std::move(sources), options);
 }
 
@@ -232,8 +264,8 @@ void ExplorerWindow::showResult(std::uint32_t result)
 
 void ExplorerWindow::currentRowChanged()
 {
-    m_page->clear();
-    m_occurrences->showPhrase(m_model->phraseAt(m_view->currentIndex().row()));
+    if (m_tabs->currentIndex() == kPhrasesTab)
+        showWhereItOccurs(m_model->phraseAt(m_view->currentIndex().row()));
 }
 
 // Whole selection ranges are walked rather than one index per cell: a selection may hold a
@@ -279,55 +311,6 @@ void ExplorerWindow::toggleSelectedTicks()
 void ExplorerWindow::removeSelected()
 {
     m_model->removeShownRows(selectedRows());
-}
-
-QString ExplorerWindow::askExportPath(bool workbook)
-{
-    QString path = m_dialogs.saveFile(workbook ? QStringLiteral("Export Shown Rows As Workbook")
-                                               : QStringLiteral("Export Shown Rows As CSV"),
-                                      QLatin1String(workbook ? kWorkbookFilter : kCsvFilter));
-    if (path.isEmpty())
-        return {};
-    if (QFileInfo(path).suffix().isEmpty())
-        path += workbook ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
-    if (fileExists(path) && !m_dialogs.question(overwriteQuestion(path), m_title))
-        return {};
-    return path;
-}
-
-// The rows are written off the window thread from a copy of the order and the run's results,
-// which the list shares, so the window can go on meanwhile.
-void ExplorerWindow::exportShown(bool workbook)
-{
-    if (m_exportJob->isRunning())
-        return;
-    const QString path = askExportPath(workbook);
-    if (path.isEmpty())
-        return;
-    const std::span<const std::uint32_t> shown = m_model->shownResults();
-    auto status = std::make_shared<Status>();
-    m_exportStop = std::stop_source();
-    m_exportCsv->setEnabled(false);
-    m_exportWorkbook->setEnabled(false);
-    m_status->setText(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()));
-    m_exportJob->start(
-        [path, workbook, status, results = m_list.phrases(),
-         ids = std::vector<std::uint32_t>(shown.begin(), shown.end()),
-         stop = m_exportStop.get_token()] {
-            *status = workbook ? writeResultsWorkbook(path, *results, ids, stop)
-                               : writeResultsCsv(path, *results, ids, stop);
-        },
-        [this, path, status, rows = shown.size()] {
-            m_exportCsv->setEnabled(true);
-            m_exportWorkbook->setEnabled(true);
-            m_status->setText(status->ok() ? QStringLiteral("%1 rows written to %2.")
-                                                 .arg(rows)
-                                                 .arg(QFileInfo(path).fileName())
-                                           : QString());
-            if (!status->ok())
-                m_dialogs.message(status->error(), m_title, DialogService::Icon::Warning);
-            emit exportFinished();
-        });
 }
 
 } // namespace orvanta

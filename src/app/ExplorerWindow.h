@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QTabWidget;
 class QTimer;
 class QTreeView;
 
@@ -22,12 +23,15 @@ class BackgroundJob;
 class DialogService;
 class OccurrencePanel;
 class PageView;
+class PassagesView;
+class ShownRowsExport;
 class ResultsFilterModel;
 class ResultsModel;
 
 // The results explorer: the main window's results, sorted and filtered, ticked and removed in
-// the main window's own list; where the current phrase occurs, and the page of a chosen
-// occurrence; the rows shown written out as CSV or as a workbook.
+// the main window's own list, and beside them the repeated passages of the same texts; where the
+// current phrase or passage occurs, and the page of a chosen occurrence; the rows shown written
+// out as CSV or as a workbook.
 class ExplorerWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -46,6 +50,9 @@ public:
     ResultsFilterModel &model() { return *m_model; }
     OccurrencePanel &occurrences() { return *m_occurrences; }
     PageView &pageView() { return *m_page; }
+    PassagesView &passages() { return *m_passages; }
+    // Shows the passages instead of the phrases, or the phrases again.
+    void showPassages(bool shown);
 
 signals:
     void exportFinished();
@@ -64,8 +71,7 @@ private:
     void toggleSelectedTicks();
     void removeSelected();
     void currentRowChanged();
-    void exportShown(bool workbook);
-    QString askExportPath(bool workbook);
+    void showWhereItOccurs(const QString &words);
 
     ResultsModel &m_list;
     TextStore &m_store;
@@ -86,8 +92,9 @@ private:
     OccurrencePanel *m_occurrences = nullptr;
     PageView *m_page = nullptr;
     QLabel *m_status = nullptr;
-    BackgroundJob *m_exportJob = nullptr;
-    std::stop_source m_exportStop;
+    ShownRowsExport *m_export = nullptr;
+    PassagesView *m_passages = nullptr;
+    QTabWidget *m_tabs = nullptr;
 };
 
 } // namespace orvanta

@@ -427,6 +427,10 @@ void Form1::showProgress(const RunProgress &progress)
         m_status->setText(QStringLiteral("Counting phrases..."));
         m_progress->setRange(0, 0);
         break;
+    case RunProgress::Stage::FindingPassages:
+        m_status->setText(QStringLiteral("Finding repeated passages..."));
+        m_progress->setRange(0, 0);
+        break;
     case RunProgress::Stage::Ordering:
         m_status->setText(QStringLiteral("Sorting and filling the results list..."));
         m_progress->setRange(0, 0);

@@ -149,8 +149,26 @@ bool printResults(const PhraseResults &results, const CountOptions &options, Rec
     return out.end();
 }
 
+bool printPassages(const RepeatedPassages &passages, const CountOptions &options,
+                   RecordStream &&out)
+{
+    PhraseResults rows = passages.rows;
+    rows.sortForDisplay();
+    for (const qsizetype row : selectRows(rows, options.rows)) {
+        const std::string_view text = rows.phraseUtf8(row);
+        if (!out.add({QString::fromUtf8(text.data(), qsizetype(text.size())),
+                      qint64(rows.wordCount(row)), qint64(rows.frequency(row)),
+                      qint64(rows.files(row))}))
+            return false;
+    }
+    return out.end();
+}
+
 QStringList resultNames(const CountOptions &options)
 {
+    if (options.passages > 0)
+        return {QStringLiteral("passage"), QStringLiteral("words"), QStringLiteral("frequency"),
+                QStringLiteral("files")};
     QStringList names{QStringLiteral("phrase"), QStringLiteral("words"),
                       QStringLiteral("frequency")};
     if (options.files)
@@ -208,6 +226,9 @@ public:
             break;
         case RunProgress::Stage::Counting:
             line = QStringLiteral("Counting phrases");
+            break;
+        case RunProgress::Stage::FindingPassages:
+            line = QStringLiteral("Finding repeated passages");
             break;
         case RunProgress::Stage::Ordering:
             line = QStringLiteral("Sorting");
@@ -320,9 +341,12 @@ int CountCommand::count(const CountOptions &options)
     run.parallelConversions = options.jobs;
     run.text = options.text;
     run.recognitionLanguages = options.recognitionLanguages;
+    run.passageMinimumWords = options.passages;
     const std::vector<int> lengths =
-        options.where.isEmpty() ? options.lengths
-                                : std::vector<int>{int(options.where.count(QLatin1Char(' ')) + 1)};
+        options.passages > 0 ? std::vector<int>{}
+        : options.where.isEmpty()
+            ? options.lengths
+            : std::vector<int>{int(options.where.count(QLatin1Char(' ')) + 1)};
     return finish(options, m_run->run(found.rows, lengths, run));
 }
 
@@ -348,7 +372,10 @@ bool CountCommand::print(const CountOptions &options, const RunOutcome &outcome)
 {
     Destination destination(m_out, options.output);
     bool written = destination.open();
-    if (written && options.where.isEmpty()) {
+    if (written && options.passages > 0) {
+        RecordWriter writer(options.format, resultNames(options), options.header);
+        written = printPassages(outcome.passages, options, RecordStream(destination, writer));
+    } else if (written && options.where.isEmpty()) {
         RecordWriter writer(options.format, resultNames(options), options.header);
         written = printResults(m_host->results(), options, RecordStream(destination, writer));
     } else if (written) {

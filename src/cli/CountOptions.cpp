@@ -24,6 +24,7 @@ const QList<QCommandLineOption> &optionList()
         {"no-header", "Leave out the header line of tsv and csv."},
         {{"o", "output"}, "Write to this file, replaced only when complete.", "file"},
         {"where", "Print where this phrase occurs: file, page, line.", "phrase"},
+        {"passages", "Print the repeated passages of n+ words (default 8).", "n"},
         {"join-wrapped-lines", "Let phrases cross line breaks in paragraphs."},
         {"rejoin-hyphens", "Rejoin words hyphenated at line ends."},
         {"drop-running-heads", "Leave out running heads, feet, page numbers."},
@@ -57,6 +58,28 @@ Result<int> wholeNumber(const QCommandLineParser &parser, const QString &name, i
         return Failure{
             QStringLiteral("--%1 takes a whole number of at least %2").arg(name).arg(minimum)};
     return value;
+}
+
+constexpr int kDefaultPassageWords = 8;
+
+// --passages takes its number only when one follows: "--passages 12", "--passages=12", or
+// "--passages" alone for the default.
+QStringList withPassageWordsGiven(const QStringList &arguments)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    QStringList given;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (i == 0 || arguments[i] != QLatin1String("--passages")) {
+            given << arguments[i];
+        } else if (i + 1 < arguments.size() && number.match(arguments[i + 1]).hasMatch()) {
+            given << QStringLiteral("--passages=") + arguments[++i];
+        } else {
+            given << QStringLiteral("--passages=%1").arg(kDefaultPassageWords);
+        }
+        if (arguments[i] == QLatin1String("--"))
+            return given + arguments.mid(i + 1);
+    }
+    return given;
 }
 
 Result<RowOrder> rowOrder(const QString &key)
@@ -109,8 +132,12 @@ Status readChoices(const QCommandLineParser &parser, CountOptions &options)
     const Result<int> top = parser.isSet(QStringLiteral("top"))
                                 ? wholeNumber(parser, QStringLiteral("top"), 0)
                                 : Result<int>(-1);
-    for (const QString &error : {lengths.error(), minFrequency.error(), minFiles.error(),
-                                 jobs.error(), order.error(), format.error(), top.error()}) {
+    const Result<int> passages = parser.isSet(QStringLiteral("passages"))
+                                     ? wholeNumber(parser, QStringLiteral("passages"), 1)
+                                     : Result<int>(0);
+    for (const QString &error :
+         {lengths.error(), minFrequency.error(), minFiles.error(), jobs.error(), order.error(),
+          format.error(), top.error(), passages.error()}) {
         if (!error.isEmpty())
             return Failure{error};
     }
@@ -119,6 +146,12 @@ Status readChoices(const QCommandLineParser &parser, CountOptions &options)
                     *top};
     options.format = *format;
     options.jobs = *jobs;
+    options.passages = *passages;
+    // Passages come longest first by default, the most frequent first among equals.
+    if (options.passages > 0 && !parser.isSet(QStringLiteral("sort"))) {
+        options.rows.order = RowOrder::Words;
+        options.rows.reverse = !options.rows.reverse;
+    }
     return {};
 }
 
@@ -134,7 +167,7 @@ Result<CountOptions> parseCountOptions(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("inputs"),
                                  QStringLiteral("PDFs, text files, folders, or - (stdin)."),
                                  QStringLiteral("INPUT..."));
-    if (!parser.parse(arguments))
+    if (!parser.parse(withPassageWordsGiven(arguments)))
         return Failure{parser.errorText()};
 
     CountOptions options;
@@ -158,6 +191,8 @@ Result<CountOptions> parseCountOptions(const QStringList &arguments)
     options.where = parser.value(QStringLiteral("where")).simplified().toLower();
     if (parser.isSet(QStringLiteral("where")) && options.where.isEmpty())
         return Failure{QStringLiteral("--where takes a phrase")};
+    if (!options.where.isEmpty() && options.passages > 0)
+        return Failure{QStringLiteral("--where and --passages cannot be used together")};
     options.keepTextIn = parser.value(QStringLiteral("keep-text"));
     options.askPassword = parser.isSet(QStringLiteral("ask-password"));
     options.quiet = parser.isSet(QStringLiteral("quiet"));

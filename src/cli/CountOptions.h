@@ -27,6 +27,7 @@ struct CountOptions {
     bool files = false;
     QString output;     // empty: standard output
     QString where;      // a phrase whose occurrences are printed instead of the results
+    int passages = 0;   // above 0: the repeated passages of at least this many words are printed
     QString keepTextIn; // a folder that keeps the converted texts between runs
     bool askPassword = false;
     int jobs = 0;

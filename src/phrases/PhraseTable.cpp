@@ -101,6 +101,29 @@ void PhraseTable::countLine(QByteArrayView utf8Line)
         closeLine();
 }
 
+PassageList PhraseTable::findPassages(std::uint32_t minimumWords, std::stop_token stop) const
+{
+    return findRepeatedPassages(m_ids, minimumWords, std::move(stop));
+}
+
+std::string PhraseTable::phraseAt(std::uint32_t position, std::uint32_t length) const
+{
+    std::string phrase;
+    for (std::uint32_t w = 0; w < length; ++w) {
+        if (w > 0)
+            phrase.push_back(' ');
+        phrase.append(m_lowerWords.text(m_ids[position + w]));
+    }
+    return phrase;
+}
+
+std::size_t PhraseTable::documentAt(std::uint32_t position) const
+{
+    const auto after = std::upper_bound(m_documentStarts.begin(), m_documentStarts.end(), position);
+    return after == m_documentStarts.begin() ? 0
+                                             : std::size_t(after - m_documentStarts.begin() - 1);
+}
+
 namespace {
 
 class RowWriter {

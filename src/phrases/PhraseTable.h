@@ -2,6 +2,7 @@
 
 #include "phrases/FlatTables.h"
 #include "phrases/PhraseResults.h"
+#include "phrases/RepeatedPassages.h"
 
 #include <QByteArrayView>
 
@@ -30,6 +31,17 @@ public:
     PhraseResults extractRepeatedPhrases(std::stop_token stop = {}) const;
 
     std::size_t wordCount() const { return m_ids.size() - m_lineBreaks; }
+
+    // Word positions count every counted word and one line break after each line: the next
+    // counted word takes this position.
+    std::uint32_t nextPosition() const { return std::uint32_t(m_ids.size()); }
+    // Repeated passages of at least `minimumWords` words over everything counted so far (see
+    // findRepeatedPassages); their starts are word positions. None cross a line or a file.
+    PassageList findPassages(std::uint32_t minimumWords, std::stop_token stop = {}) const;
+    // The `length` words from `position` as a phrase: lower-case, joined by single spaces.
+    std::string phraseAt(std::uint32_t position, std::uint32_t length) const;
+    // The file a word position belongs to, counted from 0 by beginDocument calls.
+    std::size_t documentAt(std::uint32_t position) const;
 
 private:
     std::uint32_t lowerCaseId(std::string_view rawWord);

@@ -104,6 +104,7 @@ public:
         , m_options(options)
         , m_stop(std::move(stop))
         , m_table(lengths)
+        , m_passages(m_table)
         , m_operation(tag, host.errorSink())
     {
     }
@@ -244,9 +245,14 @@ private:
             m_stop);
     }
 
+    bool findsPassages() const { return m_options.passageMinimumWords > 0; }
+
     void collect(PendingFile &file)
     {
-        m_table.beginDocument();
+        if (findsPassages())
+            m_passages.beginSource();
+        else
+            m_table.beginDocument();
         m_outcome.sources.push_back({file.path, std::nullopt, file.plainText, {}});
         if (!file.failure.isEmpty()) {
             m_outcome.failures.push_back({file.path, file.failure});
@@ -308,8 +314,14 @@ private:
         };
         try {
             const Status read =
-                readCountedLines(m_options.text, text,
-                                 [this](const CountedLine &line) { m_table.countLine(line.text); });
+                findsPassages()
+                    ? readCountedLines(
+                          m_options.text, text,
+                          [this](const CountedLine &line) { m_passages.countLine(line); },
+                          /*withPlaces=*/true)
+                    : readCountedLines(m_options.text, text, [this](const CountedLine &line) {
+                          m_table.countLine(line.text);
+                      });
             if (!read.ok())
                 throw OperationError(read.error());
         } catch (const std::bad_alloc &) {
@@ -324,6 +336,14 @@ private:
         m_operation.step(114, [&] { results = m_table.extractRepeatedPhrases(m_stop); });
         if (m_stop.stop_requested())
             return;
+        if (findsPassages()) {
+            m_host.reportProgress({RunProgress::Stage::FindingPassages, 0, 0, {}});
+            m_operation.step(115, [&] {
+                m_outcome.passages = m_passages.find(m_options.passageMinimumWords, m_stop);
+            });
+            if (m_stop.stop_requested())
+                return;
+        }
         m_host.reportProgress({RunProgress::Stage::Ordering, 0, 0, {}});
         m_operation.step(116, [&] { results.sortForDisplay(); });
         m_operation.step(118, [&] { m_host.showResults(std::move(results)); });
@@ -335,6 +355,7 @@ private:
     const CountingRunOptions m_options;
     std::stop_token m_stop;
     PhraseTable m_table;
+    PassageCollector m_passages; // counts into m_table when passages are asked for
     TrappedOperation m_operation;
     RunOutcome m_outcome;
     std::optional<Converter> m_converter;
@@ -357,7 +378,7 @@ RunOutcome CountingRun::run(const QStringList &paths, const std::vector<int> &le
     const std::vector<int> countable = distinctCountableLengths(lengths);
     if (paths.isEmpty()) {
         m_host.showNotice(QLatin1String(run_texts::kNoFiles));
-    } else if (countable.empty()) {
+    } else if (countable.empty() && options.passageMinimumWords <= 0) {
         m_host.showNotice(QLatin1String(run_texts::kNoLengths));
     } else {
         std::stop_token stop;

@@ -4,6 +4,7 @@
 #include "documents/CountedText.h"
 #include "phrases/PhraseResults.h"
 #include "run/OccurrenceFinder.h"
+#include "run/PassageSearch.h"
 
 #include <QString>
 #include <QStringList>
@@ -47,7 +48,7 @@ QString passwordPrompt(const QString &pdfPath);
 QString unopenableFileReason(const QString &path);
 
 struct RunProgress {
-    enum class Stage { Converting, Recognising, Counting, Ordering };
+    enum class Stage { Converting, Recognising, Counting, FindingPassages, Ordering };
     Stage stage = Stage::Converting;
     int fileIndex = 0; // 1-based while converting; the page being read while recognising
     int fileCount = 0; // the pages to read while recognising
@@ -78,6 +79,9 @@ struct CountingRunOptions {
     TextOptions text;
     // Pages without text (scans) are read by text recognition in these languages; none: off.
     QStringList recognitionLanguages;
+    // Above 0: the run also finds the repeated passages of at least this many words, and needs
+    // no phrase lengths.
+    int passageMinimumWords = 0;
 };
 
 struct FileFailure {
@@ -92,6 +96,7 @@ struct RunOutcome {
     std::vector<FileFailure> failures;
     QString converterProblem; // set when the converter or the temporary folder cannot be used
     std::vector<CountedSource> sources; // every listed file, as it was read, in list order
+    RepeatedPassages passages;          // when asked for; occurrences index `sources`
 };
 
 // Counts the phrases of every listed file together, taking each PDF's text from the store

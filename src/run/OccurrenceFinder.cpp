@@ -184,11 +184,12 @@ std::optional<StoredTextHandle> OccurrenceFinder::storedText(const CountedSource
     return stored;
 }
 
-Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources, const QString &phrase,
-                                   std::stop_token stop) const
+QStringList OccurrenceFinder::readCountedTexts(const std::vector<CountedSource> &sources,
+                                               const SourceStart &beginSource,
+                                               const CountedLineSink &sink,
+                                               std::stop_token stop) const
 {
-    Occurrences result;
-    const PhraseMatcher matcher(phrase);
+    QStringList unavailable;
     std::optional<Converter> converter;
     for (size_t index = 0; index < sources.size() && !stop.stop_requested(); ++index) {
         const CountedSource &source = sources[index];
@@ -202,26 +203,48 @@ Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources, co
                 recognisedPages = stored->text->recognisedPages;
                 fd = std::move(stored->fd);
             }
-        } else {
-            continue; // a file the run could not read
         }
+        beginSource(int(index), recognisedPages);
+        if (!source.plainText && !source.version)
+            continue; // a file the run could not read
         if (!fd.isOpen()) {
-            result.unavailable << source.path;
+            unavailable << source.path;
             continue;
         }
-        const size_t first = result.found.size();
-        const Status read = readCountedLines(
-            m_options, textOf(fd.get(), source.path, stop),
-            [&](const CountedLine &line) { matcher.search(line, int(index), result.found); },
-            /*withPlaces=*/true);
+        const Status read = readCountedLines(m_options, textOf(fd.get(), source.path, stop), sink,
+                                             /*withPlaces=*/true);
         if (!read.ok())
-            result.unavailable << source.path;
+            unavailable << source.path;
+    }
+    return unavailable;
+}
+
+Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources, const QString &phrase,
+                                   std::stop_token stop) const
+{
+    Occurrences result;
+    const PhraseMatcher matcher(phrase);
+    int source = 0;
+    std::vector<int> recognisedPages;
+    const auto markRecognised = [&](size_t first) {
         for (size_t i = first; i < result.found.size(); ++i) {
             Occurrence &occurrence = result.found[i];
             occurrence.recognised = std::find(recognisedPages.begin(), recognisedPages.end(),
                                               occurrence.page) != recognisedPages.end();
         }
-    }
+    };
+    result.unavailable = readCountedTexts(
+        sources,
+        [&](int index, const std::vector<int> &pages) {
+            source = index;
+            recognisedPages = pages;
+        },
+        [&](const CountedLine &line) {
+            const size_t first = result.found.size();
+            matcher.search(line, source, result.found);
+            markRecognised(first);
+        },
+        stop);
     return result;
 }
 

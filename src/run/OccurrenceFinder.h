@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <vector>
@@ -50,6 +51,15 @@ public:
 
     Occurrences find(const std::vector<CountedSource> &sources, const QString &phrase,
                      std::stop_token stop = {}) const;
+
+    // Reads the counted lines of every source in order, with their word places, as find() does:
+    // `beginSource` is called for each source before its lines, with the pages that text
+    // recognition read, even for a source that cannot be read. Gives the paths of the sources
+    // whose text is no longer at hand.
+    using SourceStart = std::function<void(int source, const std::vector<int> &recognisedPages)>;
+    QStringList readCountedTexts(const std::vector<CountedSource> &sources,
+                                 const SourceStart &beginSource, const CountedLineSink &sink,
+                                 std::stop_token stop = {}) const;
 
 private:
     std::optional<StoredTextHandle> storedText(const CountedSource &source,

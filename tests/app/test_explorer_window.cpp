@@ -3,6 +3,7 @@
 #include "app/ExplorerWindow.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
+#include "app/PassagesView.h"
 #include "results/DesktopOpener.h"
 #include "results/OccurrencesModel.h"
 #include "results/ResultsFilterModel.h"
@@ -105,6 +106,34 @@ TEST_F(ExplorerWindowTest, FromACountToThePageOfAnOccurrence)
     inExplorer<QPushButton>("PageOpen")->click();
     EXPECT_EQ(asked, fixture("text-a.pdf"));
     EXPECT_EQ(m_dialogs.messages().last(), cannotOpenMessage(fixture("text-a.pdf")));
+}
+
+// The passages of the same texts, longest first; where one occurs; the shown rows written out.
+TEST_F(ExplorerWindowTest, PassagesOfTheCountedTextsWithWhereTheyOccur)
+{
+    ExplorerWindow &explorer = openExplorer();
+    explorer.showPassages(true);
+    inExplorer<QSpinBox>("PassagesMinimumWords")->setValue(4);
+    PassagesView &passages = explorer.passages();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return passages.model().rowCount() == 3; }, 30000));
+    EXPECT_EQ(inExplorer<QLabel>("PassagesCounts")->text(), QStringLiteral("3 of 3 passages"));
+    EXPECT_EQ(passages.model().phraseAt(0), QStringLiteral("at the end of the"));
+
+    QSignalSpy searched(&explorer.occurrences(), &OccurrencePanel::searchFinished);
+    passages.list()->setCurrentIndex(passages.model().index(0, 0));
+    ASSERT_TRUE(searched.wait(30000));
+    EXPECT_EQ(inExplorer<QLabel>("OccurrenceStatus")->text(),
+              QStringLiteral("4 occurrences in 2 files."));
+
+    const QString target = m_tmp.filePath(QStringLiteral("passages.csv"));
+    m_dialogs.saveResults.push_back(target);
+    QSignalSpy exported(&explorer, &ExplorerWindow::exportFinished);
+    inExplorer<QPushButton>("PassagesExportCsv")->click();
+    ASSERT_TRUE(exported.wait(30000));
+    const QByteArray csv = readFile(target);
+    EXPECT_TRUE(csv.startsWith("Phrase,Words,Frequency,Files\r\nat the end of the,5,4,2\r\n"))
+        << csv.constData();
+    EXPECT_EQ(csv.count("\r\n"), 4);
 }
 
 // What is ticked or removed in the explorer is what the main window's exports see.

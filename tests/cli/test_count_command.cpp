@@ -5,13 +5,13 @@
 #include "cli/CountCommand.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -230,12 +230,13 @@ QByteArrayList linesOf(const QByteArray &text)
 QByteArrayList rowsFromCsv(const QByteArray &csv)
 {
     QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import csv, sys\n"
-                                 "for row in csv.reader(sys.stdin.buffer.read().decode('utf-8')."
-                                 "splitlines(keepends=True)):\n"
-                                 "    sys.stdout.buffer.write('\\t'.join(row).encode() + b'\\n')\n")});
+    python.start(
+        QStringLiteral("python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import csv, sys\n"
+                        "for row in csv.reader(sys.stdin.buffer.read().decode('utf-8')."
+                        "splitlines(keepends=True)):\n"
+                        "    sys.stdout.buffer.write('\\t'.join(row).encode() + b'\\n')\n")});
     python.write(csv);
     python.closeWriteChannel();
     python.waitForFinished(30000);
@@ -298,15 +299,16 @@ TEST_F(CountCommandTest, BoundsOrderAndTopChooseTheRows)
     EXPECT_EQ(m_out, "x y\t2\t4\t2\np q\t2\t2\t2\nr s\t2\t3\t1\n");
     m_out.clear();
     ASSERT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"),
-                   QStringLiteral("--min-frequency"), QStringLiteral("3"), QStringLiteral("--min-files"),
-                   QStringLiteral("2"), a, b}),
+                   QStringLiteral("--min-frequency"), QStringLiteral("3"),
+                   QStringLiteral("--min-files"), QStringLiteral("2"), a, b}),
               0);
     EXPECT_EQ(m_out, "x y\t2\t4\n");
     m_out.clear();
-    ASSERT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"),
-                   QStringLiteral("--sort"), QStringLiteral("frequency"), QStringLiteral("--reverse"),
-                   QStringLiteral("--top"), QStringLiteral("1"), a, b}),
-              0);
+    ASSERT_EQ(
+        run({QStringLiteral("--no-header"), QStringLiteral("-l"), QStringLiteral("2"),
+             QStringLiteral("--sort"), QStringLiteral("frequency"), QStringLiteral("--reverse"),
+             QStringLiteral("--top"), QStringLiteral("1"), a, b}),
+        0);
     EXPECT_EQ(m_out, "x y\t2\t4\n");
     EXPECT_EQ(run({QStringLiteral("--sort"), QStringLiteral("size"), a}), 2);
     EXPECT_EQ(run({QStringLiteral("--min-frequency"), QStringLiteral("1"), a}), 2);
@@ -315,11 +317,35 @@ TEST_F(CountCommandTest, BoundsOrderAndTopChooseTheRows)
 
 TEST_F(CountCommandTest, WhereListsEveryOccurrenceWithItsPageAndLine)
 {
-    const QString a = write(QStringLiteral("a.txt"), "At the End of it\ncut\fthe end of the page\n");
+    const QString a =
+        write(QStringLiteral("a.txt"), "At the End of it\ncut\fthe end of the page\n");
     const QString b = write(QStringLiteral("b.txt"), "nothing here\n");
     ASSERT_EQ(run({QStringLiteral("--where"), QStringLiteral("THE  end of"), a, b}), 0);
     EXPECT_EQ(m_out, "file\tpage\tline\n" + a.toUtf8() + "\t1\tAt the End of it\n" + a.toUtf8() +
                          "\t2\tthe end of the page\n");
+}
+
+TEST_F(CountCommandTest, PassagesPrintsTheLongestRepeatsLongestFirst)
+{
+    const QByteArray eight = "One two three four five six seven eight\n";
+    const QString a = write(QStringLiteral("a.txt"), eight + "red fish blue fish\nred fish blue\n");
+    const QString b = write(QStringLiteral("b.txt"), "one two three four five six seven eight\n");
+    ASSERT_EQ(run({QStringLiteral("--passages"), a, b}), 0);
+    EXPECT_EQ(m_out, "passage\twords\tfrequency\tfiles\n"
+                     "one two three four five six seven eight\t8\t2\t2\n");
+    m_out.clear();
+    ASSERT_EQ(run({QStringLiteral("--passages"), QStringLiteral("3"), QStringLiteral("--format"),
+                   QStringLiteral("jsonl"), a, b}),
+              0);
+    EXPECT_EQ(m_out, "{\"passage\": \"one two three four five six seven eight\", \"words\": 8, "
+                     "\"frequency\": 2, \"files\": 2}\n"
+                     "{\"passage\": \"red fish blue\", \"words\": 3, \"frequency\": 2, "
+                     "\"files\": 1}\n");
+    m_out.clear();
+    EXPECT_EQ(run({QStringLiteral("--passages"), QStringLiteral("0"), a}), 2);
+    EXPECT_TRUE(m_err.contains("--passages takes a whole number of at least 1"))
+        << m_err.constData();
+    EXPECT_TRUE(m_out.isEmpty());
 }
 
 // A run that fails to write leaves the file it would have replaced as it was.
@@ -327,7 +353,8 @@ TEST_F(CountCommandTest, AnOutputFileIsReplacedOnlyWhenComplete)
 {
     const QString a = write(QStringLiteral("a.txt"), QByteArray("one two three\n").repeated(4000));
     const QString target = write(QStringLiteral("out.tsv"), "last week's results\n");
-    ASSERT_EQ(run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a}), 0);
+    ASSERT_EQ(run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a}),
+              0);
     EXPECT_TRUE(readFile(target).startsWith("phrase\twords\tfrequency\n"));
 
     write(QStringLiteral("out.tsv"), "last week's results\n");
@@ -337,7 +364,8 @@ TEST_F(CountCommandTest, AnOutputFileIsReplacedOnlyWhenComplete)
     rlimit tiny = saved;
     tiny.rlim_cur = 30;
     ::setrlimit(RLIMIT_FSIZE, &tiny);
-    const int code = run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a});
+    const int code =
+        run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a});
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, savedSignal);
     EXPECT_EQ(code, 1);
@@ -355,12 +383,13 @@ TEST_F(CountCommandTest, HelpGivesEveryOptionOneLine)
         if (!lines[i].startsWith("  -"))
             continue;
         ++options;
-        EXPECT_FALSE(lines.value(i + 1).startsWith("       ")) << "wrapped: " << lines[i].constData();
+        EXPECT_FALSE(lines.value(i + 1).startsWith("       "))
+            << "wrapped: " << lines[i].constData();
     }
     EXPECT_GE(options, 22);
-    for (const char *option : {"--min-frequency", "--min-files", "--top", "--sort", "--reverse",
-                               "--format", "--output", "--where", "--files", "--as-read",
-                               "--keep-text", "--quiet"})
+    for (const char *option :
+         {"--min-frequency", "--min-files", "--top", "--sort", "--reverse", "--format", "--output",
+          "--where", "--files", "--as-read", "--keep-text", "--quiet"})
         EXPECT_TRUE(m_out.contains(option)) << option;
 }
 
@@ -389,5 +418,6 @@ TEST_F(CountCommandPdfTest, KeptTextsServeTheNextRun)
                    fixture("user-password.pdf"), fixture("user-password.pdf")}),
               0);
     for (const QString &name : QDir(kept).entryList(QDir::Files | QDir::Hidden))
-        EXPECT_FALSE(readFile(kept + QLatin1Char('/') + name).contains("secret garden")) << name.toStdString();
+        EXPECT_FALSE(readFile(kept + QLatin1Char('/') + name).contains("secret garden"))
+            << name.toStdString();
 }

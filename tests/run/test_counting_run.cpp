@@ -10,8 +10,8 @@
 #include <deque>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace orvanta;
 
@@ -92,9 +92,10 @@ TEST_F(CountingRunTest, AnEmptyListOrNoUsableLengthIsToldAndTheResultsStay)
     EXPECT_FALSE(run({}, {4}).ran);
     run({fixture("text-a.pdf")}, {});
     run({fixture("text-a.pdf")}, {0, -3});
-    EXPECT_EQ(m_host.notices, (QStringList{QStringLiteral("No files added."),
-                                           QStringLiteral("You forgot to select number of phrases."),
-                                           QStringLiteral("You forgot to select number of phrases.")}));
+    EXPECT_EQ(m_host.notices,
+              (QStringList{QStringLiteral("No files added."),
+                           QStringLiteral("You forgot to select number of phrases."),
+                           QStringLiteral("You forgot to select number of phrases.")}));
     EXPECT_FALSE(m_host.resultsShown);
     EXPECT_FALSE(m_run.isBusy());
 }
@@ -134,9 +135,8 @@ TEST_F(CountingRunTest, EachKindOfUnreadableFileGetsItsReasonInListOrder)
     const QString locked = fixture("user-password.pdf");
     const QString missing = m_tmp.filePath(QStringLiteral("gone.pdf"));
     const QString badName = m_tmp.filePath(QStringLiteral("caf\uFFFD.pdf"));
-    const RunOutcome outcome =
-        run({scanned, damaged, fixture("text-a.pdf"), empty, notPdf, locked, missing, badName},
-            {2});
+    const RunOutcome outcome = run(
+        {scanned, damaged, fixture("text-a.pdf"), empty, notPdf, locked, missing, badName}, {2});
     EXPECT_EQ(outcome.failures,
               (std::vector<FileFailure>{{scanned, QLatin1String(run_texts::kUnreadable)},
                                         {damaged, QLatin1String(run_texts::kDamaged)},
@@ -280,9 +280,31 @@ TEST_F(CountingRunTest, TextMayComeFromAFifoWithoutHoldingTheRunBeforeItIsWritte
     options.readsAsText = [](const QString &) { return true; };
     const RunOutcome outcome = run({fifo, text, m_tmp.path()}, {2}, options);
     writer.join();
-    EXPECT_EQ(outcome.failures,
-              (std::vector<FileFailure>{{m_tmp.path(), QLatin1String(run_texts::kNotRegularFile)}}));
+    EXPECT_EQ(outcome.failures, (std::vector<FileFailure>{
+                                    {m_tmp.path(), QLatin1String(run_texts::kNotRegularFile)}}));
     EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("x y", 2, 3)}));
+}
+
+// Passages read as the phrases are: here the paragraph joins its wrapped lines, and the second
+// page's line is placed on its page.
+TEST_F(CountingRunTest, PassagesNeedNoLengthsAndReadTheTextByItsOptions)
+{
+    const QString a = writeFile(m_tmp.filePath(QStringLiteral("a.txt")),
+                                "Intro.\nthe quick brown\nfox jumps over\n");
+    const QString b =
+        writeFile(m_tmp.filePath(QStringLiteral("b.txt")), "\fThe quick brown fox jumps over\n");
+    CountingRunOptions options;
+    options.readsAsText = [](const QString &) { return true; };
+    options.text.joinWrappedLines = true;
+    options.passageMinimumWords = 3;
+    const RunOutcome outcome = run({a, b}, {}, options);
+    ASSERT_EQ(outcome.passages.rows.size(), 1);
+    EXPECT_EQ(outcome.passages.rows.row(0), row("the quick brown fox jumps over", 6, 2));
+    EXPECT_EQ(outcome.passages.rows.files(0), 2);
+    const std::span<const PassagePlace> places = outcome.passages.occurrences(0);
+    EXPECT_EQ(std::vector(places.begin(), places.end()),
+              (std::vector<PassagePlace>{{0, 1, 2}, {1, 2, 1}}));
+    EXPECT_EQ(m_host.notices, QStringList{QStringLiteral("Done.")});
 }
 
 // Faults of the converter

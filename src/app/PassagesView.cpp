@@ -1,0 +1,173 @@
+#include "app/PassagesView.h"
+
+#include "app/BackgroundJob.h"
+#include "app/CutPhraseTips.h"
+#include "app/ShownRowsExport.h"
+#include "results/ResultsFilterModel.h"
+#include "results/ResultsModel.h"
+#include "run/PassageSearch.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace orvanta {
+
+namespace {
+
+QPushButton *createButton(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+} // namespace
+
+PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString title, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_list(new ResultsModel(this))
+    , m_model(new ResultsFilterModel(*m_list, this))
+    , m_job(new BackgroundJob(this))
+{
+    setObjectName(QStringLiteral("PassagesView"));
+    m_minimumWords = new QSpinBox(this);
+    m_minimumWords->setObjectName(QStringLiteral("PassagesMinimumWords"));
+    m_minimumWords->setRange(1, 100000);
+    m_minimumWords->setValue(kDefaultMinimumWords);
+    m_counts = new QLabel(this);
+    m_counts->setObjectName(QStringLiteral("PassagesCounts"));
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Passages of at least"), this));
+    top->addWidget(m_minimumWords);
+    top->addWidget(new QLabel(QStringLiteral("words that occur more than once"), this));
+    top->addStretch(1);
+    top->addWidget(m_counts);
+
+    m_view = new QTreeView(this);
+    m_view->setObjectName(QStringLiteral("PassagesList"));
+    m_view->setRootIsDecorated(false);
+    m_view->setUniformRowHeights(true);
+    m_view->setItemsExpandable(false);
+    m_view->setAllColumnsShowFocus(true);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setModel(m_model);
+    m_view->setItemDelegate(new CutPhraseTips(ResultsFilterModel::PhraseColumn, m_view));
+    m_view->header()->setStretchLastSection(false);
+    m_view->header()->setSectionResizeMode(ResultsFilterModel::PhraseColumn, QHeaderView::Stretch);
+    m_view->setSortingEnabled(true);
+    m_view->sortByColumn(ResultsFilterModel::WordsColumn, Qt::DescendingOrder);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("PassagesStatus"));
+    m_exportCsv = createButton("PassagesExportCsv", QStringLiteral("Export Shown As CSV..."), this);
+    m_exportWorkbook =
+        createButton("PassagesExportXlsx", QStringLiteral("Export Shown As Excel..."), this);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_status, 1);
+    bottom->addWidget(m_exportCsv);
+    bottom->addWidget(m_exportWorkbook);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(top);
+    layout->addWidget(m_view, 1);
+    layout->addLayout(bottom);
+
+    m_export = new ShownRowsExport(
+        dialogs, std::move(title), m_exportCsv, m_exportWorkbook, m_status,
+        [this] {
+            const std::span<const std::uint32_t> shown = m_model->shownResults();
+            return ShownRows{m_list->phrases(), {shown.begin(), shown.end()}};
+        },
+        this);
+    connect(m_export, &ShownRowsExport::finished, this, &PassagesView::exportFinished);
+    connect(m_minimumWords, &QSpinBox::valueChanged, this, [this] {
+        m_searched = false;
+        search();
+    });
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { emit passageChosen(currentPassage()); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { emit passageChosen({}); });
+    connect(m_model, &ResultsFilterModel::countsChanged, this, &PassagesView::showCounts);
+    showCounts();
+}
+
+PassagesView::~PassagesView()
+{
+    stop();
+}
+
+void PassagesView::stop()
+{
+    m_stop.request_stop();
+    m_job->waitForEnd();
+    m_export->stop();
+}
+
+void PassagesView::setCountedTexts(std::vector<CountedSource> sources, TextOptions options)
+{
+    m_sources = std::move(sources);
+    m_options = options;
+    m_searched = false;
+    m_stop.request_stop();
+    m_list->clear();
+    if (isVisible())
+        search();
+}
+
+void PassagesView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    search();
+}
+
+QString PassagesView::currentPassage() const
+{
+    const int row = m_view->currentIndex().row();
+    return row >= 0 ? m_model->phraseAt(row) : QString();
+}
+
+void PassagesView::search()
+{
+    if (m_searched || m_job->isRunning() || m_sources.empty())
+        return; // a search under way is started again when it ends
+    m_searched = true;
+    m_stop = std::stop_source();
+    m_status->setText(QStringLiteral("Looking for repeated passages..."));
+    auto found = std::make_shared<PassageSearch>();
+    m_job->start(
+        [found, finder = OccurrenceFinder(m_store, m_options), sources = m_sources,
+         words = m_minimumWords->value(),
+         stop = m_stop.get_token()] { *found = searchPassages(finder, sources, words, stop); },
+        [this, found] {
+            if (!m_searched) { // the texts or the number changed meanwhile
+                if (isVisible())
+                    search();
+                return;
+            }
+            // The list's own order, as for the phrases: ascending frequency, then text.
+            found->passages.rows.sortForDisplay();
+            m_list->setResults(std::move(found->passages.rows));
+            m_status->setText(found->unavailable.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral("Not read again: %1")
+                                        .arg(found->unavailable.join(QStringLiteral(", "))));
+            emit searchFinished();
+        });
+}
+
+void PassagesView::showCounts()
+{
+    m_counts->setText(
+        QStringLiteral("%1 of %2 passages").arg(m_model->rowCount()).arg(m_model->listedCount()));
+}
+
+} // namespace orvanta
