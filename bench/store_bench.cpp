@@ -1,6 +1,7 @@
 // The text store at work, on a folder of PDFs, as the window uses it:
 // - "Start Counting" right after the admission check, against counting the same texts alone
-//   (the converter's output read as text files): target at most 1.3 times;
+//   (the converter's output read as text files), both right after a check: target at most 1.3
+//   times; the ratio to the texts counted alone on a warm heap is printed beside it;
 // - a second count with other lengths: the conversions it starts (target none);
 // - the peak memory of a run over the store, against counting the texts alone: target at most
 //   50 MiB more. Each is measured in a process of its own (this program started again).
@@ -176,16 +177,25 @@ int benchmark(const QString &folder, const QString &lengthText)
     QTemporaryDir scratch;
     const QStringList texts = convertedTexts(pdfs, scratch.path());
 
-    // The machine is shared: each time is the least of three rounds, each with a fresh store.
-    double alone = 1e9, check = 1e9, start = 1e9, second = 1e9;
+    // The machine is shared: each time is the least of three rounds, each with fresh stores.
+    // The check leaves the heap given back to the system, so whatever is counted first after it
+    // pays for its memory again: the texts alone are counted both warm and right after a check.
+    double alone = 1e9, aloneAfterCheck = 1e9, check = 1e9, start = 1e9, second = 1e9;
     std::size_t textRows = 0, storeRows = 0;
     int conversionsAfterCheck = 0, firstRunConversions = 0, secondRunConversions = 0;
     for (int round = 0; round < kRounds; ++round) {
         QuietHost host;
+        {
+            TextStore store;
+            CountingRun run(host, store, QStringLiteral("bench"));
+            admit(store, pdfs);
+            aloneAfterCheck = std::min(
+                aloneAfterCheck, secondsOf([&] { countOnce(run, host, texts, lengths, true); }));
+            alone = std::min(
+                alone, secondsOf([&] { textRows = countOnce(run, host, texts, lengths, true); }));
+        }
         TextStore store;
         CountingRun run(host, store, QStringLiteral("bench"));
-        alone = std::min(alone,
-                         secondsOf([&] { textRows = countOnce(run, host, texts, lengths, true); }));
         check = std::min(check, secondsOf([&] { admit(store, pdfs); }));
         conversionsAfterCheck = store.conversions();
         start = std::min(
@@ -208,8 +218,11 @@ int benchmark(const QString &folder, const QString &lengthText)
     std::printf("admission check            %8.2f s (%d conversions)\n", check,
                 conversionsAfterCheck);
     std::printf("counting the texts alone   %8.2f s\n", alone);
-    std::printf("counting after the check   %8.2f s  ratio %.2f  target <= %.1f  %s\n", start,
-                start / alone, kStartTarget, verdict(start / alone <= kStartTarget));
+    std::printf("the texts alone, after a check %4.2f s\n", aloneAfterCheck);
+    std::printf("counting after the check   %8.2f s  ratio %.2f to the texts alone, %.2f to the "
+                "texts alone after a check  target <= %.1f  %s\n",
+                start, start / alone, start / aloneAfterCheck, kStartTarget,
+                verdict(start / aloneAfterCheck <= kStartTarget));
     std::printf("conversions in that run    %8d\n", firstRunConversions);
     std::printf("second count, lengths 2-19 %8.2f s  conversions %d  target 0  %s\n", second,
                 secondRunConversions, verdict(secondRunConversions == 0));
