@@ -23,8 +23,8 @@ struct TextOptions {
 
     bool any() const
     {
-        return joinWrappedLines || rejoinHyphenatedWords || dropRunningHeads ||
-               ignorePunctuation || normaliseCompatibility;
+        return joinWrappedLines || rejoinHyphenatedWords || dropRunningHeads || ignorePunctuation ||
+               normaliseCompatibility;
     }
     // The options that are on, in words, for the status line and the terminal.
     QStringList namesOfThoseOn() const;

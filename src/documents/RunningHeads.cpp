@@ -107,7 +107,8 @@ void appendMaskedWord(QByteArrayView word, QByteArray &masked)
 bool holdsLetter(QByteArrayView utf8)
 {
     if (isAscii(utf8))
-        return std::any_of(utf8.begin(), utf8.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
+        return std::any_of(utf8.begin(), utf8.end(),
+                           [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
     const QString text = decodeUtf8(utf8);
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
 }
