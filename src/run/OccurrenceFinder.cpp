@@ -67,6 +67,39 @@ QString display(QByteArrayView text)
     return shown;
 }
 
+// Enough bytes of a long line's text before or after a phrase for its context: a character
+// takes at most four bytes, and a few separators stand next to the phrase.
+constexpr qsizetype kContextBytes = 4 * (kContextCharacters + 1) + 16;
+
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The text before a phrase, cut to its last characters. Only the bytes that can hold them are
+// decoded; when those give too few characters (white space), the whole text is.
+QString contextBefore(QByteArrayView before)
+{
+    qsizetype start = std::max<qsizetype>(0, before.size() - kContextBytes);
+    while (start > 0 && start < before.size() && isContinuationByte(before[start]))
+        ++start;
+    QString shown = display(before.sliced(start)).trimmed();
+    if (start > 0 && shown.size() < kContextCharacters)
+        shown = display(before).trimmed();
+    return shown.right(kContextCharacters);
+}
+
+QString contextAfter(QByteArrayView after)
+{
+    qsizetype end = std::min(after.size(), kContextBytes);
+    while (end > 0 && end < after.size() && isContinuationByte(after[end]))
+        --end;
+    QString shown = display(after.first(end)).trimmed();
+    if (end < after.size() && shown.size() < kContextCharacters)
+        shown = display(after).trimmed();
+    return shown.left(kContextCharacters);
+}
+
 class PhraseMatcher {
 public:
     explicit PhraseMatcher(const QString &phrase)
@@ -77,29 +110,42 @@ public:
 
     void search(const CountedLine &line, int source, std::vector<Occurrence> &found) const
     {
-        if (m_words.isEmpty() || !lowerCase(line.text).contains(m_words.first()))
+        if (m_words.isEmpty())
             return;
+        const QByteArray lowered = lowerCase(line.text);
+        if (!lowered.contains(m_words.first()))
+            return;
+        // Lower-casing ASCII keeps every byte in its place, so its words are compared in the
+        // lowered line, without lowering each word again.
+        const QByteArrayView comparable = isAscii(line.text) ? QByteArrayView(lowered) : line.text;
+        const bool lowerEachWord = comparable.data() == line.text.data();
         const std::vector<WordSpan> words = splitWords(line.text);
         const qsizetype length = m_words.size();
+        QString shownLine; // decoded once for all the line's occurrences
         for (qsizetype first = 0; first + length <= qsizetype(words.size()); ++first) {
-            if (matchesAt(line.text, words, first))
-                found.push_back(occurrence(line, words, first, source));
+            if (!matchesAt(comparable, lowerEachWord, words, first))
+                continue;
+            if (shownLine.isNull())
+                shownLine = display(line.text);
+            found.push_back(occurrence(line, words, first, source, shownLine));
         }
     }
 
 private:
-    bool matchesAt(QByteArrayView text, const std::vector<WordSpan> &words, qsizetype first) const
+    bool matchesAt(QByteArrayView text, bool lowerEachWord, const std::vector<WordSpan> &words,
+                   qsizetype first) const
     {
         for (qsizetype w = 0; w < m_words.size(); ++w) {
             const WordSpan &span = words[size_t(first + w)];
-            if (lowerCase(text.sliced(span.start, span.end - span.start)) != m_words[w])
+            const QByteArrayView word = text.sliced(span.start, span.end - span.start);
+            if (lowerEachWord ? lowerCase(word) != m_words[w] : word != m_words[w])
                 return false;
         }
         return true;
     }
 
     Occurrence occurrence(const CountedLine &line, const std::vector<WordSpan> &words,
-                          qsizetype first, int source) const
+                          qsizetype first, int source, const QString &shownLine) const
     {
         const qsizetype last = first + m_words.size() - 1;
         const qsizetype start = words[size_t(first)].start;
@@ -114,10 +160,10 @@ private:
             occurrence.lastPage = finish.page;
             occurrence.lastLine = finish.line;
         }
-        occurrence.before = display(line.text.first(start)).trimmed().right(kContextCharacters);
+        occurrence.before = contextBefore(line.text.first(start));
         occurrence.phrase = display(line.text.sliced(start, end - start));
-        occurrence.after = display(line.text.sliced(end)).trimmed().left(kContextCharacters);
-        occurrence.text = display(line.text);
+        occurrence.after = contextAfter(line.text.sliced(end));
+        occurrence.text = shownLine;
         return occurrence;
     }
 

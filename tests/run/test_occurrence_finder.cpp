@@ -129,6 +129,27 @@ TEST_F(OccurrenceFinderTest, FindsWhatWasCountedWherePlainSearchFindsIt)
     }
 }
 
+// Long lines: the context is the 60 characters next to the phrase, whatever their bytes, also
+// when many separators or characters of several bytes stand next to it.
+TEST_F(OccurrenceFinderTest, ContextOnLongLinesIsTheCharactersNextToThePhrase)
+{
+    const QString wide = QString(150, QChar(0x00E9)) + QChar(0x20AC) + QStringLiteral("x");
+    const QString spaces(400, QLatin1Char(' '));
+    const QStringList lines{wide + QStringLiteral(" blue moon ") + wide,
+                            QStringLiteral("far ") + spaces + QStringLiteral("blue moon") + spaces +
+                                QStringLiteral("away")};
+    const QString path = writeFile(m_tmp.filePath(QStringLiteral("long.txt")),
+                                   lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+    const RunOutcome outcome = count({path}, 2);
+    const Occurrences found = m_finder.find(outcome.sources, QStringLiteral("blue moon"));
+    ASSERT_EQ(found.found.size(), 2u);
+    EXPECT_EQ(found.found[0].before, wide.right(60));
+    EXPECT_EQ(found.found[0].after, wide.left(60));
+    EXPECT_EQ(found.found[1].before, (QStringLiteral("far ") + spaces).trimmed().right(60));
+    EXPECT_EQ(found.found[1].after, QStringLiteral("away"));
+    EXPECT_EQ(found.found[1].text, lines[1]);
+}
+
 TEST_F(OccurrenceFinderTest, PdfOccurrencesCarryTheirPageAndTheirLineInContext)
 {
     RunOutcome outcome = m_run.run({fixture("text-a.pdf"), fixture("text-b.pdf")}, {3});
