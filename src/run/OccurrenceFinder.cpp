@@ -68,8 +68,11 @@ QString display(QByteArrayView text)
 }
 
 // Enough bytes of a long line's text before or after a phrase for its context: a character
-// takes at most four bytes, and a few separators stand next to the phrase.
-constexpr qsizetype kContextBytes = 4 * (kContextCharacters + 1) + 16;
+// takes one byte in ASCII, at most four otherwise, and a few separators stand next to the phrase.
+qsizetype contextBytes(bool ascii)
+{
+    return (ascii ? 1 : 4) * (kContextCharacters + 1) + 16;
+}
 
 bool isContinuationByte(char c)
 {
@@ -78,9 +81,9 @@ bool isContinuationByte(char c)
 
 // The text before a phrase, cut to its last characters. Only the bytes that can hold them are
 // decoded; when those give too few characters (white space), the whole text is.
-QString contextBefore(QByteArrayView before)
+QString contextBefore(QByteArrayView before, bool ascii)
 {
-    qsizetype start = std::max<qsizetype>(0, before.size() - kContextBytes);
+    qsizetype start = std::max<qsizetype>(0, before.size() - contextBytes(ascii));
     while (start > 0 && start < before.size() && isContinuationByte(before[start]))
         ++start;
     QString shown = display(before.sliced(start)).trimmed();
@@ -89,9 +92,9 @@ QString contextBefore(QByteArrayView before)
     return shown.right(kContextCharacters);
 }
 
-QString contextAfter(QByteArrayView after)
+QString contextAfter(QByteArrayView after, bool ascii)
 {
-    qsizetype end = std::min(after.size(), kContextBytes);
+    qsizetype end = std::min(after.size(), contextBytes(ascii));
     while (end > 0 && end < after.size() && isContinuationByte(after[end]))
         --end;
     QString shown = display(after.first(end)).trimmed();
@@ -127,7 +130,7 @@ public:
                 continue;
             if (shownLine.isNull())
                 shownLine = display(line.text);
-            found.push_back(occurrence(line, words, first, source, shownLine));
+            found.push_back(occurrence(line, words, first, source, shownLine, !lowerEachWord));
         }
     }
 
@@ -145,7 +148,7 @@ private:
     }
 
     Occurrence occurrence(const CountedLine &line, const std::vector<WordSpan> &words,
-                          qsizetype first, int source, const QString &shownLine) const
+                          qsizetype first, int source, const QString &shownLine, bool ascii) const
     {
         const qsizetype last = first + m_words.size() - 1;
         const qsizetype start = words[size_t(first)].start;
@@ -160,9 +163,9 @@ private:
             occurrence.lastPage = finish.page;
             occurrence.lastLine = finish.line;
         }
-        occurrence.before = contextBefore(line.text.first(start));
+        occurrence.before = contextBefore(line.text.first(start), ascii);
         occurrence.phrase = display(line.text.sliced(start, end - start));
-        occurrence.after = contextAfter(line.text.sliced(end));
+        occurrence.after = contextAfter(line.text.sliced(end), ascii);
         occurrence.text = shownLine;
         return occurrence;
     }
