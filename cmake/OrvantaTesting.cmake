@@ -4,15 +4,28 @@ find_package(GTest REQUIRED)
 # program, run by CTest under the offscreen platform with its own temporary home so no test sees
 # the user's settings. WIDGETS tests run in a widget application with the window library;
 # PDF_FIXTURES tests run after the fixtures are made. Shared helpers live in tests/support.
+# The tests' main(), compiled once for all test programs: with a core application, and with a
+# widget application for window tests.
+function(orvanta_add_test_main name)
+  add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+  target_link_libraries(${name} PRIVATE Qt6::Widgets GTest::gtest)
+  target_compile_definitions(${name} PRIVATE ${ARGN})
+endfunction()
+orvanta_add_test_main(orvanta_test_main)
+orvanta_add_test_main(orvanta_widget_test_main ORVANTA_WIDGET_TESTS)
+
 function(orvanta_add_test name)
   cmake_parse_arguments(ARG "WIDGETS;PDF_FIXTURES" "" "LIBRARIES" ${ARGN})
-  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS} ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE orvanta_core GTest::gtest ${ARG_LIBRARIES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support
                              ${PROJECT_SOURCE_DIR}/tests)
   if(ARG_WIDGETS)
     target_link_libraries(${name} PRIVATE orvanta_gui Qt6::Test)
     target_compile_definitions(${name} PRIVATE ORVANTA_WIDGET_TESTS)
+    target_sources(${name} PRIVATE $<TARGET_OBJECTS:orvanta_widget_test_main>)
+  else()
+    target_sources(${name} PRIVATE $<TARGET_OBJECTS:orvanta_test_main>)
   endif()
   target_compile_definitions(${name} PRIVATE
     ORVANTA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
