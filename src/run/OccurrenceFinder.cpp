@@ -109,6 +109,7 @@ public:
         : m_words(phrase.toUtf8().split(' '))
     {
         m_words.removeAll(QByteArray());
+        m_joined = m_words.join(' ');
     }
 
     void search(const CountedLine &line, int source, std::vector<Occurrence> &found) const
@@ -116,7 +117,7 @@ public:
         if (m_words.isEmpty())
             return;
         const QByteArray lowered = lowerCase(line.text);
-        if (!lowered.contains(m_words.first()))
+        if (!lowered.contains(m_words.first()) || !mayHoldPhrase(lowered))
             return;
         // Lower-casing ASCII keeps every byte in its place, so its words are compared in the
         // lowered line, without lowering each word again.
@@ -135,6 +136,14 @@ public:
     }
 
 private:
+    // Where single spaces part the words, the phrase can only stand where its words joined by
+    // single spaces do.
+    bool mayHoldPhrase(QByteArrayView lowered) const
+    {
+        return lowered.contains(m_joined) || lowered.contains('\t') || lowered.contains('\r') ||
+               lowered.contains("  ");
+    }
+
     bool matchesAt(QByteArrayView text, bool lowerEachWord, const std::vector<WordSpan> &words,
                    qsizetype first) const
     {
@@ -171,6 +180,7 @@ private:
     }
 
     QList<QByteArray> m_words;
+    QByteArray m_joined;
 };
 
 } // namespace

@@ -129,6 +129,21 @@ TEST_F(OccurrenceFinderTest, FindsWhatWasCountedWherePlainSearchFindsIt)
     }
 }
 
+// Words parted by tabs, carriage returns or several spaces are one phrase to the engine, and to
+// the finder.
+TEST_F(OccurrenceFinderTest, FindsPhrasesWhoseWordsArePartedByAnySeparators)
+{
+    const QString path = writeFile(m_tmp.filePath(QStringLiteral("apart.txt")),
+                                   "Blue\tmoon rising\nblue  moon\rrising and BLUE moon\n");
+    const RunOutcome outcome = count({path}, 2);
+    const Occurrences found = m_finder.find(outcome.sources, QStringLiteral("blue moon"));
+    ASSERT_EQ(found.found.size(), 3u);
+    EXPECT_EQ(found.found[0].phrase, QStringLiteral("Blue moon"));
+    EXPECT_EQ(found.found[1].phrase, QStringLiteral("blue  moon"));
+    EXPECT_EQ(found.found[2].phrase, QStringLiteral("BLUE moon"));
+    EXPECT_EQ(m_finder.find(outcome.sources, QStringLiteral("moon rising")).found.size(), 2u);
+}
+
 // Long lines: the context is the 60 characters next to the phrase, whatever their bytes, also
 // when many separators or characters of several bytes stand next to it.
 TEST_F(OccurrenceFinderTest, ContextOnLongLinesIsTheCharactersNextToThePhrase)
