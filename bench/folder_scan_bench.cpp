@@ -67,7 +67,8 @@ double bestOf(int rounds, const QString &root, const QString &pattern, qsizetype
     std::vector<double> times;
     for (int round = 0; round < rounds; ++round) {
         QStringList rows;
-        times.push_back(secondsOf([&] { rows = orvanta::filesInFolderTree(root, pattern, sink).rows; }));
+        times.push_back(
+            secondsOf([&] { rows = orvanta::filesInFolderTree(root, pattern, sink).rows; }));
         if (rows.size() != expected) {
             std::fprintf(stderr, "%s: %lld rows, expected %lld\n", qPrintable(pattern),
                          static_cast<long long>(rows.size()), static_cast<long long>(expected));

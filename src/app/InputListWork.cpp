@@ -61,8 +61,8 @@ void InputListWork::walk(const QStringList &paths, bool scan)
     job->start(
         [this, paths, scan, found, stop] {
             const ScanControl control{stop, {}};
-            *found = scan ? filesInFolderTree(paths.first(), QLatin1String(kScanPattern),
-                                              m_errors, control)
+            *found = scan ? filesInFolderTree(paths.first(), QLatin1String(kScanPattern), m_errors,
+                                              control)
                           : rowsForDrop(paths, m_errors, control);
         },
         [this, job, found, scan] {

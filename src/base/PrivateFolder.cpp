@@ -31,8 +31,7 @@ QByteArray native(const QString &name)
 
 QString randomEnding()
 {
-    static const char kLetters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     unsigned char bytes[8] = {};
     if (::getrandom(bytes, sizeof bytes, 0) != ssize_t(sizeof bytes)) {
         const auto seed = quint64(::getpid()) ^ quint64(::time(nullptr)) ^ quint64(&bytes);
@@ -46,8 +45,8 @@ QString randomEnding()
 
 int openFolderAt(int parent, const QString &name)
 {
-    return ::openat(parent, native(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW |
-                                                          O_CLOEXEC);
+    return ::openat(parent, native(name).constData(),
+                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 bool isOwnFolder(int fd)
@@ -243,7 +242,8 @@ Result<Descriptor> Directory::createFile(const QString &name) const
     Descriptor file(::openat(fd(), native(name).constData(),
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!file.isOpen())
-        return Failure{QStringLiteral("Cannot create %1: %2").arg(pathOf(name), systemError(errno))};
+        return Failure{
+            QStringLiteral("Cannot create %1: %2").arg(pathOf(name), systemError(errno))};
     return file;
 }
 
@@ -260,7 +260,8 @@ Result<QString> Directory::createUniqueFile(const QString &prefix, const QString
         if (errno != EEXIST)
             break;
     }
-    return Failure{QStringLiteral("Cannot create a file in %1: %2").arg(m_path, systemError(errno))};
+    return Failure{
+        QStringLiteral("Cannot create a file in %1: %2").arg(m_path, systemError(errno))};
 }
 
 Result<Descriptor> Directory::openFile(const QString &name) const

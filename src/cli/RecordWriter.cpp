@@ -35,8 +35,8 @@ QByteArray jsonString(const QByteArray &utf8)
             break;
         default:
             if (static_cast<unsigned char>(c) < 0x20)
-                out += "\\u00" + QByteArray::number(static_cast<unsigned char>(c), 16)
-                                     .rightJustified(2, '0');
+                out += "\\u00" +
+                       QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
             else
                 out += c;
         }

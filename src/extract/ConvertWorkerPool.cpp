@@ -120,8 +120,8 @@ QByteArray requestFor(const QString &pdfPath, const QString &password)
 {
     const QByteArray path = QFile::encodeName(QFileInfo(pdfPath).absoluteFilePath());
     const QByteArray secret = password.toUtf8();
-    return QByteArray::number(path.size()) + ' ' + QByteArray::number(secret.size()) + '\n' +
-           path + secret;
+    return QByteArray::number(path.size()) + ' ' + QByteArray::number(secret.size()) + '\n' + path +
+           secret;
 }
 
 bool sendAll(int fd, QByteArrayView bytes)
@@ -189,8 +189,8 @@ void ConvertWorkerPool::spawnOnRequest()
         Result<StartedProcess> started = startProcess(m_program, {});
         std::unique_ptr<Worker> worker;
         if (started.ok())
-            worker.reset(new Worker{started->pid, std::move(started->input),
-                                    std::move(started->output)});
+            worker.reset(
+                new Worker{started->pid, std::move(started->input), std::move(started->output)});
         lock.lock();
         m_spawned.push_back(std::move(worker));
         m_spawnDone.notify_all();

@@ -7,8 +7,8 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -176,9 +176,8 @@ private:
 
     void pollOnce(int timeoutMs)
     {
-        std::array<pollfd, 3> fds{{{m_wake.get(), POLLIN, 0},
-                                   {m_out.get(), POLLIN, 0},
-                                   {m_err.get(), POLLIN, 0}}};
+        std::array<pollfd, 3> fds{
+            {{m_wake.get(), POLLIN, 0}, {m_out.get(), POLLIN, 0}, {m_err.get(), POLLIN, 0}}};
         if (::poll(fds.data(), fds.size(), timeoutMs) < 0)
             return;
         if (fds[0].revents != 0) {

@@ -42,15 +42,14 @@ QString skippedNamesText(int skippedNames);
 
 // Appends to `folders` (entries ending in "/") every kept subfolder, each ending in "/": with
 // `recurse` all levels, breadth first, grouped by parent in parent order, each parent's
-// subfolders in name order (as a file manager shows them). Not walked: an entry that is no folder, a path of 260 or more
-// characters, and below the start a folder whose attribute value is exactly 22 or 1046 (a
-// dot-folder or a link named like one), which is left out with everything below it. A subfolder
-// is not taken when its name has 260 or more characters or is not valid UTF-8 (those are counted
-// in the result), nor when the same folder (device and inode) is already in the walk, so links
-// cannot make it loop. An entry whose
-// subfolders cannot be listed for want of permission or because it is gone is removed from
-// `folders` quietly. A folder whose attributes cannot be read between its tests is reported to
-// `errors` (tag of AddFolder.GetSubDirectories2016) and kept.
+// subfolders in name order (as a file manager shows them). Not walked: an entry that is no folder,
+// a path of 260 or more characters, and below the start a folder whose attribute value is exactly
+// 22 or 1046 (a dot-folder or a link named like one), which is left out with everything below it. A
+// subfolder is not taken when its name has 260 or more characters or is not valid UTF-8 (those are
+// counted in the result), nor when the same folder (device and inode) is already in the walk, so
+// links cannot make it loop. An entry whose subfolders cannot be listed for want of permission or
+// because it is gone is removed from `folders` quietly. A folder whose attributes cannot be read
+// between its tests is reported to `errors` (tag of AddFolder.GetSubDirectories2016) and kept.
 int getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
                           const ScanControl &control = {});
 

@@ -92,7 +92,8 @@ void takeSamplesSnapshot(const QString &appDir, SettingsStore &settings)
 
 QStringList storedSamplePaths(const SettingsStore &settings)
 {
-    return snapshotPaths(unscrambleText(settings.readText(QLatin1String(settings_keys::kSnapshot))));
+    return snapshotPaths(
+        unscrambleText(settings.readText(QLatin1String(settings_keys::kSnapshot))));
 }
 
 void refreshSamplesSnapshot(const QString &appDir, SettingsStore &settings)

@@ -7,8 +7,8 @@
 #include "ScriptedDialogService.h"
 #include "TestSupport.h"
 #include "app/Form1.h"
-#include "documents/TextStore.h"
 #include "base/SettingsStore.h"
+#include "documents/TextStore.h"
 #include "results/ResultsModel.h"
 
 #include <QCheckBox>

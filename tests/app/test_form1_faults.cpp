@@ -7,9 +7,9 @@
 #include "Form1Fixture.h"
 #include "QtPrinters.h"
 #include "base/ErrorReport.h"
-#include "run/CountingRun.h"
 #include "results/ClipboardExport.h"
 #include "results/TextExport.h"
+#include "run/CountingRun.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -314,8 +314,9 @@ TEST_F(Form1FaultTest, ACrashingConverterFailsEveryFileAndTheRealOneComesBack)
     const QStringList changed = {copyFixture("text-a.pdf", QStringLiteral("a.pdf")),
                                  copyFixture("text-b.pdf", QStringLiteral("b.pdf"))};
     child<QPushButton>("PushButton3")->click();
-    child<QTreeWidget>("ListView1")->addTopLevelItems(
-        {new QTreeWidgetItem(QStringList{changed[0]}), new QTreeWidgetItem(QStringList{changed[1]})});
+    child<QTreeWidget>("ListView1")
+        ->addTopLevelItems({new QTreeWidgetItem(QStringList{changed[0]}),
+                            new QTreeWidgetItem(QStringList{changed[1]})});
 
     count();
     const QStringList lines = m_dialogs.messages().last().split(QStringLiteral("\r\n"));

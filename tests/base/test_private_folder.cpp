@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
-#include <thread>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace orvanta;

@@ -82,8 +82,7 @@ TEST_F(SettingsStoreTest, ALinkToSomethingOtherThanAFileIsNeverWritten)
     QString device = QStringLiteral("/dev/null");
     if (::geteuid() == 0) {
         device = m_dir.filePath(QStringLiteral("null"));
-        ASSERT_EQ(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)),
-                  0);
+        ASSERT_EQ(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
     }
     ASSERT_TRUE(QFile::link(device, iniFile()));
 

@@ -24,13 +24,12 @@ Converted convert(const QString &pdf, const QString &password = {})
     const Result<Converter> converter = Converter::locate();
     EXPECT_TRUE(converter.ok());
     Converted result{ConversionOutcome::Cancelled, {}};
-    result.outcome = converter->convert(
-        pdf, password,
-        [&result](QByteArrayView piece) {
-            result.text += piece;
-            return true;
-        },
-        {});
+    result.outcome = converter->convert(pdf, password,
+                                        [&result](QByteArrayView piece) {
+                                            result.text += piece;
+                                            return true;
+                                        },
+                                        {});
     return result;
 }
 
@@ -97,13 +96,12 @@ namespace {
 Converted convertWith(const Converter &converter, const QString &pdf, const QString &password = {})
 {
     Converted result{ConversionOutcome::Cancelled, {}};
-    result.outcome = converter.convert(
-        pdf, password,
-        [&result](QByteArrayView piece) {
-            result.text += piece;
-            return true;
-        },
-        {});
+    result.outcome = converter.convert(pdf, password,
+                                       [&result](QByteArrayView piece) {
+                                           result.text += piece;
+                                           return true;
+                                       },
+                                       {});
     return result;
 }
 
@@ -143,15 +141,17 @@ TEST(ConverterWorkers, GivePdftotextsVeryTextAndOutcome)
     ASSERT_TRUE(pdftotext->program().endsWith(QStringLiteral("pdftotext")));
 
     QStringList pdfs = oddNamedFixtures();
-    for (const char *name : {"text-a.pdf", "text-b.pdf", "scanned-3.pdf", "scanned-12.pdf",
-                             "user-password.pdf", "owner-only.pdf", "damaged.pdf", "empty.pdf",
-                             "not-a-pdf.pdf", "control-chars.pdf"})
+    for (const char *name :
+         {"text-a.pdf", "text-b.pdf", "scanned-3.pdf", "scanned-12.pdf", "user-password.pdf",
+          "owner-only.pdf", "damaged.pdf", "empty.pdf", "not-a-pdf.pdf", "control-chars.pdf"})
         pdfs << fixture(name);
     for (const QString &pdf : pdfs) {
-        for (const QString &password : {QString(), QStringLiteral("open sesame"), QStringLiteral("x")}) {
+        for (const QString &password :
+             {QString(), QStringLiteral("open sesame"), QStringLiteral("x")}) {
             const Converted mine = convertWith(*workers, pdf, password);
             const Converted theirs = convertWith(*pdftotext, pdf, password);
-            EXPECT_EQ(mine.outcome, theirs.outcome) << pdf.toStdString() << " " << password.toStdString();
+            EXPECT_EQ(mine.outcome, theirs.outcome)
+                << pdf.toStdString() << " " << password.toStdString();
             EXPECT_EQ(mine.text, theirs.text) << pdf.toStdString();
         }
     }
@@ -163,10 +163,12 @@ TEST(ConverterWorkers, AWorkerThatCrashesFailsOnlyItsPdfAndOneThatHangsIsStopped
     const ScopedEnv worker("ORVANTA_CONVERT_WORKER", fakeWorker(dir).toUtf8());
     const Result<Converter> converter = Converter::locate();
     ASSERT_TRUE(converter.ok());
-    EXPECT_EQ(convertWith(*converter, QStringLiteral("/a.pdf")).text, QByteArray("text of a.pdf\n"));
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/a.pdf")).text,
+              QByteArray("text of a.pdf\n"));
     EXPECT_EQ(convertWith(*converter, QStringLiteral("/crash.pdf")).outcome,
               ConversionOutcome::Stopped);
-    EXPECT_EQ(convertWith(*converter, QStringLiteral("/b.pdf")).text, QByteArray("text of b.pdf\n"));
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/b.pdf")).text,
+              QByteArray("text of b.pdf\n"));
 
     std::stop_source stop;
     std::thread stopper([&] {
@@ -177,5 +179,6 @@ TEST(ConverterWorkers, AWorkerThatCrashesFailsOnlyItsPdfAndOneThatHangsIsStopped
         QStringLiteral("/hang.pdf"), {}, [](QByteArrayView) { return true; }, stop.get_token());
     stopper.join();
     EXPECT_EQ(hung, ConversionOutcome::Cancelled);
-    EXPECT_EQ(convertWith(*converter, QStringLiteral("/c.pdf")).text, QByteArray("text of c.pdf\n"));
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/c.pdf")).text,
+              QByteArray("text of c.pdf\n"));
 }

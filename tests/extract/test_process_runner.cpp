@@ -192,8 +192,8 @@ TEST_F(ProcessRunnerTest, OnlyTheStartOfTheErrorOutputIsKeptAndTheRestDoesNotBlo
 {
     ProcessOutput output;
     // Ten megabytes of complaints, far more than a pipe holds.
-    EXPECT_EQ(runShell(QStringLiteral("head -c 10000000 /dev/zero | tr '\\0' e >&2; echo done"),
-                       {}, &output),
+    EXPECT_EQ(runShell(QStringLiteral("head -c 10000000 /dev/zero | tr '\\0' e >&2; echo done"), {},
+                       &output),
               0);
     EXPECT_EQ(output.standardError.size(), kErrorHeadBytes);
     EXPECT_EQ(output.standardOutput, QByteArray("done\n"));

@@ -24,8 +24,7 @@ struct Line {
 
 void PrintTo(const Line &line, std::ostream *out)
 {
-    *out << '"' << line.text.toStdString() << "\" p" << line.place.page << " l"
-         << line.place.line;
+    *out << '"' << line.text.toStdString() << "\" p" << line.place.page << " l" << line.place.line;
 }
 
 // The lines of a text fed whole, and the same text fed in two pieces cut at every byte: the cut
@@ -68,8 +67,7 @@ bool noText(const QByteArray &text)
 
 TEST(LineSplitter, CrLfAndLoneLfEndLinesAndAFinalTerminatorAddsNoLine)
 {
-    EXPECT_EQ(split("a\r\n\r\nb"),
-              (std::vector<Line>{{"a", {1, 1}}, {"", {1, 2}}, {"b", {1, 3}}}));
+    EXPECT_EQ(split("a\r\n\r\nb"), (std::vector<Line>{{"a", {1, 1}}, {"", {1, 2}}, {"b", {1, 3}}}));
     EXPECT_EQ(split("one\ntwo\n"), (std::vector<Line>{{"one", {1, 1}}, {"two", {1, 2}}}));
     EXPECT_TRUE(split("").empty());
 }
@@ -82,8 +80,7 @@ TEST(LineSplitter, AFormFeedEndsTheLineAndThePage)
                                  {"", {1, 2}},
                                  {"from time to time.", {2, 1}},
                                  {"next", {2, 2}}}));
-    EXPECT_EQ(split("\f\f\f"),
-              (std::vector<Line>{{"", {1, 1}}, {"", {2, 1}}, {"", {3, 1}}}));
+    EXPECT_EQ(split("\f\f\f"), (std::vector<Line>{{"", {1, 1}}, {"", {2, 1}}, {"", {3, 1}}}));
 }
 
 TEST(LineSplitter, ALoneCrStaysInsideItsLine)
@@ -153,8 +150,8 @@ TEST(ReadLines, AFifoWithoutAWriterIsWaitedForOnlyUntilAStop)
         stop.request_stop();
     });
     int lines = 0;
-    const Status read =
-        readLines(fd, fifo, [&](QByteArrayView, LinePlace) { ++lines; }, stop.get_token());
+    const Status read = readLines(
+        fd, fifo, [&](QByteArrayView, LinePlace) { ++lines; }, stop.get_token());
     stopper.join();
     ::close(writer);
     ::close(fd);

@@ -55,8 +55,8 @@ struct FileCountedRow {
 };
 
 // The plain counter over several files: each phrase's count and the files it occurs in.
-inline std::vector<FileCountedRow> referenceCountByFile(
-    const std::vector<std::vector<QByteArray>> &files, int length)
+inline std::vector<FileCountedRow>
+referenceCountByFile(const std::vector<std::vector<QByteArray>> &files, int length)
 {
     std::map<QString, std::pair<int, std::set<size_t>>> counts;
     for (size_t file = 0; file < files.size(); ++file) {

@@ -85,7 +85,7 @@ TEST(LengthRanges, AnythingElseIsRefusedNamingTheEntry)
         EXPECT_TRUE(lengths.error().contains(QStringLiteral("is not a phrase length")))
             << lengths.error().toStdString();
     }
-    EXPECT_TRUE(parseLengthRanges(QStringLiteral("2 to 4")).error().startsWith(
-        QStringLiteral("\"to\"")));
+    EXPECT_TRUE(
+        parseLengthRanges(QStringLiteral("2 to 4")).error().startsWith(QStringLiteral("\"to\"")));
     EXPECT_FALSE(parseLengthRanges(QStringLiteral(" , ")).ok());
 }

@@ -58,7 +58,8 @@ TEST(RowSelection, KeysBoundsReverseAndTopAgreeWithAPlainSort)
             rows.push_back({std::to_string(random.bounded(1000)) + " w", words,
                             random.bounded(2, 9), random.bounded(1, 5)});
         }
-        std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.phrase < b.phrase; });
+        std::sort(rows.begin(), rows.end(),
+                  [](const Row &a, const Row &b) { return a.phrase < b.phrase; });
         rows.erase(std::unique(rows.begin(), rows.end(),
                                [](const Row &a, const Row &b) { return a.phrase == b.phrase; }),
                    rows.end());

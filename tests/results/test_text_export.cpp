@@ -16,7 +16,6 @@ using namespace orvanta;
 
 namespace {
 
-
 QByteArray contents(const QString &path)
 {
     QFile file(path);

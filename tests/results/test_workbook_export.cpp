@@ -1,8 +1,8 @@
 #include "ExportTestHost.h"
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "TextTableModel.h"
 #include "XlsxReader.h"
-#include "TestSupport.h"
 #include "results/DesktopOpener.h"
 #include "results/SpreadsheetExport.h"
 #include "results/SpreadsheetPresence.h"
@@ -22,7 +22,6 @@ using namespace orvanta;
 namespace {
 
 using Cells = QMap<QString, QString>;
-
 
 // Each test gets its own private temporary folder and PATH.
 class WorkbookTest : public ::testing::Test {
@@ -85,7 +84,8 @@ protected:
 
     QStringList workbooks() const
     {
-        return QDir(privateFolder()).entryList({QStringLiteral("*.xlsx")}, QDir::Files | QDir::Hidden);
+        return QDir(privateFolder())
+            .entryList({QStringLiteral("*.xlsx")}, QDir::Files | QDir::Hidden);
     }
 
     // The one workbook that was shown, read back.
@@ -184,7 +184,8 @@ TEST_F(WorkbookTest, EqualsSignsAreTakenOutOfColumnsTwoAndThreeButNotThePhrase)
 
     EXPECT_EQ(
         shownWorkbook().cells,
-        withHeader({{"A2", " a = b ="}, {"B2", "<2>"}, {"C2", "<10>"}, {"A3", " x"}, {"C3", "<7>"}}));
+        withHeader(
+            {{"A2", " a = b ="}, {"B2", "<2>"}, {"C2", "<10>"}, {"A3", " x"}, {"C3", "<7>"}}));
     expectQuietSuccess();
 }
 
@@ -246,8 +247,9 @@ TEST_F(WorkbookTest, CellTooLongForASheetIsReportedAndTheRestIsWritten)
     ASSERT_EQ(m_window.reports.size(), 1u);
     EXPECT_EQ(m_window.reports[0].locationTag, kTestTag);
     EXPECT_EQ(m_window.reports[0].line, 116);
-    EXPECT_EQ(shownWorkbook().cells,
-              withHeader({{"B2", "<1>"}, {"C2", "<2>"}, {"A3", " fine"}, {"B3", "<1>"}, {"C3", "<3>"}}));
+    EXPECT_EQ(
+        shownWorkbook().cells,
+        withHeader({{"B2", "<1>"}, {"C2", "<2>"}, {"A3", " fine"}, {"B3", "<1>"}, {"C3", "<3>"}}));
     EXPECT_EQ(m_window.pointerModes, (std::vector<int>{11, 0}));
 }
 

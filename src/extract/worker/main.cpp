@@ -41,8 +41,7 @@ Status convert(const std::string &path, const std::string &password, std::string
 {
     text.clear();
     const std::optional<GooString> given = passwordOf(password);
-    const std::unique_ptr<PDFDoc> doc =
-        PDFDocFactory().createPDFDoc(GooString(path), given, given);
+    const std::unique_ptr<PDFDoc> doc = PDFDocFactory().createPDFDoc(GooString(path), given, given);
     if (!doc->isOk())
         return doc->getErrorCode() == errEncrypted ? kNeedsPassword : kDamaged;
     const int lastPage = doc->getNumPages();
