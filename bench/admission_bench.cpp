@@ -13,6 +13,8 @@
 #include "extract/ProcessRunner.h"
 #include "run/AdmissionCheck.h"
 
+#include "BenchTiming.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -27,6 +29,9 @@
 
 namespace {
 
+using orvanta::bench::fail;
+using orvanta::bench::secondsOf;
+
 constexpr int kListSize = 200;
 constexpr double kOverheadTarget = 0.1;
 
@@ -37,18 +42,6 @@ struct Round {
     int conversions = 0;
     double overhead() const { return check - plain; }
 };
-
-[[noreturn]] void fail(const QString &message)
-{
-    throw std::runtime_error(message.toStdString());
-}
-
-template <typename Body> double secondsOf(Body &&body)
-{
-    const auto start = std::chrono::steady_clock::now();
-    body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 QStringList pdfsIn(const QString &folder)
 {

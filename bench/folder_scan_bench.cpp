@@ -7,6 +7,8 @@
 #include "base/ErrorReport.h"
 #include "filelist/FolderScan.h"
 
+#include "BenchTiming.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,8 @@
 #include <vector>
 
 namespace {
+
+using orvanta::bench::secondsOf;
 
 constexpr int kTopFolders = 100;
 constexpr int kSubfolders = 99;
@@ -52,13 +56,6 @@ void makeTree(const QString &root)
         for (int sub = 0; sub < kSubfolders; ++sub)
             fillFolder(topFolder + QStringLiteral("/case-%1").arg(sub));
     }
-}
-
-template <typename Body> double secondsOf(Body &&body)
-{
-    const auto start = std::chrono::steady_clock::now();
-    body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 double bestOf(int rounds, const QString &root, const QString &pattern, qsizetype expected)

@@ -16,6 +16,8 @@
 #include "run/AdmissionCheck.h"
 #include "run/CountingRun.h"
 
+#include "BenchTiming.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -32,23 +34,14 @@
 
 namespace {
 
+using orvanta::bench::fail;
+using orvanta::bench::secondsOf;
+
 using namespace orvanta;
 
 constexpr double kStartTarget = 1.3;
 constexpr double kMemoryTargetMiB = 50;
 constexpr int kRounds = 3;
-
-[[noreturn]] void fail(const QString &message)
-{
-    throw std::runtime_error(message.toStdString());
-}
-
-template <typename Body> double secondsOf(Body &&body)
-{
-    const auto start = std::chrono::steady_clock::now();
-    body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 class QuietHost final : public CountingRunHost, public ErrorSink {
 public:

@@ -92,6 +92,18 @@ protected:
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
+    // Counts two PDFs two at a time and kills the run outright once both of its children
+    // wrote their process ids to `pids`.
+    void killRunOnceTwoChildrenStarted(const QString &pids)
+    {
+        QProcess process;
+        start(process, {QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
+                        fixture("text-b.pdf")});
+        ASSERT_EQ(waitForPids(pids, 2).size(), 2);
+        ::kill(pid_t(process.processId()), SIGKILL);
+        ASSERT_TRUE(process.waitForFinished(30000));
+    }
+
     Outcome run(const QStringList &arguments)
     {
         QProcess process;
@@ -344,12 +356,7 @@ TEST_F(BadInputTest, AKilledRunTakesItsConvertersWithItAndTheNextStartCleansUp)
     const QString pids = m_work.filePath(QStringLiteral("pids"));
     {
         const FakeConverter hanging(QStringLiteral("echo $$ >> '%1'\nexec sleep 600").arg(pids));
-        QProcess process;
-        start(process, {QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
-                        fixture("text-b.pdf")});
-        ASSERT_EQ(waitForPids(pids, 2).size(), 2);
-        ::kill(pid_t(process.processId()), SIGKILL);
-        ASSERT_TRUE(process.waitForFinished(30000));
+        ASSERT_NO_FATAL_FAILURE(killRunOnceTwoChildrenStarted(pids));
     }
     for (const pid_t pid : pidsIn(pids))
         EXPECT_TRUE(waitUntilGone(pid)) << "converter " << pid << " outlived its run";
@@ -368,12 +375,7 @@ TEST_F(BadInputTest, AKilledRunTakesItsConversionWorkersWithIt)
                   "#!/bin/sh\necho $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 600\n");
     QFile::setPermissions(worker, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const ScopedEnv workers("ORVANTA_CONVERT_WORKER", worker.toUtf8());
-    QProcess process;
-    start(process, {QStringLiteral("-j"), QStringLiteral("2"), fixture("text-a.pdf"),
-                    fixture("text-b.pdf")});
-    ASSERT_EQ(waitForPids(pids, 2).size(), 2);
-    ::kill(pid_t(process.processId()), SIGKILL);
-    ASSERT_TRUE(process.waitForFinished(30000));
+    ASSERT_NO_FATAL_FAILURE(killRunOnceTwoChildrenStarted(pids));
     for (const pid_t pid : pidsIn(pids))
         EXPECT_TRUE(waitUntilGone(pid)) << "worker " << pid << " outlived its run";
 }
