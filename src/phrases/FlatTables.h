@@ -2,6 +2,8 @@
 
 // Open-addressing tables for the counting engine: compact, no per-entry allocation.
 
+#include "phrases/LargeArray.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -108,7 +110,7 @@ private:
 
     std::string_view longText(const LongWord &word) const
     {
-        return std::string_view(m_longText).substr(word.offset, word.length);
+        return std::string_view(m_longText.data() + word.offset, word.length);
     }
 
     std::uint32_t addLongWord(std::string_view word, std::uint32_t value)
@@ -123,7 +125,7 @@ private:
         if (m_bits == kTagHashBits)
             throw std::length_error("Too many distinct words to count in one run");
         m_bits = m_slots.empty() ? 10 : m_bits + 1;
-        std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(std::size_t(1) << m_bits));
+        LargeArray<Slot> old = std::exchange(m_slots, LargeArray<Slot>(std::size_t(1) << m_bits));
         m_mask = m_slots.size() - 1;
         for (const Slot &s : old) {
             if (s.tag == 0)
@@ -135,9 +137,9 @@ private:
         }
     }
 
-    std::vector<Slot> m_slots;
-    std::vector<LongWord> m_longWords;
-    std::string m_longText;
+    LargeArray<Slot> m_slots;
+    LargeArray<LongWord> m_longWords;
+    LargeText m_longText;
     std::size_t m_count = 0;
     unsigned m_bits = 0;
     std::size_t m_mask = 0;
@@ -157,7 +159,7 @@ public:
 
     std::string_view text(std::uint32_t id) const
     {
-        return std::string_view(m_text).substr(m_entries[id].offset, m_entries[id].length);
+        return std::string_view(m_text.data() + m_entries[id].offset, m_entries[id].length);
     }
     std::size_t size() const { return m_entries.size(); }
 
@@ -167,8 +169,8 @@ private:
         std::uint32_t length;
     };
     WordMap m_ids;
-    std::vector<Entry> m_entries;
-    std::string m_text;
+    LargeArray<Entry> m_entries;
+    LargeText m_text;
 };
 
 // Counts 64-bit keys; each distinct key gets a dense index in order of first sight.

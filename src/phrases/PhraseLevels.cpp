@@ -8,16 +8,16 @@
 
 namespace orvanta::detail {
 
-Level firstLevel(const std::vector<std::uint32_t> &ids, std::size_t distinctWords)
+Level firstLevel(std::span<const std::uint32_t> ids, std::size_t distinctWords)
 {
     Level level;
-    std::vector<std::uint32_t> counts(distinctWords, 0);
+    LargeArray<std::uint32_t> counts(distinctWords, 0);
     for (std::uint32_t id : ids) {
         if (id != kLineBreak)
             ++counts[id];
     }
     level.classes.assign(ids.size(), kNoClass);
-    std::vector<std::uint32_t> classOfWord(distinctWords, kNoClass);
+    LargeArray<std::uint32_t> classOfWord(distinctWords, kNoClass);
     for (std::uint32_t k = 0; k < ids.size(); ++k) {
         const std::uint32_t id = ids[k];
         if (id == kLineBreak || counts[id] < 2)
@@ -56,7 +56,7 @@ constexpr std::size_t kTargetBucketSize = 4096;
 // in cache; buckets are independent, so they are counted on all cores.
 class BucketedCounter {
 public:
-    BucketedCounter(const Level &level, const std::vector<std::uint32_t> &ids, int length)
+    BucketedCounter(const Level &level, std::span<const std::uint32_t> ids, int length)
     {
         const std::size_t live = level.positions.size();
         m_bits = live <= kTargetBucketSize ? 0 : std::bit_width(live / kTargetBucketSize);
@@ -103,10 +103,10 @@ private:
     }
 
     template <typename Visit>
-    static void forEachCandidate(const Level &level, const std::vector<std::uint32_t> &ids,
+    static void forEachCandidate(const Level &level, std::span<const std::uint32_t> ids,
                                  std::uint32_t length, Visit visit)
     {
-        const std::vector<std::uint32_t> &classes = level.classes;
+        const LargeArray<std::uint32_t> &classes = level.classes;
         for (std::uint32_t k : level.positions) {
             if (k + 1 < classes.size() && classes[k + 1] != kNoClass)
                 visit(Candidate{classes[k], ids[k + length], k});
@@ -114,7 +114,7 @@ private:
     }
 
     // A counting sort by bucket that keeps positions ascending within each bucket.
-    void partition(const Level &level, const std::vector<std::uint32_t> &ids, std::uint32_t length)
+    void partition(const Level &level, std::span<const std::uint32_t> ids, std::uint32_t length)
     {
         const std::size_t buckets = std::size_t(1) << m_bits;
         m_bucketStart.assign(buckets + 1, 0);
@@ -174,15 +174,15 @@ private:
     }
 
     unsigned m_bits = 0;
-    std::vector<Candidate> m_candidates;
+    LargeArray<Candidate> m_candidates;
     std::vector<std::size_t> m_bucketStart;
-    std::vector<std::uint32_t> m_localClass; // by candidate
-    std::vector<BucketClasses> m_found;      // by bucket
+    LargeArray<std::uint32_t> m_localClass; // by candidate
+    std::vector<BucketClasses> m_found;     // by bucket
 };
 
 } // namespace
 
-void advanceLevel(Level &level, const std::vector<std::uint32_t> &ids, int length)
+void advanceLevel(Level &level, std::span<const std::uint32_t> ids, int length)
 {
     BucketedCounter counter(level, ids, length);
     counter.count(level);

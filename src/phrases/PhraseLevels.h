@@ -2,8 +2,10 @@
 
 // Level-wise discovery of repeated word windows, used by PhraseTable.
 
+#include "phrases/LargeArray.h"
+
 #include <cstdint>
-#include <vector>
+#include <span>
 
 namespace orvanta::detail {
 
@@ -12,16 +14,16 @@ inline constexpr std::uint32_t kNoClass = ~std::uint32_t(0);
 
 // The windows of one length that occur at least twice. Each distinct window is a class.
 struct Level {
-    std::vector<std::uint32_t> positions;   // ascending starts of repeated windows
-    std::vector<std::uint32_t> classes;     // by position; kNoClass where no repeated window starts
-    std::vector<std::uint32_t> frequencies; // by class
-    std::vector<std::uint32_t> firstSeen;   // by class: the first position of that window
+    LargeArray<std::uint32_t> positions;   // ascending starts of repeated windows
+    LargeArray<std::uint32_t> classes;     // by position; kNoClass where no repeated window starts
+    LargeArray<std::uint32_t> frequencies; // by class
+    LargeArray<std::uint32_t> firstSeen;   // by class: the first position of that window
 };
 
 // Single words that occur at least twice. `ids` holds word ids, each line closed by kLineBreak.
-Level firstLevel(const std::vector<std::uint32_t> &ids, std::size_t distinctWords);
+Level firstLevel(std::span<const std::uint32_t> ids, std::size_t distinctWords);
 
 // Moves the level from windows of `length` words to windows of `length + 1`.
-void advanceLevel(Level &level, const std::vector<std::uint32_t> &ids, int length);
+void advanceLevel(Level &level, std::span<const std::uint32_t> ids, int length);
 
 } // namespace orvanta::detail

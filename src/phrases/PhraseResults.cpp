@@ -15,7 +15,7 @@ void PhraseResults::append(std::string_view phrase, int wordCount, int frequency
 std::string_view PhraseResults::phraseUtf8(qsizetype index) const
 {
     const Entry &entry = m_rows[size_t(index)];
-    return std::string_view(m_text).substr(entry.offset, entry.length);
+    return std::string_view(m_text.data() + entry.offset, entry.length);
 }
 
 PhraseRow PhraseResults::row(qsizetype index) const
@@ -44,7 +44,8 @@ struct SortKey {
 };
 
 // Halves split by nth_element are sorted at once, one on each core.
-template <typename Before> void sortOnBothCores(std::vector<SortKey> &keys, const Before &before)
+template <typename Before>
+void sortOnBothCores(detail::LargeArray<SortKey> &keys, const Before &before)
 {
     if (keys.size() < 100000 || std::thread::hardware_concurrency() < 2) {
         std::sort(keys.begin(), keys.end(), before);
@@ -59,13 +60,13 @@ template <typename Before> void sortOnBothCores(std::vector<SortKey> &keys, cons
 
 // Moves every row to the place of its key, one cycle of the permutation at a time, without a
 // second copy of the rows.
-template <typename Row> void placeInOrder(std::vector<Row> &rows, std::vector<SortKey> &keys)
+template <typename Rows> void placeInOrder(Rows &rows, detail::LargeArray<SortKey> &keys)
 {
     constexpr std::uint32_t kPlaced = ~std::uint32_t(0);
     for (std::size_t start = 0; start < keys.size(); ++start) {
         if (keys[start].row == kPlaced)
             continue;
-        const Row held = rows[start];
+        const auto held = rows[start];
         std::size_t to = start;
         while (keys[to].row != start) {
             const std::size_t from = keys[to].row;
@@ -82,7 +83,7 @@ template <typename Row> void placeInOrder(std::vector<Row> &rows, std::vector<So
 
 void PhraseResults::sortForDisplay()
 {
-    std::vector<SortKey> keys(m_rows.size());
+    detail::LargeArray<SortKey> keys(m_rows.size());
     for (std::size_t row = 0; row < m_rows.size(); ++row)
         keys[row] = {m_rows[row].frequency, std::uint32_t(row),
                      prefixKey(phraseUtf8(qsizetype(row)))};

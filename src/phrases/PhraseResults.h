@@ -1,5 +1,7 @@
 #pragma once
 
+#include "phrases/LargeArray.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -47,8 +49,8 @@ private:
         std::uint32_t frequency;
         std::uint32_t files;
     };
-    std::string m_text;
-    std::vector<Entry> m_rows;
+    detail::LargeText m_text;
+    detail::LargeArray<Entry> m_rows;
 };
 
 } // namespace orvanta

@@ -128,7 +128,7 @@ namespace {
 
 class RowWriter {
 public:
-    RowWriter(const std::vector<std::uint32_t> &ids, const std::vector<std::uint32_t> &documents,
+    RowWriter(std::span<const std::uint32_t> ids, const std::vector<std::uint32_t> &documents,
               const detail::StringInterner &words, PhraseResults &results)
         : m_ids(ids)
         , m_documentStarts(documents)
@@ -139,7 +139,7 @@ public:
 
     void write(const detail::Level &level, int length)
     {
-        const std::vector<std::uint32_t> files = filesOf(level);
+        const detail::LargeArray<std::uint32_t> files = filesOf(level);
         for (std::size_t c = 0; c < level.frequencies.size(); ++c) {
             m_phrase.clear();
             const std::uint32_t start = level.firstSeen[c];
@@ -155,10 +155,10 @@ public:
 private:
     // In how many files each class occurs: its positions ascend, so each file's occurrences
     // come together.
-    std::vector<std::uint32_t> filesOf(const detail::Level &level) const
+    detail::LargeArray<std::uint32_t> filesOf(const detail::Level &level) const
     {
-        std::vector<std::uint32_t> files(level.frequencies.size(), 0);
-        std::vector<std::uint32_t> lastFile(level.frequencies.size(), detail::kNoClass);
+        detail::LargeArray<std::uint32_t> files(level.frequencies.size(), 0);
+        detail::LargeArray<std::uint32_t> lastFile(level.frequencies.size(), detail::kNoClass);
         std::size_t file = 0;
         for (const std::uint32_t position : level.positions) {
             while (file + 1 < m_documentStarts.size() && m_documentStarts[file + 1] <= position)
@@ -172,7 +172,7 @@ private:
         return files;
     }
 
-    const std::vector<std::uint32_t> &m_ids;
+    std::span<const std::uint32_t> m_ids;
     const std::vector<std::uint32_t> &m_documentStarts;
     const detail::StringInterner &m_words;
     PhraseResults &m_results;

@@ -52,7 +52,7 @@ private:
     detail::StringInterner m_lowerWords;
     std::string m_lowerWord; // reused for each new raw word
     // Lower-case word ids of every line in order, each line closed by kLineBreak.
-    std::vector<std::uint32_t> m_ids;
+    detail::LargeArray<std::uint32_t> m_ids;
     std::vector<std::uint32_t> m_documentStarts; // the first position of each file in m_ids
     std::size_t m_lineBreaks = 0;
 };

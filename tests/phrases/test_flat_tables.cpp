@@ -80,3 +80,24 @@ TEST(StringInterner, GivesDenseIdsInOrderOfFirstSightAndTheirText)
     EXPECT_EQ(interner.text(1), "phrase counter");
     EXPECT_EQ(interner.text(2), "\0"s);
 }
+
+// LargeArray
+
+TEST(LargeArray, KeepsItsValuesAsItGrowsPastTheHeapAndStartsOnAHugePage)
+{
+    constexpr std::uint32_t kValues = 3'000'000; // 12 MB: grows from heap blocks to mapped ones
+    LargeArray<std::uint32_t> values;
+    for (std::uint32_t i = 0; i < kValues; ++i)
+        values.push_back(i * 2654435761u);
+    for (std::uint32_t i = 0; i < kValues; ++i)
+        ASSERT_EQ(values[i], i * 2654435761u) << "at " << i;
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(values.data()) % (std::uintptr_t(2) << 20), 0u);
+
+    LargeText text;
+    for (int i = 0; i < 500'000; ++i)
+        text += "words ";
+    EXPECT_EQ(text.size(), 3'000'000u);
+    EXPECT_EQ(text.substr(2'999'994), "words ");
+    values = LargeArray<std::uint32_t>(5, 7); // the big block goes back while the small one lives
+    EXPECT_EQ(values, LargeArray<std::uint32_t>({7, 7, 7, 7, 7}));
+}
