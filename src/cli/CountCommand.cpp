@@ -14,8 +14,10 @@
 #include <QFileInfo>
 #include <QIODevice>
 
+#include <array>
 #include <csignal>
 #include <mutex>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,9 +111,9 @@ public:
     {
     }
 
-    bool add(const std::vector<Field> &fields)
+    bool add(std::span<const Field> fields)
     {
-        m_buffer += m_writer.record(fields);
+        m_writer.append(m_buffer, fields);
         if (m_buffer.size() < kChunkBytes)
             return true;
         return flush();
@@ -139,11 +141,10 @@ bool printResults(const PhraseResults &results, const CountOptions &options, Rec
 {
     for (const qsizetype row : selectRows(results, options.rows)) {
         const std::string_view phrase = results.phraseUtf8(row);
-        std::vector<Field> fields{QString::fromUtf8(phrase.data(), qsizetype(phrase.size())),
-                                  qint64(results.wordCount(row)), qint64(results.frequency(row))};
-        if (options.files)
-            fields.emplace_back(qint64(results.files(row)));
-        if (!out.add(fields))
+        const std::array<Field, 4> fields{
+            QByteArrayView(phrase.data(), qsizetype(phrase.size())), qint64(results.wordCount(row)),
+            qint64(results.frequency(row)), qint64(results.files(row))};
+        if (!out.add(std::span(fields).first(options.files ? 4 : 3)))
             return false;
     }
     return out.end();
@@ -156,9 +157,10 @@ bool printPassages(const RepeatedPassages &passages, const CountOptions &options
     rows.sortForDisplay();
     for (const qsizetype row : selectRows(rows, options.rows)) {
         const std::string_view text = rows.phraseUtf8(row);
-        if (!out.add({QString::fromUtf8(text.data(), qsizetype(text.size())),
-                      qint64(rows.wordCount(row)), qint64(rows.frequency(row)),
-                      qint64(rows.files(row))}))
+        const std::array<Field, 4> fields{QByteArrayView(text.data(), qsizetype(text.size())),
+                                          qint64(rows.wordCount(row)), qint64(rows.frequency(row)),
+                                          qint64(rows.files(row))};
+        if (!out.add(fields))
             return false;
     }
     return out.end();
@@ -389,8 +391,9 @@ bool CountCommand::print(const CountOptions &options, const RunOutcome &outcome)
             options.header);
         RecordStream out(destination, writer);
         for (const Occurrence &occurrence : found.found) {
-            written = written && out.add({outcome.sources[size_t(occurrence.source)].path,
-                                          qint64(occurrence.page), occurrence.text});
+            const std::array<Field, 3> fields{outcome.sources[size_t(occurrence.source)].path,
+                                              qint64(occurrence.page), occurrence.text};
+            written = written && out.add(fields);
         }
         written = written && out.end();
     }

@@ -1,21 +1,46 @@
 #include "cli/RecordWriter.h"
 
+#include <charconv>
+#include <vector>
+
 namespace orvanta {
 
 namespace {
 
-QByteArray csvField(const QByteArray &text)
+// Calls `use` with the field's text as UTF-8 bytes.
+template <typename Use> void withText(const Field &field, Use use)
 {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r'))
-        return text;
-    QByteArray quoted = text;
-    quoted.replace("\"", "\"\"");
-    return '"' + quoted + '"';
+    if (const auto *number = std::get_if<qint64>(&field)) {
+        char digits[24];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits), *number);
+        use(QByteArrayView(digits, written.ptr - digits));
+    } else if (const auto *bytes = std::get_if<QByteArrayView>(&field)) {
+        use(*bytes);
+    } else {
+        use(QByteArrayView(std::get<QString>(field).toUtf8()));
+    }
 }
 
-QByteArray jsonString(const QByteArray &utf8)
+void appendCsvField(QByteArray &out, QByteArrayView text)
 {
-    QByteArray out = "\"";
+    const bool plain =
+        !text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r');
+    if (plain) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendJsonString(QByteArray &out, QByteArrayView utf8)
+{
+    out += '"';
     for (const char c : utf8) {
         switch (c) {
         case '"':
@@ -41,14 +66,7 @@ QByteArray jsonString(const QByteArray &utf8)
                 out += c;
         }
     }
-    return out + '"';
-}
-
-QByteArray textOf(const Field &field)
-{
-    if (const auto *number = std::get_if<qint64>(&field))
-        return QByteArray::number(*number);
-    return std::get<QString>(field).toUtf8();
+    out += '"';
 }
 
 } // namespace
@@ -62,34 +80,42 @@ RecordWriter::RecordWriter(OutputFormat format, QStringList names, bool header)
 
 QByteArray RecordWriter::begin() const
 {
-    std::vector<Field> names(m_names.cbegin(), m_names.cend());
+    const std::vector<Field> names(m_names.cbegin(), m_names.cend());
+    QByteArray out;
     switch (m_format) {
     case OutputFormat::Tsv:
-        return m_header ? delimited(names, '\t') : QByteArray();
     case OutputFormat::Csv:
-        return m_header ? delimited(names, ',') : QByteArray();
+        if (m_header)
+            appendDelimited(out, names, m_format == OutputFormat::Tsv ? '\t' : ',');
+        break;
     case OutputFormat::Json:
-        return "[";
+        out = "[";
+        break;
     case OutputFormat::JsonLines:
-        return {};
+        break;
     }
-    return {};
+    return out;
 }
 
-QByteArray RecordWriter::record(const std::vector<Field> &fields)
+void RecordWriter::append(QByteArray &out, std::span<const Field> fields)
 {
     const bool first = std::exchange(m_first, false);
     switch (m_format) {
     case OutputFormat::Tsv:
-        return delimited(fields, '\t');
+        appendDelimited(out, fields, '\t');
+        break;
     case OutputFormat::Csv:
-        return delimited(fields, ',');
+        appendDelimited(out, fields, ',');
+        break;
     case OutputFormat::Json:
-        return (first ? "\n" : ",\n") + object(fields);
+        out += first ? "\n" : ",\n";
+        appendObject(out, fields);
+        break;
     case OutputFormat::JsonLines:
-        return object(fields) + '\n';
+        appendObject(out, fields);
+        out += '\n';
+        break;
     }
-    return {};
 }
 
 QByteArray RecordWriter::end() const
@@ -99,28 +125,39 @@ QByteArray RecordWriter::end() const
     return {};
 }
 
-QByteArray RecordWriter::delimited(const std::vector<Field> &fields, char separator) const
+void RecordWriter::appendDelimited(QByteArray &out, std::span<const Field> fields,
+                                   char separator) const
 {
-    QByteArray line;
-    for (size_t i = 0; i < fields.size(); ++i) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
-            line += separator;
-        line += separator == ',' ? csvField(textOf(fields[i])) : textOf(fields[i]);
+            out += separator;
+        withText(fields[i], [&](QByteArrayView text) {
+            if (separator == ',')
+                appendCsvField(out, text);
+            else
+                out += text;
+        });
     }
-    return line + (separator == ',' ? "\r\n" : "\n");
+    out += separator == ',' ? "\r\n" : "\n";
 }
 
-QByteArray RecordWriter::object(const std::vector<Field> &fields) const
+void RecordWriter::appendObject(QByteArray &out, std::span<const Field> fields) const
 {
-    QByteArray out = "{";
-    for (size_t i = 0; i < fields.size() && i < size_t(m_names.size()); ++i) {
+    out += '{';
+    for (std::size_t i = 0; i < fields.size() && i < std::size_t(m_names.size()); ++i) {
         if (i > 0)
             out += ", ";
-        out += jsonString(m_names[qsizetype(i)].toUtf8()) + ": ";
+        appendJsonString(out, QByteArrayView(m_names[qsizetype(i)].toUtf8()));
+        out += ": ";
         const bool isNumber = std::holds_alternative<qint64>(fields[i]);
-        out += isNumber ? textOf(fields[i]) : jsonString(textOf(fields[i]));
+        withText(fields[i], [&](QByteArrayView text) {
+            if (isNumber)
+                out += text;
+            else
+                appendJsonString(out, text);
+        });
     }
-    return out + '}';
+    out += '}';
 }
 
 } // namespace orvanta

@@ -1,18 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
+#include <span>
 #include <variant>
-#include <vector>
 
 namespace orvanta {
 
 enum class OutputFormat { Tsv, Csv, Json, JsonLines };
 
-// One value of a record: text or a whole number.
-using Field = std::variant<QString, qint64>;
+// One value of a record: text, as a QString or as UTF-8 bytes, or a whole number.
+using Field = std::variant<QString, QByteArrayView, qint64>;
 
 // Lays records out in one of the formats; every format carries the same records and fields.
 // TSV: tab-separated with a header line. CSV: RFC 4180 with a header line. JSON: one array of
@@ -22,12 +23,13 @@ public:
     RecordWriter(OutputFormat format, QStringList names, bool header = true);
 
     QByteArray begin() const;
-    QByteArray record(const std::vector<Field> &fields);
+    // Appends one record to `out`.
+    void append(QByteArray &out, std::span<const Field> fields);
     QByteArray end() const;
 
 private:
-    QByteArray delimited(const std::vector<Field> &fields, char separator) const;
-    QByteArray object(const std::vector<Field> &fields) const;
+    void appendDelimited(QByteArray &out, std::span<const Field> fields, char separator) const;
+    void appendObject(QByteArray &out, std::span<const Field> fields) const;
 
     OutputFormat m_format;
     QStringList m_names;
