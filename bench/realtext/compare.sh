@@ -8,7 +8,7 @@
 #
 # Run bench/realtext/build-sets.sh first. orvanta-count is built in Release in BUILD_DIR.
 # PEERS_LONG=no leaves out the two peers at lengths 2-19 (the Python Counter needs several GiB
-# there). Outputs and times are kept in the cache under results/compare/. Every command runs
+# there). orvanta-count runs RUNS times (default 5) and its median run counts. Outputs and times are kept in the cache under results/compare/. Every command runs
 # under nice -n 10, as the machine is shared; CPU time (user + system) is less disturbed by
 # other work than wall time. Peak memory is GNU time's maximum resident set size; for the awk
 # pipeline that is its largest single process.
@@ -24,6 +24,7 @@ counter=$build/bin/orvanta-count
 texts=$cache/sets/manuals/text
 out=$cache/results/compare
 peers_long=${PEERS_LONG:-yes}
+runs=${RUNS:-5}
 
 [[ -d $texts ]] || { say "no manuals set: run bench/realtext/build-sets.sh first"; exit 2; }
 
@@ -33,6 +34,19 @@ measure() {
   shift
   say "Running $name"
   nice -n 10 /usr/bin/time -f '%e %U %S %M' -o "$out/$name.time" "$@" >"$out/$name.tsv"
+}
+
+# measure_median NAME COMMAND...: as measure, run `runs` times; keeps the run of median wall time.
+# For orvanta-count, whose sub-second runs vary more with the machine's other work than the
+# peers' runs of several seconds.
+measure_median() {
+  local name=$1 run
+  shift
+  for ((run = 1; run <= runs; run++)); do
+    measure "$name" "$@"
+    cat "$out/$name.time" >>"$out/$name.runs"
+  done
+  sort -n "$out/$name.runs" | sed -n "$(((runs + 1) / 2))p" >"$out/$name.time"
 }
 
 field() { cut -d' ' -f"$2" "$out/$1.time"; }
@@ -51,10 +65,10 @@ main() {
     "$(human_mb "$(cat "${files[@]}" | wc -c)"); $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
   echo "$(python3 --version 2>&1), $(gawk --version | head -n 1 | cut -d, -f1)"
 
-  measure orvanta-2-5 "$counter" -l "$short_lengths" "${files[@]}"
+  measure_median orvanta-2-5 "$counter" -l "$short_lengths" "${files[@]}"
   measure python-2-5 python3 "$repo/bench/peers/phrase_counter.py" -l "$short_lengths" "${files[@]}"
   measure awk-2-5 bash "$repo/bench/peers/phrase_count.sh" -l "$short_lengths" "${files[@]}"
-  measure orvanta-2-19 "$counter" -l "$long_lengths" "${files[@]}"
+  measure_median orvanta-2-19 "$counter" -l "$long_lengths" "${files[@]}"
   names=(orvanta-2-5 python-2-5 awk-2-5 orvanta-2-19)
   if [[ $peers_long == yes ]]; then
     measure python-2-19 python3 "$repo/bench/peers/phrase_counter.py" -l "$long_lengths" \
