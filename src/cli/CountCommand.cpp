@@ -109,6 +109,7 @@ public:
         , m_writer(writer)
         , m_buffer(writer.begin())
     {
+        m_buffer.reserve(kChunkBytes + kChunkBytes / 4);
     }
 
     bool add(std::span<const Field> fields)
@@ -128,7 +129,7 @@ private:
     bool flush()
     {
         const bool written = m_destination.write(m_buffer);
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps the buffer: each new one would be mapped and faulted in anew
         return written;
     }
 
