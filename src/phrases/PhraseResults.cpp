@@ -58,25 +58,15 @@ void sortOnBothCores(detail::LargeArray<SortKey> &keys, const Before &before)
     helper.join();
 }
 
-// Moves every row to the place of its key, one cycle of the permutation at a time, without a
-// second copy of the rows.
-template <typename Rows> void placeInOrder(Rows &rows, detail::LargeArray<SortKey> &keys)
+// The rows in the order of the keys. Each row is fetched on its own, so the fetches overlap:
+// following the permutation's cycles in place made each fetch wait for the one before.
+template <typename Rows> Rows inOrder(const Rows &rows, const detail::LargeArray<SortKey> &keys)
 {
-    constexpr std::uint32_t kPlaced = ~std::uint32_t(0);
-    for (std::size_t start = 0; start < keys.size(); ++start) {
-        if (keys[start].row == kPlaced)
-            continue;
-        const auto held = rows[start];
-        std::size_t to = start;
-        while (keys[to].row != start) {
-            const std::size_t from = keys[to].row;
-            rows[to] = rows[from];
-            keys[to].row = kPlaced;
-            to = from;
-        }
-        rows[to] = held;
-        keys[to].row = kPlaced;
-    }
+    Rows ordered;
+    ordered.reserve(rows.size());
+    for (const SortKey &key : keys)
+        ordered.push_back(rows[key.row]);
+    return ordered;
 }
 
 } // namespace
@@ -99,7 +89,7 @@ void PhraseResults::sortForDisplay()
         return first.substr(skip) < second.substr(skip);
     };
     sortOnBothCores(keys, before);
-    placeInOrder(m_rows, keys);
+    m_rows = inOrder(m_rows, keys);
 }
 
 } // namespace orvanta
