@@ -1,6 +1,7 @@
 #include "phrases/PhraseResults.h"
 
 #include <algorithm>
+#include <span>
 #include <thread>
 
 namespace orvanta {
@@ -27,34 +28,104 @@ PhraseRow PhraseResults::row(qsizetype index) const
 
 namespace {
 
-// The first eight bytes of a phrase as a big-endian number, zero-padded: when two keys differ,
-// they order the phrases as their bytes do.
-std::uint64_t prefixKey(std::string_view phrase)
+// Eight bytes of a phrase from `offset` as a big-endian number, zero-padded: when two chunks
+// differ, they order the phrases as their bytes do.
+std::uint64_t chunkAt(std::string_view phrase, std::size_t offset)
 {
-    std::uint64_t key = 0;
-    for (std::size_t i = 0; i < sizeof key; ++i)
-        key = (key << 8) | (i < phrase.size() ? std::uint8_t(phrase[i]) : 0u);
-    return key;
+    std::uint64_t chunk = 0;
+    for (std::size_t i = offset; i < offset + sizeof chunk; ++i)
+        chunk = (chunk << 8) | (i < phrase.size() ? std::uint8_t(phrase[i]) : 0u);
+    return chunk;
 }
 
 struct SortKey {
     std::uint32_t frequency;
     std::uint32_t row;
-    std::uint64_t prefix;
+    std::uint64_t chunk; // the phrase's bytes at the offset being sorted
 };
 
+bool chunkBefore(const SortKey &a, const SortKey &b)
+{
+    return a.frequency != b.frequency ? a.frequency < b.frequency : a.chunk < b.chunk;
+}
+
+bool sameChunk(const SortKey &a, const SortKey &b)
+{
+    return a.frequency == b.frequency && a.chunk == b.chunk;
+}
+
 // Halves split by nth_element are sorted at once, one on each core.
-template <typename Before>
-void sortOnBothCores(detail::LargeArray<SortKey> &keys, const Before &before)
+void sortOnBothCores(std::span<SortKey> keys)
 {
     if (keys.size() < 100000 || std::thread::hardware_concurrency() < 2) {
-        std::sort(keys.begin(), keys.end(), before);
+        std::sort(keys.begin(), keys.end(), chunkBefore);
         return;
     }
     const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
-    std::nth_element(keys.begin(), middle, keys.end(), before);
-    std::thread helper([&] { std::sort(keys.begin(), middle, before); });
-    std::sort(middle, keys.end(), before);
+    std::nth_element(keys.begin(), middle, keys.end(), chunkBefore);
+    std::thread helper([&] { std::sort(keys.begin(), middle, chunkBefore); });
+    std::sort(middle, keys.end(), chunkBefore);
+    helper.join();
+}
+
+// Orders phrases eight bytes at a time: comparisons read the keys' chunks, and each phrase's text
+// is read once for each chunk that it needs, instead of at every comparison of a tie.
+class ChunkSort {
+public:
+    explicit ChunkSort(const PhraseResults &results)
+        : m_results(results)
+    {
+    }
+
+    // `keys`, sorted by frequency and their chunks at `offset`, get the order of their phrases
+    // among keys of the same frequency and chunk. Byte order of UTF-8 is code point order.
+    void orderTies(std::span<SortKey> keys, std::size_t offset) const
+    {
+        for (std::size_t begin = 0, end = 0; begin < keys.size(); begin = end) {
+            end = begin + 1;
+            while (end < keys.size() && sameChunk(keys[begin], keys[end]))
+                ++end;
+            if (end - begin > 1)
+                orderAlike(keys.subspan(begin, end - begin), offset);
+        }
+    }
+
+private:
+    // Keys whose phrases agree in their first offset + 8 bytes, zero padding included: a phrase
+    // that ends there is a beginning of every longer one.
+    void orderAlike(std::span<SortKey> keys, std::size_t offset) const
+    {
+        const std::size_t next = offset + sizeof(SortKey::chunk);
+        const auto longer = std::partition(keys.begin(), keys.end(),
+                                           [&](const SortKey &key) { return length(key) <= next; });
+        std::sort(keys.begin(), longer,
+                  [&](const SortKey &a, const SortKey &b) { return length(a) < length(b); });
+        const std::span<SortKey> rest(longer, keys.end());
+        if (rest.size() < 2)
+            return;
+        for (SortKey &key : rest)
+            key.chunk = chunkAt(m_results.phraseUtf8(key.row), next);
+        std::sort(rest.begin(), rest.end(), chunkBefore);
+        orderTies(rest, next);
+    }
+
+    std::size_t length(const SortKey &key) const { return m_results.phraseUtf8(key.row).size(); }
+
+    const PhraseResults &m_results;
+};
+
+// The ties are ordered in two parts that split no tie, one on each core.
+void orderTiesOnBothCores(std::span<SortKey> keys, const ChunkSort &chunks)
+{
+    if (keys.size() < 100000 || std::thread::hardware_concurrency() < 2) {
+        chunks.orderTies(keys, 0);
+        return;
+    }
+    std::size_t middle = keys.size() / 2;
+    while (middle < keys.size() && sameChunk(keys[middle - 1], keys[middle]))
+        ++middle;
+    std::thread helper([&] { chunks.orderTies(keys.first(middle), 0); });
+    chunks.orderTies(keys.subspan(middle), 0);
     helper.join();
 }
 
@@ -76,19 +147,9 @@ void PhraseResults::sortForDisplay()
     detail::LargeArray<SortKey> keys(m_rows.size());
     for (std::size_t row = 0; row < m_rows.size(); ++row)
         keys[row] = {m_rows[row].frequency, std::uint32_t(row),
-                     prefixKey(phraseUtf8(qsizetype(row)))};
-    // Byte order of UTF-8 is code point order.
-    const auto before = [this](const SortKey &a, const SortKey &b) {
-        if (a.frequency != b.frequency)
-            return a.frequency < b.frequency;
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const std::string_view first = phraseUtf8(a.row);
-        const std::string_view second = phraseUtf8(b.row);
-        const std::size_t skip = std::min({sizeof a.prefix, first.size(), second.size()});
-        return first.substr(skip) < second.substr(skip);
-    };
-    sortOnBothCores(keys, before);
+                     chunkAt(phraseUtf8(qsizetype(row)), 0)};
+    sortOnBothCores(keys);
+    orderTiesOnBothCores(keys, ChunkSort(*this));
     m_rows = inOrder(m_rows, keys);
 }
 

@@ -91,6 +91,15 @@ TEST(PhraseResults, PhrasesAlikeInTheirFirstEightBytesOrderByTheRest)
                                 {"abc\0\0x"s, 1, 3, 1}})),
               (std::vector<std::string>{"abc", "abc\0"s, "abc\0\0x"s, "abcdefg", "abcdefgh",
                                         "abcdefgh a", "abcdefgh z"}));
+    // The same past the first sixteen bytes.
+    EXPECT_EQ(phrasesOf(sorted({{"one two three four b", 5, 3, 1},
+                                {"one two three four\0"s, 4, 3, 1},
+                                {"one two three four", 4, 3, 1},
+                                {"one two three four a", 5, 3, 1},
+                                {"one two three fou\xc3\xa9", 4, 3, 1}})),
+              (std::vector<std::string>{"one two three four", "one two three four\0"s,
+                                        "one two three four a", "one two three four b",
+                                        "one two three fou\xc3\xa9"}));
 }
 
 TEST(PhraseResults, EveryRowKeepsItsOwnCounts)
