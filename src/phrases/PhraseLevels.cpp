@@ -51,6 +51,7 @@ struct BucketClasses {
 };
 
 constexpr std::size_t kTargetBucketSize = 4096;
+constexpr std::size_t kPositionsForTwoCores = 200000;
 
 // The candidates are split by hash into buckets small enough for their counting table to stay
 // in cache; buckets are independent, so they are counted on all cores.
@@ -103,30 +104,47 @@ private:
     }
 
     template <typename Visit>
-    static void forEachCandidate(const Level &level, std::span<const std::uint32_t> ids,
-                                 std::uint32_t length, Visit visit)
+    static void forEachCandidate(const Level &level, std::span<const std::uint32_t> positions,
+                                 std::span<const std::uint32_t> ids, std::uint32_t length,
+                                 Visit visit)
     {
         const LargeArray<std::uint32_t> &classes = level.classes;
-        for (std::uint32_t k : level.positions) {
+        for (std::uint32_t k : positions) {
             if (k + 1 < classes.size() && classes[k + 1] != kNoClass)
                 visit(Candidate{classes[k], ids[k + length], k});
         }
     }
 
-    // A counting sort by bucket that keeps positions ascending within each bucket.
+    // A counting sort by bucket that keeps positions ascending within each bucket. Each part of
+    // the positions counts and places its own candidates, on its own core; within a bucket, the
+    // first part's candidates come first.
     void partition(const Level &level, std::span<const std::uint32_t> ids, std::uint32_t length)
     {
         const std::size_t buckets = std::size_t(1) << m_bits;
-        m_bucketStart.assign(buckets + 1, 0);
-        forEachCandidate(level, ids, length, [this](const Candidate &c) {
-            ++m_bucketStart[bucketOf(mix64(c.key())) + 1];
+        const std::span<const std::uint32_t> positions(level.positions);
+        const std::size_t parts = positions.size() < kPositionsForTwoCores ? 1 : 2;
+        const auto partOf = [&](std::size_t part) {
+            const std::size_t begin = positions.size() * part / parts;
+            return positions.subspan(begin, positions.size() * (part + 1) / parts - begin);
+        };
+        std::vector<std::vector<std::size_t>> next(parts, std::vector<std::size_t>(buckets, 0));
+        runParts(parts, [&](std::size_t part) {
+            forEachCandidate(level, partOf(part), ids, length,
+                             [&](const Candidate &c) { ++next[part][bucketOf(mix64(c.key()))]; });
         });
-        for (std::size_t b = 0; b < buckets; ++b)
-            m_bucketStart[b + 1] += m_bucketStart[b];
-        m_candidates.resize(m_bucketStart.back());
-        std::vector<std::size_t> next(m_bucketStart.begin(), m_bucketStart.end() - 1);
-        forEachCandidate(level, ids, length, [&](const Candidate &c) {
-            m_candidates[next[bucketOf(mix64(c.key()))]++] = c;
+        m_bucketStart.assign(buckets + 1, 0);
+        std::size_t placed = 0;
+        for (std::size_t b = 0; b < buckets; ++b) {
+            m_bucketStart[b] = placed;
+            for (std::vector<std::size_t> &partNext : next)
+                placed += std::exchange(partNext[b], placed);
+        }
+        m_bucketStart[buckets] = placed;
+        m_candidates.resize(placed);
+        runParts(parts, [&](std::size_t part) {
+            forEachCandidate(level, partOf(part), ids, length, [&](const Candidate &c) {
+                m_candidates[next[part][bucketOf(mix64(c.key()))]++] = c;
+            });
         });
     }
 
@@ -154,6 +172,17 @@ private:
             }
             m_localClass[i] = classOfKey[key];
         }
+    }
+
+    // Runs work(0) to work(parts - 1) at once, each on its own thread.
+    template <typename Work> static void runParts(std::size_t parts, const Work &work)
+    {
+        std::vector<std::thread> helpers;
+        for (std::size_t part = 1; part < parts; ++part)
+            helpers.emplace_back([&, part] { work(part); });
+        work(0);
+        for (std::thread &helper : helpers)
+            helper.join();
     }
 
     template <typename Work> static void runInParallel(std::size_t count, const Work &work)

@@ -13,6 +13,17 @@ void PhraseResults::append(std::string_view phrase, int wordCount, int frequency
     m_text.append(phrase);
 }
 
+void PhraseResults::append(const PhraseResults &more)
+{
+    const std::uint64_t shift = m_text.size();
+    m_rows.reserve(m_rows.size() + more.m_rows.size());
+    for (Entry entry : more.m_rows) {
+        entry.offset += shift;
+        m_rows.push_back(entry);
+    }
+    m_text.append(more.m_text);
+}
+
 std::string_view PhraseResults::phraseUtf8(qsizetype index) const
 {
     const Entry &entry = m_rows[size_t(index)];

@@ -30,6 +30,8 @@ public:
     bool isEmpty() const { return m_rows.empty(); }
 
     void append(std::string_view phrase, int wordCount, int frequency, int files = 1);
+    // Appends every row of `more`, in its order.
+    void append(const PhraseResults &more);
 
     std::string_view phraseUtf8(qsizetype index) const;
     int wordCount(qsizetype index) const { return int(m_rows[size_t(index)].wordCount); }

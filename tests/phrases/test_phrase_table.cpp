@@ -215,3 +215,31 @@ TEST(PhraseTable, FilesCountTheDistinctFilesAPhraseOccursIn)
         ASSERT_EQ(counted, referenceCountByFile(files, length)) << "round " << round;
     }
 }
+
+// Big enough that both cores share the work: over 200,000 word positions and 50,000 repeated
+// phrases of one length.
+TEST(PhraseTable, FilesAndCountsHoldWhenBothCoresShareTheWork)
+{
+    QRandomGenerator random(8);
+    std::vector<std::vector<QByteArray>> files(3);
+    for (int l = 0; l < 24000; ++l) {
+        QByteArray line;
+        for (int w = random.bounded(1, 21); w > 0; --w)
+            line += " w" + QByteArray::number(random.bounded(500));
+        files[size_t(random.bounded(3))].push_back(line);
+    }
+    PhraseTable table({2});
+    for (const auto &lines : files) {
+        table.beginDocument();
+        for (const QByteArray &line : lines)
+            table.countLine(line);
+    }
+    ASSERT_GT(table.wordCount(), 200000u);
+    const PhraseResults results = table.extractRepeatedPhrases();
+    ASSERT_GT(results.size(), 50000);
+    std::vector<FileCountedRow> counted;
+    for (qsizetype i = 0; i < results.size(); ++i)
+        counted.push_back({results.row(i).phrase, results.frequency(i), results.files(i)});
+    std::sort(counted.begin(), counted.end());
+    EXPECT_EQ(counted, referenceCountByFile(files, 2));
+}
