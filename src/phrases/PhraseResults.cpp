@@ -162,6 +162,25 @@ void PhraseResults::sortForDisplay()
     sortOnBothCores(keys);
     orderTiesOnBothCores(keys, ChunkSort(*this));
     m_rows = inOrder(m_rows, keys);
+    m_text = textInRowOrder();
+}
+
+// The phrases laid out in the order of the rows, so that whoever reads the rows in order reads
+// the text straight through instead of at scattered places.
+detail::LargeText PhraseResults::textInRowOrder()
+{
+    constexpr std::size_t kAhead = 16;
+    detail::LargeText text;
+    text.reserve(m_text.size());
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (row + kAhead < m_rows.size())
+            __builtin_prefetch(m_text.data() + m_rows[row + kAhead].offset);
+        Entry &entry = m_rows[row];
+        const std::uint64_t offset = text.size();
+        text.append(m_text.data() + entry.offset, entry.length);
+        entry.offset = offset;
+    }
+    return text;
 }
 
 } // namespace orvanta

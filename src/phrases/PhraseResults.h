@@ -44,6 +44,8 @@ public:
     void sortForDisplay();
 
 private:
+    detail::LargeText textInRowOrder();
+
     struct Entry {
         std::uint64_t offset;
         std::uint32_t length;
