@@ -1,8 +1,12 @@
 #pragma once
 
-// What the benchmarks share: a wall-clock timer and a failure that ends the benchmark.
+// What the benchmarks share: a wall-clock timer, a failure that ends the benchmark, and the PDFs
+// of a folder.
 
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <stdexcept>
@@ -20,6 +24,19 @@ template <typename Body> double secondsOf(Body &&body)
 [[noreturn]] inline void fail(const QString &message)
 {
     throw std::runtime_error(message.toStdString());
+}
+
+// The PDFs directly in `folder`, by name; fails with fewer than `minimum`.
+inline QStringList pdfsIn(const QString &folder, qsizetype minimum = 1)
+{
+    QStringList paths;
+    const auto entries =
+        QDir(folder).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+    for (const QFileInfo &entry : entries)
+        paths << entry.absoluteFilePath();
+    if (paths.size() < minimum)
+        fail(QStringLiteral("fewer than %1 PDFs in %2").arg(minimum).arg(folder));
+    return paths;
 }
 
 } // namespace orvanta::bench

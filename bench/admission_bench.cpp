@@ -30,6 +30,7 @@
 namespace {
 
 using orvanta::bench::fail;
+using orvanta::bench::pdfsIn;
 using orvanta::bench::secondsOf;
 
 constexpr int kListSize = 200;
@@ -42,18 +43,6 @@ struct Round {
     int conversions = 0;
     double overhead() const { return check - plain; }
 };
-
-QStringList pdfsIn(const QString &folder)
-{
-    QStringList paths;
-    const auto entries =
-        QDir(folder).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
-    for (const QFileInfo &entry : entries)
-        paths << entry.absoluteFilePath();
-    if (paths.isEmpty())
-        fail(QStringLiteral("no PDFs in %1").arg(folder));
-    return paths;
-}
 
 QString copyOf(const QString &source, const QString &target)
 {

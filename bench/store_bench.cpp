@@ -35,6 +35,7 @@
 namespace {
 
 using orvanta::bench::fail;
+using orvanta::bench::pdfsIn;
 using orvanta::bench::secondsOf;
 
 using namespace orvanta;
@@ -55,18 +56,6 @@ public:
 
     std::size_t rows = 0;
 };
-
-QStringList pdfsIn(const QString &folder)
-{
-    QStringList paths;
-    const auto entries =
-        QDir(folder).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
-    for (const QFileInfo &entry : entries)
-        paths << entry.absoluteFilePath();
-    if (paths.size() < 2)
-        fail(QStringLiteral("too few PDFs in %1").arg(folder));
-    return paths;
-}
 
 std::vector<int> lengthsOf(const QString &text)
 {
@@ -130,7 +119,7 @@ double peakMiB()
 // One process: the texts counted alone, or the PDFs admitted and then counted from the store.
 int measurePeak(const QString &mode, const QString &folder, const QString &lengthText)
 {
-    const QStringList pdfs = pdfsIn(folder);
+    const QStringList pdfs = pdfsIn(folder, 2);
     const std::vector<int> lengths = lengthsOf(lengthText);
     QuietHost host;
     TextStore store;
@@ -164,7 +153,7 @@ const char *verdict(bool met)
 
 int benchmark(const QString &folder, const QString &lengthText)
 {
-    const QStringList pdfs = pdfsIn(folder);
+    const QStringList pdfs = pdfsIn(folder, 2);
     const std::vector<int> lengths = lengthsOf(lengthText);
     const std::vector<int> otherLengths = lengthsOf(QStringLiteral("2-19"));
     QTemporaryDir scratch;
