@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/RunPreferences.h"
+#include "app/RunPreferences.h"
 
 #include <QObject>
 #include <QRect>

@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "app/WidgetDialogService.h"
 #include "base/DataFolder.h"
 #include "base/SettingsStore.h"
@@ -23,7 +23,7 @@ void forwardSignal(int signal)
 
 // Ctrl-C, SIGTERM and SIGHUP close the window as the user would, so running work stops and the
 // converted texts are removed; the process then exits with 128 plus the signal's number.
-void closeOnSignals(orvanta::Form1 &window, int &exitSignal)
+void closeOnSignals(orvanta::MainWindow &window, int &exitSignal)
 {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
@@ -55,8 +55,8 @@ int main(int argc, char *argv[])
 
     orvanta::SettingsStore settings;
     orvanta::WidgetDialogService dialogs;
-    orvanta::Form1 window(dialogs, settings,
-                          orvanta::dataFolder(QApplication::applicationDirPath()));
+    orvanta::MainWindow window(dialogs, settings,
+                               orvanta::dataFolder(QApplication::applicationDirPath()));
     dialogs.setOwner(&window);
     int exitSignal = 0;
     closeOnSignals(window, exitSignal);

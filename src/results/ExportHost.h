@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/PointerMode.h"
+#include "app/PointerMode.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "QtPrinters.h"
 #include "app/ExplorerWindow.h"
 #include "app/OccurrencePanel.h"
@@ -28,7 +28,7 @@ namespace {
 
 // The main window after counting the four-word phrases of text-a and text-b, with the explorer
 // open: "the fox goes home." 2, "the quick brown fox" 3, "at the end of" 4, "the end of the" 4.
-class ExplorerWindowTest : public Form1Test {
+class ExplorerWindowTest : public MainWindowTest {
 protected:
     ExplorerWindow &openExplorer()
     {

@@ -4,7 +4,7 @@
 //   window_screenshot OUTPUT.png LENGTHS PDF...
 
 #include "ScriptedDialogService.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "base/SettingsStore.h"
 
 #include <QApplication>
@@ -32,19 +32,19 @@ int main(int argc, char *argv[])
     QTemporaryDir settingsDir;
     orvanta::SettingsStore settings(settingsDir.filePath(QStringLiteral("settings.ini")));
     orvanta::ScriptedDialogService dialogs;
-    orvanta::Form1 window(dialogs, settings, QApplication::applicationDirPath());
+    orvanta::MainWindow window(dialogs, settings, QApplication::applicationDirPath());
     window.startUp();
     window.show();
     QCoreApplication::processEvents();
     std::fprintf(stderr, "start-up to a shown window: %.3f s\n", startUp.elapsed() / 1000.0);
 
     window.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(arguments[2]);
-    QSignalSpy checked(&window, &orvanta::Form1::admissionCheckFinished);
+    QSignalSpy checked(&window, &orvanta::MainWindow::admissionCheckFinished);
     dialogs.openResults.push_back(arguments.mid(3));
     window.findChild<QPushButton *>(QStringLiteral("PushButton1"))->click();
     checked.wait(120000);
 
-    QSignalSpy counted(&window, &orvanta::Form1::countingFinished);
+    QSignalSpy counted(&window, &orvanta::MainWindow::countingFinished);
     window.findChild<QPushButton *>(QStringLiteral("PushButton7"))->click();
     counted.wait(300000);
     QTest::qWait(300);

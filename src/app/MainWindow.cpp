@@ -1,11 +1,12 @@
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 
 #include "app/BackgroundJob.h"
 #include "app/ExplorerWindow.h"
-#include "app/FormLayout.h"
 #include "app/InputListWork.h"
+#include "app/MainWindowLayout.h"
 #include "app/PointerImages.h"
 #include "app/RunOptionsPanel.h"
+#include "app/RunPreferences.h"
 #include "app/WindowRunHost.h"
 #include "base/DialogService.h"
 #include "base/ProgramInfo.h"
@@ -24,7 +25,6 @@
 #include "results/SpreadsheetExport.h"
 #include "results/TextExport.h"
 #include "results/XlsxSpreadsheetProgram.h"
-#include "run/RunPreferences.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,7 +62,8 @@ bool isEnterKey(const QEvent *event)
 
 } // namespace
 
-Form1::Form1(DialogService &dialogs, SettingsStore &settings, QString dataDir, QWidget *parent)
+MainWindow::MainWindow(DialogService &dialogs, SettingsStore &settings, QString dataDir,
+                       QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
     , m_settings(settings)
@@ -83,32 +84,32 @@ Form1::Form1(DialogService &dialogs, SettingsStore &settings, QString dataDir, Q
     m_inputWork = new InputListWork(*m_admission, *m_runHost, this);
     connect(m_inputWork, &InputListWork::progress, this,
             [this](const QString &text) { m_status->setText(text); });
-    connect(m_inputWork, &InputListWork::walkFinished, this, &Form1::walkFinished);
-    connect(m_inputWork, &InputListWork::checkFinished, this, &Form1::finishAdmissionCheck);
-    connect(m_inputWork, &InputListWork::checkWanted, this, &Form1::runAdmissionCheck);
+    connect(m_inputWork, &InputListWork::walkFinished, this, &MainWindow::walkFinished);
+    connect(m_inputWork, &InputListWork::checkFinished, this, &MainWindow::finishAdmissionCheck);
+    connect(m_inputWork, &InputListWork::checkWanted, this, &MainWindow::runAdmissionCheck);
     createControls();
 }
 
-Form1::~Form1()
+MainWindow::~MainWindow()
 {
     cancelWork();
     delete m_inputWork; // before the check it uses
 }
 
-QString Form1::applicationTitle()
+QString MainWindow::applicationTitle()
 {
     // The product name has no blank to cut at, so the title is the whole name.
     return QStringLiteral("Orvanta");
 }
 
-ErrorSink &Form1::errorSink()
+ErrorSink &MainWindow::errorSink()
 {
     return *m_runHost;
 }
 
 // Start-up and shutdown
 
-void Form1::startUp()
+void MainWindow::startUp()
 {
     applySkin();
     applyIcon();
@@ -127,14 +128,14 @@ void Form1::startUp()
     checkConverterAtStartUp();
 }
 
-void Form1::applySkin()
+void MainWindow::applySkin()
 {
     QFile skin(m_dataDir + QStringLiteral("/x/o.cjs"));
     if (skin.open(QIODevice::ReadOnly | QIODevice::Text))
         setStyleSheet(QString::fromUtf8(skin.readAll()));
 }
 
-void Form1::restorePreferences()
+void MainWindow::restorePreferences()
 {
     Check2->setChecked(
         m_settings.readText(QLatin1String(settings_keys::kCheck2), QStringLiteral("0")).toInt() !=
@@ -146,7 +147,7 @@ void Form1::restorePreferences()
     m_runOptions->setPreferences(RunPreferences::read(m_settings));
 }
 
-void Form1::checkConverterAtStartUp()
+void MainWindow::checkConverterAtStartUp()
 {
     const Result<Converter> converter = Converter::locate();
     const Status folder = converter.ok() ? m_store->prepare() : Status();
@@ -155,7 +156,7 @@ void Form1::checkConverterAtStartUp()
         m_dialogs.message(problem, applicationTitle(), DialogService::Icon::Warning);
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     cancelWork();
     if (m_explorer)
@@ -164,7 +165,7 @@ void Form1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void Form1::cancelWork()
+void MainWindow::cancelWork()
 {
     m_run->cancel();
     m_runJob->waitForEnd();
@@ -175,7 +176,7 @@ void Form1::cancelWork()
 
 // Pointer
 
-void Form1::setPointerMode(int mode)
+void MainWindow::setPointerMode(int mode)
 {
     m_pointerMode = mode;
     switch (mode) {
@@ -197,7 +198,7 @@ void Form1::setPointerMode(int mode)
     }
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (!isBusy())
@@ -218,7 +219,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::escapePressed()
+void MainWindow::escapePressed()
 {
     if (!m_countingBusy && !isChecking() && !m_inputWork->isWalking())
         return;
@@ -228,7 +229,7 @@ void Form1::escapePressed()
 
 // Input list
 
-QStringList Form1::inputFiles() const
+QStringList MainWindow::inputFiles() const
 {
     QStringList paths;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
@@ -236,14 +237,14 @@ QStringList Form1::inputFiles() const
     return paths;
 }
 
-void Form1::addInputFiles(const QStringList &paths)
+void MainWindow::addInputFiles(const QStringList &paths)
 {
     for (const QString &path : paths)
         ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
     runAdmissionCheck();
 }
 
-void Form1::pushButton1Click()
+void MainWindow::pushButton1Click()
 {
     TrappedOperation operation(tag("PushButton1_Click"), errorSink());
     QStringList chosen;
@@ -255,7 +256,7 @@ void Form1::pushButton1Click()
     operation.step([&] { addInputFiles(chosen); });
 }
 
-void Form1::pushButton3Click()
+void MainWindow::pushButton3Click()
 {
     TrappedOperation operation(tag("PushButton3_Click"), errorSink());
     operation.step([&] {
@@ -264,7 +265,7 @@ void Form1::pushButton3Click()
     });
 }
 
-void Form1::listView1Remove()
+void MainWindow::listView1Remove()
 {
     if (isBusy() || ListView1->topLevelItemCount() == 0)
         return;
@@ -275,7 +276,7 @@ void Form1::listView1Remove()
 
 // Folder scan, drops and samples
 
-void Form1::pushButton4Click()
+void MainWindow::pushButton4Click()
 {
     TrappedOperation operation(tag("PushButton4_Click"), errorSink());
     QString folder;
@@ -288,12 +289,12 @@ void Form1::pushButton4Click()
     m_inputWork->walk(QStringList{folder}, /*scan=*/true);
 }
 
-bool Form1::isDropEvent(QEvent::Type type)
+bool MainWindow::isDropEvent(QEvent::Type type)
 {
     return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
 }
 
-bool Form1::handleDrop(QEvent *event)
+bool MainWindow::handleDrop(QEvent *event)
 {
     auto *drop = static_cast<QDropEvent *>(event);
     const QStringList dropped = droppedPaths(*drop->mimeData());
@@ -307,7 +308,7 @@ bool Form1::handleDrop(QEvent *event)
     return true;
 }
 
-void Form1::walkFinished(const ScanResult &found, bool scan)
+void MainWindow::walkFinished(const ScanResult &found, bool scan)
 {
     if (scan)
         setPointerMode(DefaultPointer);
@@ -316,7 +317,7 @@ void Form1::walkFinished(const ScanResult &found, bool scan)
         m_status->setText(skippedNamesText(found.skippedNames));
 }
 
-void Form1::pushButton11Click()
+void MainWindow::pushButton11Click()
 {
     TrappedOperation operation(tag("PushButton11_Click"), errorSink());
     operation.step([&] {
@@ -340,18 +341,18 @@ void Form1::pushButton11Click()
 
 // Admission check
 
-bool Form1::isChecking() const
+bool MainWindow::isChecking() const
 {
     return m_inputWork->isChecking();
 }
 
-void Form1::runAdmissionCheck()
+void MainWindow::runAdmissionCheck()
 {
     setPointerMode(Hourglass);
     m_inputWork->check(inputFiles());
 }
 
-void Form1::finishAdmissionCheck(const AdmissionResult &result)
+void MainWindow::finishAdmissionCheck(const AdmissionResult &result)
 {
     setPointerMode(DefaultPointer);
     clearProgress();
@@ -367,7 +368,7 @@ void Form1::finishAdmissionCheck(const AdmissionResult &result)
 
 // Counting run
 
-void Form1::pushButton7Click()
+void MainWindow::pushButton7Click()
 {
     if (m_countingBusy)
         return;
@@ -385,7 +386,7 @@ void Form1::pushButton7Click()
         [this, options] { finishCounting(options); });
 }
 
-void Form1::finishCounting(const CountingRunOptions &options)
+void MainWindow::finishCounting(const CountingRunOptions &options)
 {
     const bool counted = m_runOutcome.ran && !m_runOutcome.cancelled;
     if (counted) {
@@ -402,7 +403,7 @@ void Form1::finishCounting(const CountingRunOptions &options)
     emit countingFinished();
 }
 
-void Form1::showProgress(const RunProgress &progress)
+void MainWindow::showProgress(const RunProgress &progress)
 {
     switch (progress.stage) {
     case RunProgress::Stage::Converting:
@@ -439,7 +440,7 @@ void Form1::showProgress(const RunProgress &progress)
     m_progress->show();
 }
 
-void Form1::clearProgress()
+void MainWindow::clearProgress()
 {
     m_status->clear();
     m_progress->hide();
@@ -447,13 +448,13 @@ void Form1::clearProgress()
 
 // Results list
 
-void Form1::pushButton9Click()
+void MainWindow::pushButton9Click()
 {
     TrappedOperation operation(tag("PushButton9_Click"), errorSink());
     operation.step([&] { m_results->clear(); });
 }
 
-void Form1::listView2DblClick()
+void MainWindow::listView2DblClick()
 {
     if (isBusy() || m_results->rowCount() == 0)
         return;
@@ -464,7 +465,7 @@ void Form1::listView2DblClick()
 
 // Explorer
 
-void Form1::openExplorer(int row)
+void MainWindow::openExplorer(int row)
 {
     if (!m_explorer) {
         m_explorer = new ExplorerWindow(*m_results, *m_store, m_dialogs, applicationTitle(), this);
@@ -478,7 +479,7 @@ void Form1::openExplorer(int row)
         m_explorer->showResult(m_results->resultAt(row));
 }
 
-void Form1::setDocumentOpener(std::function<bool(const QString &)> open)
+void MainWindow::setDocumentOpener(std::function<bool(const QString &)> open)
 {
     m_openDocument = std::move(open);
     if (m_explorer)
@@ -487,7 +488,7 @@ void Form1::setDocumentOpener(std::function<bool(const QString &)> open)
 
 // Exports
 
-ExportHost Form1::exportHost()
+ExportHost MainWindow::exportHost()
 {
     return {m_dialogs,
             errorSink(),
@@ -496,18 +497,18 @@ ExportHost Form1::exportHost()
             {}};
 }
 
-void Form1::pushButton6Click()
+void MainWindow::pushButton6Click()
 {
     saveResultsAsTextFile(*m_results, exportHost(), tag("PushButton6_Click"));
 }
 
-void Form1::pushButton8Click()
+void MainWindow::pushButton8Click()
 {
     SystemClipboard clipboard(*QGuiApplication::clipboard());
     copyResultsToClipboard(*m_results, clipboard, exportHost(), tag("PushButton8_Click"));
 }
 
-void Form1::pushButton2Click()
+void MainWindow::pushButton2Click()
 {
     XlsxSpreadsheetProgram program(m_openWorkbook ? m_openWorkbook : openWorkbook);
     saveResultsAsExcelFile(*m_results, program, exportHost(), tag("PushButton2_Click"));
@@ -516,7 +517,7 @@ void Form1::pushButton2Click()
 // Preferences and help
 
 // A store that cannot be written is said once; the choices then last until the window closes.
-void Form1::storePreference(const QString &key, const QString &text)
+void MainWindow::storePreference(const QString &key, const QString &text)
 {
     if (m_settings.writeText(key, text) || std::exchange(m_toldPreferencesUnsaved, true))
         return;
@@ -524,30 +525,30 @@ void Form1::storePreference(const QString &key, const QString &text)
                       DialogService::Icon::Warning);
 }
 
-void Form1::check2Click()
+void MainWindow::check2Click()
 {
     storePreference(QLatin1String(settings_keys::kCheck2),
                     QString::number(Check2->isChecked() ? 1 : 0));
 }
 
-void Form1::check1Changed(int index)
+void MainWindow::check1Changed(int index)
 {
     storePreference(SettingsStore::phrasesKey(index),
                     QString::number(Check1[size_t(index)]->isChecked() ? 1 : 0));
 }
 
-void Form1::text1Change()
+void MainWindow::text1Change()
 {
     storePreference(QLatin1String(settings_keys::kText1), Text1->text());
 }
 
-void Form1::runOptionsChanged()
+void MainWindow::runOptionsChanged()
 {
     for (const auto &[key, text] : m_runOptions->preferences().entries())
         storePreference(key, text);
 }
 
-void Form1::pushButton5Click()
+void MainWindow::pushButton5Click()
 {
     TrappedOperation operation(tag("PushButton5_Click"), errorSink());
     operation.step([&] {
@@ -565,7 +566,7 @@ void Form1::pushButton5Click()
     });
 }
 
-void Form1::pushButton13Click()
+void MainWindow::pushButton13Click()
 {
     TrappedOperation operation(tag("PushButton13_Click"), errorSink());
     operation.step([&] {
@@ -574,7 +575,7 @@ void Form1::pushButton13Click()
     });
 }
 
-void Form1::pushButton10Click()
+void MainWindow::pushButton10Click()
 {
     TrappedOperation operation(tag("PushButton10_Click"), errorSink());
     operation.step([&] {

@@ -1,11 +1,11 @@
 // The main window's controls and their layout. Positions are in twips, as designed, turned into
 // pixels at the screen's logical DPI.
 
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 
 #include "app/CutPhraseTips.h"
-#include "app/FormLayout.h"
 #include "app/ListReorder.h"
+#include "app/MainWindowLayout.h"
 #include "app/RunOptionsPanel.h"
 #include "base/ProgramInfo.h"
 #include "extract/PageRecognition.h"
@@ -48,19 +48,19 @@ const QString kResultsTip = QStringLiteral(
 
 } // namespace
 
-int Form1::twipsToPixels(int twips) const
+int MainWindow::twipsToPixels(int twips) const
 {
     return qRound(twips * logicalDpiX() / double(kTwipsPerInch));
 }
 
-QRect Form1::twips(int left, int top, int width, int height) const
+QRect MainWindow::twips(int left, int top, int width, int height) const
 {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                  twipsToPixels(height));
 }
 
-QPushButton *Form1::createButton(const char *name, const QString &caption, QWidget *parent,
-                                 int left, int top, int width, int height)
+QPushButton *MainWindow::createButton(const char *name, const QString &caption, QWidget *parent,
+                                      int left, int top, int width, int height)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
@@ -70,7 +70,7 @@ QPushButton *Form1::createButton(const char *name, const QString &caption, QWidg
     return button;
 }
 
-void Form1::createControls()
+void MainWindow::createControls()
 {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(twipsToPixels(180));
@@ -133,7 +133,7 @@ void Form1::createControls()
 }
 
 // The icon installed with the program, else the desktop theme's.
-void Form1::applyIcon()
+void MainWindow::applyIcon()
 {
     QIcon icon;
     for (const QString &file : programIconFiles(m_dataDir))
@@ -144,15 +144,15 @@ void Form1::applyIcon()
     setWindowIcon(icon);
 }
 
-QSize Form1::designedSize() const
+QSize MainWindow::designedSize() const
 {
     return {twipsToPixels(kClientWidth), twipsToPixels(kClientHeight + kStatusHeight)};
 }
 
 // Every control at its designed place; the layout moves them when the window is resized.
-void Form1::createLayout()
+void MainWindow::createLayout()
 {
-    m_layout = std::make_unique<FormLayout>(designedSize());
+    m_layout = std::make_unique<MainWindowLayout>(designedSize());
     m_layout->addList(ListView1);
     m_layout->addList(ListView2);
     for (QWidget *frame : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
@@ -168,38 +168,38 @@ void Form1::createLayout()
     setMinimumSize(m_layout->minimumSize());
 }
 
-void Form1::resizeEvent(QResizeEvent *event)
+void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     if (m_layout)
         m_layout->apply(event->size());
 }
 
-void Form1::connectControls()
+void MainWindow::connectControls()
 {
-    connect(PushButton1, &QPushButton::clicked, this, &Form1::pushButton1Click);
-    connect(PushButton3, &QPushButton::clicked, this, &Form1::pushButton3Click);
-    connect(PushButton4, &QPushButton::clicked, this, &Form1::pushButton4Click);
-    connect(PushButton11, &QPushButton::clicked, this, &Form1::pushButton11Click);
-    connect(PushButton5, &QPushButton::clicked, this, &Form1::pushButton5Click);
-    connect(PushButton7, &QPushButton::clicked, this, &Form1::pushButton7Click);
-    connect(PushButton9, &QPushButton::clicked, this, &Form1::pushButton9Click);
-    connect(PushButton6, &QPushButton::clicked, this, &Form1::pushButton6Click);
-    connect(PushButton8, &QPushButton::clicked, this, &Form1::pushButton8Click);
-    connect(PushButton2, &QPushButton::clicked, this, &Form1::pushButton2Click);
-    connect(PushButton10, &QPushButton::clicked, this, &Form1::pushButton10Click);
+    connect(PushButton1, &QPushButton::clicked, this, &MainWindow::pushButton1Click);
+    connect(PushButton3, &QPushButton::clicked, this, &MainWindow::pushButton3Click);
+    connect(PushButton4, &QPushButton::clicked, this, &MainWindow::pushButton4Click);
+    connect(PushButton11, &QPushButton::clicked, this, &MainWindow::pushButton11Click);
+    connect(PushButton5, &QPushButton::clicked, this, &MainWindow::pushButton5Click);
+    connect(PushButton7, &QPushButton::clicked, this, &MainWindow::pushButton7Click);
+    connect(PushButton9, &QPushButton::clicked, this, &MainWindow::pushButton9Click);
+    connect(PushButton6, &QPushButton::clicked, this, &MainWindow::pushButton6Click);
+    connect(PushButton8, &QPushButton::clicked, this, &MainWindow::pushButton8Click);
+    connect(PushButton2, &QPushButton::clicked, this, &MainWindow::pushButton2Click);
+    connect(PushButton10, &QPushButton::clicked, this, &MainWindow::pushButton10Click);
     connect(PushButton12, &QPushButton::clicked, this, [this] { openExplorer(); });
-    connect(PushButton13, &QPushButton::clicked, this, &Form1::pushButton13Click);
-    connect(m_runOptions, &RunOptionsPanel::changed, this, &Form1::runOptionsChanged);
-    connect(Check2, &QCheckBox::clicked, this, &Form1::check2Click);
-    connect(Text1, &QLineEdit::textChanged, this, &Form1::text1Change);
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::listView1Remove);
-    connect(ListView2, &QTreeView::doubleClicked, this, &Form1::listView2DblClick);
+    connect(PushButton13, &QPushButton::clicked, this, &MainWindow::pushButton13Click);
+    connect(m_runOptions, &RunOptionsPanel::changed, this, &MainWindow::runOptionsChanged);
+    connect(Check2, &QCheckBox::clicked, this, &MainWindow::check2Click);
+    connect(Text1, &QLineEdit::textChanged, this, &MainWindow::text1Change);
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &MainWindow::listView1Remove);
+    connect(ListView2, &QTreeView::doubleClicked, this, &MainWindow::listView2DblClick);
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
-            &Form1::escapePressed);
+            &MainWindow::escapePressed);
 }
 
-void Form1::createInputList()
+void MainWindow::createInputList()
 {
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -214,7 +214,7 @@ void Form1::createInputList()
     new ListReorder(ListView1, m_dataDir + QStringLiteral("/drag.ico"), this);
 }
 
-void Form1::createResultsList()
+void MainWindow::createResultsList()
 {
     ListView2 = new QTreeView(this);
     ListView2->setObjectName(QStringLiteral("ListView2"));
@@ -237,7 +237,7 @@ void Form1::createResultsList()
     ListView2->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void Form1::createLengthFrame()
+void MainWindow::createLengthFrame()
 {
     Frame1 = new QGroupBox(QStringLiteral("Number Of Words In Phrase"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -262,7 +262,7 @@ void Form1::createLengthFrame()
         createButton("PushButton10", QStringLiteral("Help"), Frame1, 6600, 1020, 960, 345);
 }
 
-void Form1::createStatusLine()
+void MainWindow::createStatusLine()
 {
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("StatusLine"));

@@ -1,15 +1,15 @@
 #include "FakeConverter.h"
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "QtPrinters.h"
 #include "app/ExplorerWindow.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
+#include "app/RunPreferences.h"
 #include "base/ProgramInfo.h"
 #include "base/SettingsStore.h"
 #include "results/DesktopOpener.h"
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
 #include "run/CountingRun.h"
-#include "run/RunPreferences.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -40,9 +40,9 @@ using namespace orvanta;
 
 // Start-up and preferences
 
-TEST_F(Form1Test, FirstStartUpShowsEverythingClearAndReplacesTheDesignText)
+TEST_F(MainWindowTest, FirstStartUpShowsEverythingClearAndReplacesTheDesignText)
 {
-    Form1 &window = open();
+    MainWindow &window = open();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Orvanta"));
     EXPECT_FALSE(child<QCheckBox>("Check2")->isChecked());
     for (int length = 2; length <= 19; ++length)
@@ -54,7 +54,7 @@ TEST_F(Form1Test, FirstStartUpShowsEverythingClearAndReplacesTheDesignText)
     EXPECT_TRUE(m_dialogs.shown.empty());
 }
 
-TEST_F(Form1Test, PreferencesAreStoredAsTheyChangeAndRestoredAtTheNextStart)
+TEST_F(MainWindowTest, PreferencesAreStoredAsTheyChangeAndRestoredAtTheNextStart)
 {
     open();
     lengthBox(10)->click();
@@ -70,7 +70,7 @@ TEST_F(Form1Test, PreferencesAreStoredAsTheyChangeAndRestoredAtTheNextStart)
     EXPECT_EQ(m_settings->readText(QStringLiteral("Check2")), QStringLiteral("1"));
 }
 
-TEST_F(Form1Test, TickedTextOptionsAndOcrReachTheCountingRun)
+TEST_F(MainWindowTest, TickedTextOptionsAndOcrReachTheCountingRun)
 {
     open();
     lengthBox(4)->click();
@@ -95,7 +95,7 @@ TEST_F(Form1Test, TickedTextOptionsAndOcrReachTheCountingRun)
     EXPECT_FALSE(child<QCheckBox>("JoinWrappedLines")->isChecked());
 }
 
-TEST_F(Form1Test, TheAboutButtonNamesTheProgramItsVersionAndLicence)
+TEST_F(MainWindowTest, TheAboutButtonNamesTheProgramItsVersionAndLicence)
 {
     open();
     child<QPushButton>("PushButton13")->click();
@@ -110,7 +110,7 @@ TEST_F(Form1Test, TheAboutButtonNamesTheProgramItsVersionAndLicence)
 }
 
 // The texts of confidential documents do not outlive the window.
-TEST_F(Form1Test, ClosingRemovesTheConvertedTexts)
+TEST_F(MainWindowTest, ClosingRemovesTheConvertedTexts)
 {
     open();
     addFiles({fixture("text-a.pdf")});
@@ -120,14 +120,14 @@ TEST_F(Form1Test, ClosingRemovesTheConvertedTexts)
     EXPECT_TRUE(privateFolderEntries().isEmpty());
 }
 
-TEST_F(Form1Test, AMissingConverterIsSaidOnceAtStartUp)
+TEST_F(MainWindowTest, AMissingConverterIsSaidOnceAtStartUp)
 {
     const NoConverter none;
     open();
     EXPECT_EQ(m_dialogs.messages(), QStringList{QLatin1String(kConverterMissing)});
 }
 
-TEST_F(Form1Test, ASkinFileIsAppliedAsAStyleSheet)
+TEST_F(MainWindowTest, ASkinFileIsAppliedAsAStyleSheet)
 {
     QTemporaryDir appDir;
     QDir(appDir.path()).mkdir(QStringLiteral("x"));
@@ -141,9 +141,9 @@ TEST_F(Form1Test, ASkinFileIsAppliedAsAStyleSheet)
 
 // Pointer
 
-TEST_F(Form1Test, HoveringButtonsShowsTheHandElsewhereTheDefaultButNeverOverTheBusyPointer)
+TEST_F(MainWindowTest, HoveringButtonsShowsTheHandElsewhereTheDefaultButNeverOverTheBusyPointer)
 {
-    Form1 &window = open();
+    MainWindow &window = open();
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(child<QPushButton>("PushButton7"), &enter);
     EXPECT_EQ(window.pointerMode(), HandPointer);
@@ -158,7 +158,7 @@ TEST_F(Form1Test, HoveringButtonsShowsTheHandElsewhereTheDefaultButNeverOverTheB
 
 // Input list
 
-TEST_F(Form1Test, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
+TEST_F(MainWindowTest, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
 {
     open();
     addFiles({fixture("text-a.pdf"), fixture("scanned-3.pdf"), fixture("text-a.pdf")});
@@ -174,14 +174,14 @@ TEST_F(Form1Test, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
     EXPECT_EQ(child<QLabel>("StatusLine")->text(), scannedFilesHint(1));
 }
 
-TEST_F(Form1Test, ACancelledDialogAddsNothingButStillChecks)
+TEST_F(MainWindowTest, ACancelledDialogAddsNothingButStillChecks)
 {
     open();
     addFiles({});
     EXPECT_TRUE(m_window->inputFiles().isEmpty());
 }
 
-TEST_F(Form1Test, RemovalAndClearingAreIgnoredWhileBusy)
+TEST_F(MainWindowTest, RemovalAndClearingAreIgnoredWhileBusy)
 {
     open();
     addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
@@ -204,7 +204,7 @@ TEST_F(Form1Test, RemovalAndClearingAreIgnoredWhileBusy)
 
 // Counting from the window
 
-TEST_F(Form1Test, EarlyMessagesLeaveTheResultsAlone)
+TEST_F(MainWindowTest, EarlyMessagesLeaveTheResultsAlone)
 {
     open();
     count();
@@ -217,7 +217,7 @@ TEST_F(Form1Test, EarlyMessagesLeaveTheResultsAlone)
     EXPECT_FALSE(m_window->isCounting());
 }
 
-TEST_F(Form1Test, ACountingRunFillsTheResultsAndNamesTheFailures)
+TEST_F(MainWindowTest, ACountingRunFillsTheResultsAndNamesTheFailures)
 {
     open();
     lengthBox(4)->click();
@@ -233,7 +233,7 @@ TEST_F(Form1Test, ACountingRunFillsTheResultsAndNamesTheFailures)
     EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
 }
 
-TEST_F(Form1Test, PasswordPromptsAreAnsweredOrCancelled)
+TEST_F(MainWindowTest, PasswordPromptsAreAnsweredOrCancelled)
 {
     open();
     child<QCheckBox>("Check2")->click();
@@ -255,7 +255,7 @@ TEST_F(Form1Test, PasswordPromptsAreAnsweredOrCancelled)
         QStringLiteral("  - password protected or text is protected.")));
 }
 
-TEST_F(Form1Test, ClosingDuringARunStopsItCleanly)
+TEST_F(MainWindowTest, ClosingDuringARunStopsItCleanly)
 {
     open();
     const QString pidFile = m_tmp.filePath(QStringLiteral("converter.pid"));
@@ -280,7 +280,7 @@ TEST_F(Form1Test, ClosingDuringARunStopsItCleanly)
 
 // Results list
 
-TEST_F(Form1Test, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRows)
+TEST_F(MainWindowTest, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRows)
 {
     open();
     child<QLineEdit>("Text1")->setText(QStringLiteral("2"));
@@ -308,7 +308,7 @@ TEST_F(Form1Test, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRows)
 
 // Help
 
-TEST_F(Form1Test, HelpButtonsShowTheirTexts)
+TEST_F(MainWindowTest, HelpButtonsShowTheirTexts)
 {
     open();
     child<QPushButton>("PushButton5")->click();
@@ -328,7 +328,7 @@ TEST_F(Form1Test, HelpButtonsShowTheirTexts)
 
 // Folder scan, drops, samples and reordering
 
-TEST_F(Form1Test, AFolderScanAddsThePdfsOfTheTreeAndRemembersTheFolder)
+TEST_F(MainWindowTest, AFolderScanAddsThePdfsOfTheTreeAndRemembersTheFolder)
 {
     QTemporaryDir tree;
     QDir(tree.path()).mkpath(QStringLiteral("sub"));
@@ -337,7 +337,7 @@ TEST_F(Form1Test, AFolderScanAddsThePdfsOfTheTreeAndRemembersTheFolder)
     QFile::copy(fixture("text-b.pdf"), tree.filePath(QStringLiteral("notes.txt")));
     open();
     m_dialogs.folderResults.push_back(tree.path());
-    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
     child<QPushButton>("PushButton4")->click();
     ASSERT_TRUE(checked.wait(60000));
 
@@ -348,7 +348,7 @@ TEST_F(Form1Test, AFolderScanAddsThePdfsOfTheTreeAndRemembersTheFolder)
     EXPECT_EQ(m_settings->readText(QStringLiteral("Extension")), QStringLiteral("pdf"));
 }
 
-TEST_F(Form1Test, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)
+TEST_F(MainWindowTest, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)
 {
     QTemporaryDir folder;
     QFile::copy(fixture("text-a.pdf"), folder.filePath(QStringLiteral("in-folder.pdf")));
@@ -363,7 +363,7 @@ TEST_F(Form1Test, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)
 
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(fixture("text-b.pdf")), QUrl::fromLocalFile(folder.path())});
-    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -377,13 +377,13 @@ TEST_F(Form1Test, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)
         (QStringList{fixture("text-b.pdf"), folder.filePath(QStringLiteral("in-folder.pdf"))}));
 }
 
-TEST_F(Form1Test, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
+TEST_F(MainWindowTest, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
 {
     open();
     lengthBox(7)->click();
     child<QLineEdit>("Text1")->setText(QStringLiteral("9"));
     m_dialogs.answers = {false, false};
-    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
     child<QPushButton>("PushButton11")->click();
     ASSERT_TRUE(checked.wait(60000));
     const QStringList first = m_window->inputFiles();
@@ -401,7 +401,7 @@ TEST_F(Form1Test, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
 
 // Yes to opening the sample folder on a desktop that cannot open folders: the user is told
 // where the samples are instead of nothing happening.
-TEST_F(Form1Test, ASampleFolderTheDesktopCannotOpenIsNamed)
+TEST_F(MainWindowTest, ASampleFolderTheDesktopCannotOpenIsNamed)
 {
     open();
     QString asked;
@@ -410,14 +410,14 @@ TEST_F(Form1Test, ASampleFolderTheDesktopCannotOpenIsNamed)
         return false;
     });
     m_dialogs.answers = {true};
-    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
     child<QPushButton>("PushButton11")->click();
     ASSERT_TRUE(checked.wait(60000));
     EXPECT_EQ(asked, QStringLiteral(ORVANTA_BIN_DIR "/Samples"));
     EXPECT_EQ(m_dialogs.messages(), QStringList{cannotOpenMessage(asked)});
 }
 
-TEST_F(Form1Test, DraggingTheFirstEntryDownMovesItToTheThirdPlace)
+TEST_F(MainWindowTest, DraggingTheFirstEntryDownMovesItToTheThirdPlace)
 {
     open();
     auto *list = child<QTreeWidget>("ListView1");
@@ -440,7 +440,7 @@ TEST_F(Form1Test, DraggingTheFirstEntryDownMovesItToTheThirdPlace)
     EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
 }
 
-TEST_F(Form1Test, EqualPathsAreNeverExchanged)
+TEST_F(MainWindowTest, EqualPathsAreNeverExchanged)
 {
     open();
     auto *list = child<QTreeWidget>("ListView1");
@@ -461,7 +461,7 @@ TEST_F(Form1Test, EqualPathsAreNeverExchanged)
 
 // Exports from the window
 
-TEST_F(Form1Test, TheExportButtonsWriteTheResultsOut)
+TEST_F(MainWindowTest, TheExportButtonsWriteTheResultsOut)
 {
     open();
     lengthBox(4)->click();
@@ -546,9 +546,9 @@ void expectEveryControlVisible(const QWidget &window)
 
 } // namespace
 
-TEST_F(Form1Test, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
+TEST_F(MainWindowTest, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
 {
-    Form1 &window = open();
+    MainWindow &window = open();
     window.resize(window.designedSize());
     QApplication::processEvents();
     EXPECT_EQ(window.designedSize(), designedRect(window, 0, 0, 15975, 7440).size());
@@ -565,9 +565,9 @@ TEST_F(Form1Test, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
     EXPECT_EQ(child<QPushButton>("PushButton12")->text(), QStringLiteral("Explore Results"));
 }
 
-TEST_F(Form1Test, ExtraSpaceGoesToTheListsAndWhatLiesBelowThemMovesDown)
+TEST_F(MainWindowTest, ExtraSpaceGoesToTheListsAndWhatLiesBelowThemMovesDown)
 {
-    Form1 &window = open();
+    MainWindow &window = open();
     window.resize(window.designedSize());
     QApplication::processEvents();
     const auto place = [&](const char *name) { return child<QWidget>(name)->geometry(); };
@@ -584,9 +584,9 @@ TEST_F(Form1Test, ExtraSpaceGoesToTheListsAndWhatLiesBelowThemMovesDown)
     expectEveryControlVisible(window);
 }
 
-TEST_F(Form1Test, OnA1024By768ScreenAndAtItsSmallestEveryControlStaysVisible)
+TEST_F(MainWindowTest, OnA1024By768ScreenAndAtItsSmallestEveryControlStaysVisible)
 {
-    Form1 &window = open();
+    MainWindow &window = open();
     EXPECT_LE(window.minimumWidth(), 1000);
     EXPECT_LE(window.minimumHeight(), 700);
     for (const QSize size : {QSize(1024, 768), QSize(1000, 700), window.minimumSize()}) {
@@ -597,7 +597,7 @@ TEST_F(Form1Test, OnA1024By768ScreenAndAtItsSmallestEveryControlStaysVisible)
     }
 }
 
-TEST_F(Form1Test, ACutPhraseShowsInFullAsItsRowsTooltip)
+TEST_F(MainWindowTest, ACutPhraseShowsInFullAsItsRowsTooltip)
 {
     open();
     lengthBox(4)->click();
@@ -619,7 +619,7 @@ TEST_F(Form1Test, ACutPhraseShowsInFullAsItsRowsTooltip)
 
 // The explorer
 
-TEST_F(Form1Test, TheExplorerOpensFromItsButtonFromAResultsMenuAndWithEnter)
+TEST_F(MainWindowTest, TheExplorerOpensFromItsButtonFromAResultsMenuAndWithEnter)
 {
     open();
     lengthBox(4)->click();

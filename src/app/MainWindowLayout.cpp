@@ -1,4 +1,4 @@
-#include "app/FormLayout.h"
+#include "app/MainWindowLayout.h"
 
 #include <QWidget>
 
@@ -20,13 +20,13 @@ int rounded(double value)
 
 } // namespace
 
-void FormLayout::addList(QWidget *list)
+void MainWindowLayout::addList(QWidget *list)
 {
     m_columns.push_back({list, list->geometry()});
     m_controls.push_back({list, list->geometry(), int(m_columns.size()) - 1, false});
 }
 
-void FormLayout::add(QWidget *control)
+void MainWindowLayout::add(QWidget *control)
 {
     const bool inFrame = control->parentWidget() && control->parentWidget()->parentWidget();
     const QRect designed = control->geometry();
@@ -35,7 +35,7 @@ void FormLayout::add(QWidget *control)
     m_controls.push_back({control, designed, columnOf(inWindow), inFrame});
 }
 
-int FormLayout::columnOf(const QRect &designed) const
+int MainWindowLayout::columnOf(const QRect &designed) const
 {
     for (size_t column = 0; column < m_columns.size(); ++column) {
         const QRect &list = m_columns[column].designed;
@@ -46,13 +46,13 @@ int FormLayout::columnOf(const QRect &designed) const
 }
 
 // The extra width is shared out column by column, the last one taking what rounding leaves.
-int FormLayout::columnLeft(int column, int extraWidth) const
+int MainWindowLayout::columnLeft(int column, int extraWidth) const
 {
     const int share = extraWidth / int(m_columns.size());
     return m_columns[size_t(column)].designed.left() + share * column;
 }
 
-double FormLayout::widthRatio(int column, int extraWidth) const
+double MainWindowLayout::widthRatio(int column, int extraWidth) const
 {
     const int share = extraWidth / int(m_columns.size());
     const bool last = column == int(m_columns.size()) - 1;
@@ -61,7 +61,7 @@ double FormLayout::widthRatio(int column, int extraWidth) const
     return double(width + extra) / width;
 }
 
-QRect FormLayout::placed(const Control &control, int extraWidth, int extraHeight) const
+QRect MainWindowLayout::placed(const Control &control, int extraWidth, int extraHeight) const
 {
     const QRect &d = control.designed;
     const double ratio = widthRatio(control.column, extraWidth);
@@ -78,7 +78,7 @@ QRect FormLayout::placed(const Control &control, int extraWidth, int extraHeight
     return {left, top, right - left, d.height()};
 }
 
-void FormLayout::apply(QSize size) const
+void MainWindowLayout::apply(QSize size) const
 {
     const QSize least = minimumSize();
     const int extraWidth = std::max(size.width(), least.width()) - m_designed.width();
@@ -87,7 +87,7 @@ void FormLayout::apply(QSize size) const
         control.widget->setGeometry(placed(control, extraWidth, extraHeight));
 }
 
-QSize FormLayout::minimumSize() const
+QSize MainWindowLayout::minimumSize() const
 {
     int width = m_designed.width();
     int shrink = m_designed.height();

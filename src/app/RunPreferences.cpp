@@ -1,4 +1,4 @@
-#include "run/RunPreferences.h"
+#include "app/RunPreferences.h"
 
 #include "base/SettingsStore.h"
 #include "run/CountingRun.h"

@@ -4,7 +4,7 @@
 // still counts afterwards and that no user file changed.
 
 #include "FakeConverter.h"
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "QtPrinters.h"
 #include "base/ErrorReport.h"
 #include "results/ClipboardExport.h"
@@ -131,17 +131,17 @@ private:
     bool m_active = false;
 };
 
-class Form1FaultTest : public Form1Test {
+class MainWindowFaultTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        Form1Test::SetUp();
+        MainWindowTest::SetUp();
         m_fixturePrint = fingerprint(fixtureFolder());
         ASSERT_FALSE(m_fixturePrint.isEmpty());
     }
     void TearDown() override
     {
-        Form1Test::TearDown();
+        MainWindowTest::TearDown();
         EXPECT_EQ(fingerprint(fixtureFolder()), m_fixturePrint);
     }
 
@@ -199,7 +199,7 @@ protected:
 
 // Bad PDFs in one run
 
-TEST_F(Form1FaultTest, EveryKindOfBadPdfIsNamedAfterTheRunAndTheGoodOnesAreCounted)
+TEST_F(MainWindowFaultTest, EveryKindOfBadPdfIsNamedAfterTheRunAndTheGoodOnesAreCounted)
 {
     const QStringList damaged = {fixture("damaged.pdf"), fixture("empty.pdf"),
                                  fixture("not-a-pdf.pdf")};
@@ -261,7 +261,7 @@ TEST_F(Form1FaultTest, EveryKindOfBadPdfIsNamedAfterTheRunAndTheGoodOnesAreCount
 
 // Listed files that change before counting
 
-TEST_F(Form1FaultTest, FilesDeletedOrReplacedByAFolderAfterAddingAreNamedAsNotFound)
+TEST_F(MainWindowFaultTest, FilesDeletedOrReplacedByAFolderAfterAddingAreNamedAsNotFound)
 {
     const QStringList listed = {copyFixture("text-a.pdf", QStringLiteral("a.pdf")),
                                 copyFixture("text-a.pdf", QStringLiteral("gone.pdf")),
@@ -286,7 +286,7 @@ TEST_F(Form1FaultTest, FilesDeletedOrReplacedByAFolderAfterAddingAreNamedAsNotFo
 }
 
 // A file made unreadable after it was converted is unchanged: its text is counted.
-TEST_F(Form1FaultTest, AFileMadeUnreadableAfterAddingIsCountedFromItsConvertedText)
+TEST_F(MainWindowFaultTest, AFileMadeUnreadableAfterAddingIsCountedFromItsConvertedText)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permission bits do not stop root from reading the file";
@@ -304,7 +304,7 @@ TEST_F(Form1FaultTest, AFileMadeUnreadableAfterAddingIsCountedFromItsConvertedTe
 
 // A converter that crashes or hangs
 
-TEST_F(Form1FaultTest, ACrashingConverterFailsEveryFileAndTheRealOneComesBack)
+TEST_F(MainWindowFaultTest, ACrashingConverterFailsEveryFileAndTheRealOneComesBack)
 {
     open();
     lengthBox(4)->click();
@@ -333,7 +333,7 @@ TEST_F(Form1FaultTest, ACrashingConverterFailsEveryFileAndTheRealOneComesBack)
     expectAGoodRunAfterwards();
 }
 
-TEST_F(Form1FaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
+TEST_F(MainWindowFaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
 {
     open();
     countTheGoodFiles();
@@ -344,7 +344,7 @@ TEST_F(Form1FaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
     const QString changed = copyFixture("text-a.pdf", QStringLiteral("a.pdf"));
     child<QTreeWidget>("ListView1")->addTopLevelItem(new QTreeWidgetItem(QStringList{changed}));
 
-    QSignalSpy finished(m_window.get(), &Form1::countingFinished);
+    QSignalSpy finished(m_window.get(), &MainWindow::countingFinished);
     child<QPushButton>("PushButton7")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pidsIn(pidFile).isEmpty(); }, 20000));
     EXPECT_TRUE(m_window->isCounting());
@@ -371,7 +371,7 @@ TEST_F(Form1FaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
 
 // The window is told at start-up, when files are added and when counting; nothing is
 // converted, and once the folder is safe counting works again.
-TEST_F(Form1FaultTest, ATemporaryFolderOthersCanChangeIsRefusedAtEveryStep)
+TEST_F(MainWindowFaultTest, ATemporaryFolderOthersCanChangeIsRefusedAtEveryStep)
 {
     const QByteArray tmp = QFile::encodeName(m_tmp.path());
     ASSERT_EQ(::chmod(tmp.constData(), 0777), 0);
@@ -398,7 +398,7 @@ TEST_F(Form1FaultTest, ATemporaryFolderOthersCanChangeIsRefusedAtEveryStep)
 
 // Settings
 
-TEST_F(Form1FaultTest, MalformedSettingsGiveSensibleStatesAndTheButtonsStillWork)
+TEST_F(MainWindowFaultTest, MalformedSettingsGiveSensibleStatesAndTheButtonsStillWork)
 {
     const QString longText = QStringLiteral("5 ").repeated(50000);
     {
@@ -428,7 +428,7 @@ TEST_F(Form1FaultTest, MalformedSettingsGiveSensibleStatesAndTheButtonsStillWork
 
     // The sample button finds the samples although the stored snapshot was garbage.
     m_dialogs.answers = {false};
-    QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+    QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
     child<QPushButton>("PushButton11")->click();
     ASSERT_TRUE(checked.wait(60000));
     const QStringList samples =
@@ -449,12 +449,12 @@ TEST_F(Form1FaultTest, MalformedSettingsGiveSensibleStatesAndTheButtonsStillWork
     EXPECT_EQ(errorReportsShown(), 0);
 }
 
-class UnwritableSettingsTest : public Form1FaultTest,
+class UnwritableSettingsTest : public MainWindowFaultTest,
                                public ::testing::WithParamInterface<const char *> {
 protected:
     void SetUp() override
     {
-        Form1FaultTest::SetUp();
+        MainWindowFaultTest::SetUp();
         const QString kind = QLatin1String(GetParam());
         if (kind == QLatin1String("below a file")) {
             ASSERT_TRUE(writeUserFile(userFile(QStringLiteral("plain")), "a plain file\n"));
@@ -500,11 +500,11 @@ INSTANTIATE_TEST_SUITE_P(Stores, UnwritableSettingsTest,
 
 // Exports that cannot be written
 
-class ExportFaultTest : public Form1FaultTest {
+class ExportFaultTest : public MainWindowFaultTest {
 protected:
     void SetUp() override
     {
-        Form1FaultTest::SetUp();
+        MainWindowFaultTest::SetUp();
         open();
         countTheGoodFiles();
         m_dialogs.shown.clear();
@@ -658,7 +658,7 @@ TEST_F(ExportFaultTest, ARefusingClipboardStillConfirmsAndBreaksNothing)
 
 // A window and a terminal run side by side is ordinary use: neither removes the other's texts
 // or disturbs its results.
-TEST_F(Form1FaultTest, AWindowAndATerminalRunSideBySideKeepTheirOwnResults)
+TEST_F(MainWindowFaultTest, AWindowAndATerminalRunSideBySideKeepTheirOwnResults)
 {
     open();
     countTheGoodFiles();

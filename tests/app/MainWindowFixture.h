@@ -1,12 +1,12 @@
 #pragma once
 
-// The window tests' fixture: a real Form1 with a scripted dialog service, its own settings file
-// and its own private temporary folder.
+// The window tests' fixture: a real MainWindow with a scripted dialog service, its own settings
+// file and its own private temporary folder.
 
 #include "Fixtures.h"
 #include "ScriptedDialogService.h"
 #include "TestSupport.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "base/SettingsStore.h"
 #include "documents/TextStore.h"
 #include "results/ResultsModel.h"
@@ -23,7 +23,7 @@
 
 namespace orvanta {
 
-class Form1Test : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { m_settingsFile = m_tmp.filePath(QStringLiteral("settings.ini")); }
     void TearDown() override { m_window.reset(); }
@@ -34,11 +34,11 @@ protected:
         return m_tmp.entries(QStringLiteral("orvanta-") + QString::number(::geteuid()));
     }
 
-    Form1 &open(const QString &appDir = QStringLiteral(ORVANTA_BIN_DIR))
+    MainWindow &open(const QString &appDir = QStringLiteral(ORVANTA_BIN_DIR))
     {
         m_window.reset();
         m_settings = std::make_unique<SettingsStore>(m_settingsFile);
-        m_window = std::make_unique<Form1>(m_dialogs, *m_settings, appDir);
+        m_window = std::make_unique<MainWindow>(m_dialogs, *m_settings, appDir);
         m_window->startUp();
         m_window->show();
         return *m_window;
@@ -60,7 +60,7 @@ protected:
 
     void addFiles(const QStringList &paths)
     {
-        QSignalSpy checked(m_window.get(), &Form1::admissionCheckFinished);
+        QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
         m_dialogs.openResults.push_back(paths);
         child<QPushButton>("PushButton1")->click();
         ASSERT_TRUE(checked.wait(60000));
@@ -68,7 +68,7 @@ protected:
 
     void count()
     {
-        QSignalSpy counted(m_window.get(), &Form1::countingFinished);
+        QSignalSpy counted(m_window.get(), &MainWindow::countingFinished);
         child<QPushButton>("PushButton7")->click();
         ASSERT_TRUE(counted.count() > 0 || counted.wait(60000));
     }
@@ -89,7 +89,7 @@ protected:
     QString m_settingsFile; // may be changed before open()
     ScriptedDialogService m_dialogs;
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<Form1> m_window;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 } // namespace orvanta

@@ -1,7 +1,7 @@
 #include "QtPrinters.h"
+#include "app/RunPreferences.h"
 #include "base/SettingsStore.h"
 #include "run/CountingRun.h"
-#include "run/RunPreferences.h"
 
 #include <QTemporaryDir>
 

@@ -14,9 +14,9 @@ namespace orvanta {
 // shrink alike; a control takes its place and width in proportion to its column, or to its
 // frame. Extra height goes to the lists, and what lies below a list moves down with it; below
 // the designed height the lists give up height down to a few rows.
-class FormLayout {
+class MainWindowLayout {
 public:
-    explicit FormLayout(QSize designed)
+    explicit MainWindowLayout(QSize designed)
         : m_designed(designed)
     {
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/PointerMode.h"
+#include "app/PointerMode.h"
 #include "filelist/FolderScan.h"
 #include "run/AdmissionCheck.h"
 #include "run/CountingRun.h"
@@ -28,7 +28,7 @@ namespace orvanta {
 class BackgroundJob;
 class DialogService;
 class ExplorerWindow;
-class FormLayout;
+class MainWindowLayout;
 class InputListWork;
 class RunOptionsPanel;
 class ResultsModel;
@@ -43,13 +43,13 @@ inline constexpr auto kPreferencesUnsaved =
 
 // The main window. It creates the controls, restores and stores the preferences, and wires the
 // controls to the classes that do the work.
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int pointerMode READ pointerMode WRITE setPointerMode)
 public:
-    Form1(DialogService &dialogs, SettingsStore &settings, QString dataDir,
-          QWidget *parent = nullptr);
-    ~Form1() override;
+    MainWindow(DialogService &dialogs, SettingsStore &settings, QString dataDir,
+               QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up: skin, hand pointer, caption, columns, stored preferences, converter.
     void startUp();
@@ -94,7 +94,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // Controls and layout (Form1Controls.cpp)
+    // Controls and layout (MainWindowControls.cpp)
     void createControls();
     void createInputList();
     void createResultsList();
@@ -191,7 +191,7 @@ private:
     std::function<bool(const QString &)> m_openWorkbook;
     std::function<bool(const QString &)> m_openFolder;
     std::function<bool(const QString &)> m_openDocument;
-    std::unique_ptr<FormLayout> m_layout;
+    std::unique_ptr<MainWindowLayout> m_layout;
     ExplorerWindow *m_explorer = nullptr;
     bool m_toldPreferencesUnsaved = false;
 };
