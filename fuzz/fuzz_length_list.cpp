@@ -46,10 +46,10 @@ std::optional<int> plainNumber(const QString &entry)
     return int(value);
 }
 
-std::vector<int> plainLengthList(const LengthBoxes &ticked, const QString &typed)
+std::vector<int> plainLengthList(const ChosenLengths &ticked, const QString &typed)
 {
     std::vector<int> lengths;
-    for (int i = 0; i < kLengthBoxCount; ++i) {
+    for (int i = 0; i < kListedLengthCount; ++i) {
         if (ticked[size_t(i)])
             lengths.push_back(i + 2);
     }
@@ -78,7 +78,7 @@ QString describe(const std::vector<int> &lengths)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzedDataProvider input(data, size);
-    LengthBoxes ticked{};
+    ChosenLengths ticked{};
     for (bool &box : ticked)
         box = input.ConsumeBool();
     const QString typed = QString::fromStdString(input.ConsumeRemainingBytesAsString());

@@ -7,6 +7,8 @@
 #include "app/PointerImages.h"
 #include "app/RunOptionsPanel.h"
 #include "app/RunPreferences.h"
+#include "app/StoredChoices.h"
+#include "app/StoredNames.h"
 #include "app/WindowRunHost.h"
 #include "base/DialogService.h"
 #include "base/ProgramInfo.h"
@@ -47,9 +49,12 @@ namespace orvanta {
 
 namespace {
 
+namespace keys = stored_names::keys;
+namespace operations = stored_names::operations;
+
 QString tag(const char *operation)
 {
-    return locationTag(QStringLiteral("Form1"), QLatin1String(operation));
+    return locationTag(QLatin1String(operations::kModule), QLatin1String(operation));
 }
 
 bool isEnterKey(const QEvent *event)
@@ -70,7 +75,7 @@ MainWindow::MainWindow(DialogService &dialogs, SettingsStore &settings, QString 
     , m_dataDir(std::move(dataDir))
     , m_store(std::make_unique<TextStore>())
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QLatin1String(stored_names::objects::kMainWindow));
     m_runJob = new BackgroundJob(this);
     m_results = new ResultsModel(this);
     m_runHost =
@@ -79,7 +84,7 @@ MainWindow::MainWindow(DialogService &dialogs, SettingsStore &settings, QString 
                            [this](const RunProgress &progress) { showProgress(progress); },
                            [this](PhraseResults rows) { m_results->setResults(std::move(rows)); }},
                           this);
-    m_run = std::make_unique<CountingRun>(*m_runHost, *m_store, tag("PushButton7_Click"));
+    m_run = std::make_unique<CountingRun>(*m_runHost, *m_store, tag(operations::kCount));
     m_admission = std::make_unique<AdmissionCheck>(*m_store);
     m_inputWork = new InputListWork(*m_admission, *m_runHost, this);
     connect(m_inputWork, &InputListWork::progress, this,
@@ -119,11 +124,11 @@ void MainWindow::startUp()
     QApplication::setApplicationDisplayName(applicationTitle());
     if (const QScreen *shown = screen())
         resize(designedSize().boundedTo(shown->availableSize())); // smaller screens too
-    ListView1->setHeaderLabels({QStringLiteral("PDF File(s)")});
-    ListView1->setColumnWidth(0, twipsToPixels(7000));
-    ListView2->setColumnWidth(0, twipsToPixels(3500));
-    ListView2->setColumnWidth(1, twipsToPixels(1700));
-    ListView2->setColumnWidth(2, twipsToPixels(1700));
+    m_inputList->setHeaderLabels({QStringLiteral("PDF File(s)")});
+    m_inputList->setColumnWidth(0, scaled(467));
+    m_resultsList->setColumnWidth(0, scaled(233));
+    m_resultsList->setColumnWidth(1, scaled(113));
+    m_resultsList->setColumnWidth(2, scaled(113));
     restorePreferences();
     checkConverterAtStartUp();
 }
@@ -137,13 +142,13 @@ void MainWindow::applySkin()
 
 void MainWindow::restorePreferences()
 {
-    Check2->setChecked(
-        m_settings.readText(QLatin1String(settings_keys::kCheck2), QStringLiteral("0")).toInt() !=
-        0);
-    for (int i = 0; i < kLengthBoxCount; ++i)
-        Check1[size_t(i)]->setChecked(m_settings.readText(SettingsStore::phrasesKey(i)).toInt() !=
-                                      0);
-    Text1->setText(m_settings.readText(QLatin1String(settings_keys::kText1)));
+    const auto isOn = [this](const QString &key) {
+        return m_settings.readText(key, QStringLiteral("0")).toInt() != 0;
+    };
+    m_promptForPassword->setChecked(isOn(QLatin1String(keys::kPromptForPassword)));
+    for (int i = 0; i < kListedLengthCount; ++i)
+        m_lengthBoxes[size_t(i)]->setChecked(isOn(keys::lengthBoxKey(i)));
+    m_extraLengths->setText(m_settings.readText(QLatin1String(keys::kExtraLengths)));
     m_runOptions->setPreferences(RunPreferences::read(m_settings));
 }
 
@@ -204,16 +209,16 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         if (!isBusy())
             setPointerMode(qobject_cast<QPushButton *>(watched) ? HandPointer : DefaultPointer);
     }
-    if (ListView1 && watched == ListView1->viewport() && isDropEvent(event->type()))
+    if (m_inputList && watched == m_inputList->viewport() && isDropEvent(event->type()))
         return handleDrop(event);
-    if (watched == ListView1 && event->type() == QEvent::KeyPress &&
+    if (watched == m_inputList && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        listView1Remove();
+        removeCurrentInput();
         return true;
     }
-    if (watched == ListView2 && isEnterKey(event) &&
-        ListView2->selectionModel()->isSelected(ListView2->currentIndex())) {
-        openExplorer(ListView2->currentIndex().row());
+    if (watched == m_resultsList && isEnterKey(event) &&
+        m_resultsList->selectionModel()->isSelected(m_resultsList->currentIndex())) {
+        openExplorer(m_resultsList->currentIndex().row());
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -232,21 +237,21 @@ void MainWindow::escapePressed()
 QStringList MainWindow::inputFiles() const
 {
     QStringList paths;
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-        paths << ListView1->topLevelItem(i)->text(0);
+    for (int i = 0; i < m_inputList->topLevelItemCount(); ++i)
+        paths << m_inputList->topLevelItem(i)->text(0);
     return paths;
 }
 
 void MainWindow::addInputFiles(const QStringList &paths)
 {
     for (const QString &path : paths)
-        ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
+        m_inputList->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
     runAdmissionCheck();
 }
 
-void MainWindow::pushButton1Click()
+void MainWindow::addFiles()
 {
-    TrappedOperation operation(tag("PushButton1_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kAddFiles), errorSink());
     QStringList chosen;
     operation.step([&] {
         chosen =
@@ -256,29 +261,29 @@ void MainWindow::pushButton1Click()
     operation.step([&] { addInputFiles(chosen); });
 }
 
-void MainWindow::pushButton3Click()
+void MainWindow::clearInputList()
 {
-    TrappedOperation operation(tag("PushButton3_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kClearInput), errorSink());
     operation.step([&] {
         if (!isBusy())
-            ListView1->clear();
+            m_inputList->clear();
     });
 }
 
-void MainWindow::listView1Remove()
+void MainWindow::removeCurrentInput()
 {
-    if (isBusy() || ListView1->topLevelItemCount() == 0)
+    if (isBusy() || m_inputList->topLevelItemCount() == 0)
         return;
-    QTreeWidgetItem *selected = ListView1->currentItem();
+    QTreeWidgetItem *selected = m_inputList->currentItem();
     if (selected && selected->isSelected())
         delete selected;
 }
 
 // Folder scan, drops and samples
 
-void MainWindow::pushButton4Click()
+void MainWindow::addFolder()
 {
-    TrappedOperation operation(tag("PushButton4_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kAddFolder), errorSink());
     QString folder;
     operation.step([&] { folder = chooseScanFolder(m_dialogs, m_settings); });
     if (folder.isEmpty()) {
@@ -317,13 +322,13 @@ void MainWindow::walkFinished(const ScanResult &found, bool scan)
         m_status->setText(skippedNamesText(found.skippedNames));
 }
 
-void MainWindow::pushButton11Click()
+void MainWindow::loadSamples()
 {
-    TrappedOperation operation(tag("PushButton11_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kLoadSamples), errorSink());
     operation.step([&] {
         refreshSamplesSnapshot(m_dataDir, m_settings);
         for (const QString &path : sampleFilesToAdd(m_settings, inputFiles()))
-            ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
+            m_inputList->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
         const QString folder = samplesFolder(m_dataDir);
         if (!isFolder(folder))
             m_dialogs.message(QLatin1String(kSamplesMissing).arg(folder), applicationTitle());
@@ -332,10 +337,10 @@ void MainWindow::pushButton11Click()
             m_dialogs.message(cannotOpenMessage(folder), applicationTitle());
     });
     operation.step([&] {
-        for (int i = 0; i < kLengthBoxCount; ++i)
-            Check1[size_t(i)]->setChecked(i == 2);
+        for (int i = 0; i < kListedLengthCount; ++i)
+            m_lengthBoxes[size_t(i)]->setChecked(i == 2);
     });
-    operation.step([&] { Text1->clear(); });
+    operation.step([&] { m_extraLengths->clear(); });
     operation.step([&] { runAdmissionCheck(); });
 }
 
@@ -368,17 +373,17 @@ void MainWindow::finishAdmissionCheck(const AdmissionResult &result)
 
 // Counting run
 
-void MainWindow::pushButton7Click()
+void MainWindow::startCounting()
 {
     if (m_countingBusy)
         return;
     m_countingBusy = true;
-    LengthBoxes ticked{};
-    for (int i = 0; i < kLengthBoxCount; ++i)
-        ticked[size_t(i)] = Check1[size_t(i)]->isChecked();
-    const std::vector<int> lengths = buildLengthList(ticked, Text1->text());
+    ChosenLengths ticked{};
+    for (int i = 0; i < kListedLengthCount; ++i)
+        ticked[size_t(i)] = m_lengthBoxes[size_t(i)]->isChecked();
+    const std::vector<int> lengths = buildLengthList(ticked, m_extraLengths->text());
     CountingRunOptions options;
-    options.promptForPassword = Check2->isChecked();
+    options.promptForPassword = m_promptForPassword->isChecked();
     m_runOptions->preferences().applyTo(options);
     const QStringList paths = inputFiles();
     m_runJob->start(
@@ -448,17 +453,17 @@ void MainWindow::clearProgress()
 
 // Results list
 
-void MainWindow::pushButton9Click()
+void MainWindow::clearResults()
 {
-    TrappedOperation operation(tag("PushButton9_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kClearResults), errorSink());
     operation.step([&] { m_results->clear(); });
 }
 
-void MainWindow::listView2DblClick()
+void MainWindow::removeCurrentResult()
 {
     if (isBusy() || m_results->rowCount() == 0)
         return;
-    const QModelIndex current = ListView2->currentIndex();
+    const QModelIndex current = m_resultsList->currentIndex();
     if (current.isValid())
         m_results->removeRowAt(current.row());
 }
@@ -497,21 +502,22 @@ ExportHost MainWindow::exportHost()
             {}};
 }
 
-void MainWindow::pushButton6Click()
+void MainWindow::saveResultsAsText()
 {
-    saveResultsAsTextFile(*m_results, exportHost(), tag("PushButton6_Click"));
+    saveResultsAsTextFile(*m_results, exportHost(), tag(operations::kSaveText));
 }
 
-void MainWindow::pushButton8Click()
+void MainWindow::copyResultsToClipboard()
 {
     SystemClipboard clipboard(*QGuiApplication::clipboard());
-    copyResultsToClipboard(*m_results, clipboard, exportHost(), tag("PushButton8_Click"));
+    orvanta::copyResultsToClipboard(*m_results, clipboard, exportHost(),
+                                    tag(operations::kCopyToClipboard));
 }
 
-void MainWindow::pushButton2Click()
+void MainWindow::exportResultsToWorkbook()
 {
     XlsxSpreadsheetProgram program(m_openWorkbook ? m_openWorkbook : openWorkbook);
-    saveResultsAsExcelFile(*m_results, program, exportHost(), tag("PushButton2_Click"));
+    saveResultsAsExcelFile(*m_results, program, exportHost(), tag(operations::kExportWorkbook));
 }
 
 // Preferences and help
@@ -525,21 +531,21 @@ void MainWindow::storePreference(const QString &key, const QString &text)
                       DialogService::Icon::Warning);
 }
 
-void MainWindow::check2Click()
+void MainWindow::promptForPasswordChanged()
 {
-    storePreference(QLatin1String(settings_keys::kCheck2),
-                    QString::number(Check2->isChecked() ? 1 : 0));
+    storePreference(QLatin1String(keys::kPromptForPassword),
+                    QString::number(m_promptForPassword->isChecked() ? 1 : 0));
 }
 
-void MainWindow::check1Changed(int index)
+void MainWindow::lengthBoxChanged(int index)
 {
-    storePreference(SettingsStore::phrasesKey(index),
-                    QString::number(Check1[size_t(index)]->isChecked() ? 1 : 0));
+    storePreference(keys::lengthBoxKey(index),
+                    QString::number(m_lengthBoxes[size_t(index)]->isChecked() ? 1 : 0));
 }
 
-void MainWindow::text1Change()
+void MainWindow::extraLengthsChanged()
 {
-    storePreference(QLatin1String(settings_keys::kText1), Text1->text());
+    storePreference(QLatin1String(keys::kExtraLengths), m_extraLengths->text());
 }
 
 void MainWindow::runOptionsChanged()
@@ -548,9 +554,9 @@ void MainWindow::runOptionsChanged()
         storePreference(key, text);
 }
 
-void MainWindow::pushButton5Click()
+void MainWindow::showHelp()
 {
-    TrappedOperation operation(tag("PushButton5_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kShowHelp), errorSink());
     operation.step([&] {
         m_dialogs.message(QStringLiteral("For your information: This software considers "
                                          "\"low-budget job\" to be a two word phrase."),
@@ -566,18 +572,18 @@ void MainWindow::pushButton5Click()
     });
 }
 
-void MainWindow::pushButton13Click()
+void MainWindow::showAbout()
 {
-    TrappedOperation operation(tag("PushButton13_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kShowAbout), errorSink());
     operation.step([&] {
         m_dialogs.about(aboutText() + QStringLiteral("\n\nRunning with ") + librariesInUse() + '.',
                         QStringLiteral("About Orvanta"));
     });
 }
 
-void MainWindow::pushButton10Click()
+void MainWindow::showLengthHelp()
 {
-    TrappedOperation operation(tag("PushButton10_Click"), errorSink());
+    TrappedOperation operation(tag(operations::kShowLengthHelp), errorSink());
     operation.step([&] {
         m_dialogs.message(QStringLiteral("You can list additional numbers separated by comma or "
                                          "space such as: 20, 21, 22, 23"),

@@ -2,6 +2,7 @@
 
 #include "app/PointerMode.h"
 #include "filelist/FolderScan.h"
+#include "phrases/LengthList.h"
 #include "run/AdmissionCheck.h"
 #include "run/CountingRun.h"
 
@@ -102,39 +103,39 @@ private:
     void createStatusLine();
     void createLayout();
     void connectControls();
-    QPushButton *createButton(const char *name, const QString &caption, QWidget *parent, int left,
-                              int top, int width, int height);
-    QRect twips(int left, int top, int width, int height) const;
-    int twipsToPixels(int twips) const;
+    QPushButton *createButton(const char *name, const QString &caption, QWidget *parent,
+                              const QRect &designed);
+    QRect scaled(const QRect &designed) const;
+    int scaled(int designedPixels) const;
 
     void applySkin();
     void applyIcon();
     void restorePreferences();
     void checkConverterAtStartUp();
 
-    void pushButton1Click();
-    void pushButton3Click();
-    void pushButton4Click();
-    void pushButton11Click();
+    void addFiles();
+    void clearInputList();
+    void addFolder();
+    void loadSamples();
     static bool isDropEvent(QEvent::Type type);
     bool handleDrop(QEvent *event);
     void walkFinished(const ScanResult &found, bool scan);
-    void pushButton5Click();
-    void pushButton7Click();
-    void pushButton9Click();
-    void pushButton2Click();
-    void pushButton6Click();
-    void pushButton8Click();
+    void showHelp();
+    void startCounting();
+    void clearResults();
+    void saveResultsAsText();
+    void copyResultsToClipboard();
+    void exportResultsToWorkbook();
     ExportHost exportHost();
-    void pushButton10Click();
-    void pushButton13Click();
+    void showLengthHelp();
+    void showAbout();
     void runOptionsChanged();
     void storePreference(const QString &key, const QString &text);
-    void check2Click();
-    void check1Changed(int index);
-    void text1Change();
-    void listView1Remove();
-    void listView2DblClick();
+    void promptForPasswordChanged();
+    void lengthBoxChanged(int index);
+    void extraLengthsChanged();
+    void removeCurrentInput();
+    void removeCurrentResult();
 
     void runAdmissionCheck();
     void finishAdmissionCheck(const AdmissionResult &result);
@@ -151,27 +152,27 @@ private:
     int m_pointerMode = DefaultPointer;
     std::optional<QCursor> m_handCursor;
 
-    QPushButton *PushButton1 = nullptr;
-    QPushButton *PushButton2 = nullptr;
-    QPushButton *PushButton3 = nullptr;
-    QPushButton *PushButton4 = nullptr;
-    QPushButton *PushButton5 = nullptr;
-    QPushButton *PushButton6 = nullptr;
-    QPushButton *PushButton7 = nullptr;
-    QPushButton *PushButton8 = nullptr;
-    QPushButton *PushButton9 = nullptr;
-    QPushButton *PushButton10 = nullptr;
-    QPushButton *PushButton11 = nullptr;
-    QPushButton *PushButton12 = nullptr;
-    QPushButton *PushButton13 = nullptr;
-    QTreeWidget *ListView1 = nullptr;
-    QTreeView *ListView2 = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QCheckBox *Check2 = nullptr;
-    std::array<QCheckBox *, 18> Check1{};
-    QLabel *Label1 = nullptr;
-    QLineEdit *Text1 = nullptr;
+    QPushButton *m_addFilesButton = nullptr;
+    QPushButton *m_workbookButton = nullptr;
+    QPushButton *m_clearInputButton = nullptr;
+    QPushButton *m_addFolderButton = nullptr;
+    QPushButton *m_helpButton = nullptr;
+    QPushButton *m_saveTextButton = nullptr;
+    QPushButton *m_countButton = nullptr;
+    QPushButton *m_copyButton = nullptr;
+    QPushButton *m_clearResultsButton = nullptr;
+    QPushButton *m_lengthHelpButton = nullptr;
+    QPushButton *m_samplesButton = nullptr;
+    QPushButton *m_exploreButton = nullptr;
+    QPushButton *m_aboutButton = nullptr;
+    QTreeWidget *m_inputList = nullptr;
+    QTreeView *m_resultsList = nullptr;
+    QGroupBox *m_lengthFrame = nullptr;
+    QGroupBox *m_passwordFrame = nullptr;
+    QCheckBox *m_promptForPassword = nullptr;
+    std::array<QCheckBox *, kListedLengthCount> m_lengthBoxes{};
+    QLabel *m_extraLengthsLabel = nullptr;
+    QLineEdit *m_extraLengths = nullptr;
     RunOptionsPanel *m_runOptions = nullptr;
     QLabel *m_status = nullptr;
     QProgressBar *m_progress = nullptr;

@@ -1,5 +1,5 @@
-// The main window's controls and their layout. Positions are in twips, as designed, turned into
-// pixels at the screen's logical DPI.
+// The main window's controls and their layout. Places are designed in pixels at 96 dots per
+// inch and scaled to the screen's logical DPI.
 
 #include "app/MainWindow.h"
 
@@ -7,6 +7,7 @@
 #include "app/ListReorder.h"
 #include "app/MainWindowLayout.h"
 #include "app/RunOptionsPanel.h"
+#include "app/StoredNames.h"
 #include "base/ProgramInfo.h"
 #include "extract/PageRecognition.h"
 #include "phrases/LengthList.h"
@@ -27,18 +28,26 @@
 
 namespace orvanta {
 
+namespace objects = stored_names::objects;
+
 namespace {
 
-constexpr int kClientWidth = 15975;
+constexpr double kDesignedDpi = 96;
+constexpr int kClientWidth = 1065;
 // The frames of the run options, one under each column, below the lowest buttons.
-constexpr int kOptionsTop = 5715;
-constexpr int kOptionsHeight = 1335;
-constexpr int kClientHeight = 5775 + kOptionsHeight;
-constexpr int kStatusHeight = 330;
+constexpr int kOptionsTop = 381;
+constexpr int kOptionsHeight = 89;
+constexpr int kClientHeight = 385 + kOptionsHeight;
+constexpr int kStatusHeight = 22;
 // The explorer's button fills the gap between the options and the window's edge.
 constexpr int kExploreTop = kOptionsTop + kOptionsHeight;
-constexpr int kExploreHeight = 360;
-constexpr int kTwipsPerInch = 1440;
+constexpr int kExploreHeight = 24;
+constexpr int kLeftColumn = 8;
+constexpr int kRightColumn = 536;
+constexpr int kColumnWidth = 520;
+constexpr int kButtonWidth = 256;
+constexpr int kButtonHeight = 27;
+constexpr int kSecondButton = 264; // from its column's left edge
 
 const QString kInputTip =
     QStringLiteral("Drag and drop files here. Double-click item to remove it. "
@@ -46,25 +55,30 @@ const QString kInputTip =
 const QString kResultsTip = QStringLiteral(
     "Double-click item to remove it. Move | line to right and out of window to reveal full names.");
 
-} // namespace
-
-int MainWindow::twipsToPixels(int twips) const
+QRect buttonAt(int left, int top)
 {
-    return qRound(twips * logicalDpiX() / double(kTwipsPerInch));
+    return {left, top, kButtonWidth, kButtonHeight};
 }
 
-QRect MainWindow::twips(int left, int top, int width, int height) const
+} // namespace
+
+int MainWindow::scaled(int designedPixels) const
 {
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
+    return qRound(designedPixels * logicalDpiX() / kDesignedDpi);
+}
+
+QRect MainWindow::scaled(const QRect &designed) const
+{
+    return {scaled(designed.left()), scaled(designed.top()), scaled(designed.width()),
+            scaled(designed.height())};
 }
 
 QPushButton *MainWindow::createButton(const char *name, const QString &caption, QWidget *parent,
-                                      int left, int top, int width, int height)
+                                      const QRect &designed)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setGeometry(twips(left, top, width, height));
+    button->setGeometry(scaled(designed));
     button->setMouseTracking(true);
     button->installEventFilter(this);
     return button;
@@ -73,58 +87,65 @@ QPushButton *MainWindow::createButton(const char *name, const QString &caption, 
 void MainWindow::createControls()
 {
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(twipsToPixels(180));
+    font.setPixelSize(scaled(12));
     setFont(font);
     resize(designedSize());
     setMouseTracking(true);
     installEventFilter(this);
 
-    PushButton5 = createButton("PushButton5", QStringLiteral("Help"), this, 120, 120, 3840, 405);
-    PushButton13 =
-        createButton("PushButton13", QStringLiteral("About Orvanta"), this, 4080, 120, 3840, 405);
+    constexpr int left = kLeftColumn;
+    constexpr int right = kRightColumn;
+    m_helpButton =
+        createButton(objects::kHelpButton, QStringLiteral("Help"), this, buttonAt(left, 8));
+    m_aboutButton = createButton(objects::kAboutButton, QStringLiteral("About Orvanta"), this,
+                                 buttonAt(left + kSecondButton, 8));
     createInputList();
-    PushButton1 =
-        createButton("PushButton1", QStringLiteral("Add PDF File(s)"), this, 120, 3950, 3840, 405);
-    PushButton4 = createButton("PushButton4", QStringLiteral("Add All PDF File(s) In Folder"), this,
-                               4080, 3950, 3840, 405);
-    PushButton3 =
-        createButton("PushButton3", QStringLiteral("Clear List"), this, 120, 4460, 3840, 405);
-    PushButton11 = createButton("PushButton11", QStringLiteral("Load Sample/Example Files"), this,
-                                4080, 4460, 3840, 405);
+    m_addFilesButton = createButton(objects::kAddFilesButton, QStringLiteral("Add PDF File(s)"),
+                                    this, buttonAt(left, 263));
+    m_addFolderButton =
+        createButton(objects::kAddFolderButton, QStringLiteral("Add All PDF File(s) In Folder"),
+                     this, buttonAt(left + kSecondButton, 263));
+    m_clearInputButton = createButton(objects::kClearInputButton, QStringLiteral("Clear List"),
+                                      this, buttonAt(left, 297));
+    m_samplesButton =
+        createButton(objects::kSamplesButton, QStringLiteral("Load Sample/Example Files"), this,
+                     buttonAt(left + kSecondButton, 297));
 
-    Frame2 = new QGroupBox(QStringLiteral("Password Option"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(twips(120, 4920, 7800, 735));
-    Check2 = new QCheckBox(
-        QStringLiteral("Prompt for password because PDF files are password protected"), Frame2);
-    Check2->setObjectName(QStringLiteral("Check2"));
-    Check2->setGeometry(twips(240, 300, 6015, 255));
+    m_passwordFrame = new QGroupBox(QStringLiteral("Password Option"), this);
+    m_passwordFrame->setObjectName(QLatin1String(objects::kPasswordFrame));
+    m_passwordFrame->setGeometry(scaled({left, 328, kColumnWidth, 49}));
+    m_promptForPassword = new QCheckBox(
+        QStringLiteral("Prompt for password because PDF files are password protected"),
+        m_passwordFrame);
+    m_promptForPassword->setObjectName(QLatin1String(objects::kPromptForPassword));
+    m_promptForPassword->setGeometry(scaled({16, 20, 401, 17}));
 
     createLengthFrame();
-    PushButton7 = createButton("PushButton7", QStringLiteral("Start Counting Phrases"), this, 8040,
-                               1695, 7800, 405);
+    m_countButton = createButton(objects::kCountButton, QStringLiteral("Start Counting Phrases"),
+                                 this, {right, 113, kColumnWidth, kButtonHeight});
     createResultsList();
-    PushButton6 = createButton("PushButton6", QStringLiteral("Save Results As Text File"), this,
-                               8040, 4740, 3840, 405);
-    PushButton2 = createButton("PushButton2", QStringLiteral("Save Results As Excel File"), this,
-                               12000, 4740, 3840, 405);
-    PushButton8 = createButton("PushButton8", QStringLiteral("Copy Results To Clipboard"), this,
-                               8040, 5250, 3840, 405);
-    PushButton9 =
-        createButton("PushButton9", QStringLiteral("Clear List"), this, 12000, 5250, 3840, 405);
+    m_saveTextButton =
+        createButton(objects::kSaveTextButton, QStringLiteral("Save Results As Text File"), this,
+                     buttonAt(right, 316));
+    m_workbookButton =
+        createButton(objects::kWorkbookButton, QStringLiteral("Save Results As Excel File"), this,
+                     buttonAt(right + kSecondButton, 316));
+    m_copyButton = createButton(objects::kCopyButton, QStringLiteral("Copy Results To Clipboard"),
+                                this, buttonAt(right, 350));
+    m_clearResultsButton = createButton(objects::kClearResultsButton, QStringLiteral("Clear List"),
+                                        this, buttonAt(right + kSecondButton, 350));
     m_runOptions = new RunOptionsPanel(
-        this,
-        [this](int left, int top, int width, int height) {
-            return twips(left, top, width, height);
-        },
-        kOptionsTop, installedRecognitionLanguages());
+        this, [this](const QRect &designed) { return scaled(designed); }, kOptionsTop,
+        installedRecognitionLanguages());
     createStatusLine();
-    PushButton12 = createButton("PushButton12", QStringLiteral("Explore Results"), this, 12000,
-                                kExploreTop, 3840, kExploreHeight);
+    m_exploreButton =
+        createButton(objects::kExploreButton, QStringLiteral("Explore Results"), this,
+                     {right + kSecondButton, kExploreTop, kButtonWidth, kExploreHeight});
 
     for (QWidget *hoverable :
-         {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
-          static_cast<QWidget *>(Check2), ListView1->viewport(), ListView2->viewport()}) {
+         {static_cast<QWidget *>(m_lengthFrame), static_cast<QWidget *>(m_passwordFrame),
+          static_cast<QWidget *>(m_promptForPassword), m_inputList->viewport(),
+          m_resultsList->viewport()}) {
         hoverable->setMouseTracking(true);
         hoverable->installEventFilter(this);
     }
@@ -146,23 +167,24 @@ void MainWindow::applyIcon()
 
 QSize MainWindow::designedSize() const
 {
-    return {twipsToPixels(kClientWidth), twipsToPixels(kClientHeight + kStatusHeight)};
+    return {scaled(kClientWidth), scaled(kClientHeight + kStatusHeight)};
 }
 
 // Every control at its designed place; the layout moves them when the window is resized.
 void MainWindow::createLayout()
 {
     m_layout = std::make_unique<MainWindowLayout>(designedSize());
-    m_layout->addList(ListView1);
-    m_layout->addList(ListView2);
-    for (QWidget *frame : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
-                           static_cast<QWidget *>(m_runOptions->textFrame()),
-                           static_cast<QWidget *>(m_runOptions->scanFrame())}) {
+    m_layout->addList(m_inputList);
+    m_layout->addList(m_resultsList);
+    for (QWidget *frame :
+         {static_cast<QWidget *>(m_lengthFrame), static_cast<QWidget *>(m_passwordFrame),
+          static_cast<QWidget *>(m_runOptions->textFrame()),
+          static_cast<QWidget *>(m_runOptions->scanFrame())}) {
         for (QWidget *control : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             m_layout->add(control);
     }
     for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (control != ListView1 && control != ListView2 && !control->isWindow())
+        if (control != m_inputList && control != m_resultsList && !control->isWindow())
             m_layout->add(control);
     }
     setMinimumSize(m_layout->minimumSize());
@@ -177,99 +199,101 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 
 void MainWindow::connectControls()
 {
-    connect(PushButton1, &QPushButton::clicked, this, &MainWindow::pushButton1Click);
-    connect(PushButton3, &QPushButton::clicked, this, &MainWindow::pushButton3Click);
-    connect(PushButton4, &QPushButton::clicked, this, &MainWindow::pushButton4Click);
-    connect(PushButton11, &QPushButton::clicked, this, &MainWindow::pushButton11Click);
-    connect(PushButton5, &QPushButton::clicked, this, &MainWindow::pushButton5Click);
-    connect(PushButton7, &QPushButton::clicked, this, &MainWindow::pushButton7Click);
-    connect(PushButton9, &QPushButton::clicked, this, &MainWindow::pushButton9Click);
-    connect(PushButton6, &QPushButton::clicked, this, &MainWindow::pushButton6Click);
-    connect(PushButton8, &QPushButton::clicked, this, &MainWindow::pushButton8Click);
-    connect(PushButton2, &QPushButton::clicked, this, &MainWindow::pushButton2Click);
-    connect(PushButton10, &QPushButton::clicked, this, &MainWindow::pushButton10Click);
-    connect(PushButton12, &QPushButton::clicked, this, [this] { openExplorer(); });
-    connect(PushButton13, &QPushButton::clicked, this, &MainWindow::pushButton13Click);
+    connect(m_addFilesButton, &QPushButton::clicked, this, &MainWindow::addFiles);
+    connect(m_clearInputButton, &QPushButton::clicked, this, &MainWindow::clearInputList);
+    connect(m_addFolderButton, &QPushButton::clicked, this, &MainWindow::addFolder);
+    connect(m_samplesButton, &QPushButton::clicked, this, &MainWindow::loadSamples);
+    connect(m_helpButton, &QPushButton::clicked, this, &MainWindow::showHelp);
+    connect(m_countButton, &QPushButton::clicked, this, &MainWindow::startCounting);
+    connect(m_clearResultsButton, &QPushButton::clicked, this, &MainWindow::clearResults);
+    connect(m_saveTextButton, &QPushButton::clicked, this, &MainWindow::saveResultsAsText);
+    connect(m_copyButton, &QPushButton::clicked, this, &MainWindow::copyResultsToClipboard);
+    connect(m_workbookButton, &QPushButton::clicked, this, &MainWindow::exportResultsToWorkbook);
+    connect(m_lengthHelpButton, &QPushButton::clicked, this, &MainWindow::showLengthHelp);
+    connect(m_exploreButton, &QPushButton::clicked, this, [this] { openExplorer(); });
+    connect(m_aboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(m_runOptions, &RunOptionsPanel::changed, this, &MainWindow::runOptionsChanged);
-    connect(Check2, &QCheckBox::clicked, this, &MainWindow::check2Click);
-    connect(Text1, &QLineEdit::textChanged, this, &MainWindow::text1Change);
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &MainWindow::listView1Remove);
-    connect(ListView2, &QTreeView::doubleClicked, this, &MainWindow::listView2DblClick);
+    connect(m_promptForPassword, &QCheckBox::clicked, this, &MainWindow::promptForPasswordChanged);
+    connect(m_extraLengths, &QLineEdit::textChanged, this, &MainWindow::extraLengthsChanged);
+    connect(m_inputList, &QTreeWidget::itemDoubleClicked, this, &MainWindow::removeCurrentInput);
+    connect(m_resultsList, &QTreeView::doubleClicked, this, &MainWindow::removeCurrentResult);
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
             &MainWindow::escapePressed);
 }
 
 void MainWindow::createInputList()
 {
-    ListView1 = new QTreeWidget(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setGeometry(twips(120, 630, 7800, 3225));
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setToolTip(kInputTip);
-    ListView1->setColumnCount(1);
-    ListView1->installEventFilter(this);
-    ListView1->setAcceptDrops(true);
-    ListView1->viewport()->setAcceptDrops(true);
-    new ListReorder(ListView1, m_dataDir + QStringLiteral("/drag.ico"), this);
+    m_inputList = new QTreeWidget(this);
+    m_inputList->setObjectName(QLatin1String(objects::kInputList));
+    m_inputList->setGeometry(scaled({kLeftColumn, 42, kColumnWidth, 215}));
+    m_inputList->setRootIsDecorated(false);
+    m_inputList->setUniformRowHeights(true);
+    m_inputList->setToolTip(kInputTip);
+    m_inputList->setColumnCount(1);
+    m_inputList->installEventFilter(this);
+    m_inputList->setAcceptDrops(true);
+    m_inputList->viewport()->setAcceptDrops(true);
+    new ListReorder(m_inputList, m_dataDir + QStringLiteral("/drag.ico"), this);
 }
 
 void MainWindow::createResultsList()
 {
-    ListView2 = new QTreeView(this);
-    ListView2->setObjectName(QStringLiteral("ListView2"));
-    ListView2->setGeometry(twips(8040, 2205, 7800, 2445));
-    ListView2->setRootIsDecorated(false);
-    ListView2->setUniformRowHeights(true);
-    ListView2->setItemsExpandable(false);
-    ListView2->setSortingEnabled(false);
-    ListView2->setToolTip(kResultsTip);
-    ListView2->setModel(m_results);
-    ListView2->setItemDelegate(new CutPhraseTips(ResultsModel::PhraseColumn, ListView2));
-    ListView2->installEventFilter(this);
-    auto *explore = new QAction(QStringLiteral("Explore This Phrase..."), ListView2);
-    explore->setObjectName(QStringLiteral("ExploreAction"));
+    m_resultsList = new QTreeView(this);
+    m_resultsList->setObjectName(QLatin1String(objects::kResultsList));
+    m_resultsList->setGeometry(scaled({kRightColumn, 147, kColumnWidth, 163}));
+    m_resultsList->setRootIsDecorated(false);
+    m_resultsList->setUniformRowHeights(true);
+    m_resultsList->setItemsExpandable(false);
+    m_resultsList->setSortingEnabled(false);
+    m_resultsList->setToolTip(kResultsTip);
+    m_resultsList->setModel(m_results);
+    m_resultsList->setItemDelegate(new CutPhraseTips(ResultsModel::PhraseColumn, m_resultsList));
+    m_resultsList->installEventFilter(this);
+    auto *explore = new QAction(QStringLiteral("Explore This Phrase..."), m_resultsList);
+    explore->setObjectName(QLatin1String(objects::kExploreAction));
     connect(explore, &QAction::triggered, this, [this] {
-        if (ListView2->currentIndex().isValid())
-            openExplorer(ListView2->currentIndex().row());
+        if (m_resultsList->currentIndex().isValid())
+            openExplorer(m_resultsList->currentIndex().row());
     });
-    ListView2->addAction(explore);
-    ListView2->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_resultsList->addAction(explore);
+    m_resultsList->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+// Two rows of boxes for 2 to 19 words; the one for 16 sits a pixel to the right, as designed.
 void MainWindow::createLengthFrame()
 {
-    Frame1 = new QGroupBox(QStringLiteral("Number Of Words In Phrase"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twips(8040, 45, 7800, 1530));
-    static constexpr int kLefts[] = {240, 1100, 1960, 2820, 3680, 4540, 5400, 6260, 7120};
-    for (int i = 0; i < kLengthBoxCount; ++i) {
-        auto *box = new QCheckBox(QString::number(i + 2), Frame1);
-        box->setObjectName(QStringLiteral("Check1"));
+    m_lengthFrame = new QGroupBox(QStringLiteral("Number Of Words In Phrase"), this);
+    m_lengthFrame->setObjectName(QLatin1String(objects::kLengthFrame));
+    m_lengthFrame->setGeometry(scaled({kRightColumn, 3, kColumnWidth, 102}));
+    static constexpr int kLefts[] = {16, 73, 131, 188, 245, 303, 360, 417, 475};
+    for (int i = 0; i < kListedLengthCount; ++i) {
+        auto *box = new QCheckBox(QString::number(i + 2), m_lengthFrame);
+        box->setObjectName(QLatin1String(objects::kLengthBox));
         box->setProperty("index", i);
-        const int left = i == 14 ? 4560 : kLefts[i % 9];
-        box->setGeometry(twips(left, i < 9 ? 300 : 650, 550, 255));
-        connect(box, &QCheckBox::toggled, this, [this, i] { check1Changed(i); });
-        Check1[size_t(i)] = box;
+        const int boxLeft = i == 14 ? 304 : kLefts[i % 9];
+        box->setGeometry(scaled({boxLeft, i < 9 ? 20 : 43, 37, 17}));
+        connect(box, &QCheckBox::toggled, this, [this, i] { lengthBoxChanged(i); });
+        m_lengthBoxes[size_t(i)] = box;
     }
-    Label1 = new QLabel(QStringLiteral("More:"), Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twips(240, 1080, 480, 225));
-    Text1 = new QLineEdit(QStringLiteral("2, 5, 6"), Frame1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twips(840, 1020, 5655, 345));
-    PushButton10 =
-        createButton("PushButton10", QStringLiteral("Help"), Frame1, 6600, 1020, 960, 345);
+    m_extraLengthsLabel = new QLabel(QStringLiteral("More:"), m_lengthFrame);
+    m_extraLengthsLabel->setObjectName(QLatin1String(objects::kExtraLengthsLabel));
+    m_extraLengthsLabel->setGeometry(scaled({16, 72, 32, 15}));
+    m_extraLengths = new QLineEdit(QStringLiteral("2, 5, 6"), m_lengthFrame);
+    m_extraLengths->setObjectName(QLatin1String(objects::kExtraLengths));
+    m_extraLengths->setGeometry(scaled({56, 68, 377, 23}));
+    m_lengthHelpButton = createButton(objects::kLengthHelpButton, QStringLiteral("Help"),
+                                      m_lengthFrame, {440, 68, 64, 23});
 }
 
 void MainWindow::createStatusLine()
 {
     m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("StatusLine"));
-    m_status->setGeometry(twips(120, kClientHeight, 7800, kStatusHeight - 60));
+    m_status->setObjectName(QLatin1String(objects::kStatusLine));
+    m_status->setGeometry(scaled({kLeftColumn, kClientHeight, kColumnWidth, kStatusHeight - 4}));
     m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("StatusProgress"));
-    m_progress->setGeometry(twips(8040, kClientHeight + 30, 3840, kStatusHeight - 120));
+    m_progress->setObjectName(QLatin1String(objects::kStatusProgress));
+    m_progress->setGeometry(
+        scaled({kRightColumn, kClientHeight + 2, kButtonWidth, kStatusHeight - 8}));
     m_progress->setTextVisible(false);
     m_progress->hide();
 }

@@ -11,10 +11,10 @@ namespace orvanta {
 
 namespace {
 
-constexpr int kFrameWidth = 7800;
-constexpr int kFrameHeight = 1275;
-constexpr int kLeftColumn = 120;
-constexpr int kRightColumn = 8040;
+constexpr int kFrameWidth = 520;
+constexpr int kFrameHeight = 85;
+constexpr int kLeftColumn = 8;
+constexpr int kRightColumn = 536;
 
 struct TextBox {
     const char *name;
@@ -55,12 +55,12 @@ RunOptionsPanel::RunOptionsPanel(QWidget *window, const Place &place, int top,
 void RunOptionsPanel::createTextFrame(QWidget *window, const Place &place, int top)
 {
     m_textFrame = createFrame("TextOptionsFrame", QStringLiteral("Text Options"), window,
-                              place(kLeftColumn, top, kFrameWidth, kFrameHeight));
+                              place({kLeftColumn, top, kFrameWidth, kFrameHeight}));
     for (size_t i = 0; i < m_textBoxes.size(); ++i) {
         auto *box = new QCheckBox(QLatin1String(kTextBoxes[i].caption), m_textFrame);
         box->setObjectName(QLatin1String(kTextBoxes[i].name));
-        const int left = i < 3 ? 240 : 4000;
-        box->setGeometry(place(left, 300 + 300 * int(i % 3), 3700, 255));
+        const int left = i < 3 ? 16 : 267;
+        box->setGeometry(place({left, 20 + 20 * int(i % 3), 247, 17}));
         connect(box, &QCheckBox::clicked, this, &RunOptionsPanel::changed);
         m_textBoxes[i] = box;
     }
@@ -69,10 +69,10 @@ void RunOptionsPanel::createTextFrame(QWidget *window, const Place &place, int t
 void RunOptionsPanel::createScanFrame(QWidget *window, const Place &place, int top)
 {
     m_scanFrame = createFrame("ScanOptionsFrame", QStringLiteral("Scanned Pages"), window,
-                              place(kRightColumn, top, kFrameWidth, kFrameHeight));
+                              place({kRightColumn, top, kFrameWidth, kFrameHeight}));
     m_readScans = new QCheckBox(QStringLiteral("Read scanned pages with OCR"), m_scanFrame);
     m_readScans->setObjectName(QStringLiteral("ReadScannedPages"));
-    m_readScans->setGeometry(place(240, 300, 5000, 255));
+    m_readScans->setGeometry(place({16, 20, 333, 17}));
     m_readScans->setToolTip(QStringLiteral("Pages that are pictures of text are read by text "
                                            "recognition (OCR), which takes a while and may get "
                                            "words wrong."));
@@ -80,10 +80,10 @@ void RunOptionsPanel::createScanFrame(QWidget *window, const Place &place, int t
 
     auto *label = new QLabel(QStringLiteral("Recognition languages:"), m_scanFrame);
     label->setObjectName(QStringLiteral("RecognitionLanguagesLabel"));
-    label->setGeometry(place(240, 720, 2400, 225));
+    label->setGeometry(place({16, 48, 160, 15}));
     m_languageButton = new QToolButton(m_scanFrame);
     m_languageButton->setObjectName(QStringLiteral("RecognitionLanguages"));
-    m_languageButton->setGeometry(place(2700, 660, 2800, 345));
+    m_languageButton->setGeometry(place({180, 44, 187, 23}));
     m_languageButton->setPopupMode(QToolButton::InstantPopup);
     m_languageButton->setToolTip(QStringLiteral("The languages of the scanned pages; tick "
                                                 "every language they are written in."));

@@ -23,10 +23,10 @@ namespace orvanta {
 class RunOptionsPanel final : public QObject {
     Q_OBJECT
 public:
-    // Designed geometry in twips, turned into pixels by the window.
-    using Place = std::function<QRect(int left, int top, int width, int height)>;
+    // Turns a designed place into the window's pixels.
+    using Place = std::function<QRect(const QRect &designed)>;
 
-    // The frames are made on `window`, at `top` twips, one under each column of the window.
+    // The frames are made on `window`, at `top`, one under each column of the window.
     RunOptionsPanel(QWidget *window, const Place &place, int top, QStringList installedLanguages);
 
     QGroupBox *textFrame() const { return m_textFrame; }

@@ -1,5 +1,6 @@
 #include "app/RunPreferences.h"
 
+#include "app/StoredNames.h"
 #include "base/SettingsStore.h"
 #include "run/CountingRun.h"
 
@@ -9,17 +10,19 @@ namespace orvanta {
 
 namespace {
 
+namespace keys = stored_names::keys;
+
 struct Flag {
     const char *key;
     bool TextOptions::*member;
 };
 
 constexpr Flag kTextFlags[] = {
-    {settings_keys::kJoinWrappedLines, &TextOptions::joinWrappedLines},
-    {settings_keys::kRejoinHyphenatedWords, &TextOptions::rejoinHyphenatedWords},
-    {settings_keys::kDropRunningHeads, &TextOptions::dropRunningHeads},
-    {settings_keys::kIgnorePunctuation, &TextOptions::ignorePunctuation},
-    {settings_keys::kNormaliseCompatibility, &TextOptions::normaliseCompatibility},
+    {keys::kJoinWrappedLines, &TextOptions::joinWrappedLines},
+    {keys::kRejoinHyphenatedWords, &TextOptions::rejoinHyphenatedWords},
+    {keys::kDropRunningHeads, &TextOptions::dropRunningHeads},
+    {keys::kIgnorePunctuation, &TextOptions::ignorePunctuation},
+    {keys::kNormaliseCompatibility, &TextOptions::normaliseCompatibility},
 };
 
 bool readFlag(const SettingsStore &settings, const char *key)
@@ -50,9 +53,9 @@ RunPreferences RunPreferences::read(const SettingsStore &settings)
     RunPreferences preferences;
     for (const Flag &flag : kTextFlags)
         preferences.text.*flag.member = readFlag(settings, flag.key);
-    preferences.readScannedPages = readFlag(settings, settings_keys::kReadScannedPages);
+    preferences.readScannedPages = readFlag(settings, keys::kReadScannedPages);
     const QStringList languages =
-        parseLanguages(settings.readText(QLatin1String(settings_keys::kRecognitionLanguages)));
+        parseLanguages(settings.readText(QLatin1String(keys::kRecognitionLanguages)));
     if (!languages.isEmpty())
         preferences.languages = languages;
     return preferences;
@@ -63,9 +66,8 @@ std::vector<std::pair<QString, QString>> RunPreferences::entries() const
     std::vector<std::pair<QString, QString>> stored;
     for (const Flag &flag : kTextFlags)
         stored.emplace_back(QLatin1String(flag.key), flagText(text.*flag.member));
-    stored.emplace_back(QLatin1String(settings_keys::kReadScannedPages),
-                        flagText(readScannedPages));
-    stored.emplace_back(QLatin1String(settings_keys::kRecognitionLanguages),
+    stored.emplace_back(QLatin1String(keys::kReadScannedPages), flagText(readScannedPages));
+    stored.emplace_back(QLatin1String(keys::kRecognitionLanguages),
                         languages.join(QLatin1Char('+')));
     return stored;
 }

@@ -13,16 +13,6 @@ namespace orvanta {
 class SettingsStore;
 struct CountingRunOptions;
 
-namespace settings_keys {
-inline constexpr auto kJoinWrappedLines = "JoinWrappedLines";
-inline constexpr auto kRejoinHyphenatedWords = "RejoinHyphenatedWords";
-inline constexpr auto kDropRunningHeads = "DropRunningHeads";
-inline constexpr auto kIgnorePunctuation = "IgnorePunctuation";
-inline constexpr auto kNormaliseCompatibility = "NormaliseCompatibility";
-inline constexpr auto kReadScannedPages = "ReadScannedPages";
-inline constexpr auto kRecognitionLanguages = "RecognitionLanguages";
-} // namespace settings_keys
-
 // How the window's counting runs read their texts, as the user last chose it: the text options
 // and whether scanned pages are read by text recognition, and in which languages.
 struct RunPreferences {

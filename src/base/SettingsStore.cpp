@@ -55,9 +55,4 @@ bool SettingsStore::writeText(const QString &key, const QString &text)
     return m_settings->status() == QSettings::NoError;
 }
 
-QString SettingsStore::phrasesKey(int index)
-{
-    return QStringLiteral("Phrases") + QString::number(index);
-}
-
 } // namespace orvanta

@@ -1,8 +1,6 @@
 #include "filelist/FolderScan.h"
 
-#include "base/DialogService.h"
 #include "base/ErrorReport.h"
-#include "base/SettingsStore.h"
 #include "filelist/FileAttributes.h"
 #include "filelist/FolderListing.h"
 #include "filelist/PathJoin.h"
@@ -194,8 +192,8 @@ QString skippedNamesText(int skippedNames)
                      .arg(skippedNames);
 }
 
-int getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
-                          const ScanControl &control)
+int collectSubfolders(QStringList &folders, bool recurse, ErrorSink &errors,
+                      const ScanControl &control)
 {
     FolderWalk walk(errors, control);
     walk.run(folders, recurse);
@@ -209,7 +207,7 @@ ScanResult filesInFolderTree(const QString &folder, const QString &pattern, Erro
     if (folder.isEmpty())
         return result;
     QStringList folders{folder + QLatin1Char('/')};
-    result.skippedNames = getSubDirectories2016(folders, true, errors, control);
+    result.skippedNames = collectSubfolders(folders, true, errors, control);
     for (const QString &entry : std::as_const(folders)) {
         if (control.stop.stop_requested())
             break;
@@ -218,16 +216,6 @@ ScanResult filesInFolderTree(const QString &folder, const QString &pattern, Erro
         appendMatchingFiles(entry.chopped(1), pattern, result);
     }
     return result;
-}
-
-QString chooseScanFolder(DialogService &dialogs, SettingsStore &settings)
-{
-    settings.writeText(QLatin1String(settings_keys::kExtension), QStringLiteral("pdf"));
-    const QString last = settings.readText(QLatin1String(settings_keys::kLastFolder));
-    const QString chosen = dialogs.chooseFolder(QLatin1String(kChooseFolderTitle), last);
-    if (!chosen.isEmpty())
-        settings.writeText(QLatin1String(settings_keys::kLastFolder), chosen);
-    return chosen;
 }
 
 } // namespace orvanta

@@ -8,13 +8,10 @@
 
 namespace orvanta {
 
-class DialogService;
 class ErrorSink;
-class SettingsStore;
 
 inline constexpr auto kScanPattern = "*.pdf";
 inline constexpr auto kDropPattern = "*.*";
-inline constexpr auto kChooseFolderTitle = "Please select folder:";
 
 // How a caller on another thread follows and stops a walk.
 struct ScanControl {
@@ -50,8 +47,8 @@ QString skippedNamesText(int skippedNames);
 // links cannot make it loop. An entry whose subfolders cannot be listed for want of permission or
 // because it is gone is removed from `folders` quietly. A folder whose attributes cannot be read
 // between its tests is reported to `errors` (tag of AddFolder.GetSubDirectories2016) and kept.
-int getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
-                          const ScanControl &control = {});
+int collectSubfolders(QStringList &folders, bool recurse, ErrorSink &errors,
+                      const ScanControl &control = {});
 
 // The rows a folder scan adds: the files matching `pattern` in the folder and its walked
 // subfolders, in folder order then name order, without names beginning with "~", entries that
@@ -59,10 +56,5 @@ int getSubDirectories2016(QStringList &folders, bool recurse, ErrorSink &errors,
 // each path tidied by collapseSlashes. No duplicate test. Safe on any thread.
 ScanResult filesInFolderTree(const QString &folder, const QString &pattern, ErrorSink &errors,
                              const ScanControl &control = {});
-
-// The folder scan's start, on the window's thread: writes "pdf" under Extension, opens the folder
-// chooser at LastFolder, and stores a confirmed choice under LastFolder. Returns the chosen
-// folder, or the empty text when the chooser was cancelled.
-QString chooseScanFolder(DialogService &dialogs, SettingsStore &settings);
 
 } // namespace orvanta

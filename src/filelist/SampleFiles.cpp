@@ -1,15 +1,12 @@
 #include "filelist/SampleFiles.h"
 
 #include "base/FileHelpers.h"
-#include "base/SettingsStore.h"
 #include "filelist/FolderListing.h"
 #include "filelist/FolderScan.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
-
-#include <algorithm>
 
 namespace orvanta {
 
@@ -84,30 +81,11 @@ QStringList snapshotPaths(const QString &snapshot)
     return paths;
 }
 
-void takeSamplesSnapshot(const QString &appDir, SettingsStore &settings)
-{
-    settings.writeText(QLatin1String(settings_keys::kSnapshot),
-                       scrambleText(samplesSnapshotText(appDir)));
-}
-
-QStringList storedSamplePaths(const SettingsStore &settings)
-{
-    return snapshotPaths(
-        unscrambleText(settings.readText(QLatin1String(settings_keys::kSnapshot))));
-}
-
-void refreshSamplesSnapshot(const QString &appDir, SettingsStore &settings)
-{
-    const QStringList paths = storedSamplePaths(settings);
-    if (std::none_of(paths.begin(), paths.end(), fileExists))
-        takeSamplesSnapshot(appDir, settings);
-}
-
-QStringList sampleFilesToAdd(const SettingsStore &settings, const QStringList &rows)
+QStringList samplesToAdd(const QStringList &snapshot, const QStringList &rows)
 {
     QSet<QString> listed(rows.cbegin(), rows.cend());
     QStringList added;
-    for (const QString &path : storedSamplePaths(settings)) {
+    for (const QString &path : snapshot) {
         if (!listed.contains(path) && fileExists(path)) {
             listed.insert(path);
             added << path;

@@ -6,8 +6,6 @@
 
 namespace orvanta {
 
-class SettingsStore;
-
 // The fixed word both scrambling directions use.
 inline constexpr auto kScrambleKey = "marzipan";
 
@@ -40,15 +38,8 @@ QString samplesSnapshotText(const QString &appDir);
 // The paths of a snapshot text; one stored by an earlier version joins them with "|".
 QStringList snapshotPaths(const QString &snapshot);
 
-// Stores the scrambled snapshot under Snapshot.
-void takeSamplesSnapshot(const QString &appDir, SettingsStore &settings);
-
-// Takes the snapshot again when none of its files exist: none was taken yet, the stored one
-// does not decode, the sample folder was empty, or the program folder has moved.
-void refreshSamplesSnapshot(const QString &appDir, SettingsStore &settings);
-
-// The rows the sample button adds: the snapshot's paths that still exist and are not yet rows
+// The samples to add to the rows: the snapshot's paths that still exist and are not yet rows
 // (exact, case-sensitive comparison), each once, in snapshot order.
-QStringList sampleFilesToAdd(const SettingsStore &settings, const QStringList &rows);
+QStringList samplesToAdd(const QStringList &snapshot, const QStringList &rows);
 
 } // namespace orvanta

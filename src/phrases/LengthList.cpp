@@ -48,11 +48,11 @@ std::optional<int> parseLength(const QString &entry)
 
 } // namespace
 
-std::vector<int> buildLengthList(const LengthBoxes &ticked, const QString &typed)
+std::vector<int> buildLengthList(const ChosenLengths &chosen, const QString &typed)
 {
     std::vector<int> lengths;
-    for (int i = 0; i < kLengthBoxCount; ++i) {
-        if (ticked[size_t(i)])
+    for (int i = 0; i < kListedLengthCount; ++i) {
+        if (chosen[size_t(i)])
             lengths.push_back(i + 2);
     }
     if (typed.isEmpty())

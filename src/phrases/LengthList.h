@@ -9,12 +9,13 @@
 
 namespace orvanta {
 
-inline constexpr int kLengthBoxCount = 18; // boxes for 2 to 19 words
-using LengthBoxes = std::array<bool, kLengthBoxCount>;
+// Lengths 2 to 19 are chosen one by one; any others are typed.
+inline constexpr int kListedLengthCount = 18;
+using ChosenLengths = std::array<bool, kListedLengthCount>; // [0]: 2 words
 
-// The lengths of one run: ticked boxes in index order, then the numbers typed in the "More:"
-// box in typed order. Neither sorted nor deduplicated.
-std::vector<int> buildLengthList(const LengthBoxes &ticked, const QString &typed);
+// The lengths of one run: the chosen ones in ascending order, then the numbers typed (separated
+// by commas, else by blanks) in typed order. Neither sorted nor deduplicated.
+std::vector<int> buildLengthList(const ChosenLengths &chosen, const QString &typed);
 
 // The lengths of the command line: numbers and ranges ("4", "2-5", "2-5,8", "2 5 6"), each at
 // least 1, separated by commas or blanks. Anything else fails with a message naming the entry.

@@ -7,6 +7,7 @@
 #include "ScriptedDialogService.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
+#include "app/StoredNames.h"
 #include "base/SettingsStore.h"
 #include "documents/TextStore.h"
 #include "results/ResultsModel.h"
@@ -22,6 +23,8 @@
 #include <unistd.h>
 
 namespace orvanta {
+
+namespace objects = stored_names::objects;
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -51,7 +54,8 @@ protected:
 
     QCheckBox *lengthBox(int length)
     {
-        for (QCheckBox *box : m_window->findChildren<QCheckBox *>(QStringLiteral("Check1"))) {
+        for (QCheckBox *box :
+             m_window->findChildren<QCheckBox *>(QLatin1String(objects::kLengthBox))) {
             if (box->property("index").toInt() == length - 2)
                 return box;
         }
@@ -62,14 +66,14 @@ protected:
     {
         QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
         m_dialogs.openResults.push_back(paths);
-        child<QPushButton>("PushButton1")->click();
+        child<QPushButton>(objects::kAddFilesButton)->click();
         ASSERT_TRUE(checked.wait(60000));
     }
 
     void count()
     {
         QSignalSpy counted(m_window.get(), &MainWindow::countingFinished);
-        child<QPushButton>("PushButton7")->click();
+        child<QPushButton>(objects::kCountButton)->click();
         ASSERT_TRUE(counted.count() > 0 || counted.wait(60000));
     }
 

@@ -36,7 +36,7 @@ protected:
         lengthBox(4)->click();
         addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
         count();
-        child<QPushButton>("PushButton12")->click();
+        child<QPushButton>(objects::kExploreButton)->click();
         return *m_window->explorer();
     }
 
@@ -148,7 +148,7 @@ TEST_F(ExplorerWindowTest, TicksAndRemovalsReachTheMainWindowsThreeExports)
     EXPECT_TRUE(m_window->results().isTicked(3));
     EXPECT_FALSE(m_window->results().isTicked(1));
 
-    child<QPushButton>("PushButton8")->click();
+    child<QPushButton>(objects::kCopyButton)->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 2);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QStringLiteral("at the end of")));
     EXPECT_FALSE(QGuiApplication::clipboard()->text().contains(QStringLiteral("quick")));
@@ -164,7 +164,7 @@ TEST_F(ExplorerWindowTest, TicksAndRemovalsReachTheMainWindowsThreeExports)
         const QString bin = m_tmp.filePath(QStringLiteral("bin"));
         QFile::setPermissions(writeFile(bin + QStringLiteral("/localc"), {}), QFile::ExeOwner);
         const ScopedEnv path("PATH", bin.toUtf8());
-        child<QPushButton>("PushButton2")->click();
+        child<QPushButton>(objects::kWorkbookButton)->click();
     }
     ASSERT_FALSE(workbook.isEmpty());
     const XlsxContents book = readXlsx(workbook, unzip);
@@ -180,7 +180,7 @@ TEST_F(ExplorerWindowTest, TicksAndRemovalsReachTheMainWindowsThreeExports)
     EXPECT_EQ(shownPhrases(), QStringList{"the end of the"});
     const QString saved = m_tmp.filePath(QStringLiteral("phrases.txt"));
     m_dialogs.saveResults.push_back(saved);
-    child<QPushButton>("PushButton6")->click();
+    child<QPushButton>(objects::kSaveTextButton)->click();
     EXPECT_EQ(readFile(saved),
               " the fox goes home.\r\n the quick brown fox\r\n the end of the\r\n");
 }

@@ -44,11 +44,11 @@ TEST_F(MainWindowTest, FirstStartUpShowsEverythingClearAndReplacesTheDesignText)
 {
     MainWindow &window = open();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Orvanta"));
-    EXPECT_FALSE(child<QCheckBox>("Check2")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(objects::kPromptForPassword)->isChecked());
     for (int length = 2; length <= 19; ++length)
         EXPECT_FALSE(lengthBox(length)->isChecked()) << length;
-    EXPECT_EQ(child<QLineEdit>("Text1")->text(), QString());
-    EXPECT_EQ(child<QTreeWidget>("ListView1")->headerItem()->text(0),
+    EXPECT_EQ(child<QLineEdit>(objects::kExtraLengths)->text(), QString());
+    EXPECT_EQ(child<QTreeWidget>(objects::kInputList)->headerItem()->text(0),
               QStringLiteral("PDF File(s)"));
     EXPECT_EQ(window.results().headerText(1), QStringLiteral(" Word Count"));
     EXPECT_TRUE(m_dialogs.shown.empty());
@@ -58,14 +58,14 @@ TEST_F(MainWindowTest, PreferencesAreStoredAsTheyChangeAndRestoredAtTheNextStart
 {
     open();
     lengthBox(10)->click();
-    child<QCheckBox>("Check2")->click();
-    QTest::keyClicks(child<QLineEdit>("Text1"), QStringLiteral("20, 21"));
+    child<QCheckBox>(objects::kPromptForPassword)->click();
+    QTest::keyClicks(child<QLineEdit>(objects::kExtraLengths), QStringLiteral("20, 21"));
 
     open();
     EXPECT_TRUE(lengthBox(10)->isChecked());
     EXPECT_FALSE(lengthBox(2)->isChecked());
-    EXPECT_TRUE(child<QCheckBox>("Check2")->isChecked());
-    EXPECT_EQ(child<QLineEdit>("Text1")->text(), QStringLiteral("20, 21"));
+    EXPECT_TRUE(child<QCheckBox>(objects::kPromptForPassword)->isChecked());
+    EXPECT_EQ(child<QLineEdit>(objects::kExtraLengths)->text(), QStringLiteral("20, 21"));
     EXPECT_EQ(m_settings->readText(QStringLiteral("Phrases8")), QStringLiteral("1"));
     EXPECT_EQ(m_settings->readText(QStringLiteral("Check2")), QStringLiteral("1"));
 }
@@ -86,7 +86,7 @@ TEST_F(MainWindowTest, TickedTextOptionsAndOcrReachTheCountingRun)
     EXPECT_TRUE(rows.contains(QStringLiteral(" the quick brown fox|4|4")))
         << rows.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(
-        child<QLabel>("StatusLine")->text(),
+        child<QLabel>(objects::kStatusLine)->text(),
         QStringLiteral("Text options: punctuation ignored. Scanned pages read with OCR (eng)."));
 
     open(); // the choices are kept for the next start
@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, TickedTextOptionsAndOcrReachTheCountingRun)
 TEST_F(MainWindowTest, TheAboutButtonNamesTheProgramItsVersionAndLicence)
 {
     open();
-    child<QPushButton>("PushButton13")->click();
+    child<QPushButton>(objects::kAboutButton)->click();
     ASSERT_EQ(m_dialogs.shown.size(), 1u);
     EXPECT_EQ(m_dialogs.shown[0].kind, QStringLiteral("about"));
     EXPECT_EQ(m_dialogs.shown[0].title, QStringLiteral("About Orvanta"));
@@ -145,13 +145,13 @@ TEST_F(MainWindowTest, HoveringButtonsShowsTheHandElsewhereTheDefaultButNeverOve
 {
     MainWindow &window = open();
     QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(child<QPushButton>("PushButton7"), &enter);
+    QApplication::sendEvent(child<QPushButton>(objects::kCountButton), &enter);
     EXPECT_EQ(window.pointerMode(), HandPointer);
-    QApplication::sendEvent(child<QTreeWidget>("ListView1")->viewport(), &enter);
+    QApplication::sendEvent(child<QTreeWidget>(objects::kInputList)->viewport(), &enter);
     EXPECT_EQ(window.pointerMode(), DefaultPointer);
 
     window.setPointerMode(Hourglass);
-    QApplication::sendEvent(child<QPushButton>("PushButton1"), &enter);
+    QApplication::sendEvent(child<QPushButton>(objects::kAddFilesButton), &enter);
     EXPECT_EQ(window.pointerMode(), Hourglass);
     EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
 }
@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, AddedFilesAreListedInOrderWithRepeatsAndCheckedOnce)
     EXPECT_EQ(m_dialogs.shown[0].title,
               QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
     EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
-    EXPECT_EQ(child<QLabel>("StatusLine")->text(), scannedFilesHint(1));
+    EXPECT_EQ(child<QLabel>(objects::kStatusLine)->text(), scannedFilesHint(1));
 }
 
 TEST_F(MainWindowTest, ACancelledDialogAddsNothingButStillChecks)
@@ -185,12 +185,12 @@ TEST_F(MainWindowTest, RemovalAndClearingAreIgnoredWhileBusy)
 {
     open();
     addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
-    auto *list = child<QTreeWidget>("ListView1");
+    auto *list = child<QTreeWidget>(objects::kInputList);
     list->setCurrentItem(list->topLevelItem(0));
 
     m_window->setPointerMode(Hourglass);
     QTest::keyClick(list, Qt::Key_Delete);
-    child<QPushButton>("PushButton3")->click();
+    child<QPushButton>(objects::kClearInputButton)->click();
     EXPECT_EQ(m_window->inputFiles().size(), 2);
 
     m_window->setPointerMode(DefaultPointer);
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, RemovalAndClearingAreIgnoredWhileBusy)
     EXPECT_EQ(m_window->inputFiles().size(), 2);
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(m_window->inputFiles(), QStringList{fixture("text-b.pdf")});
-    child<QPushButton>("PushButton3")->click();
+    child<QPushButton>(objects::kClearInputButton)->click();
     EXPECT_TRUE(m_window->inputFiles().isEmpty());
 }
 
@@ -236,8 +236,8 @@ TEST_F(MainWindowTest, ACountingRunFillsTheResultsAndNamesTheFailures)
 TEST_F(MainWindowTest, PasswordPromptsAreAnsweredOrCancelled)
 {
     open();
-    child<QCheckBox>("Check2")->click();
-    child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
+    child<QCheckBox>(objects::kPromptForPassword)->click();
+    child<QLineEdit>(objects::kExtraLengths)->setText(QStringLiteral("3"));
     addFiles(
         {fixture("user-password.pdf"), fixture("user-password.pdf"), fixture("user-password.pdf")});
     m_dialogs.inputs = {QStringLiteral("open sesame"), QStringLiteral("open sesame"), std::nullopt};
@@ -261,15 +261,15 @@ TEST_F(MainWindowTest, ClosingDuringARunStopsItCleanly)
     const QString pidFile = m_tmp.filePath(QStringLiteral("converter.pid"));
     const FakeConverter hanging(FakeConverter::hangingScript(pidFile));
     lengthBox(2)->click();
-    child<QTreeWidget>("ListView1")
+    child<QTreeWidget>(objects::kInputList)
         ->addTopLevelItem(new QTreeWidgetItem(QStringList{fixture("text-a.pdf")}));
 
-    child<QPushButton>("PushButton7")->click();
+    child<QPushButton>(objects::kCountButton)->click();
     // The run waits for the window meanwhile, so the window's events must run.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !readFile(pidFile).isEmpty(); }, 20000));
     const pid_t converter = pid_t(readFile(pidFile).trimmed().toInt());
     EXPECT_TRUE(m_window->isCounting());
-    child<QPushButton>("PushButton7")->click(); // a second click changes nothing
+    child<QPushButton>(objects::kCountButton)->click(); // a second click changes nothing
     m_window->close();
 
     EXPECT_FALSE(m_window->isCounting());
@@ -283,14 +283,14 @@ TEST_F(MainWindowTest, ClosingDuringARunStopsItCleanly)
 TEST_F(MainWindowTest, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRows)
 {
     open();
-    child<QLineEdit>("Text1")->setText(QStringLiteral("2"));
+    child<QLineEdit>(objects::kExtraLengths)->setText(QStringLiteral("2"));
     addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
     count();
     ResultsModel &model = m_window->results();
     ASSERT_GE(model.rowCount(), 5);
     const QString third = model.cellText(2, 0);
     model.setTicked(2, true);
-    auto *view = child<QTreeView>("ListView2");
+    auto *view = child<QTreeView>(objects::kResultsList);
     view->setCurrentIndex(model.index(1, 0));
 
     m_window->setPointerMode(Hourglass);
@@ -302,7 +302,7 @@ TEST_F(MainWindowTest, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRo
     EXPECT_EQ(model.cellText(1, 0), third);
     EXPECT_TRUE(model.isTicked(1));
 
-    child<QPushButton>("PushButton9")->click();
+    child<QPushButton>(objects::kClearResultsButton)->click();
     EXPECT_EQ(model.rowCount(), 0);
 }
 
@@ -311,8 +311,8 @@ TEST_F(MainWindowTest, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRo
 TEST_F(MainWindowTest, HelpButtonsShowTheirTexts)
 {
     open();
-    child<QPushButton>("PushButton5")->click();
-    child<QPushButton>("PushButton10")->click();
+    child<QPushButton>(objects::kHelpButton)->click();
+    child<QPushButton>(objects::kLengthHelpButton)->click();
     const QStringList texts = m_dialogs.messages();
     ASSERT_EQ(texts.size(), 3);
     EXPECT_EQ(texts[0],
@@ -338,7 +338,7 @@ TEST_F(MainWindowTest, AFolderScanAddsThePdfsOfTheTreeAndRemembersTheFolder)
     open();
     m_dialogs.folderResults.push_back(tree.path());
     QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
-    child<QPushButton>("PushButton4")->click();
+    child<QPushButton>(objects::kAddFolderButton)->click();
     ASSERT_TRUE(checked.wait(60000));
 
     EXPECT_EQ(m_window->inputFiles(), (QStringList{tree.filePath(QStringLiteral("a.pdf")),
@@ -353,7 +353,7 @@ TEST_F(MainWindowTest, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)
     QTemporaryDir folder;
     QFile::copy(fixture("text-a.pdf"), folder.filePath(QStringLiteral("in-folder.pdf")));
     open();
-    QWidget *viewport = child<QTreeWidget>("ListView1")->viewport();
+    QWidget *viewport = child<QTreeWidget>(objects::kInputList)->viewport();
 
     QMimeData text;
     text.setText(QStringLiteral("just text"));
@@ -381,10 +381,10 @@ TEST_F(MainWindowTest, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
 {
     open();
     lengthBox(7)->click();
-    child<QLineEdit>("Text1")->setText(QStringLiteral("9"));
+    child<QLineEdit>(objects::kExtraLengths)->setText(QStringLiteral("9"));
     m_dialogs.answers = {false, false};
     QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
-    child<QPushButton>("PushButton11")->click();
+    child<QPushButton>(objects::kSamplesButton)->click();
     ASSERT_TRUE(checked.wait(60000));
     const QStringList first = m_window->inputFiles();
     ASSERT_FALSE(first.isEmpty());
@@ -392,9 +392,9 @@ TEST_F(MainWindowTest, TheSampleButtonLoadsEachSampleOnceAndChoosesLengthFour)
               QDir(QStringLiteral(ORVANTA_BIN_DIR "/Samples")).entryList(QDir::Files).size());
     EXPECT_TRUE(lengthBox(4)->isChecked());
     EXPECT_FALSE(lengthBox(7)->isChecked());
-    EXPECT_EQ(child<QLineEdit>("Text1")->text(), QString());
+    EXPECT_EQ(child<QLineEdit>(objects::kExtraLengths)->text(), QString());
 
-    child<QPushButton>("PushButton11")->click();
+    child<QPushButton>(objects::kSamplesButton)->click();
     ASSERT_TRUE(checked.wait(60000));
     EXPECT_EQ(m_window->inputFiles(), first);
 }
@@ -411,7 +411,7 @@ TEST_F(MainWindowTest, ASampleFolderTheDesktopCannotOpenIsNamed)
     });
     m_dialogs.answers = {true};
     QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
-    child<QPushButton>("PushButton11")->click();
+    child<QPushButton>(objects::kSamplesButton)->click();
     ASSERT_TRUE(checked.wait(60000));
     EXPECT_EQ(asked, QStringLiteral(ORVANTA_BIN_DIR "/Samples"));
     EXPECT_EQ(m_dialogs.messages(), QStringList{cannotOpenMessage(asked)});
@@ -420,7 +420,7 @@ TEST_F(MainWindowTest, ASampleFolderTheDesktopCannotOpenIsNamed)
 TEST_F(MainWindowTest, DraggingTheFirstEntryDownMovesItToTheThirdPlace)
 {
     open();
-    auto *list = child<QTreeWidget>("ListView1");
+    auto *list = child<QTreeWidget>(objects::kInputList);
     for (const char *path : {"/a.pdf", "/b.pdf", "/c.pdf"})
         list->addTopLevelItem(new QTreeWidgetItem(QStringList{QLatin1String(path)}));
     QWidget *viewport = list->viewport();
@@ -443,7 +443,7 @@ TEST_F(MainWindowTest, DraggingTheFirstEntryDownMovesItToTheThirdPlace)
 TEST_F(MainWindowTest, EqualPathsAreNeverExchanged)
 {
     open();
-    auto *list = child<QTreeWidget>("ListView1");
+    auto *list = child<QTreeWidget>(objects::kInputList);
     for (const char *path : {"/same.pdf", "/same.pdf", "/other.pdf"})
         list->addTopLevelItem(new QTreeWidgetItem(QStringList{QLatin1String(path)}));
     QWidget *viewport = list->viewport();
@@ -469,7 +469,7 @@ TEST_F(MainWindowTest, TheExportButtonsWriteTheResultsOut)
     count();
     const QString saved = m_tmp.filePath(QStringLiteral("phrases.txt"));
     m_dialogs.saveResults.push_back(saved);
-    child<QPushButton>("PushButton6")->click();
+    child<QPushButton>(objects::kSaveTextButton)->click();
     QFile file(saved);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"
@@ -477,7 +477,7 @@ TEST_F(MainWindowTest, TheExportButtonsWriteTheResultsOut)
     EXPECT_EQ(m_window->pointerMode(), ArrowPointer);
 
     m_window->results().setTicked(1, true);
-    child<QPushButton>("PushButton8")->click();
+    child<QPushButton>(objects::kCopyButton)->click();
     EXPECT_TRUE(
         QGuiApplication::clipboard()->text().startsWith(QStringLiteral(" the quick brown fox")));
 
@@ -492,7 +492,7 @@ TEST_F(MainWindowTest, TheExportButtonsWriteTheResultsOut)
     fake.close();
     fake.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     qputenv("PATH", m_tmp.path().toUtf8());
-    child<QPushButton>("PushButton2")->click();
+    child<QPushButton>(objects::kWorkbookButton)->click();
     qputenv("PATH", savedPath);
     EXPECT_TRUE(opened.endsWith(QStringLiteral(".xlsx")));
     EXPECT_TRUE(QFile::exists(opened));
@@ -502,9 +502,12 @@ TEST_F(MainWindowTest, TheExportButtonsWriteTheResultsOut)
 
 namespace {
 
+// A place designed in pixels at 96 dots per inch, at the window's own density.
 QRect designedRect(const QWidget &window, int left, int top, int width, int height)
 {
-    const auto pixels = [&](int twips) { return qRound(twips * window.logicalDpiX() / 1440.0); };
+    const auto pixels = [&](int designed) {
+        return qRound(designed * window.logicalDpiX() / 96.0);
+    };
     return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
 
@@ -551,18 +554,20 @@ TEST_F(MainWindowTest, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
     MainWindow &window = open();
     window.resize(window.designedSize());
     QApplication::processEvents();
-    EXPECT_EQ(window.designedSize(), designedRect(window, 0, 0, 15975, 7440).size());
-    EXPECT_EQ(child<QTreeWidget>("ListView1")->geometry(),
-              designedRect(window, 120, 630, 7800, 3225));
-    EXPECT_EQ(child<QTreeView>("ListView2")->geometry(),
-              designedRect(window, 8040, 2205, 7800, 2445));
-    EXPECT_EQ(child<QGroupBox>("Frame1")->geometry(), designedRect(window, 8040, 45, 7800, 1530));
-    EXPECT_EQ(child<QPushButton>("PushButton9")->geometry(),
-              designedRect(window, 12000, 5250, 3840, 405));
-    EXPECT_EQ(child<QPushButton>("PushButton10")->geometry(),
-              designedRect(window, 6600, 1020, 960, 345));
-    EXPECT_EQ(lengthBox(19)->geometry(), designedRect(window, 7120, 650, 550, 255));
-    EXPECT_EQ(child<QPushButton>("PushButton12")->text(), QStringLiteral("Explore Results"));
+    EXPECT_EQ(window.designedSize(), designedRect(window, 0, 0, 1065, 496).size());
+    EXPECT_EQ(child<QTreeWidget>(objects::kInputList)->geometry(),
+              designedRect(window, 8, 42, 520, 215));
+    EXPECT_EQ(child<QTreeView>(objects::kResultsList)->geometry(),
+              designedRect(window, 536, 147, 520, 163));
+    EXPECT_EQ(child<QGroupBox>(objects::kLengthFrame)->geometry(),
+              designedRect(window, 536, 3, 520, 102));
+    EXPECT_EQ(child<QPushButton>(objects::kClearResultsButton)->geometry(),
+              designedRect(window, 800, 350, 256, 27));
+    EXPECT_EQ(child<QPushButton>(objects::kLengthHelpButton)->geometry(),
+              designedRect(window, 440, 68, 64, 23));
+    EXPECT_EQ(lengthBox(19)->geometry(), designedRect(window, 475, 43, 37, 17));
+    EXPECT_EQ(child<QPushButton>(objects::kExploreButton)->text(),
+              QStringLiteral("Explore Results"));
 }
 
 TEST_F(MainWindowTest, ExtraSpaceGoesToTheListsAndWhatLiesBelowThemMovesDown)
@@ -571,16 +576,16 @@ TEST_F(MainWindowTest, ExtraSpaceGoesToTheListsAndWhatLiesBelowThemMovesDown)
     window.resize(window.designedSize());
     QApplication::processEvents();
     const auto place = [&](const char *name) { return child<QWidget>(name)->geometry(); };
-    const QRect list1 = place("ListView1"), list2 = place("ListView2"),
-                below = place("PushButton6"), above = place("PushButton7");
+    const QRect list1 = place(objects::kInputList), list2 = place(objects::kResultsList),
+                below = place(objects::kSaveTextButton), above = place(objects::kCountButton);
 
     window.resize(window.designedSize() + QSize(200, 150));
     QApplication::processEvents();
-    EXPECT_EQ(place("ListView1").size(), list1.size() + QSize(100, 150));
-    EXPECT_EQ(place("ListView2").size(), list2.size() + QSize(100, 150));
-    EXPECT_EQ(place("ListView2").left(), list2.left() + 100);
-    EXPECT_EQ(place("PushButton6").top(), below.top() + 150);
-    EXPECT_EQ(place("PushButton7").top(), above.top());
+    EXPECT_EQ(place(objects::kInputList).size(), list1.size() + QSize(100, 150));
+    EXPECT_EQ(place(objects::kResultsList).size(), list2.size() + QSize(100, 150));
+    EXPECT_EQ(place(objects::kResultsList).left(), list2.left() + 100);
+    EXPECT_EQ(place(objects::kSaveTextButton).top(), below.top() + 150);
+    EXPECT_EQ(place(objects::kCountButton).top(), above.top());
     expectEveryControlVisible(window);
 }
 
@@ -603,7 +608,7 @@ TEST_F(MainWindowTest, ACutPhraseShowsInFullAsItsRowsTooltip)
     lengthBox(4)->click();
     addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
     count();
-    auto *view = child<QTreeView>("ListView2");
+    auto *view = child<QTreeView>(objects::kResultsList);
     const auto tipOverRow = [&](int row) {
         const QRect cell = view->visualRect(m_window->results().index(row, 1));
         QHelpEvent help(QEvent::ToolTip, cell.center(),
@@ -625,14 +630,14 @@ TEST_F(MainWindowTest, TheExplorerOpensFromItsButtonFromAResultsMenuAndWithEnter
     lengthBox(4)->click();
     addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
     count();
-    child<QPushButton>("PushButton12")->click();
+    child<QPushButton>(objects::kExploreButton)->click();
     ExplorerWindow *explorer = m_window->explorer();
     ASSERT_NE(explorer, nullptr);
     EXPECT_TRUE(explorer->isVisible());
     EXPECT_EQ(explorer->model().rowCount(), 4);
     explorer->close();
 
-    auto *view = child<QTreeView>("ListView2");
+    auto *view = child<QTreeView>(objects::kResultsList);
     auto *action = view->findChild<QAction *>(QStringLiteral("ExploreAction"));
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(view->contextMenuPolicy(), Qt::ActionsContextMenu);

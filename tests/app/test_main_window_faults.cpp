@@ -165,7 +165,7 @@ protected:
     // Clears the list and counts text-a.pdf and text-b.pdf for four-word phrases.
     void expectAGoodRunAfterwards()
     {
-        child<QPushButton>("PushButton3")->click();
+        child<QPushButton>(objects::kClearInputButton)->click();
         lengthBox(4)->setChecked(true);
         addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
         count();
@@ -213,7 +213,7 @@ TEST_F(MainWindowFaultTest, EveryKindOfBadPdfIsNamedAfterTheRunAndTheGoodOnesAre
     const QStringList listed = bad + QStringList{scanned} + oddNames + readable;
     open();
     lengthBox(4)->click();
-    child<QCheckBox>("Check2")->click();
+    child<QCheckBox>(objects::kPromptForPassword)->click();
     addFiles(listed);
     ASSERT_EQ(m_dialogs.messages().size(), 1);
     EXPECT_TRUE(m_dialogs.messages()[0].startsWith(
@@ -313,8 +313,8 @@ TEST_F(MainWindowFaultTest, ACrashingConverterFailsEveryFileAndTheRealOneComesBa
     auto crashing = std::make_unique<FakeConverter>(QStringLiteral("ulimit -c 0\nkill -SEGV $$"));
     const QStringList changed = {copyFixture("text-a.pdf", QStringLiteral("a.pdf")),
                                  copyFixture("text-b.pdf", QStringLiteral("b.pdf"))};
-    child<QPushButton>("PushButton3")->click();
-    child<QTreeWidget>("ListView1")
+    child<QPushButton>(objects::kClearInputButton)->click();
+    child<QTreeWidget>(objects::kInputList)
         ->addTopLevelItems({new QTreeWidgetItem(QStringList{changed[0]}),
                             new QTreeWidgetItem(QStringList{changed[1]})});
 
@@ -342,10 +342,11 @@ TEST_F(MainWindowFaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
     auto hanging = std::make_unique<FakeConverter>(FakeConverter::hangingScript(pidFile));
     // A changed file must be converted again, by the hanging stand-in.
     const QString changed = copyFixture("text-a.pdf", QStringLiteral("a.pdf"));
-    child<QTreeWidget>("ListView1")->addTopLevelItem(new QTreeWidgetItem(QStringList{changed}));
+    child<QTreeWidget>(objects::kInputList)
+        ->addTopLevelItem(new QTreeWidgetItem(QStringList{changed}));
 
     QSignalSpy finished(m_window.get(), &MainWindow::countingFinished);
-    child<QPushButton>("PushButton7")->click();
+    child<QPushButton>(objects::kCountButton)->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pidsIn(pidFile).isEmpty(); }, 20000));
     EXPECT_TRUE(m_window->isCounting());
     EXPECT_EQ(m_window->cursor().shape(), Qt::WaitCursor);
@@ -359,7 +360,7 @@ TEST_F(MainWindowFaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
         EXPECT_TRUE(waitUntilGone(pid)) << pid;
     EXPECT_EQ(resultTexts(), kGoodRows);
     EXPECT_EQ(m_dialogs.messages().size(), messagesBefore);
-    EXPECT_EQ(child<QLabel>("StatusLine")->text(), QStringLiteral("Cancelled."));
+    EXPECT_EQ(child<QLabel>(objects::kStatusLine)->text(), QStringLiteral("Cancelled."));
     EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
     EXPECT_NE(m_window->cursor().shape(), Qt::WaitCursor);
 
@@ -413,23 +414,24 @@ TEST_F(MainWindowFaultTest, MalformedSettingsGiveSensibleStatesAndTheButtonsStil
     }
     open();
     EXPECT_TRUE(m_dialogs.shown.empty());
-    EXPECT_FALSE(child<QCheckBox>("Check2")->isChecked()); // not a number: unticked
-    EXPECT_TRUE(lengthBox(2)->isChecked());                // any number but 0: ticked
+    EXPECT_FALSE(
+        child<QCheckBox>(objects::kPromptForPassword)->isChecked()); // not a number: unticked
+    EXPECT_TRUE(lengthBox(2)->isChecked());                          // any number but 0: ticked
     EXPECT_FALSE(lengthBox(3)->isChecked());
-    const int kept = child<QLineEdit>("Text1")->maxLength();
-    EXPECT_EQ(child<QLineEdit>("Text1")->text(), longText.left(kept));
+    const int kept = child<QLineEdit>(objects::kExtraLengths)->maxLength();
+    EXPECT_EQ(child<QLineEdit>(objects::kExtraLengths)->text(), longText.left(kept));
 
     // The ticked "2" and the long typed text give their lengths.
     addFiles({fixture("text-a.pdf")});
     count();
     EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the quick|2|2")));
     EXPECT_TRUE(resultTexts().contains(QStringLiteral(" at the end of the|5|2")));
-    child<QPushButton>("PushButton3")->click();
+    child<QPushButton>(objects::kClearInputButton)->click();
 
     // The sample button finds the samples although the stored snapshot was garbage.
     m_dialogs.answers = {false};
     QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
-    child<QPushButton>("PushButton11")->click();
+    child<QPushButton>(objects::kSamplesButton)->click();
     ASSERT_TRUE(checked.wait(60000));
     const QStringList samples =
         QDir(QStringLiteral(ORVANTA_BIN_DIR "/Samples")).entryList(QDir::Files);
@@ -437,10 +439,10 @@ TEST_F(MainWindowFaultTest, MalformedSettingsGiveSensibleStatesAndTheButtonsStil
     EXPECT_EQ(m_window->inputFiles().size(), samples.size());
 
     // The folder chooser opens where the stored folder says, even when it is gone.
-    child<QPushButton>("PushButton3")->click();
+    child<QPushButton>(objects::kClearInputButton)->click();
     const QString pdf = copyFixture("text-a.pdf", QStringLiteral("a.pdf"));
     m_dialogs.folderResults.push_back(m_user.path());
-    child<QPushButton>("PushButton4")->click();
+    child<QPushButton>(objects::kAddFolderButton)->click();
     ASSERT_TRUE(checked.wait(60000));
     EXPECT_EQ(m_dialogs.shown.back().kind, QStringLiteral("folder"));
     EXPECT_EQ(m_dialogs.shown.back().text, userFile(QStringLiteral("nowhere/at all")));
@@ -473,10 +475,10 @@ TEST_P(UnwritableSettingsTest, TheUserIsToldOnceAndCanStillTickAndCount)
     lengthBox(4)->click();
     lengthBox(5)->click();
     lengthBox(5)->click();
-    child<QCheckBox>("Check2")->click();
-    child<QCheckBox>("Check2")->click();
-    QTest::keyClicks(child<QLineEdit>("Text1"), QStringLiteral("7, 8"));
-    child<QLineEdit>("Text1")->clear();
+    child<QCheckBox>(objects::kPromptForPassword)->click();
+    child<QCheckBox>(objects::kPromptForPassword)->click();
+    QTest::keyClicks(child<QLineEdit>(objects::kExtraLengths), QStringLiteral("7, 8"));
+    child<QLineEdit>(objects::kExtraLengths)->clear();
 
     ASSERT_EQ(m_dialogs.messages().size(), 1)
         << m_dialogs.messages().join(QLatin1Char('\n')).toStdString();
@@ -515,7 +517,7 @@ protected:
         m_dialogs.saveResults.push_back(path);
         if (QFileInfo::exists(path))
             m_dialogs.answers.push_back(true); // replace it
-        child<QPushButton>("PushButton6")->click();
+        child<QPushButton>(objects::kSaveTextButton)->click();
     }
 
     // One error report whose first line begins as given; the pointer back to the arrow.
@@ -641,7 +643,7 @@ TEST_F(ExportFaultTest, ARefusingClipboardStillConfirmsAndBreaksNothing)
             if (!clipboard->text().isEmpty())
                 clipboard->clear();
         });
-    child<QPushButton>("PushButton8")->click();
+    child<QPushButton>(objects::kCopyButton)->click();
     QObject::disconnect(takeBack);
 
     EXPECT_EQ(m_dialogs.messages(), QStringList{clipboardConfirmation()});
@@ -649,7 +651,7 @@ TEST_F(ExportFaultTest, ARefusingClipboardStillConfirmsAndBreaksNothing)
     EXPECT_EQ(errorReportsShown(), 0);
     EXPECT_EQ(resultTexts(), kGoodRows);
 
-    child<QPushButton>("PushButton8")->click();
+    child<QPushButton>(objects::kCopyButton)->click();
     EXPECT_TRUE(clipboard->text().startsWith(QStringLiteral(" the quick brown fox")));
     expectASaveAfterwards();
 }

@@ -19,11 +19,7 @@ protected:
     RunOptionsPanel &make(const QStringList &installed)
     {
         m_panel = new RunOptionsPanel(
-            &m_window,
-            [](int left, int top, int width, int height) {
-                return QRect(left / 15, top / 15, width / 15, height / 15);
-            },
-            0, installed);
+            &m_window, [](const QRect &designed) { return designed; }, 0, installed);
         return *m_panel;
     }
 

@@ -5,6 +5,7 @@
 
 #include "ScriptedDialogService.h"
 #include "app/MainWindow.h"
+#include "app/StoredNames.h"
 #include "base/SettingsStore.h"
 
 #include <QApplication>
@@ -38,14 +39,17 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     std::fprintf(stderr, "start-up to a shown window: %.3f s\n", startUp.elapsed() / 1000.0);
 
-    window.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(arguments[2]);
+    window.findChild<QLineEdit *>(QLatin1String(orvanta::stored_names::objects::kExtraLengths))
+        ->setText(arguments[2]);
     QSignalSpy checked(&window, &orvanta::MainWindow::admissionCheckFinished);
     dialogs.openResults.push_back(arguments.mid(3));
-    window.findChild<QPushButton *>(QStringLiteral("PushButton1"))->click();
+    window.findChild<QPushButton *>(QLatin1String(orvanta::stored_names::objects::kAddFilesButton))
+        ->click();
     checked.wait(120000);
 
     QSignalSpy counted(&window, &orvanta::MainWindow::countingFinished);
-    window.findChild<QPushButton *>(QStringLiteral("PushButton7"))->click();
+    window.findChild<QPushButton *>(QLatin1String(orvanta::stored_names::objects::kCountButton))
+        ->click();
     counted.wait(300000);
     QTest::qWait(300);
 

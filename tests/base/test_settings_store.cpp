@@ -26,27 +26,24 @@ protected:
 TEST_F(SettingsStoreTest, KeysNeverWrittenReadAsTheirDefaults)
 {
     SettingsStore store(iniFile());
-    EXPECT_EQ(store.readText(QLatin1String(settings_keys::kCheck2), QStringLiteral("0")),
-              QStringLiteral("0"));
-    EXPECT_EQ(store.readText(QLatin1String(settings_keys::kText1)), QString());
-    EXPECT_EQ(store.readText(SettingsStore::phrasesKey(17), QStringLiteral("0")),
-              QStringLiteral("0"));
+    EXPECT_EQ(store.readText(QStringLiteral("Ticked"), QStringLiteral("0")), QStringLiteral("0"));
+    EXPECT_EQ(store.readText(QStringLiteral("Typed")), QString());
+    EXPECT_EQ(store.readText(QStringLiteral("Box17"), QStringLiteral("0")), QStringLiteral("0"));
 }
 
 TEST_F(SettingsStoreTest, ValuesSurviveANewStoreOnTheSameFile)
 {
     {
         SettingsStore store(iniFile());
-        EXPECT_TRUE(
-            store.writeText(QLatin1String(settings_keys::kText1), QStringLiteral("2, 5, 6")));
-        EXPECT_TRUE(store.writeText(SettingsStore::phrasesKey(8), QStringLiteral("1")));
-        EXPECT_TRUE(store.writeText(QLatin1String(settings_keys::kLastFolder),
+        EXPECT_TRUE(store.writeText(QStringLiteral("Typed"), QStringLiteral("2, 5, 6")));
+        EXPECT_TRUE(store.writeText(QStringLiteral("Box8"), QStringLiteral("1")));
+        EXPECT_TRUE(store.writeText(QStringLiteral("Folder"),
                                     QStringLiteral("/home/ann/Dokumente/Verträge")));
     }
     SettingsStore reopened(iniFile());
-    EXPECT_EQ(reopened.readText(QLatin1String(settings_keys::kText1)), QStringLiteral("2, 5, 6"));
-    EXPECT_EQ(reopened.readText(QStringLiteral("Phrases8")), QStringLiteral("1"));
-    EXPECT_EQ(reopened.readText(QLatin1String(settings_keys::kLastFolder)),
+    EXPECT_EQ(reopened.readText(QStringLiteral("Typed")), QStringLiteral("2, 5, 6"));
+    EXPECT_EQ(reopened.readText(QStringLiteral("Box8")), QStringLiteral("1"));
+    EXPECT_EQ(reopened.readText(QStringLiteral("Folder")),
               QStringLiteral("/home/ann/Dokumente/Verträge"));
 }
 
@@ -54,15 +51,13 @@ TEST_F(SettingsStoreTest, EveryReadSeesAWriteMadeThroughAnotherStore)
 {
     SettingsStore first(iniFile());
     SettingsStore second(iniFile());
-    first.writeText(QLatin1String(settings_keys::kCheck2), QStringLiteral("1"));
-    EXPECT_EQ(second.readText(QLatin1String(settings_keys::kCheck2), QStringLiteral("0")),
-              QStringLiteral("1"));
+    first.writeText(QStringLiteral("Ticked"), QStringLiteral("1"));
+    EXPECT_EQ(second.readText(QStringLiteral("Ticked"), QStringLiteral("0")), QStringLiteral("1"));
 }
 
 TEST_F(SettingsStoreTest, KeysLiveInTheOrvantaGroup)
 {
-    SettingsStore(iniFile()).writeText(QLatin1String(settings_keys::kExtension),
-                                       QStringLiteral("pdf"));
+    SettingsStore(iniFile()).writeText(QStringLiteral("Extension"), QStringLiteral("pdf"));
     QFile file(iniFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("[Orvanta]\nExtension=pdf"));
@@ -71,7 +66,7 @@ TEST_F(SettingsStoreTest, KeysLiveInTheOrvantaGroup)
 TEST_F(SettingsStoreTest, AWriteToAnUnwritableFileIsReported)
 {
     SettingsStore store(QStringLiteral("/proc/orvanta-cannot-exist/settings.ini"));
-    EXPECT_FALSE(store.writeText(QLatin1String(settings_keys::kText1), QStringLiteral("4")));
+    EXPECT_FALSE(store.writeText(QStringLiteral("Typed"), QStringLiteral("4")));
 }
 
 // A settings file linked to a device or FIFO (a way to stop a program saving) stays as it is:
@@ -87,7 +82,7 @@ TEST_F(SettingsStoreTest, ALinkToSomethingOtherThanAFileIsNeverWritten)
     ASSERT_TRUE(QFile::link(device, iniFile()));
 
     SettingsStore store(iniFile());
-    EXPECT_FALSE(store.writeText(QLatin1String(settings_keys::kText1), QStringLiteral("4")));
+    EXPECT_FALSE(store.writeText(QStringLiteral("Typed"), QStringLiteral("4")));
     EXPECT_TRUE(QFileInfo(iniFile()).isSymLink());
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(device).constData(), &info), 0);
@@ -98,9 +93,7 @@ TEST_F(SettingsStoreTest, ALinkToSomethingOtherThanAFileIsNeverWritten)
     QFile(real).open(QIODevice::WriteOnly);
     QFile::remove(iniFile());
     ASSERT_TRUE(QFile::link(real, iniFile()));
-    EXPECT_TRUE(SettingsStore(iniFile()).writeText(QLatin1String(settings_keys::kText1),
-                                                   QStringLiteral("4")));
+    EXPECT_TRUE(SettingsStore(iniFile()).writeText(QStringLiteral("Typed"), QStringLiteral("4")));
     EXPECT_TRUE(QFileInfo(iniFile()).isSymLink());
-    EXPECT_EQ(SettingsStore(real).readText(QLatin1String(settings_keys::kText1)),
-              QStringLiteral("4"));
+    EXPECT_EQ(SettingsStore(real).readText(QStringLiteral("Typed")), QStringLiteral("4"));
 }

@@ -1,7 +1,5 @@
 #include "QtPrinters.h"
-#include "ScriptedDialogService.h"
 #include "TempTree.h"
-#include "base/SettingsStore.h"
 #include "filelist/FolderListing.h"
 #include "filelist/FolderScan.h"
 
@@ -29,7 +27,7 @@ protected:
     QStringList walk(const QString &folder, bool recurse = true)
     {
         QStringList folders{folder + QLatin1Char('/')};
-        getSubDirectories2016(folders, recurse, m_sink, m_control);
+        collectSubfolders(folders, recurse, m_sink, m_control);
         for (QString &entry : folders)
             entry.remove(0, m_tree.path().size() + 1);
         return folders;
@@ -266,39 +264,4 @@ TEST_F(FolderScanTest, AStopRequestEndsTheScan)
 
     EXPECT_TRUE(scan().isEmpty());
     EXPECT_EQ(seen, QStringList{m_tree.path() + QLatin1Char('/')});
-}
-
-TEST(ChooseScanFolderTest, StoresTheExtensionAndAConfirmedFolder)
-{
-    TempTree tree;
-    SettingsStore settings(tree.at(QStringLiteral("settings.ini")));
-    settings.writeText(QLatin1String(settings_keys::kLastFolder), QStringLiteral("/srv/old"));
-    ScriptedDialogService dialogs;
-    dialogs.folderResults = {QString(), QStringLiteral("/srv/new")};
-
-    EXPECT_EQ(chooseScanFolder(dialogs, settings), QString());
-    EXPECT_EQ(settings.readText(QLatin1String(settings_keys::kExtension)), QStringLiteral("pdf"));
-    EXPECT_EQ(settings.readText(QLatin1String(settings_keys::kLastFolder)),
-              QStringLiteral("/srv/old"));
-
-    EXPECT_EQ(chooseScanFolder(dialogs, settings), QStringLiteral("/srv/new"));
-    EXPECT_EQ(settings.readText(QLatin1String(settings_keys::kLastFolder)),
-              QStringLiteral("/srv/new"));
-
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    for (const auto &shown : dialogs.shown) {
-        EXPECT_EQ(shown.kind, QStringLiteral("folder"));
-        EXPECT_EQ(shown.title, QStringLiteral("Please select folder:"));
-        EXPECT_EQ(shown.text, QStringLiteral("/srv/old"));
-    }
-}
-
-TEST(ChooseScanFolderTest, OpensWithNothingSelectedTheFirstTime)
-{
-    TempTree tree;
-    SettingsStore settings(tree.at(QStringLiteral("settings.ini")));
-    ScriptedDialogService dialogs;
-    chooseScanFolder(dialogs, settings);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, QString());
 }

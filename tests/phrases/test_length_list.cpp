@@ -10,9 +10,9 @@ using namespace orvanta;
 
 namespace {
 
-LengthBoxes ticked(std::initializer_list<int> lengths)
+ChosenLengths ticked(std::initializer_list<int> lengths)
 {
-    LengthBoxes boxes{};
+    ChosenLengths boxes{};
     for (int length : lengths)
         boxes[size_t(length - 2)] = true;
     return boxes;
@@ -20,7 +20,7 @@ LengthBoxes ticked(std::initializer_list<int> lengths)
 
 struct LengthCase {
     const char *name;
-    LengthBoxes boxes;
+    ChosenLengths boxes;
     const char *typed;
     std::vector<int> expected;
 };
