@@ -30,17 +30,12 @@ class CollectingHost final : public CountingRunHost, public ErrorSink {
 public:
     void showNotice(const QString &) override {}
     QString askPassword(const QString &, const QString &) override { return {}; }
-    void setBusy(bool) override {}
     void reportProgress(const RunProgress &) override {}
-    void showResults(PhraseResults found) override { results = std::move(found); }
-    ErrorSink &errorSink() override { return *this; }
     void report(const ErrorReport &report) override
     {
         std::fprintf(stderr, "bench_occurrences: %s\n", qPrintable(report.message()));
         std::exit(1);
     }
-
-    PhraseResults results;
 };
 
 // Pages begin at the start of the text and after every form feed; a text that opens with a
@@ -96,14 +91,15 @@ int main(int argc, char **argv)
 
     CollectingHost host;
     TextStore store;
-    CountingRun run(host, store, {});
+    CountingRun run(host, host, store, {});
     CountingRunOptions options;
     options.readsAsText = [](const QString &) { return true; };
     const RunOutcome outcome = run.run({text}, {2, 4}, options);
     const QStringList phrases =
-        arguments.size() > 3 ? arguments.mid(3) : choosePhrases(host.results);
+        arguments.size() > 3 ? arguments.mid(3) : choosePhrases(outcome.phrases);
     std::printf("%s: %lld pages, %lld repeated phrases of 2 and 4 words\n", qPrintable(text),
-                static_cast<long long>(pagesOf(text)), static_cast<long long>(host.results.size()));
+                static_cast<long long>(pagesOf(text)),
+                static_cast<long long>(outcome.phrases.size()));
 
     const OccurrenceFinder finder(store, options.text);
     bool met = true;

@@ -48,13 +48,8 @@ class QuietHost final : public CountingRunHost, public ErrorSink {
 public:
     void showNotice(const QString &) override {}
     QString askPassword(const QString &, const QString &) override { return {}; }
-    void setBusy(bool) override {}
     void reportProgress(const RunProgress &) override {}
-    void showResults(PhraseResults found) override { rows = found.size(); }
-    ErrorSink &errorSink() override { return *this; }
     void report(const ErrorReport &report) override { fail(report.message()); }
-
-    std::size_t rows = 0;
 };
 
 std::vector<int> lengthsOf(const QString &text)
@@ -85,8 +80,8 @@ QStringList convertedTexts(const QStringList &pdfs, const QString &scratch)
     return texts;
 }
 
-std::size_t countOnce(CountingRun &run, QuietHost &host, const QStringList &paths,
-                      const std::vector<int> &lengths, bool asText)
+std::size_t countOnce(CountingRun &run, const QStringList &paths, const std::vector<int> &lengths,
+                      bool asText)
 {
     CountingRunOptions options;
     if (asText)
@@ -94,7 +89,7 @@ std::size_t countOnce(CountingRun &run, QuietHost &host, const QStringList &path
     const RunOutcome outcome = run.run(paths, lengths, options);
     if (!outcome.ran || !outcome.failures.empty())
         fail(QStringLiteral("the run did not count every file"));
-    return host.rows;
+    return std::size_t(outcome.phrases.size());
 }
 
 void admit(TextStore &store, const QStringList &pdfs)
@@ -123,13 +118,13 @@ int measurePeak(const QString &mode, const QString &folder, const QString &lengt
     const std::vector<int> lengths = lengthsOf(lengthText);
     QuietHost host;
     TextStore store;
-    CountingRun run(host, store, QStringLiteral("bench"));
+    CountingRun run(host, host, store, QStringLiteral("bench"));
     if (mode == QLatin1String("text")) {
         QTemporaryDir scratch;
-        countOnce(run, host, convertedTexts(pdfs, scratch.path()), lengths, true);
+        countOnce(run, convertedTexts(pdfs, scratch.path()), lengths, true);
     } else {
         admit(store, pdfs);
-        countOnce(run, host, pdfs, lengths, false);
+        countOnce(run, pdfs, lengths, false);
     }
     std::printf("%.1f\n", peakMiB());
     return 0;
@@ -169,22 +164,21 @@ int benchmark(const QString &folder, const QString &lengthText)
         QuietHost host;
         {
             TextStore store;
-            CountingRun run(host, store, QStringLiteral("bench"));
+            CountingRun run(host, host, store, QStringLiteral("bench"));
             admit(store, pdfs);
-            aloneAfterCheck = std::min(
-                aloneAfterCheck, secondsOf([&] { countOnce(run, host, texts, lengths, true); }));
-            alone = std::min(
-                alone, secondsOf([&] { textRows = countOnce(run, host, texts, lengths, true); }));
+            aloneAfterCheck =
+                std::min(aloneAfterCheck, secondsOf([&] { countOnce(run, texts, lengths, true); }));
+            alone = std::min(alone,
+                             secondsOf([&] { textRows = countOnce(run, texts, lengths, true); }));
         }
         TextStore store;
-        CountingRun run(host, store, QStringLiteral("bench"));
+        CountingRun run(host, host, store, QStringLiteral("bench"));
         check = std::min(check, secondsOf([&] { admit(store, pdfs); }));
         conversionsAfterCheck = store.conversions();
-        start = std::min(
-            start, secondsOf([&] { storeRows = countOnce(run, host, pdfs, lengths, false); }));
+        start =
+            std::min(start, secondsOf([&] { storeRows = countOnce(run, pdfs, lengths, false); }));
         firstRunConversions = store.conversions() - conversionsAfterCheck;
-        second =
-            std::min(second, secondsOf([&] { countOnce(run, host, pdfs, otherLengths, false); }));
+        second = std::min(second, secondsOf([&] { countOnce(run, pdfs, otherLengths, false); }));
         secondRunConversions = store.conversions() - conversionsAfterCheck;
     }
     if (storeRows != textRows)

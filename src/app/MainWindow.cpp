@@ -78,13 +78,11 @@ MainWindow::MainWindow(DialogService &dialogs, SettingsStore &settings, QString 
     setObjectName(QLatin1String(stored_names::objects::kMainWindow));
     m_runJob = new BackgroundJob(this);
     m_results = new ResultsModel(this);
-    m_runHost =
-        new WindowRunHost(dialogs, applicationTitle(),
-                          {[this](bool busy) { setPointerMode(busy ? Hourglass : DefaultPointer); },
-                           [this](const RunProgress &progress) { showProgress(progress); },
-                           [this](PhraseResults rows) { m_results->setResults(std::move(rows)); }},
-                          this);
-    m_run = std::make_unique<CountingRun>(*m_runHost, *m_store, tag(operations::kCount));
+    m_runHost = new WindowRunHost(
+        dialogs, applicationTitle(),
+        [this](const RunProgress &progress) { showProgress(progress); }, this);
+    m_run =
+        std::make_unique<CountingRun>(*m_runHost, *m_runHost, *m_store, tag(operations::kCount));
     m_admission = std::make_unique<AdmissionCheck>(*m_store);
     m_inputWork = new InputListWork(*m_admission, *m_runHost, this);
     connect(m_inputWork, &InputListWork::progress, this,
@@ -386,16 +384,21 @@ void MainWindow::startCounting()
     options.promptForPassword = m_promptForPassword->isChecked();
     m_runOptions->preferences().applyTo(options);
     const QStringList paths = inputFiles();
+    setPointerMode(Hourglass);
     m_runJob->start(
         [this, paths, lengths, options] { m_runOutcome = m_run->run(paths, lengths, options); },
         [this, options] { finishCounting(options); });
 }
 
+// A finished run's phrases replace the list, and the closing notice names the files that failed;
+// a cancelled or refused one leaves the list as it was.
 void MainWindow::finishCounting(const CountingRunOptions &options)
 {
-    const bool counted = m_runOutcome.ran && !m_runOutcome.cancelled;
+    RunOutcome outcome = std::exchange(m_runOutcome, {});
+    const bool counted = outcome.finished();
     if (counted) {
-        m_countedSources = std::move(m_runOutcome.sources);
+        m_results->setResults(std::move(outcome.phrases));
+        m_countedSources = std::move(outcome.sources);
         m_countedOptions = options.text;
         if (m_explorer)
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
@@ -404,6 +407,8 @@ void MainWindow::finishCounting(const CountingRunOptions &options)
     if (counted)
         m_status->setText(runOptionsSummary(options));
     setPointerMode(DefaultPointer);
+    if (counted)
+        m_dialogs.message(closingNotice(outcome.failures), applicationTitle());
     m_countingBusy = false;
     emit countingFinished();
 }

@@ -6,12 +6,12 @@
 
 namespace orvanta {
 
-WindowRunHost::WindowRunHost(DialogService &dialogs, QString applicationTitle, Window window,
-                             QObject *parent)
+WindowRunHost::WindowRunHost(DialogService &dialogs, QString applicationTitle,
+                             ProgressShower showProgress, QObject *parent)
     : QObject(parent)
     , m_dialogs(dialogs)
     , m_title(std::move(applicationTitle))
-    , m_window(std::move(window))
+    , m_showProgress(std::move(showProgress))
 {
 }
 
@@ -35,21 +35,11 @@ QString WindowRunHost::askPassword(const QString &prompt, const QString &title)
     return password;
 }
 
-void WindowRunHost::setBusy(bool busy)
-{
-    onWindowThread([&] { m_window.setBusy(busy); });
-}
-
 void WindowRunHost::reportProgress(const RunProgress &progress)
 {
     // Progress need not be waited for.
     QMetaObject::invokeMethod(
-        this, [this, progress] { m_window.showProgress(progress); }, Qt::QueuedConnection);
-}
-
-void WindowRunHost::showResults(PhraseResults results)
-{
-    onWindowThread([&] { m_window.showResults(std::move(results)); });
+        this, [this, progress] { m_showProgress(progress); }, Qt::QueuedConnection);
 }
 
 void WindowRunHost::report(const ErrorReport &report)

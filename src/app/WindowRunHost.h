@@ -11,26 +11,20 @@ namespace orvanta {
 
 class DialogService;
 
-// Answers a counting run that works on another thread: every call is carried out on the
-// window's thread, and the run waits for the ones that answer something.
+// Answers work that runs on another thread (a counting run, the input list's checks and walks):
+// every call is carried out on the window's thread, and the work waits for the ones that answer
+// something. Error reports show as the window's error box.
 class WindowRunHost final : public QObject, public CountingRunHost, public ErrorSink {
     Q_OBJECT
 public:
-    struct Window {
-        std::function<void(bool busy)> setBusy;
-        std::function<void(const RunProgress &)> showProgress;
-        std::function<void(PhraseResults)> showResults;
-    };
+    using ProgressShower = std::function<void(const RunProgress &)>;
 
-    WindowRunHost(DialogService &dialogs, QString applicationTitle, Window window,
+    WindowRunHost(DialogService &dialogs, QString applicationTitle, ProgressShower showProgress,
                   QObject *parent = nullptr);
 
     void showNotice(const QString &text) override;
     QString askPassword(const QString &prompt, const QString &title) override;
-    void setBusy(bool busy) override;
     void reportProgress(const RunProgress &progress) override;
-    void showResults(PhraseResults results) override;
-    ErrorSink &errorSink() override { return *this; }
     void report(const ErrorReport &report) override;
 
 private:
@@ -39,7 +33,7 @@ private:
 
     DialogService &m_dialogs;
     QString m_title;
-    Window m_window;
+    ProgressShower m_showProgress;
 };
 
 } // namespace orvanta

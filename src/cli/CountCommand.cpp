@@ -200,11 +200,6 @@ public:
         return m_readPassword ? m_readPassword(plainLineEnds(prompt), m_stop.get_token())
                               : QString();
     }
-    void setBusy(bool busy) override
-    {
-        if (!busy)
-            clearProgress();
-    }
     // Recognition reports from its own threads.
     void reportProgress(const RunProgress &progress) override
     {
@@ -240,8 +235,6 @@ public:
         writeText(m_err, QStringLiteral("\r\033[K") + line.left(100));
         m_progressShown = true;
     }
-    void showResults(PhraseResults results) override { m_results = std::move(results); }
-    ErrorSink &errorSink() override { return *this; }
 
     // A terminal user reads the plain description, without the window's report around it.
     void report(const ErrorReport &report) override
@@ -252,11 +245,9 @@ public:
         ++m_reports;
     }
 
-    const PhraseResults &results() const { return m_results; }
     int reports() const { return m_reports; }
     std::stop_source &stopSource() { return m_stop; }
 
-private:
     void clearProgress()
     {
         const std::lock_guard lock(m_progressMutex);
@@ -270,7 +261,6 @@ private:
     bool m_showProgress = false;
     bool m_progressShown = false;
     std::mutex m_progressMutex;
-    PhraseResults m_results;
     int m_reports = 0;
     std::stop_source m_stop; // ends scans and prompts on an interrupt
 };
@@ -282,7 +272,7 @@ CountCommand::CountCommand(QIODevice &out, QIODevice &err)
     , m_host(std::make_unique<Host>(err, m_readPassword))
     , m_store(std::make_unique<TextStore>())
     , m_run(std::make_unique<CountingRun>(
-          *m_host, *m_store, locationTag(QStringLiteral("Count"), QStringLiteral("Run"))))
+          *m_host, *m_host, *m_store, locationTag(QStringLiteral("Count"), QStringLiteral("Run"))))
 {
 }
 
@@ -350,7 +340,9 @@ int CountCommand::count(const CountOptions &options)
         : options.where.isEmpty()
             ? options.lengths
             : std::vector<int>{int(options.where.count(QLatin1Char(' ')) + 1)};
-    return finish(options, m_run->run(found.rows, lengths, run));
+    const RunOutcome outcome = m_run->run(found.rows, lengths, run);
+    m_host->clearProgress();
+    return finish(options, outcome);
 }
 
 int CountCommand::finish(const CountOptions &options, const RunOutcome &outcome)
@@ -380,7 +372,7 @@ bool CountCommand::print(const CountOptions &options, const RunOutcome &outcome)
         written = printPassages(outcome.passages, options, RecordStream(destination, writer));
     } else if (written && options.where.isEmpty()) {
         RecordWriter writer(options.format, resultNames(options), options.header);
-        written = printResults(m_host->results(), options, RecordStream(destination, writer));
+        written = printResults(outcome.phrases, options, RecordStream(destination, writer));
     } else if (written) {
         const OccurrenceFinder finder(*m_store, options.text);
         const Occurrences found = finder.find(outcome.sources, options.where);

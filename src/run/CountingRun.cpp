@@ -96,8 +96,9 @@ QString failureOf(const StoredText &text, bool passwordTyped)
 // The state of one run; discarded when the run ends.
 class CountingRun::Pass {
 public:
-    Pass(CountingRunHost &host, TextStore &store, const QString &tag, const QStringList &paths,
-         const std::vector<int> &lengths, const CountingRunOptions &options, std::stop_token stop)
+    Pass(CountingRunHost &host, ErrorSink &errors, TextStore &store, const QString &tag,
+         const QStringList &paths, const std::vector<int> &lengths,
+         const CountingRunOptions &options, std::stop_token stop)
         : m_host(host)
         , m_store(store)
         , m_paths(paths)
@@ -105,7 +106,7 @@ public:
         , m_stop(std::move(stop))
         , m_table(lengths)
         , m_passages(m_table)
-        , m_operation(tag, host.errorSink())
+        , m_operation(tag, errors)
     {
     }
 
@@ -113,15 +114,13 @@ public:
     {
         if (!prepare())
             return std::move(m_outcome);
-        m_host.setBusy(true);
         processFiles();
         if (!m_stop.stop_requested())
             finish();
         m_pending.clear(); // waits for converters still stopping
-        m_host.setBusy(false);
         m_outcome.cancelled = m_stop.stop_requested();
-        if (!m_outcome.cancelled)
-            m_host.showNotice(closingNotice(m_outcome.failures));
+        if (m_outcome.cancelled)
+            m_outcome.phrases = {};
         return std::move(m_outcome);
     }
 
@@ -332,7 +331,7 @@ private:
     void finish()
     {
         m_host.reportProgress({RunProgress::Stage::Counting, 0, 0, {}});
-        PhraseResults results;
+        PhraseResults &results = m_outcome.phrases;
         m_operation.step(114, [&] { results = m_table.extractRepeatedPhrases(m_stop); });
         if (m_stop.stop_requested())
             return;
@@ -346,7 +345,6 @@ private:
         }
         m_host.reportProgress({RunProgress::Stage::Ordering, 0, 0, {}});
         m_operation.step(116, [&] { results.sortForDisplay(); });
-        m_operation.step(118, [&] { m_host.showResults(std::move(results)); });
     }
 
     CountingRunHost &m_host;
@@ -362,8 +360,10 @@ private:
     std::deque<PendingFile> m_pending;
 };
 
-CountingRun::CountingRun(CountingRunHost &host, TextStore &store, QString locationTag)
+CountingRun::CountingRun(CountingRunHost &host, ErrorSink &errors, TextStore &store,
+                         QString locationTag)
     : m_host(host)
+    , m_errors(errors)
     , m_store(store)
     , m_locationTag(std::move(locationTag))
 {
@@ -387,7 +387,8 @@ RunOutcome CountingRun::run(const QStringList &paths, const std::vector<int> &le
             m_stop = std::stop_source();
             stop = m_stop.get_token();
         }
-        outcome = Pass(m_host, m_store, m_locationTag, paths, countable, options, stop).execute();
+        outcome = Pass(m_host, m_errors, m_store, m_locationTag, paths, countable, options, stop)
+                      .execute();
     }
     m_busy = false;
     return outcome;

@@ -56,19 +56,18 @@ struct RunProgress {
     bool fromStore = false; // the text was converted before and is read again
 };
 
-// What a counting run needs from whoever drives it: the window or the command line. Calls come
-// from the thread that runs CountingRun::run, but for progress, which may come from any thread.
+// What a counting run asks of whoever drives it, the window or the command line, while it runs:
+// passwords, notices that end it early, and progress. What it produces comes back in its outcome.
+// Calls come from the thread that runs CountingRun::run, but for progress, which may come from
+// any thread.
 class CountingRunHost {
 public:
     virtual ~CountingRunHost() = default;
+    // Why the run could not start: no files, no lengths, no converter.
     virtual void showNotice(const QString &text) = 0;
     // The typed password; empty when the box was left blank or cancelled.
     virtual QString askPassword(const QString &prompt, const QString &title) = 0;
-    virtual void setBusy(bool busy) = 0;
     virtual void reportProgress(const RunProgress &progress) = 0;
-    // Replaces the results list.
-    virtual void showResults(PhraseResults results) = 0;
-    virtual ErrorSink &errorSink() = 0;
 };
 
 struct CountingRunOptions {
@@ -90,22 +89,27 @@ struct FileFailure {
     bool operator==(const FileFailure &) const = default;
 };
 
+// What a run produced. A run that ended without being cancelled has its phrases and passages;
+// a cancelled one has neither, so the results shown before stay.
 struct RunOutcome {
     bool ran = false; // false when busy, without files or lengths, or without a converter
     bool cancelled = false;
-    std::vector<FileFailure> failures;
+    PhraseResults phrases;             // the repeated phrases in the order the list shows them
+    std::vector<FileFailure> failures; // in list order; closingNotice() words them
     QString converterProblem; // set when the converter or the temporary folder cannot be used
     std::vector<CountedSource> sources; // every listed file, as it was read, in list order
     RepeatedPassages passages;          // when asked for; occurrences index `sources`
+
+    bool finished() const { return ran && !cancelled; }
 };
 
 // Counts the phrases of every listed file together, taking each PDF's text from the store
-// (converting what it lacks), and hands the ordered repeated phrases to the host, followed by
-// one closing notice naming the files that failed.
+// (converting what it lacks), and gives the ordered repeated phrases and the files that failed
+// in its outcome.
 class CountingRun {
 public:
-    // Unexpected failures are reported under `locationTag`.
-    CountingRun(CountingRunHost &host, TextStore &store, QString locationTag);
+    // Unexpected failures are reported to `errors` under `locationTag`.
+    CountingRun(CountingRunHost &host, ErrorSink &errors, TextStore &store, QString locationTag);
 
     RunOutcome run(const QStringList &paths, const std::vector<int> &lengths,
                    const CountingRunOptions &options = {});
@@ -118,6 +122,7 @@ private:
     class Pass;
 
     CountingRunHost &m_host;
+    ErrorSink &m_errors;
     TextStore &m_store;
     const QString m_locationTag;
     std::atomic<bool> m_busy{false};

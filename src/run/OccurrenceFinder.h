@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "documents/CountedSource.h"
 #include "documents/CountedText.h"
 #include "documents/TextStore.h"
 
@@ -13,14 +14,6 @@
 #include <vector>
 
 namespace orvanta {
-
-// One listed file as a counting run read it.
-struct CountedSource {
-    QString path;
-    std::optional<DocumentVersion> version; // a PDF whose text came from the store
-    bool plainText = false;                 // a text file read as it is
-    QStringList recognitionLanguages;       // set when its scanned pages were read
-};
 
 // One place where a phrase occurs.
 struct Occurrence {

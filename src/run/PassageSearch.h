@@ -3,6 +3,7 @@
 // Repeated passages of a counting run: the longest stretches of words that occur at least twice,
 // without their fragments, and where each occurrence stands.
 
+#include "documents/CountedSource.h"
 #include "documents/CountedText.h"
 #include "extract/TextReader.h"
 #include "phrases/PhraseResults.h"
@@ -19,7 +20,6 @@ namespace orvanta {
 
 class OccurrenceFinder;
 class PhraseTable;
-struct CountedSource;
 
 // Where one occurrence of a passage starts.
 struct PassagePlace {

@@ -1,6 +1,7 @@
 #include "FakeConverter.h"
 #include "Fixtures.h"
 #include "QtPrinters.h"
+#include "RecordingRunHost.h"
 #include "TestSupport.h"
 #include "documents/TextStore.h"
 #include "run/CountingRun.h"
@@ -16,46 +17,6 @@
 using namespace orvanta;
 
 namespace {
-
-class RecordingHost : public CountingRunHost, public ErrorSink {
-public:
-    void showNotice(const QString &text) override { notices << text; }
-    QString askPassword(const QString &prompt, const QString &title) override
-    {
-        prompts << prompt;
-        titles << title;
-        if (passwords.empty())
-            return {};
-        const QString password = passwords.front();
-        passwords.pop_front();
-        return password;
-    }
-    void setBusy(bool busy) override { busyChanges.push_back(busy); }
-    void reportProgress(const RunProgress &progress) override
-    {
-        if (progress.stage == RunProgress::Stage::Converting)
-            fromStore.push_back(progress.fromStore);
-    }
-    void showResults(PhraseResults results) override
-    {
-        rows.clear();
-        for (qsizetype i = 0; i < results.size(); ++i)
-            rows.push_back(results.row(i));
-        resultsShown = true;
-    }
-    ErrorSink &errorSink() override { return *this; }
-    void report(const ErrorReport &report) override { reports.push_back(report); }
-
-    QStringList notices;
-    QStringList prompts;
-    QStringList titles;
-    std::deque<QString> passwords;
-    std::vector<bool> busyChanges;
-    std::vector<bool> fromStore;
-    std::vector<PhraseRow> rows;
-    bool resultsShown = false;
-    std::vector<ErrorReport> reports;
-};
 
 class CountingRunTest : public ::testing::Test {
 protected:
@@ -73,14 +34,23 @@ protected:
     }
 
     ScopedTmpdir m_tmp;
-    RecordingHost m_host;
+    RecordingRunHost m_host;
     TextStore m_store;
-    CountingRun m_run{m_host, m_store, locationTag(QStringLiteral("Test"), QStringLiteral("Run"))};
+    CountingRun m_run{m_host, m_host, m_store,
+                      locationTag(QStringLiteral("Test"), QStringLiteral("Run"))};
 };
 
 PhraseRow row(const char *phrase, int words, int frequency)
 {
     return {QString::fromUtf8(phrase), words, frequency};
+}
+
+std::vector<PhraseRow> rowsOf(const RunOutcome &outcome)
+{
+    std::vector<PhraseRow> rows;
+    for (qsizetype i = 0; i < outcome.phrases.size(); ++i)
+        rows.push_back(outcome.phrases.row(i));
+    return rows;
 }
 
 } // namespace
@@ -96,22 +66,22 @@ TEST_F(CountingRunTest, AnEmptyListOrNoUsableLengthIsToldAndTheResultsStay)
               (QStringList{QStringLiteral("No files added."),
                            QStringLiteral("You forgot to select number of phrases."),
                            QStringLiteral("You forgot to select number of phrases.")}));
-    EXPECT_FALSE(m_host.resultsShown);
     EXPECT_FALSE(m_run.isBusy());
 }
 
 // Converting and counting
 
-TEST_F(CountingRunTest, CountsPhrasesAcrossFilesAndSaysDone)
+TEST_F(CountingRunTest, CountsPhrasesAcrossFilesInTheListsOrder)
 {
     const RunOutcome outcome = run({fixture("text-a.pdf"), fixture("text-b.pdf")}, {4});
-    EXPECT_TRUE(outcome.ran);
+    EXPECT_TRUE(outcome.finished());
     EXPECT_TRUE(outcome.failures.empty());
-    EXPECT_EQ(m_host.notices, QStringList{QStringLiteral("Done.")});
-    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{
-                               row("the fox goes home.", 4, 2), row("the quick brown fox", 4, 3),
-                               row("at the end of", 4, 4), row("the end of the", 4, 4)}));
-    EXPECT_EQ(m_host.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(m_host.notices.isEmpty());
+    EXPECT_EQ(
+        rowsOf(outcome),
+        (std::vector<PhraseRow>{row("the fox goes home.", 4, 2), row("the quick brown fox", 4, 3),
+                                row("at the end of", 4, 4), row("the end of the", 4, 4)}));
+    EXPECT_EQ(closingNotice(outcome.failures), QStringLiteral("Done."));
     EXPECT_TRUE(m_host.reports.empty());
 }
 
@@ -119,11 +89,11 @@ TEST_F(CountingRunTest, CountsPhrasesAcrossFilesAndSaysDone)
 // so "on page" opening page two is the same phrase as anywhere else.
 TEST_F(CountingRunTest, NoPhraseCarriesAPageBreak)
 {
-    run({fixture("text-b.pdf"), fixture("text-b.pdf")}, {2});
-    for (const PhraseRow &found : m_host.rows)
+    const std::vector<PhraseRow> rows =
+        rowsOf(run({fixture("text-b.pdf"), fixture("text-b.pdf")}, {2}));
+    for (const PhraseRow &found : rows)
         EXPECT_FALSE(found.phrase.contains(QLatin1Char('\f'))) << found.phrase.toStdString();
-    EXPECT_NE(std::find(m_host.rows.begin(), m_host.rows.end(), row("on page", 2, 2)),
-              m_host.rows.end());
+    EXPECT_NE(std::find(rows.begin(), rows.end(), row("on page", 2, 2)), rows.end());
 }
 
 TEST_F(CountingRunTest, EachKindOfUnreadableFileGetsItsReasonInListOrder)
@@ -145,12 +115,12 @@ TEST_F(CountingRunTest, EachKindOfUnreadableFileGetsItsReasonInListOrder)
                                         {locked, QLatin1String(run_texts::kProtected)},
                                         {missing, QLatin1String(run_texts::kFileMissing)},
                                         {badName, QLatin1String(run_texts::kNameNotUtf8)}}));
-    const QStringList lines = m_host.notices.value(0).split(QStringLiteral("\r\n"));
+    const QStringList lines = closingNotice(outcome.failures).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 9);
     EXPECT_EQ(lines[0], QStringLiteral("Done."));
     EXPECT_EQ(lines[1], QStringLiteral("The following files could not be read:"));
     EXPECT_EQ(lines[2], scanned + QLatin1String(run_texts::kUnreadable));
-    EXPECT_FALSE(m_host.rows.empty()); // the scanned file's few characters still count
+    EXPECT_FALSE(rowsOf(outcome).empty()); // the scanned file's few characters still count
 }
 
 TEST_F(CountingRunTest, PasswordsAreAskedPerFileAndChooseTheReason)
@@ -171,14 +141,16 @@ TEST_F(CountingRunTest, PasswordsAreAskedPerFileAndChooseTheReason)
     EXPECT_EQ(outcome.failures,
               (std::vector<FileFailure>{{locked, QLatin1String(run_texts::kWrongPassword)},
                                         {locked, QLatin1String(run_texts::kProtected)}}));
-    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("the secret garden opens at noon.", 6, 2)}));
+    EXPECT_EQ(rowsOf(outcome),
+              (std::vector<PhraseRow>{row("the secret garden opens at noon.", 6, 2)}));
 }
 
 TEST_F(CountingRunTest, OwnerOnlyPasswordsAndOddFileNamesNeedNothingSpecial)
 {
     const RunOutcome outcome = run(oddNamedFixtures() << fixture("owner-only.pdf"), {6});
     EXPECT_TRUE(outcome.failures.empty());
-    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("odd file names must not matter.", 6, 8)}));
+    EXPECT_EQ(rowsOf(outcome),
+              (std::vector<PhraseRow>{row("odd file names must not matter.", 6, 8)}));
 }
 
 TEST_F(CountingRunTest, ParallelConversionKeepsListOrder)
@@ -192,16 +164,14 @@ TEST_F(CountingRunTest, ParallelConversionKeepsListOrder)
     CountingRunOptions oneByOne;
     oneByOne.parallelConversions = 1;
     const RunOutcome serial = run(paths, {2, 3}, oneByOne);
-    const std::vector<PhraseRow> serialRows = m_host.rows;
 
     TextStore freshStore;
-    CountingRun fresh(m_host, freshStore, {});
+    CountingRun fresh(m_host, m_host, freshStore, {});
     CountingRunOptions parallel;
     parallel.parallelConversions = 4;
     const RunOutcome concurrent = fresh.run(paths, {2, 3}, parallel);
     EXPECT_EQ(concurrent.failures, serial.failures);
-    EXPECT_EQ(m_host.rows, serialRows);
-    EXPECT_EQ(m_host.notices.value(0), m_host.notices.value(1));
+    EXPECT_EQ(rowsOf(concurrent), rowsOf(serial));
     EXPECT_EQ(serial.failures.size(), 12u);
 }
 
@@ -211,16 +181,14 @@ TEST_F(CountingRunTest, ARecountReadsTheStoreAndGivesWhatAFreshConversionGives)
 {
     const QStringList paths{fixture("text-a.pdf"), fixture("text-b.pdf"), fixture("damaged.pdf")};
     const RunOutcome first = run(paths, {3, 4});
-    const std::vector<PhraseRow> firstRows = m_host.rows;
     EXPECT_EQ(m_store.conversions(), 3);
 
-    m_host.fromStore.clear();
+    m_host.progress.clear();
     const RunOutcome again = run(paths, {3, 4});
     EXPECT_EQ(m_store.conversions(), 3);
-    EXPECT_EQ(m_host.fromStore, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(m_host.fromStore(), (std::vector<bool>{true, true, true}));
     EXPECT_EQ(again.failures, first.failures);
-    EXPECT_EQ(m_host.rows, firstRows);
-    EXPECT_EQ(m_host.notices.value(1), m_host.notices.value(0));
+    EXPECT_EQ(rowsOf(again), rowsOf(first));
 }
 
 TEST_F(CountingRunTest, AFileListedTwiceIsConvertedOnce)
@@ -228,10 +196,9 @@ TEST_F(CountingRunTest, AFileListedTwiceIsConvertedOnce)
     const QString pdf = copyOf("text-a.pdf", QStringLiteral("twice.pdf"));
     CountingRunOptions options;
     options.parallelConversions = 4;
-    run({pdf, pdf, pdf}, {4}, options);
+    const std::vector<PhraseRow> rows = rowsOf(run({pdf, pdf, pdf}, {4}, options));
     EXPECT_EQ(m_store.conversions(), 1);
-    EXPECT_NE(std::find(m_host.rows.begin(), m_host.rows.end(), row("at the end of", 4, 6)),
-              m_host.rows.end());
+    EXPECT_NE(std::find(rows.begin(), rows.end(), row("at the end of", 4, 6)), rows.end());
 }
 
 // A store too small for even one text drops each one as the next comes; every file is still
@@ -239,13 +206,11 @@ TEST_F(CountingRunTest, AFileListedTwiceIsConvertedOnce)
 TEST_F(CountingRunTest, AStoreOverItsLimitStillCountsEverything)
 {
     const QStringList paths{fixture("text-a.pdf"), fixture("text-b.pdf"), fixture("text-a.pdf")};
-    run(paths, {3, 4});
-    const std::vector<PhraseRow> roomy = m_host.rows;
+    const RunOutcome roomy = run(paths, {3, 4});
 
     TextStore tiny(1);
-    CountingRun counting(m_host, tiny, {});
-    counting.run(paths, {3, 4});
-    EXPECT_EQ(m_host.rows, roomy);
+    CountingRun counting(m_host, m_host, tiny, {});
+    EXPECT_EQ(rowsOf(counting.run(paths, {3, 4})), rowsOf(roomy));
 }
 
 TEST_F(CountingRunTest, AFileChangedSinceItWasConvertedIsConvertedAgain)
@@ -254,14 +219,13 @@ TEST_F(CountingRunTest, AFileChangedSinceItWasConvertedIsConvertedAgain)
     run({pdf, fixture("text-b.pdf")}, {4});
     QFile::remove(pdf);
     QFile::copy(fixture("text-b.pdf"), pdf);
-    run({pdf, fixture("text-b.pdf")}, {4});
+    const RunOutcome changed = run({pdf, fixture("text-b.pdf")}, {4});
     EXPECT_EQ(m_store.conversions(), 3);
-    const std::vector<PhraseRow> fromStore = m_host.rows;
 
     TextStore freshStore;
-    CountingRun fresh(m_host, freshStore, {});
-    fresh.run({fixture("text-b.pdf"), fixture("text-b.pdf")}, {4});
-    EXPECT_EQ(fromStore, m_host.rows);
+    CountingRun fresh(m_host, m_host, freshStore, {});
+    EXPECT_EQ(rowsOf(changed),
+              rowsOf(fresh.run({fixture("text-b.pdf"), fixture("text-b.pdf")}, {4})));
 }
 
 // Text read as it is (the terminal's text inputs)
@@ -282,7 +246,7 @@ TEST_F(CountingRunTest, TextMayComeFromAFifoWithoutHoldingTheRunBeforeItIsWritte
     writer.join();
     EXPECT_EQ(outcome.failures, (std::vector<FileFailure>{
                                     {m_tmp.path(), QLatin1String(run_texts::kNotRegularFile)}}));
-    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("x y", 2, 3)}));
+    EXPECT_EQ(rowsOf(outcome), (std::vector<PhraseRow>{row("x y", 2, 3)}));
 }
 
 // Passages read as the phrases are: here the paragraph joins its wrapped lines, and the second
@@ -304,7 +268,7 @@ TEST_F(CountingRunTest, PassagesNeedNoLengthsAndReadTheTextByItsOptions)
     const std::span<const PassagePlace> places = outcome.passages.occurrences(0);
     EXPECT_EQ(std::vector(places.begin(), places.end()),
               (std::vector<PassagePlace>{{0, 1, 2}, {1, 2, 1}}));
-    EXPECT_EQ(m_host.notices, QStringList{QStringLiteral("Done.")});
+    EXPECT_TRUE(outcome.finished());
 }
 
 // Faults of the converter
@@ -324,10 +288,10 @@ TEST_F(CountingRunTest, CancelStopsTheConverterAndKeepsTheOldResults)
     worker.join();
 
     EXPECT_TRUE(outcome.cancelled);
-    EXPECT_FALSE(m_host.resultsShown);
+    EXPECT_FALSE(outcome.finished());
+    EXPECT_TRUE(outcome.phrases.isEmpty());
     EXPECT_TRUE(m_host.notices.isEmpty());
     EXPECT_FALSE(m_run.isBusy());
-    EXPECT_EQ(m_host.busyChanges, (std::vector<bool>{true, false}));
     EXPECT_TRUE(processIsGone(converter));
 }
 
@@ -338,7 +302,7 @@ TEST_F(CountingRunTest, AMissingConverterIsSaidOnceNamingThePackage)
     EXPECT_FALSE(outcome.ran);
     EXPECT_EQ(m_host.notices, QStringList{QLatin1String(kConverterMissing)});
     EXPECT_TRUE(outcome.failures.empty());
-    EXPECT_FALSE(m_host.resultsShown);
+    EXPECT_FALSE(outcome.finished());
 }
 
 TEST_F(CountingRunTest, AConverterThatCrashesHalfWayNamesTheFileAndItsTextIsNotCounted)
@@ -350,7 +314,7 @@ TEST_F(CountingRunTest, AConverterThatCrashesHalfWayNamesTheFileAndItsTextIsNotC
     const RunOutcome outcome = run({cut, fixture("text-a.pdf")}, {2});
     EXPECT_EQ(outcome.failures,
               (std::vector<FileFailure>{{cut, QLatin1String(run_texts::kConverterCrashed)}}));
-    EXPECT_EQ(m_host.rows, (std::vector<PhraseRow>{row("cut off", 2, 2)}));
+    EXPECT_EQ(rowsOf(outcome), (std::vector<PhraseRow>{row("cut off", 2, 2)}));
 }
 
 TEST_F(CountingRunTest, NoMoreConvertersRunThanChosen)
@@ -362,13 +326,14 @@ TEST_F(CountingRunTest, NoMoreConvertersRunThanChosen)
     QStringList paths;
     for (int i = 0; i < 5; ++i)
         paths << copyOf("text-a.pdf", QStringLiteral("copy%1.pdf").arg(i));
+    RunOutcome outcome;
     const auto mostAtOnce = [&](int parallel) {
         QFile::remove(log);
         TextStore store;
-        CountingRun counting(m_host, store, {});
+        CountingRun counting(m_host, m_host, store, {});
         CountingRunOptions options;
         options.parallelConversions = parallel;
-        counting.run(paths, {2}, options);
+        outcome = counting.run(paths, {2}, options);
         int running = 0;
         int most = 0;
         for (const QByteArray &line : readFile(log).split('\n')) {
@@ -379,6 +344,6 @@ TEST_F(CountingRunTest, NoMoreConvertersRunThanChosen)
     };
     EXPECT_EQ(mostAtOnce(1), 1);
     EXPECT_EQ(mostAtOnce(2), 2);
-    EXPECT_EQ(m_host.rows,
+    EXPECT_EQ(rowsOf(outcome),
               (std::vector<PhraseRow>{row("some text", 2, 5), row("text here", 2, 5)}));
 }

@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 #include "QtPrinters.h"
+#include "RecordingRunHost.h"
 #include "TestSupport.h"
 #include "documents/TextStore.h"
 #include "run/CountingRun.h"
@@ -14,26 +15,6 @@
 using namespace orvanta;
 
 namespace {
-
-class CollectingHost : public CountingRunHost, public ErrorSink {
-public:
-    void showNotice(const QString &) override {}
-    QString askPassword(const QString &prompt, const QString &) override
-    {
-        return prompt.contains(QStringLiteral("user-password")) ? password : QString();
-    }
-    void setBusy(bool) override {}
-    void reportProgress(const RunProgress &) override {}
-    void showResults(PhraseResults found) override { results = std::move(found); }
-    ErrorSink &errorSink() override { return *this; }
-    void report(const ErrorReport &report) override
-    {
-        ADD_FAILURE() << report.message().toStdString();
-    }
-
-    PhraseResults results;
-    QString password;
-};
 
 struct Place {
     int source;
@@ -78,11 +59,12 @@ protected:
         options.readsAsText = [](const QString &) { return true; };
         return m_run.run(paths, {length}, options);
     }
+    void TearDown() override { EXPECT_TRUE(m_host.reports.empty()); }
 
     ScopedTmpdir m_tmp;
-    CollectingHost m_host;
+    RecordingRunHost m_host;
     TextStore m_store;
-    CountingRun m_run{m_host, m_store, {}};
+    CountingRun m_run{m_host, m_host, m_store, {}};
     OccurrenceFinder m_finder{m_store, {}};
 };
 
@@ -111,8 +93,9 @@ TEST_F(OccurrenceFinderTest, FindsWhatWasCountedWherePlainSearchFindsIt)
         }
         const int length = random.bounded(1, 4);
         const RunOutcome outcome = count(paths, length);
-        for (qsizetype row = 0; row < m_host.results.size(); ++row) {
-            const QString phrase = m_host.results.row(row).phrase;
+        const PhraseResults &results = outcome.phrases;
+        for (qsizetype row = 0; row < results.size(); ++row) {
+            const QString phrase = results.row(row).phrase;
             const Occurrences found = m_finder.find(outcome.sources, phrase);
             std::vector<Place> places;
             std::set<int> files;
@@ -122,8 +105,8 @@ TEST_F(OccurrenceFinderTest, FindsWhatWasCountedWherePlainSearchFindsIt)
                 EXPECT_EQ(occurrence.phrase.toLower(), phrase);
             }
             ASSERT_EQ(places, plainSearch(texts, phrase)) << phrase.toStdString();
-            EXPECT_EQ(int(places.size()), m_host.results.frequency(row));
-            EXPECT_EQ(int(files.size()), m_host.results.files(row));
+            EXPECT_EQ(int(places.size()), results.frequency(row));
+            EXPECT_EQ(int(files.size()), results.files(row));
             EXPECT_TRUE(found.unavailable.isEmpty());
         }
     }
@@ -185,10 +168,13 @@ TEST_F(OccurrenceFinderTest, PdfOccurrencesCarryTheirPageAndTheirLineInContext)
 TEST_F(OccurrenceFinderTest, ATextTheStoreDroppedIsConvertedAgainUnlessItNeededAPassword)
 {
     TextStore tiny(1);
-    CountingRun run(m_host, tiny, {});
+    CountingRun run(m_host, m_host, tiny, {});
     CountingRunOptions options;
     options.promptForPassword = true;
-    m_host.password = QStringLiteral("open sesame");
+    m_host.answer = [](const QString &prompt) {
+        return prompt.contains(QStringLiteral("user-password")) ? QStringLiteral("open sesame")
+                                                                : QString();
+    };
     const RunOutcome outcome = run.run(
         {fixture("user-password.pdf"), fixture("text-a.pdf"), fixture("text-b.pdf")}, {2}, options);
     const OccurrenceFinder finder(tiny, {});
