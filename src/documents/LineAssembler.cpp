@@ -1,5 +1,6 @@
 #include "documents/LineAssembler.h"
 
+#include "base/LowerCase.h"
 #include "documents/WordCleanup.h"
 
 #include <algorithm>

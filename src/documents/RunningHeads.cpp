@@ -1,5 +1,6 @@
 #include "documents/RunningHeads.h"
 
+#include "base/LowerCase.h"
 #include "base/Utf8.h"
 #include "documents/WordCleanup.h"
 

@@ -1,5 +1,6 @@
 #include "documents/WordCleanup.h"
 
+#include "base/LowerCase.h"
 #include "base/Utf8.h"
 
 #include <QChar>
@@ -47,22 +48,6 @@ char32_t lastCodePoint(QByteArrayView text, qsizetype &length)
 }
 
 } // namespace
-
-bool isAscii(QByteArrayView text)
-{
-    // Eight bytes at a time, without an early exit: most lines are ASCII to their end anyway.
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-    std::uint64_t all = 0;
-    qsizetype i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t eight;
-        std::memcpy(&eight, text.data() + i, sizeof eight);
-        all |= eight;
-    }
-    for (; i < text.size(); ++i)
-        all |= static_cast<unsigned char>(text[i]);
-    return (all & kHighBits) == 0;
-}
 
 void splitWords(QByteArrayView line, std::vector<QByteArrayView> &words)
 {
@@ -151,13 +136,6 @@ QByteArrayView detail::withoutOuterPunctuationSlowly(QByteArrayView word)
     while (!word.isEmpty() && endsWithPunctuation(word, length))
         word.chop(length);
     return word;
-}
-
-QByteArray lowerCase(QByteArrayView utf8)
-{
-    if (isAscii(utf8))
-        return utf8.toByteArray().toLower();
-    return decodeUtf8(utf8).toLower().toUtf8();
 }
 
 qsizetype lineEndHyphenLength(QByteArrayView word)

@@ -41,9 +41,6 @@ QByteArrayView withoutOuterSeparators(QByteArrayView line);
 QByteArrayView firstWordOf(QByteArrayView trimmedLine);
 QByteArrayView lastWordOf(QByteArrayView trimmedLine);
 
-// True when every byte is ASCII.
-bool isAscii(QByteArrayView text);
-
 // The line in Unicode compatibility form (NFKC): ligatures spelled out, full-width forms
 // narrowed, non-breaking and other fixed-width spaces made spaces. An ASCII line is its own
 // form; any other is made in `storage`.
@@ -80,9 +77,6 @@ inline QByteArrayView withoutOuterPunctuation(QByteArrayView word)
         return word;
     return detail::withoutOuterPunctuationSlowly(word);
 }
-
-// Lower case as the engine makes it: Unicode-aware, with a quick path for plain ASCII.
-QByteArray lowerCase(QByteArrayView utf8);
 
 // The length in bytes of the hyphen that ends `word` when the word looks split at a line end
 // ("exam-"): a hyphen, hyphen sign or soft hyphen right after a letter. 0 otherwise.

@@ -1,6 +1,6 @@
 #include "phrases/PhraseTable.h"
 
-#include "base/Utf8.h"
+#include "base/LowerCase.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseLevels.h"
 
@@ -46,27 +46,6 @@ template <typename OnWord> bool forEachWord(QByteArrayView line, OnWord onWord)
     return anyWord;
 }
 
-bool isAscii(std::string_view word)
-{
-    return std::all_of(word.begin(), word.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
-// In ASCII, Unicode lower-casing changes only A to Z; other words go through Qt.
-void lowerCase(std::string_view rawWord, std::string &lower)
-{
-    if (isAscii(rawWord)) {
-        lower.assign(rawWord);
-        for (char &c : lower) {
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        }
-        return;
-    }
-    const QByteArray bytes =
-        decodeUtf8(QByteArrayView(rawWord.data(), qsizetype(rawWord.size()))).toLower().toUtf8();
-    lower.assign(bytes.constData(), size_t(bytes.size()));
-}
-
 } // namespace
 
 PhraseTable::PhraseTable(const std::vector<int> &lengths)
@@ -77,7 +56,7 @@ PhraseTable::PhraseTable(const std::vector<int> &lengths)
 std::uint32_t PhraseTable::lowerCaseId(std::string_view rawWord)
 {
     return m_rawWords.findOrAdd(rawWord, [&] {
-        lowerCase(rawWord, m_lowerWord);
+        lowerCase(QByteArrayView(rawWord.data(), qsizetype(rawWord.size())), m_lowerWord);
         return m_lowerWords.intern(m_lowerWord);
     });
 }

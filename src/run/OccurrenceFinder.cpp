@@ -1,6 +1,7 @@
 #include "run/OccurrenceFinder.h"
 
 #include "base/Descriptor.h"
+#include "base/LowerCase.h"
 #include "base/Utf8.h"
 #include "extract/Converter.h"
 
@@ -41,23 +42,6 @@ std::vector<WordSpan> splitWords(QByteArrayView line)
             words.push_back({start, i});
     }
     return words;
-}
-
-bool isAscii(QByteArrayView text)
-{
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-// Lower case as the engine makes it: Unicode-aware, with a quick path for plain ASCII.
-QByteArray lowerCase(QByteArrayView text)
-{
-    if (isAscii(text))
-        return text.toByteArray().toLower();
-    return decodeUtf8(text).toLower().toUtf8();
 }
 
 QString display(QByteArrayView text)
