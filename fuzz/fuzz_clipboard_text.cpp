@@ -1,7 +1,7 @@
 // The clipboard text of a list with any cell texts and ticks.
 #include "FuzzSupport.h"
-#include "results/ClipboardText.h"
-#include "results/TextTableModel.h"
+#include "results/ExportWriters.h"
+#include "results/TextRows.h"
 
 #include <algorithm>
 
@@ -14,13 +14,13 @@ constexpr int kColumns = 3;
 
 // Rows are lines of the input, cells separated by tabs; a row is ticked when it starts with
 // "+", which is not part of its first cell.
-std::vector<TextTableModel::Row> rowsFrom(const QString &input)
+std::vector<TextRows::Row> rowsFrom(const QString &input)
 {
-    std::vector<TextTableModel::Row> rows;
+    std::vector<TextRows::Row> rows;
     if (input.isEmpty())
         return rows;
     for (QString line : input.split(QLatin1Char('\n'))) {
-        TextTableModel::Row row;
+        TextRows::Row row;
         row.ticked = line.startsWith(QLatin1Char('+'));
         if (row.ticked)
             line.remove(0, 1);
@@ -43,11 +43,11 @@ QString withoutTrailingSpaces(QString text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::vector<TextTableModel::Row> rows = rowsFrom(QString::fromUtf8(bytes(data, size)));
-    const TextTableModel model(
+    const std::vector<TextRows::Row> rows = rowsFrom(QString::fromUtf8(bytes(data, size)));
+    TextRows list(
         {QStringLiteral(" Phrase"), QStringLiteral(" Word Count"), QStringLiteral("Frequency")},
         rows);
-    const std::optional<QString> text = clipboardText(model);
+    const std::optional<QString> text = clipboardText(list);
     const bool anyTicked =
         std::any_of(rows.begin(), rows.end(), [](const auto &row) { return row.ticked; });
     check(text.has_value() == anyTicked, "a text exactly when a row is ticked");

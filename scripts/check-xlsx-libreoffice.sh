@@ -33,13 +33,13 @@ HOME=$scratch/home soffice --headless \
   exit 1
 }
 
-# Text cells come out quoted; list row 2 is unticked, so sheet row 3 is empty; "=" is gone
-# from the numbers; the form feed inside the phrase and the literal _x0041_ come back as written.
+# Text cells come out quoted; list row 2 is unticked, so sheet row 3 is empty; the form feed
+# inside the phrase and the literal _x0041_ come back as written.
 {
   printf '%s\n' '"Results"," Word Count","Frequency"'
   printf '%s\n' '" the quick brown fox","4","12"'
   printf '%s\n' ',,'
-  printf '%s\n' '" a = b","2","15"'
+  printf '%s\n' '" a = b","3","15"'
   printf '%s\n' "\" end"$'\f'"of page _x0041_ & <tag> über\",\"7\",\"2\""
   printf '%s\n' '" 0123","1","2"'
 } >"$scratch/expected.csv"

@@ -5,6 +5,7 @@
 #include "app/InputListWork.h"
 #include "app/MainWindowLayout.h"
 #include "app/PointerImages.h"
+#include "app/ResultsExports.h"
 #include "app/RunOptionsPanel.h"
 #include "app/RunPreferences.h"
 #include "app/StoredChoices.h"
@@ -21,12 +22,8 @@
 #include "phrases/LengthList.h"
 #include "results/ClipboardExport.h"
 #include "results/DesktopOpener.h"
-#include "results/ExportHost.h"
 #include "results/LibraryVersions.h"
 #include "results/ResultsModel.h"
-#include "results/SpreadsheetExport.h"
-#include "results/TextExport.h"
-#include "results/XlsxSpreadsheetProgram.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -90,6 +87,11 @@ MainWindow::MainWindow(DialogService &dialogs, SettingsStore &settings, QString 
     connect(m_inputWork, &InputListWork::walkFinished, this, &MainWindow::walkFinished);
     connect(m_inputWork, &InputListWork::checkFinished, this, &MainWindow::finishAdmissionCheck);
     connect(m_inputWork, &InputListWork::checkWanted, this, &MainWindow::runAdmissionCheck);
+    m_exports = new ResultsExports(*m_results,
+                                   {dialogs, *m_runHost, applicationTitle(),
+                                    [this](PointerMode mode) { setPointerMode(mode); }},
+                                   this);
+    connect(m_exports, &ResultsExports::finished, this, &MainWindow::exportFinished);
     createControls();
 }
 
@@ -172,6 +174,7 @@ void MainWindow::cancelWork()
 {
     m_run->cancel();
     m_runJob->waitForEnd();
+    m_exports->stop();
     m_inputWork->cancel();
     if (m_explorer)
         m_explorer->stopWork(); // its searches read the texts the store is about to drop
@@ -498,31 +501,25 @@ void MainWindow::setDocumentOpener(std::function<bool(const QString &)> open)
 
 // Exports
 
-ExportHost MainWindow::exportHost()
-{
-    return {m_dialogs,
-            errorSink(),
-            applicationTitle(),
-            [this](PointerMode mode) { setPointerMode(mode); },
-            {}};
-}
-
 void MainWindow::saveResultsAsText()
 {
-    saveResultsAsTextFile(*m_results, exportHost(), tag(operations::kSaveText));
+    m_exports->saveAsText(tag(operations::kSaveText));
 }
 
 void MainWindow::copyResultsToClipboard()
 {
     SystemClipboard clipboard(*QGuiApplication::clipboard());
-    orvanta::copyResultsToClipboard(*m_results, clipboard, exportHost(),
-                                    tag(operations::kCopyToClipboard));
+    m_exports->copyToClipboard(clipboard, tag(operations::kCopyToClipboard));
 }
 
 void MainWindow::exportResultsToWorkbook()
 {
-    XlsxSpreadsheetProgram program(m_openWorkbook ? m_openWorkbook : openWorkbook);
-    saveResultsAsExcelFile(*m_results, program, exportHost(), tag(operations::kExportWorkbook));
+    m_exports->openInSpreadsheet(tag(operations::kExportWorkbook));
+}
+
+void MainWindow::setWorkbookOpener(std::function<bool(const QString &)> open)
+{
+    m_exports->setWorkbookOpener(std::move(open));
 }
 
 // Preferences and help

@@ -36,7 +36,7 @@ class ResultsModel;
 class SettingsStore;
 class TextStore;
 class WindowRunHost;
-struct ExportHost;
+class ResultsExports;
 
 inline constexpr auto kPreferencesUnsaved =
     "Your preferences cannot be saved, so the boxes ticked and the numbers typed now will be "
@@ -68,10 +68,7 @@ public:
 
     static QString applicationTitle();
     // Where a written workbook is handed over; the desktop's program for .xlsx by default.
-    void setWorkbookOpener(std::function<bool(const QString &)> open)
-    {
-        m_openWorkbook = std::move(open);
-    }
+    void setWorkbookOpener(std::function<bool(const QString &)> open);
     // What opens a folder for the user; the desktop's file manager by default.
     void setFolderOpener(std::function<bool(const QString &)> open)
     {
@@ -88,6 +85,8 @@ public:
 signals:
     void countingFinished();
     void admissionCheckFinished();
+    // A text or workbook export has ended, written or not.
+    void exportFinished();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -126,7 +125,6 @@ private:
     void saveResultsAsText();
     void copyResultsToClipboard();
     void exportResultsToWorkbook();
-    ExportHost exportHost();
     void showLengthHelp();
     void showAbout();
     void runOptionsChanged();
@@ -189,7 +187,7 @@ private:
     bool m_countingBusy = false;
     std::unique_ptr<AdmissionCheck> m_admission;
     InputListWork *m_inputWork = nullptr;
-    std::function<bool(const QString &)> m_openWorkbook;
+    ResultsExports *m_exports = nullptr;
     std::function<bool(const QString &)> m_openFolder;
     std::function<bool(const QString &)> m_openDocument;
     std::unique_ptr<MainWindowLayout> m_layout;

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stop_token>
 #include <vector>
 
 class QLabel;
@@ -16,8 +15,8 @@ class QPushButton;
 
 namespace orvanta {
 
-class BackgroundJob;
 class DialogService;
+class ExportFlow;
 
 // The rows a list shows, with the results they index.
 struct ShownRows {
@@ -25,15 +24,13 @@ struct ShownRows {
     std::vector<std::uint32_t> ids;
 };
 
-// Writes the rows a list shows as CSV or as a workbook when one of its two buttons is pressed:
-// asks where, then writes off the window thread from a copy, so the window goes on meanwhile,
-// and says the outcome in the status label.
+// Writes the rows a list shows as CSV or as a workbook when one of its two buttons is pressed,
+// through the export flow, and says the outcome in the status label.
 class ShownRowsExport final : public QObject {
     Q_OBJECT
 public:
     ShownRowsExport(DialogService &dialogs, QString title, QPushButton *csv, QPushButton *workbook,
                     QLabel *status, std::function<ShownRows()> shown, QObject *parent);
-    ~ShownRowsExport() override;
 
     // Stops a write under way and waits for it to end.
     void stop();
@@ -43,16 +40,12 @@ signals:
 
 private:
     void start(bool workbook);
-    QString askPath(bool workbook);
 
-    DialogService &m_dialogs;
-    QString m_title;
     QPushButton *m_csv;
     QPushButton *m_workbook;
     QLabel *m_status;
     std::function<ShownRows()> m_shown;
-    BackgroundJob *m_job;
-    std::stop_source m_stop;
+    ExportFlow *m_flow;
 };
 
 } // namespace orvanta

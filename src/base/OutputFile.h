@@ -15,6 +15,7 @@ class OutputFile {
 public:
     explicit OutputFile(const QString &path);
 
+    const QString &path() const { return m_path; }
     bool open();
     bool isOpen() const;
     // Writes every byte, retrying short writes; false when the write failed.

@@ -317,6 +317,18 @@ Result<Directory> openPrivateFolder()
     return usualOrFallback(*parent);
 }
 
+Result<QString> createPrivateFile(const QString &prefix, const QString &suffix)
+{
+    const Result<Directory> folder = openPrivateFolder();
+    if (!folder.ok())
+        return Failure{folder.error()};
+    Descriptor created;
+    const Result<QString> name = folder->createUniqueFile(prefix, suffix, created);
+    if (!name.ok())
+        return Failure{name.error()};
+    return folder->pathOf(*name);
+}
+
 Result<std::unique_ptr<InstanceFolder>> InstanceFolder::create()
 {
     Result<Directory> privateFolder = openPrivateFolder();

@@ -52,6 +52,10 @@ bool writeAll(int fd, QByteArrayView bytes);
 // our own making is used instead.
 Result<Directory> openPrivateFolder();
 
+// A new empty file in the private folder, named `prefix` plus a random ending plus `suffix`, for
+// another program to open: gives its path.
+Result<QString> createPrivateFile(const QString &prefix, const QString &suffix);
+
 // This process's own folder inside the private folder, held with a lock for its lifetime and
 // removed with everything in it when the object goes. Making one first removes the folders of
 // instances that are gone (their lock is free); folders of live instances are left alone.

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "results/ExportHost.h"
+#include <QString>
 
-class QAbstractItemModel;
 class QClipboard;
 
 namespace orvanta {
@@ -38,20 +37,5 @@ inline constexpr int kClipboardAttempts = 1000;
 void clearClipboardWithRetry(ClipboardAccess &clipboard);
 // True when the last attempt placed the text.
 bool setClipboardTextWithRetry(ClipboardAccess &clipboard, const QString &text);
-
-inline constexpr auto kNothingTicked =
-    "No rows are ticked, so nothing was copied and the clipboard still holds what it held. Tick "
-    "the rows to copy first.";
-
-// Puts the ticked rows on the clipboard as clipboardText() lays them out. With no row ticked
-// the clipboard is left alone and the result is false.
-bool copyTickedRowsToClipboard(const QAbstractItemModel &list, ClipboardAccess &clipboard);
-
-QString clipboardConfirmation();
-
-// "Copy Results To Clipboard" copies the ticked rows and shows the
-// confirmation, or says that rows must be ticked first. Does not touch the pointer.
-void copyResultsToClipboard(const QAbstractItemModel &list, ClipboardAccess &clipboard,
-                            const ExportHost &host, const QString &locationTag);
 
 } // namespace orvanta

@@ -77,6 +77,14 @@ protected:
         ASSERT_TRUE(counted.count() > 0 || counted.wait(60000));
     }
 
+    // Presses an export's button and waits until its file is written.
+    void exportWith(const char *button)
+    {
+        QSignalSpy finished(m_window.get(), &MainWindow::exportFinished);
+        child<QPushButton>(button)->click();
+        ASSERT_TRUE(finished.count() > 0 || finished.wait(60000));
+    }
+
     // Every row as "phrase|words|frequency".
     QStringList resultTexts()
     {

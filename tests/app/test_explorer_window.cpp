@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 #include "QtPrinters.h"
+#include "XlsxReader.h"
 #include "app/ExplorerWindow.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
@@ -7,7 +8,6 @@
 #include "results/DesktopOpener.h"
 #include "results/OccurrencesModel.h"
 #include "results/ResultsFilterModel.h"
-#include "results/XlsxReader.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -164,7 +164,7 @@ TEST_F(ExplorerWindowTest, TicksAndRemovalsReachTheMainWindowsThreeExports)
         const QString bin = m_tmp.filePath(QStringLiteral("bin"));
         QFile::setPermissions(writeFile(bin + QStringLiteral("/localc"), {}), QFile::ExeOwner);
         const ScopedEnv path("PATH", bin.toUtf8());
-        child<QPushButton>(objects::kWorkbookButton)->click();
+        exportWith(objects::kWorkbookButton);
     }
     ASSERT_FALSE(workbook.isEmpty());
     const XlsxContents book = readXlsx(workbook, unzip);
@@ -180,7 +180,7 @@ TEST_F(ExplorerWindowTest, TicksAndRemovalsReachTheMainWindowsThreeExports)
     EXPECT_EQ(shownPhrases(), QStringList{"the end of the"});
     const QString saved = m_tmp.filePath(QStringLiteral("phrases.txt"));
     m_dialogs.saveResults.push_back(saved);
-    child<QPushButton>(objects::kSaveTextButton)->click();
+    exportWith(objects::kSaveTextButton);
     EXPECT_EQ(readFile(saved),
               " the fox goes home.\r\n the quick brown fox\r\n the end of the\r\n");
 }
@@ -209,6 +209,7 @@ TEST_F(ExplorerWindowTest, TheShownRowsAreExportedInTheShownOrder)
     m_dialogs.saveResults.push_back(m_tmp.filePath(QStringLiteral("missing/shown.xlsx")));
     inExplorer<QPushButton>("ExplorerExportXlsx")->click();
     ASSERT_TRUE(exported.wait(30000));
-    EXPECT_TRUE(m_dialogs.messages().last().startsWith(QStringLiteral("Cannot write ")))
+    EXPECT_TRUE(m_dialogs.messages().last().startsWith(QStringLiteral("Cannot create ")))
         << m_dialogs.messages().last().toStdString();
+    EXPECT_EQ(m_dialogs.shown.back().icon, DialogService::Icon::Warning);
 }

@@ -469,7 +469,7 @@ TEST_F(MainWindowTest, TheExportButtonsWriteTheResultsOut)
     count();
     const QString saved = m_tmp.filePath(QStringLiteral("phrases.txt"));
     m_dialogs.saveResults.push_back(saved);
-    child<QPushButton>(objects::kSaveTextButton)->click();
+    exportWith(objects::kSaveTextButton);
     QFile file(saved);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"
@@ -486,14 +486,13 @@ TEST_F(MainWindowTest, TheExportButtonsWriteTheResultsOut)
         opened = path;
         return true;
     });
-    const QByteArray savedPath = qgetenv("PATH");
-    QFile fake(m_tmp.filePath(QStringLiteral("localc")));
-    fake.open(QIODevice::WriteOnly);
-    fake.close();
-    fake.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-    qputenv("PATH", m_tmp.path().toUtf8());
-    child<QPushButton>(objects::kWorkbookButton)->click();
-    qputenv("PATH", savedPath);
+    {
+        // The workbook export looks for a spreadsheet program first.
+        const QString program = writeFile(m_tmp.filePath(QStringLiteral("bin/localc")), {});
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+        const ScopedEnv path("PATH", m_tmp.filePath(QStringLiteral("bin")).toUtf8());
+        exportWith(objects::kWorkbookButton);
+    }
     EXPECT_TRUE(opened.endsWith(QStringLiteral(".xlsx")));
     EXPECT_TRUE(QFile::exists(opened));
 }

@@ -4,11 +4,10 @@
 // still counts afterwards and that no user file changed.
 
 #include "FakeConverter.h"
+#include "FileSizeCap.h"
 #include "MainWindowFixture.h"
 #include "QtPrinters.h"
 #include "base/ErrorReport.h"
-#include "results/ClipboardExport.h"
-#include "results/TextExport.h"
 #include "run/CountingRun.h"
 
 #include <QClipboard>
@@ -102,34 +101,6 @@ QList<pid_t> pidsIn(const QString &path)
     }
     return pids;
 }
-
-// Caps the size of files this process writes; SIGXFSZ is ignored, so writes past the cap fail
-// with EFBIG instead of ending the test.
-class FileSizeCap {
-public:
-    explicit FileSizeCap(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit capped = m_saved;
-        capped.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &capped) == 0;
-    }
-    ~FileSizeCap()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedHandler);
-    }
-    FileSizeCap(const FileSizeCap &) = delete;
-    FileSizeCap &operator=(const FileSizeCap &) = delete;
-
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_savedHandler)(int) = SIG_DFL;
-    bool m_active = false;
-};
 
 class MainWindowFaultTest : public MainWindowTest {
 protected:
@@ -500,160 +471,43 @@ INSTANTIATE_TEST_SUITE_P(Stores, UnwritableSettingsTest,
                                                                           : "BelowARegularFile";
                          });
 
-// Exports that cannot be written
+// An export that cannot be written
 
-class ExportFaultTest : public MainWindowFaultTest {
-protected:
-    void SetUp() override
-    {
-        MainWindowFaultTest::SetUp();
-        open();
-        countTheGoodFiles();
-        m_dialogs.shown.clear();
-    }
-
-    void saveAs(const QString &path)
-    {
-        m_dialogs.saveResults.push_back(path);
-        if (QFileInfo::exists(path))
-            m_dialogs.answers.push_back(true); // replace it
-        child<QPushButton>(objects::kSaveTextButton)->click();
-    }
-
-    // One error report whose first line begins as given; the pointer back to the arrow.
-    void expectOneReport(const QString &firstLineStart)
-    {
-        ASSERT_EQ(errorReportsShown(), 1);
-        const auto &report = m_dialogs.shown.back();
-        EXPECT_EQ(report.kind, QStringLiteral("message"));
-        EXPECT_EQ(report.icon, DialogService::Icon::Warning);
-        EXPECT_TRUE(report.text.startsWith(firstLineStart)) << report.text.toStdString();
-        EXPECT_TRUE(report.text.contains(QStringLiteral("PushButton6_Click")));
-        EXPECT_EQ(m_window->pointerMode(), ArrowPointer);
-    }
-
-    // A later save to an ordinary file writes the whole list.
-    void expectASaveAfterwards()
-    {
-        const QString path = userFile(QStringLiteral("afterwards.txt"));
-        saveAs(path);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(),
-                  " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"
-                  " the end of the\r\n");
-        EXPECT_EQ(resultTexts(), kGoodRows);
-    }
-};
-
-TEST_F(ExportFaultTest, AFileBelowARegularFileCannotBeCreated)
+// Writing fails part of the way, as on a full disk: the user is told once, the old file stays,
+// and the next save writes the whole list. What each kind of file does is tested with the file
+// writer itself.
+TEST_F(MainWindowFaultTest, AFailedSaveIsReportedOnceAndKeepsTheOldFile)
 {
-    ASSERT_TRUE(writeUserFile(userFile(QStringLiteral("plain.txt")), "keep me\n"));
-    const QStringList before = fingerprint(m_user.path());
-    const QString path = userFile(QStringLiteral("plain.txt/phrases.txt"));
-    saveAs(path);
-    expectOneReport(QStringLiteral("Cannot create ") + path + QStringLiteral(": "));
-    EXPECT_EQ(fingerprint(m_user.path()), before);
-    expectASaveAfterwards();
-}
-
-TEST_F(ExportFaultTest, AFolderIsNotReplaced)
-{
-    ASSERT_TRUE(QDir().mkdir(userFile(QStringLiteral("results"))));
-    ASSERT_TRUE(writeUserFile(userFile(QStringLiteral("results/inside.txt")), "keep me\n"));
-    const QStringList before = fingerprint(m_user.path());
-    const QString path = userFile(QStringLiteral("results"));
-    saveAs(path);
-    EXPECT_EQ(m_dialogs.shown[1].text, overwriteQuestion(path));
-    expectOneReport(QStringLiteral("Cannot create ") + path + QStringLiteral(": "));
-    EXPECT_EQ(fingerprint(m_user.path()), before);
-    expectASaveAfterwards();
-}
-
-TEST_F(ExportFaultTest, TheFileSizeLimitLeavesTheOldFileAsItWas)
-{
+    open();
+    countTheGoodFiles();
+    m_dialogs.shown.clear();
     const QString path = userFile(QStringLiteral("phrases.txt"));
     ASSERT_TRUE(writeUserFile(path, "the results of last week\r\n"));
     const QStringList before = fingerprint(m_user.path());
+    const auto saveAs = [&](const QString &target) {
+        m_dialogs.saveResults.push_back(target);
+        if (QFileInfo::exists(target))
+            m_dialogs.answers.push_back(true); // replace it
+        exportWith(objects::kSaveTextButton);
+    };
     {
         const FileSizeCap cap(16);
         ASSERT_TRUE(cap.active());
         saveAs(path);
     }
-    expectOneReport(QStringLiteral("Cannot write ") + path + QStringLiteral(": "));
+    ASSERT_EQ(errorReportsShown(), 1);
+    const auto &report = m_dialogs.shown.back();
+    EXPECT_EQ(report.icon, DialogService::Icon::Warning);
+    EXPECT_TRUE(report.text.startsWith(QStringLiteral("Cannot write ") + path + ": "))
+        << report.text.toStdString();
+    EXPECT_TRUE(report.text.contains(QStringLiteral("PushButton6_Click")));
+    EXPECT_EQ(m_window->pointerMode(), ArrowPointer);
     EXPECT_EQ(fingerprint(m_user.path()), before);
-    expectASaveAfterwards();
-}
 
-TEST_F(ExportFaultTest, AFullDeviceIsReportedAndStaysADevice)
-{
-    // A device node of our own where root may make one; /dev/full is never written as root.
-    QString device = QStringLiteral("/dev/full");
-    if (::geteuid() == 0) {
-        device = userFile(QStringLiteral("full"));
-        ASSERT_EQ(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)), 0);
-    }
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(device).constData(), &info), 0);
-    ASSERT_TRUE(S_ISCHR(info.st_mode) && info.st_rdev == makedev(1, 7)) << device.toStdString();
-    const QStringList before = fingerprint(m_user.path());
-
-    saveAs(device);
-    expectOneReport(QStringLiteral("Cannot write ") + device + QStringLiteral(": ") +
-                    QString::fromLocal8Bit(std::strerror(ENOSPC)));
-    struct stat after {};
-    ASSERT_EQ(::stat(QFile::encodeName(device).constData(), &after), 0);
-    EXPECT_TRUE(S_ISCHR(after.st_mode));
-    EXPECT_EQ(after.st_rdev, info.st_rdev);
-    EXPECT_EQ(fingerprint(m_user.path()), before);
-    expectASaveAfterwards();
-}
-
-TEST_F(ExportFaultTest, AFifoIsWrittenToDirectlyAndOneWithoutReaderIsReported)
-{
-    const QString fifo = userFile(QStringLiteral("pipe.txt"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-
-    saveAs(fifo); // nobody reads: told at once instead of waiting for a reader
-    expectOneReport(QStringLiteral("Cannot create ") + fifo + QStringLiteral(": "));
-
-    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    saveAs(fifo);
-    QByteArray received(256, '\0');
-    const ssize_t size = ::read(reader, received.data(), size_t(received.size()));
-    ::close(reader);
-    EXPECT_EQ(received.left(std::max<ssize_t>(size, 0)),
-              " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"
-              " the end of the\r\n");
+    saveAs(path);
+    EXPECT_EQ(readFile(path), " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"
+                              " the end of the\r\n");
     EXPECT_EQ(errorReportsShown(), 1);
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
-}
-
-// The clipboard stays unusable when something takes it back at once; the copy is not reported
-// as failed, by design, and the window carries on.
-TEST_F(ExportFaultTest, ARefusingClipboardStillConfirmsAndBreaksNothing)
-{
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    m_window->results().setTicked(1, true);
-    const QMetaObject::Connection takeBack =
-        QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, [clipboard] {
-            if (!clipboard->text().isEmpty())
-                clipboard->clear();
-        });
-    child<QPushButton>(objects::kCopyButton)->click();
-    QObject::disconnect(takeBack);
-
-    EXPECT_EQ(m_dialogs.messages(), QStringList{clipboardConfirmation()});
-    EXPECT_TRUE(clipboard->text().isEmpty());
-    EXPECT_EQ(errorReportsShown(), 0);
-    EXPECT_EQ(resultTexts(), kGoodRows);
-
-    child<QPushButton>(objects::kCopyButton)->click();
-    EXPECT_TRUE(clipboard->text().startsWith(QStringLiteral(" the quick brown fox")));
-    expectASaveAfterwards();
 }
 
 // Other instances and signals

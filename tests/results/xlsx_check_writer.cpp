@@ -1,47 +1,16 @@
-// Writes one workbook through the spreadsheet export, for scripts/check-xlsx-libreoffice.sh:
-// the list below goes through saveResultsAsExcelFile and the shown workbook is copied to the
-// path given on the command line. Exits non-zero when the export reported anything.
+// Writes one workbook through the workbook writer, for scripts/check-xlsx-libreoffice.sh: the
+// results list below, its ticked rows, as "Save Results As Excel File" writes it, to the path
+// given on the command line. Exits non-zero when the writer failed or left a cell empty.
 
-#include "ScriptedDialogService.h"
-#include "TextTableModel.h"
-#include "base/ErrorReport.h"
-#include "results/SpreadsheetExport.h"
-#include "results/XlsxSpreadsheetProgram.h"
+#include "results/ExportRows.h"
+#include "results/ExportWriters.h"
+#include "results/ResultsModel.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
 
 using namespace orvanta;
-
-namespace {
-
-class PrintingSink final : public ErrorSink {
-public:
-    void report(const ErrorReport &report) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(report.message()));
-        ++reports;
-    }
-    int reports = 0;
-};
-
-TextTableModel checkList()
-{
-    return TextTableModel(
-        {QStringLiteral("Results"), QStringLiteral(" Word Count"), QStringLiteral("Frequency")},
-        {{{QStringLiteral(" the quick brown fox"), QStringLiteral("4"), QStringLiteral("12")},
-          true},
-         {{QStringLiteral(" not ticked"), QStringLiteral("2"), QStringLiteral("3")}, false},
-         {{QStringLiteral(" a = b"), QStringLiteral("=2"), QStringLiteral("1=5")}, true},
-         {{QStringLiteral(" end\fof page _x0041_ & <tag> \u00fcber"), QStringLiteral("7"),
-           QStringLiteral("2")},
-          true},
-         {{QStringLiteral(" 0123"), QStringLiteral("1"), QStringLiteral("2")}, true}});
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -50,19 +19,29 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: xlsx_check_writer OUTPUT.xlsx\n");
         return 2;
     }
-    const QString output = QString::fromLocal8Bit(argv[1]);
-    bool copied = false;
-    XlsxSpreadsheetProgram program(
-        [&](const QString &path) {
-            QFile::remove(output);
-            copied = QFile::copy(path, output);
-            return copied;
-        },
-        [] { return true; });
-    ScriptedDialogService dialogs;
-    PrintingSink sink;
-    const TextTableModel list = checkList();
-    saveResultsAsExcelFile(list, program, {dialogs, sink, QStringLiteral("Orvanta"), {}, {}},
-                           QStringLiteral("in Check.Workbook "));
-    return copied && sink.reports == 0 && dialogs.shown.empty() ? 0 : 1;
+    PhraseResults results;
+    results.append("the quick brown fox", 4, 12);
+    results.append("not ticked", 2, 3);
+    results.append("a = b", 3, 15);
+    results.append("end\fof page _x0041_ & <tag> \xc3\xbc"
+                   "ber",
+                   7, 2);
+    results.append("0123", 1, 2);
+    ResultsModel list;
+    list.setResults(std::move(results));
+    for (const int row : {0, 2, 3, 4})
+        list.setTicked(row, true);
+
+    ListRows rows(list, ListRows::Rows::TickedOnly);
+    QStringList skipped;
+    const Status written =
+        exportToFile(QString::fromLocal8Bit(argv[1]), rows,
+                     [&skipped](ExportRows &r, OutputFile &f, std::stop_token stop) {
+                         return writeWorkbook(r, f, std::move(stop), &skipped);
+                     });
+    for (const QString &problem : QStringList{written.error()} + skipped) {
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(problem));
+    }
+    return written.ok() && skipped.isEmpty() ? 0 : 1;
 }

@@ -1,0 +1,68 @@
+#include "results/ExportRows.h"
+
+#include "results/ResultsModel.h"
+
+namespace orvanta {
+
+namespace {
+
+QByteArrayView utf8Of(std::string_view text)
+{
+    return QByteArrayView(text.data(), qsizetype(text.size()));
+}
+
+ExportCell numberCell(qint64 number)
+{
+    return {{}, number, true};
+}
+
+} // namespace
+
+ResultRows::ResultRows(std::shared_ptr<const PhraseResults> results, std::vector<std::uint32_t> ids)
+    : m_results(std::move(results))
+    , m_ids(std::move(ids))
+{
+}
+
+QStringList ResultRows::headers() const
+{
+    return {QStringLiteral("Phrase"), QStringLiteral("Words"), QStringLiteral("Frequency"),
+            QStringLiteral("Files")};
+}
+
+std::span<const ExportCell> ResultRows::cells(qsizetype row)
+{
+    const std::uint32_t id = m_ids[size_t(row)];
+    m_cells[0] = {utf8Of(m_results->phraseUtf8(id))};
+    m_cells[1] = numberCell(m_results->wordCount(id));
+    m_cells[2] = numberCell(m_results->frequency(id));
+    m_cells[3] = numberCell(m_results->files(id));
+    return m_cells;
+}
+
+ListRows::ListRows(const ResultsModel &list, Rows rows)
+    : m_results(list.phrases())
+    , m_ids(list.listedResults().begin(), list.listedResults().end())
+{
+    m_leftOut.reserve(m_ids.size());
+    for (const std::uint32_t id : m_ids)
+        m_leftOut.push_back(rows == Rows::TickedOnly && !list.isResultTicked(id));
+    for (const int column :
+         {ResultsModel::PhraseColumn, ResultsModel::WordCountColumn, ResultsModel::FrequencyColumn})
+        m_headers << list.headerText(column);
+}
+
+std::span<const ExportCell> ListRows::cells(qsizetype row)
+{
+    const std::uint32_t id = m_ids[size_t(row)];
+    // As the list shows it: with one leading space.
+    m_phrase.resize(0);
+    m_phrase += ' ';
+    m_phrase += utf8Of(m_results->phraseUtf8(id));
+    m_cells[0] = {m_phrase};
+    m_cells[1] = numberCell(m_results->wordCount(id));
+    m_cells[2] = numberCell(m_results->frequency(id));
+    return m_cells;
+}
+
+} // namespace orvanta
