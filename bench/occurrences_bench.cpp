@@ -29,7 +29,7 @@ constexpr double kTarget = 0.2;
 class CollectingHost final : public CountingRunHost, public ErrorSink {
 public:
     void showNotice(const QString &) override {}
-    QString askPassword(const QString &, const QString &) override { return {}; }
+    QString askPassword(const QString &) override { return {}; }
     void reportProgress(const RunProgress &) override {}
     void report(const ErrorReport &report) override
     {

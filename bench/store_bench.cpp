@@ -47,7 +47,7 @@ constexpr int kRounds = 3;
 class QuietHost final : public CountingRunHost, public ErrorSink {
 public:
     void showNotice(const QString &) override {}
-    QString askPassword(const QString &, const QString &) override { return {}; }
+    QString askPassword(const QString &) override { return {}; }
     void reportProgress(const RunProgress &) override {}
     void report(const ErrorReport &report) override { fail(report.message()); }
 };

@@ -6,6 +6,13 @@
 
 namespace orvanta {
 
+QString passwordPrompt(const QString &pdfPath)
+{
+    return QStringLiteral("Enter password for file (") + pdfPath + QStringLiteral("): ") +
+           QStringLiteral("\r\n") +
+           QStringLiteral("Note: Leave this box blank if file is not password protected");
+}
+
 WindowRunHost::WindowRunHost(DialogService &dialogs, QString applicationTitle,
                              ProgressShower showProgress, QObject *parent)
     : QObject(parent)
@@ -28,10 +35,13 @@ void WindowRunHost::showNotice(const QString &text)
     onWindowThread([&] { m_dialogs.message(text, m_title); });
 }
 
-QString WindowRunHost::askPassword(const QString &prompt, const QString &title)
+QString WindowRunHost::askPassword(const QString &pdfPath)
 {
     QString password;
-    onWindowThread([&] { password = m_dialogs.input(prompt, title, true).value_or(QString()); });
+    onWindowThread([&] {
+        password = m_dialogs.input(passwordPrompt(pdfPath), QLatin1String(kPasswordTitle), true)
+                       .value_or(QString());
+    });
     return password;
 }
 

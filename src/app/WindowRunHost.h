@@ -11,6 +11,9 @@ namespace orvanta {
 
 class DialogService;
 
+inline constexpr auto kPasswordTitle = "Input Password";
+QString passwordPrompt(const QString &pdfPath);
+
 // Answers work that runs on another thread (a counting run, the input list's checks and walks):
 // every call is carried out on the window's thread, and the work waits for the ones that answer
 // something. Error reports show as the window's error box.
@@ -23,7 +26,8 @@ public:
                   QObject *parent = nullptr);
 
     void showNotice(const QString &text) override;
-    QString askPassword(const QString &prompt, const QString &title) override;
+    // Asks in a masked input box; blank or cancelled is no password.
+    QString askPassword(const QString &pdfPath) override;
     void reportProgress(const RunProgress &progress) override;
     void report(const ErrorReport &report) override;
 

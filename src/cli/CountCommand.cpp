@@ -194,11 +194,13 @@ public:
     void setShowProgress(bool show) { m_showProgress = show; }
 
     void showNotice(const QString &) override {}
-    QString askPassword(const QString &prompt, const QString &) override
+    QString askPassword(const QString &pdfPath) override
     {
         clearProgress();
-        return m_readPassword ? m_readPassword(plainLineEnds(prompt), m_stop.get_token())
-                              : QString();
+        const QString prompt = QStringLiteral("Enter password for file (%1): \nNote: Leave it "
+                                              "blank if the file is not password protected")
+                                   .arg(pdfPath);
+        return m_readPassword ? m_readPassword(prompt, m_stop.get_token()) : QString();
     }
     // Recognition reports from its own threads.
     void reportProgress(const RunProgress &progress) override

@@ -20,13 +20,6 @@
 
 namespace orvanta {
 
-QString passwordPrompt(const QString &pdfPath)
-{
-    return QStringLiteral("Enter password for file (") + pdfPath + QStringLiteral("): ") +
-           QStringLiteral("\r\n") +
-           QStringLiteral("Note: Leave this box blank if file is not password protected");
-}
-
 QString unopenableFileReason(const QString &path)
 {
     return QLatin1String(path.contains(QChar::ReplacementCharacter) ? run_texts::kNameNotUtf8
@@ -205,10 +198,8 @@ private:
             m_pending.push_back(std::move(file));
             return;
         }
-        const QString password = m_options.promptForPassword
-                                     ? m_host.askPassword(passwordPrompt(file.path),
-                                                          QLatin1String(run_texts::kPasswordTitle))
-                                     : QString();
+        const QString password =
+            m_options.promptForPassword ? m_host.askPassword(file.path) : QString();
         file.passwordTyped = !password.isEmpty();
         const Result<DocumentVersion> version = m_store.versionOf(file.path, password);
         if (version.ok())

@@ -22,7 +22,6 @@ class TextStore;
 namespace run_texts {
 inline constexpr auto kNoFiles = "No files added.";
 inline constexpr auto kNoLengths = "You forgot to select number of phrases.";
-inline constexpr auto kPasswordTitle = "Input Password";
 inline constexpr auto kWrongPassword = "  - invalid password or no password protected.";
 inline constexpr auto kProtected = "  - password protected or text is protected.";
 inline constexpr auto kDamaged = "  - damaged or not a PDF.";
@@ -40,8 +39,6 @@ inline constexpr auto kNotKept = "  - its text could not be written to the tempo
 inline constexpr auto kFailureHeading = "The following files could not be read:";
 inline constexpr auto kDone = "Done.";
 } // namespace run_texts
-
-QString passwordPrompt(const QString &pdfPath);
 
 // The reason a listed file that cannot be opened gets: a name that is not valid UTF-8 was
 // decoded with replacement characters, so no file of that name exists.
@@ -65,8 +62,8 @@ public:
     virtual ~CountingRunHost() = default;
     // Why the run could not start: no files, no lengths, no converter.
     virtual void showNotice(const QString &text) = 0;
-    // The typed password; empty when the box was left blank or cancelled.
-    virtual QString askPassword(const QString &prompt, const QString &title) = 0;
+    // The password the user gives for the PDF; empty for none.
+    virtual QString askPassword(const QString &pdfPath) = 0;
     virtual void reportProgress(const RunProgress &progress) = 0;
 };
 

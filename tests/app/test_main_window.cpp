@@ -247,6 +247,10 @@ TEST_F(MainWindowTest, PasswordPromptsAreAnsweredOrCancelled)
     std::copy_if(m_dialogs.shown.begin(), m_dialogs.shown.end(), std::back_inserter(prompts),
                  [](const auto &s) { return s.kind == QLatin1String("input"); });
     ASSERT_EQ(prompts.size(), 3u);
+    EXPECT_EQ(prompts[0].text,
+              QStringLiteral("Enter password for file (") + fixture("user-password.pdf") +
+                  QStringLiteral("): \r\nNote: Leave this box blank if file is not password "
+                                 "protected"));
     EXPECT_EQ(prompts[0].title, QStringLiteral("Input Password"));
     EXPECT_TRUE(prompts[0].masked);
     EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the secret garden|3|2")));

@@ -7,6 +7,7 @@
 #include "FileSizeCap.h"
 #include "MainWindowFixture.h"
 #include "QtPrinters.h"
+#include "app/WindowRunHost.h"
 #include "base/ErrorReport.h"
 #include "run/CountingRun.h"
 

@@ -132,12 +132,7 @@ TEST_F(CountingRunTest, PasswordsAreAskedPerFileAndChooseTheReason)
     options.promptForPassword = true;
     const RunOutcome outcome = run({locked, locked, locked, locked}, {6}, options);
 
-    EXPECT_EQ(m_host.prompts.size(), 4);
-    EXPECT_EQ(
-        m_host.prompts.value(0),
-        QStringLiteral("Enter password for file (") + locked +
-            QStringLiteral("): \r\nNote: Leave this box blank if file is not password protected"));
-    EXPECT_EQ(m_host.titles.value(0), QStringLiteral("Input Password"));
+    EXPECT_EQ(m_host.asked, QStringList(4, locked));
     EXPECT_EQ(outcome.failures,
               (std::vector<FileFailure>{{locked, QLatin1String(run_texts::kWrongPassword)},
                                         {locked, QLatin1String(run_texts::kProtected)}}));

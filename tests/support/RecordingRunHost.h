@@ -15,13 +15,12 @@ namespace orvanta {
 class RecordingRunHost : public CountingRunHost, public ErrorSink {
 public:
     void showNotice(const QString &text) override { notices << text; }
-    // The next scripted password, or what `answer` gives for the prompt; empty when neither.
-    QString askPassword(const QString &prompt, const QString &title) override
+    // The next scripted password, or what `answer` gives for the PDF; empty when neither.
+    QString askPassword(const QString &pdfPath) override
     {
-        prompts << prompt;
-        titles << title;
+        asked << pdfPath;
         if (answer)
-            return answer(prompt);
+            return answer(pdfPath);
         if (passwords.empty())
             return {};
         const QString password = passwords.front();
@@ -48,10 +47,9 @@ public:
     }
 
     QStringList notices;
-    QStringList prompts;
-    QStringList titles;
+    QStringList asked; // the PDFs a password was asked for
     std::deque<QString> passwords;
-    std::function<QString(const QString &prompt)> answer;
+    std::function<QString(const QString &pdfPath)> answer;
     std::vector<RunProgress> progress;
     std::vector<ErrorReport> reports;
 
