@@ -1,9 +1,9 @@
 #include "app/ExplorerWindow.h"
 
-#include "app/CutPhraseTips.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
 #include "app/PassagesView.h"
+#include "app/ResultsView.h"
 #include "app/ShownRowsExport.h"
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
@@ -32,13 +32,6 @@ namespace {
 constexpr int kFilterDelayMs = 150;
 constexpr int kPhrasesTab = 0;
 constexpr int kPassagesTab = 1;
-
-QPushButton *createButton(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
 
 QSpinBox *createBound(const char *name, int least, QWidget *parent)
 {
@@ -84,20 +77,9 @@ void ExplorerWindow::stopWork()
 
 void ExplorerWindow::createControls()
 {
-    m_view = new QTreeView(this);
-    m_view->setObjectName(QStringLiteral("ExplorerList"));
-    m_view->setRootIsDecorated(false);
-    m_view->setUniformRowHeights(true);
-    m_view->setItemsExpandable(false);
-    m_view->setAllColumnsShowFocus(true);
+    m_view = createResultsView("ExplorerList", m_model, this);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setModel(m_model);
-    m_view->setItemDelegate(new CutPhraseTips(ResultsFilterModel::PhraseColumn, m_view));
-    m_view->header()->setStretchLastSection(false);
-    m_view->header()->setSectionResizeMode(ResultsFilterModel::PhraseColumn, QHeaderView::Stretch);
     m_view->header()->setSortIndicator(ResultsFilterModel::FrequencyColumn, Qt::AscendingOrder);
-    m_view->setSortingEnabled(true);
     m_view->installEventFilter(this);
 
     auto *results = new QWidget;
@@ -155,20 +137,16 @@ QLayout *ExplorerWindow::createFilterRow()
 
 QLayout *ExplorerWindow::createButtonRow()
 {
-    m_tickShown = createButton("ExplorerTickShown", QStringLiteral("Tick All Shown"), this);
-    m_untickAll = createButton("ExplorerUntickAll", QStringLiteral("Untick All"), this);
-    m_remove = createButton("ExplorerRemove", QStringLiteral("Remove Selected"), this);
-    m_exportCsv = createButton("ExplorerExportCsv", QStringLiteral("Export Shown As CSV..."), this);
-    m_exportWorkbook =
-        createButton("ExplorerExportXlsx", QStringLiteral("Export Shown As Excel..."), this);
-    m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("ExplorerStatus"));
+    m_tickShown = createNamedButton("ExplorerTickShown", QStringLiteral("Tick All Shown"), this);
+    m_untickAll = createNamedButton("ExplorerUntickAll", QStringLiteral("Untick All"), this);
+    m_remove = createNamedButton("ExplorerRemove", QStringLiteral("Remove Selected"), this);
+    m_exportControls = createShownRowsControls(QStringLiteral("Explorer"), this);
     auto *row = new QHBoxLayout;
     for (QPushButton *button : {m_tickShown, m_untickAll, m_remove})
         row->addWidget(button);
-    row->addWidget(m_status, 1);
-    row->addWidget(m_exportCsv);
-    row->addWidget(m_exportWorkbook);
+    row->addWidget(m_exportControls.status, 1);
+    row->addWidget(m_exportControls.csv);
+    row->addWidget(m_exportControls.workbook);
     return row;
 }
 
@@ -188,15 +166,7 @@ void ExplorerWindow::connectControls()
     connect(m_tickShown, &QPushButton::clicked, m_model, &ResultsFilterModel::tickAllShown);
     connect(m_untickAll, &QPushButton::clicked, m_model, &ResultsFilterModel::untickAll);
     connect(m_remove, &QPushButton::clicked, this, &ExplorerWindow::removeSelected);
-    // The rows are written from a copy of the order and the run's results, which the list
-    // shares.
-    m_export = new ShownRowsExport(
-        m_dialogs, m_title, m_exportCsv, m_exportWorkbook, m_status,
-        [this] {
-            const std::span<const std::uint32_t> shown = m_model->shownResults();
-            return ShownRows{m_list.phrases(), {shown.begin(), shown.end()}};
-        },
-        this);
+    m_export = new ShownRowsExport(m_dialogs, m_title, m_list, *m_model, m_exportControls, this);
     connect(m_export, &ShownRowsExport::finished, this, &ExplorerWindow::exportFinished);
     connect(m_passages, &PassagesView::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::occurrenceChosen, m_page, &PageView::showPage);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ResultsView.h"
 #include "run/OccurrenceFinder.h"
 
 #include <QWidget>
@@ -87,11 +88,9 @@ private:
     QPushButton *m_tickShown = nullptr;
     QPushButton *m_untickAll = nullptr;
     QPushButton *m_remove = nullptr;
-    QPushButton *m_exportCsv = nullptr;
-    QPushButton *m_exportWorkbook = nullptr;
     OccurrencePanel *m_occurrences = nullptr;
     PageView *m_page = nullptr;
-    QLabel *m_status = nullptr;
+    ShownRowsControls m_exportControls{};
     ShownRowsExport *m_export = nullptr;
     PassagesView *m_passages = nullptr;
     QTabWidget *m_tabs = nullptr;

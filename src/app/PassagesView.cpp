@@ -1,7 +1,7 @@
 #include "app/PassagesView.h"
 
 #include "app/BackgroundJob.h"
-#include "app/CutPhraseTips.h"
+#include "app/ResultsView.h"
 #include "app/ShownRowsExport.h"
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
@@ -18,17 +18,6 @@
 #include <memory>
 
 namespace orvanta {
-
-namespace {
-
-QPushButton *createButton(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-} // namespace
 
 PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString title, QWidget *parent)
     : QWidget(parent)
@@ -51,29 +40,16 @@ PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString tit
     top->addStretch(1);
     top->addWidget(m_counts);
 
-    m_view = new QTreeView(this);
-    m_view->setObjectName(QStringLiteral("PassagesList"));
-    m_view->setRootIsDecorated(false);
-    m_view->setUniformRowHeights(true);
-    m_view->setItemsExpandable(false);
-    m_view->setAllColumnsShowFocus(true);
-    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setModel(m_model);
-    m_view->setItemDelegate(new CutPhraseTips(ResultsFilterModel::PhraseColumn, m_view));
-    m_view->header()->setStretchLastSection(false);
-    m_view->header()->setSectionResizeMode(ResultsFilterModel::PhraseColumn, QHeaderView::Stretch);
-    m_view->setSortingEnabled(true);
+    m_view = createResultsView("PassagesList", m_model, this);
     m_view->sortByColumn(ResultsFilterModel::WordsColumn, Qt::DescendingOrder);
 
-    m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("PassagesStatus"));
-    m_exportCsv = createButton("PassagesExportCsv", QStringLiteral("Export Shown As CSV..."), this);
-    m_exportWorkbook =
-        createButton("PassagesExportXlsx", QStringLiteral("Export Shown As Excel..."), this);
+    const ShownRowsControls exportControls =
+        createShownRowsControls(QStringLiteral("Passages"), this);
+    m_status = exportControls.status;
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_status, 1);
-    bottom->addWidget(m_exportCsv);
-    bottom->addWidget(m_exportWorkbook);
+    bottom->addWidget(exportControls.csv);
+    bottom->addWidget(exportControls.workbook);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -81,13 +57,8 @@ PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString tit
     layout->addWidget(m_view, 1);
     layout->addLayout(bottom);
 
-    m_export = new ShownRowsExport(
-        dialogs, std::move(title), m_exportCsv, m_exportWorkbook, m_status,
-        [this] {
-            const std::span<const std::uint32_t> shown = m_model->shownResults();
-            return ShownRows{m_list->phrases(), {shown.begin(), shown.end()}};
-        },
-        this);
+    m_export =
+        new ShownRowsExport(dialogs, std::move(title), *m_list, *m_model, exportControls, this);
     connect(m_export, &ShownRowsExport::finished, this, &PassagesView::exportFinished);
     connect(m_minimumWords, &QSpinBox::valueChanged, this, [this] {
         m_searched = false;

@@ -69,8 +69,6 @@ private:
     QTreeView *m_view = nullptr;
     QLabel *m_counts = nullptr;
     QLabel *m_status = nullptr;
-    QPushButton *m_exportCsv = nullptr;
-    QPushButton *m_exportWorkbook = nullptr;
     ShownRowsExport *m_export = nullptr;
     BackgroundJob *m_job = nullptr;
     std::stop_source m_stop;

@@ -2,6 +2,8 @@
 
 #include "app/ExportFlow.h"
 #include "results/ExportRows.h"
+#include "results/ResultsFilterModel.h"
+#include "results/ResultsModel.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -9,18 +11,17 @@
 
 namespace orvanta {
 
-ShownRowsExport::ShownRowsExport(DialogService &dialogs, QString title, QPushButton *csv,
-                                 QPushButton *workbook, QLabel *status,
-                                 std::function<ShownRows()> shown, QObject *parent)
+ShownRowsExport::ShownRowsExport(DialogService &dialogs, QString title, const ResultsModel &list,
+                                 const ResultsFilterModel &shown, const ShownRowsControls &controls,
+                                 QObject *parent)
     : QObject(parent)
-    , m_csv(csv)
-    , m_workbook(workbook)
-    , m_status(status)
-    , m_shown(std::move(shown))
+    , m_list(list)
+    , m_shown(shown)
+    , m_controls(controls)
     , m_flow(new ExportFlow(dialogs, std::move(title), this))
 {
-    connect(m_csv, &QPushButton::clicked, this, [this] { start(false); });
-    connect(m_workbook, &QPushButton::clicked, this, [this] { start(true); });
+    connect(m_controls.csv, &QPushButton::clicked, this, [this] { start(false); });
+    connect(m_controls.workbook, &QPushButton::clicked, this, [this] { start(true); });
 }
 
 void ShownRowsExport::stop()
@@ -39,22 +40,24 @@ void ShownRowsExport::start(bool workbook)
                                    QLatin1String(kCsvFilter), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    ShownRows shown = m_shown();
-    m_csv->setEnabled(false);
-    m_workbook->setEnabled(false);
-    m_status->setText(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()));
-    m_flow->start(
-        path, std::make_shared<ResultRows>(std::move(shown.results), std::move(shown.ids)),
-        workbook ? ExportFlow::Format::Workbook : ExportFlow::Format::Csv, {},
-        [this](const ExportFlow::Outcome &outcome) {
-            m_csv->setEnabled(true);
-            m_workbook->setEnabled(true);
-            m_status->setText(outcome.written ? QStringLiteral("%1 rows written to %2.")
-                                                    .arg(outcome.rows)
-                                                    .arg(QFileInfo(outcome.path).fileName())
-                                              : QString());
-            emit finished();
-        });
+    const std::span<const std::uint32_t> shown = m_shown.shownResults();
+    auto rows = std::make_shared<ResultRows>(
+        m_list.phrases(), std::vector<std::uint32_t>(shown.begin(), shown.end()));
+    m_controls.csv->setEnabled(false);
+    m_controls.workbook->setEnabled(false);
+    m_controls.status->setText(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()));
+    m_flow->start(path, std::move(rows),
+                  workbook ? ExportFlow::Format::Workbook : ExportFlow::Format::Csv, {},
+                  [this](const ExportFlow::Outcome &outcome) {
+                      m_controls.csv->setEnabled(true);
+                      m_controls.workbook->setEnabled(true);
+                      m_controls.status->setText(outcome.written
+                                                     ? QStringLiteral("%1 rows written to %2.")
+                                                           .arg(outcome.rows)
+                                                           .arg(QFileInfo(outcome.path).fileName())
+                                                     : QString());
+                      emit finished();
+                  });
 }
 
 } // namespace orvanta

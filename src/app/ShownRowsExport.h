@@ -1,36 +1,26 @@
 #pragma once
 
-#include "phrases/PhraseResults.h"
+#include "app/ResultsView.h"
 
 #include <QObject>
 #include <QString>
-
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <vector>
-
-class QLabel;
-class QPushButton;
 
 namespace orvanta {
 
 class DialogService;
 class ExportFlow;
+class ResultsFilterModel;
+class ResultsModel;
 
-// The rows a list shows, with the results they index.
-struct ShownRows {
-    std::shared_ptr<const PhraseResults> results;
-    std::vector<std::uint32_t> ids;
-};
-
-// Writes the rows a list shows as CSV or as a workbook when one of its two buttons is pressed,
-// through the export flow, and says the outcome in the status label.
+// Writes the rows a list shows, in the order shown, as CSV or as a workbook when one of its two
+// buttons is pressed, through the export flow, and says the outcome in the status label. The
+// rows are written from a copy of the order and the results, which the list shares.
 class ShownRowsExport final : public QObject {
     Q_OBJECT
 public:
-    ShownRowsExport(DialogService &dialogs, QString title, QPushButton *csv, QPushButton *workbook,
-                    QLabel *status, std::function<ShownRows()> shown, QObject *parent);
+    ShownRowsExport(DialogService &dialogs, QString title, const ResultsModel &list,
+                    const ResultsFilterModel &shown, const ShownRowsControls &controls,
+                    QObject *parent);
 
     // Stops a write under way and waits for it to end.
     void stop();
@@ -41,10 +31,9 @@ signals:
 private:
     void start(bool workbook);
 
-    QPushButton *m_csv;
-    QPushButton *m_workbook;
-    QLabel *m_status;
-    std::function<ShownRows()> m_shown;
+    const ResultsModel &m_list;
+    const ResultsFilterModel &m_shown;
+    ShownRowsControls m_controls;
     ExportFlow *m_flow;
 };
 

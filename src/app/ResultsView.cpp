@@ -1,0 +1,48 @@
+#include "app/ResultsView.h"
+
+#include "app/CutPhraseTips.h"
+#include "results/ResultsFilterModel.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace orvanta {
+
+QPushButton *createNamedButton(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QTreeView *createResultsView(const char *name, ResultsFilterModel *model, QWidget *parent)
+{
+    auto *view = new QTreeView(parent);
+    view->setObjectName(QLatin1String(name));
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setItemsExpandable(false);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setModel(model);
+    view->setItemDelegate(new CutPhraseTips(ResultsFilterModel::PhraseColumn, view));
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionResizeMode(ResultsFilterModel::PhraseColumn, QHeaderView::Stretch);
+    view->setSortingEnabled(true);
+    return view;
+}
+
+ShownRowsControls createShownRowsControls(const QString &prefix, QWidget *parent)
+{
+    ShownRowsControls controls{new QPushButton(QStringLiteral("Export Shown As CSV..."), parent),
+                               new QPushButton(QStringLiteral("Export Shown As Excel..."), parent),
+                               new QLabel(parent)};
+    controls.csv->setObjectName(prefix + QStringLiteral("ExportCsv"));
+    controls.workbook->setObjectName(prefix + QStringLiteral("ExportXlsx"));
+    controls.status->setObjectName(prefix + QStringLiteral("Status"));
+    return controls;
+}
+
+} // namespace orvanta
