@@ -21,7 +21,7 @@ function(orvanta_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support
                              ${PROJECT_SOURCE_DIR}/tests)
   if(ARG_WIDGETS)
-    target_link_libraries(${name} PRIVATE orvanta_gui Qt6::Test)
+    target_link_libraries(${name} PRIVATE orvanta_app Qt6::Test)
     target_compile_definitions(${name} PRIVATE ORVANTA_WIDGET_TESTS)
     target_sources(${name} PRIVATE $<TARGET_OBJECTS:orvanta_widget_test_main>)
   else()

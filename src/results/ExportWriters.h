@@ -63,4 +63,7 @@ void appendCsvField(QByteArray &out, QByteArrayView text);
 // _xHHHH_ in the text is guarded as _x005F_xHHHH_ so it is not taken for one.
 QString escapeForWorkbook(const QString &text);
 
+// The version of the workbook library this program runs with, "1.1.4".
+QString workbookLibraryVersion();
+
 } // namespace orvanta

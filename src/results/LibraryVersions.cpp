@@ -1,7 +1,8 @@
 #include "results/LibraryVersions.h"
 
+#include "results/ExportWriters.h"
+
 #include <poppler-version.h>
-#include <xlsxwriter.h>
 
 namespace orvanta {
 
@@ -9,7 +10,7 @@ QString librariesInUse()
 {
     return QStringLiteral("Qt %1, poppler %2, libxlsxwriter %3")
         .arg(QString::fromLatin1(qVersion()), Poppler::Version::string(),
-             QString::fromLatin1(lxw_version()));
+             workbookLibraryVersion());
 }
 
 } // namespace orvanta

@@ -259,6 +259,11 @@ Status writeWorkbook(ExportRows &rows, OutputFile &file, std::stop_token stop, Q
     return book.copyInto(file, std::move(stop));
 }
 
+QString workbookLibraryVersion()
+{
+    return QString::fromLatin1(lxw_version());
+}
+
 QString escapeForWorkbook(const QString &text)
 {
     QString out;
