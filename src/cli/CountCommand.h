@@ -1,58 +1,26 @@
 #pragma once
 
-#include "run/CountingRun.h"
-
-#include <QStringList>
-
-#include <atomic>
-#include <functional>
-#include <memory>
-#include <stop_token>
-
-class QIODevice;
+#include "cli/Command.h"
+#include "results/RowSelection.h"
 
 namespace orvanta {
 
 struct CountOptions;
-class TextStore;
 
-// orvanta-count: counts the phrases of the given inputs together and prints the results list,
-// or where one phrase occurs.
-class CountCommand {
+// The counting mode, orvanta-count's default: the repeated phrases of the chosen lengths, one
+// record each, with their words, frequency and, when asked, files.
+class CountCommand final : public Command {
 public:
-    // An interrupt exits with 128 plus the signal's number: 130, 143 or 129.
-    enum ExitCode { kSuccess = 0, kInputFailed = 1, kUsageError = 2 };
-    using PasswordReader = std::function<QString(const QString &prompt, std::stop_token stop)>;
+    explicit CountCommand(const CountOptions &options);
 
-    CountCommand(QIODevice &out, QIODevice &err);
-    ~CountCommand();
-
-    // Asks for passwords with --ask-password; by default on the terminal without echo.
-    void setPasswordReader(PasswordReader reader) { m_readPassword = std::move(reader); }
-    // Shows progress on the error stream (for a terminal) unless --quiet is given.
-    void setShowProgress(bool show) { m_showProgress = show; }
-
-    int run(const QStringList &arguments);
-    // Safe from any thread, such as a signal watcher: stops every wait (scan, prompt,
-    // conversion, reading) and makes run() return 128 + signal.
-    void interrupt(int signal);
+    std::vector<int> prepare(CountingRunOptions &run) const override;
+    QStringList fieldNames() const override;
+    bool print(const RunOutcome &outcome, RecordStream &out) override;
 
 private:
-    class Host;
-
-    int count(const CountOptions &options);
-    int finish(const CountOptions &options, const RunOutcome &outcome);
-    bool print(const CountOptions &options, const RunOutcome &outcome);
-    void say(const QString &text);
-
-    QIODevice &m_out;
-    QIODevice &m_err;
-    PasswordReader m_readPassword;
-    bool m_showProgress = false;
-    std::unique_ptr<Host> m_host;
-    std::unique_ptr<TextStore> m_store;
-    std::unique_ptr<CountingRun> m_run;
-    std::atomic<int> m_interrupt{0};
+    std::vector<int> m_lengths;
+    RowSelection m_rows;
+    bool m_files;
 };
 
 } // namespace orvanta

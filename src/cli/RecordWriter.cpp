@@ -1,5 +1,7 @@
 #include "cli/RecordWriter.h"
 
+#include "results/ExportWriters.h"
+
 #include <charconv>
 #include <vector>
 
@@ -19,23 +21,6 @@ template <typename Use> void withText(const Field &field, Use use)
     } else {
         use(QByteArrayView(std::get<QString>(field).toUtf8()));
     }
-}
-
-void appendCsvField(QByteArray &out, QByteArrayView text)
-{
-    const bool plain =
-        !text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r');
-    if (plain) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (const char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
 }
 
 void appendJsonString(QByteArray &out, QByteArrayView utf8)

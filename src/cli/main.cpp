@@ -1,4 +1,4 @@
-#include "cli/CountCommand.h"
+#include "cli/OrvantaCount.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,7 +20,7 @@ constexpr auto kGraceTime = std::chrono::seconds(5);
 // what was left behind.
 class SignalWatcher {
 public:
-    explicit SignalWatcher(orvanta::CountCommand &command)
+    explicit SignalWatcher(orvanta::OrvantaCount &command)
     {
         sigemptyset(&m_signals);
         for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
@@ -36,7 +36,7 @@ public:
     }
 
 private:
-    void watch(orvanta::CountCommand &command)
+    void watch(orvanta::OrvantaCount &command)
     {
         int first = 0;
         while (!m_done) {
@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     QFile err;
     out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly);
-    orvanta::CountCommand command(out, err);
+    orvanta::OrvantaCount command(out, err);
     command.setShowProgress(isatty(STDERR_FILENO));
     SignalWatcher watcher(command);
     return command.run(QCoreApplication::arguments());

@@ -2,7 +2,7 @@
 #include "Fixtures.h"
 #include "QtPrinters.h"
 #include "TestSupport.h"
-#include "cli/CountCommand.h"
+#include "cli/OrvantaCount.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -24,7 +24,7 @@ using namespace orvanta;
 
 namespace {
 
-class CountCommandTest : public ::testing::Test {
+class OrvantaCountTest : public ::testing::Test {
 protected:
     QString write(const QString &name, const QByteArray &bytes)
     {
@@ -41,7 +41,7 @@ protected:
         QBuffer err(&m_err);
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
-        CountCommand command(out, err);
+        OrvantaCount command(out, err);
         command.setPasswordReader([this](const QString &prompt, std::stop_token) {
             m_prompts << prompt;
             return m_password;
@@ -58,7 +58,7 @@ protected:
 
 } // namespace
 
-TEST_F(CountCommandTest, CountsAllFilesTogetherAndPrintsTheResultsList)
+TEST_F(OrvantaCountTest, CountsAllFilesTogetherAndPrintsTheResultsList)
 {
     const QString a = write(QStringLiteral("a.txt"), "At the end of the day\r\nthe end of it\r\n");
     const QString b = write(QStringLiteral("b.txt"), "The End of the road\n");
@@ -72,7 +72,7 @@ TEST_F(CountCommandTest, CountsAllFilesTogetherAndPrintsTheResultsList)
     EXPECT_TRUE(m_err.isEmpty());
 }
 
-TEST_F(CountCommandTest, DefaultLengthIsFourAndTheHeaderCanBeDropped)
+TEST_F(OrvantaCountTest, DefaultLengthIsFourAndTheHeaderCanBeDropped)
 {
     const QString a =
         write(QStringLiteral("a.txt"), "one two three four five\none two three four\n");
@@ -80,7 +80,7 @@ TEST_F(CountCommandTest, DefaultLengthIsFourAndTheHeaderCanBeDropped)
     EXPECT_EQ(m_out, "one two three four\t4\t2\n");
 }
 
-TEST_F(CountCommandTest, AnUnreadableInputIsNamedAndTheRestIsStillCounted)
+TEST_F(OrvantaCountTest, AnUnreadableInputIsNamedAndTheRestIsStillCounted)
 {
     const QString a = write(QStringLiteral("a.txt"), "x y\nx y\n");
     const QString missing = m_dir.filePath(QStringLiteral("missing.txt"));
@@ -89,7 +89,7 @@ TEST_F(CountCommandTest, AnUnreadableInputIsNamedAndTheRestIsStillCounted)
     EXPECT_TRUE(m_err.contains(missing.toUtf8() + "  - file not found."));
 }
 
-TEST_F(CountCommandTest, UsageErrorsExitWithTwoAndPrintNoResults)
+TEST_F(OrvantaCountTest, UsageErrorsExitWithTwoAndPrintNoResults)
 {
     const QString a = write(QStringLiteral("a.txt"), "x y\nx y\n");
     EXPECT_EQ(run({QStringLiteral("--bogus"), a}), 2);
@@ -100,14 +100,14 @@ TEST_F(CountCommandTest, UsageErrorsExitWithTwoAndPrintNoResults)
     EXPECT_TRUE(m_out.isEmpty());
 }
 
-TEST_F(CountCommandTest, HelpNamesTheOptions)
+TEST_F(OrvantaCountTest, HelpNamesTheOptions)
 {
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
     EXPECT_TRUE(m_out.contains("--lengths"));
     EXPECT_TRUE(m_out.contains("--no-header"));
 }
 
-TEST(CountCommandExecutable, RunsEndToEndWithExitCodes)
+TEST(OrvantaCountExecutable, RunsEndToEndWithExitCodes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ünï code.txt"));
@@ -136,14 +136,14 @@ namespace {
 
 const QString kFixtures = fixtureFolder();
 
-class CountCommandPdfTest : public CountCommandTest {
+class OrvantaCountPdfTest : public OrvantaCountTest {
 protected:
     ScopedTmpdir m_private;
 };
 
 } // namespace
 
-TEST_F(CountCommandPdfTest, ConvertsPdfsAndCountsThemWithTextFiles)
+TEST_F(OrvantaCountPdfTest, ConvertsPdfsAndCountsThemWithTextFiles)
 {
     const QString text = write(QStringLiteral("notes.txt"), "At the end of the road\n");
     EXPECT_EQ(run({QStringLiteral("--no-header"), QStringLiteral("-j"), QStringLiteral("2"),
@@ -158,7 +158,7 @@ TEST_F(CountCommandPdfTest, ConvertsPdfsAndCountsThemWithTextFiles)
     EXPECT_TRUE(m_private.entries(QStringLiteral("orvanta-%1").arg(::geteuid())).isEmpty());
 }
 
-TEST_F(CountCommandPdfTest, FailedPdfsAreNamedWithTheirReasonAndExitOne)
+TEST_F(OrvantaCountPdfTest, FailedPdfsAreNamedWithTheirReasonAndExitOne)
 {
     const QString scanned = kFixtures + QStringLiteral("/scanned-3.pdf");
     const QString damaged = kFixtures + QStringLiteral("/damaged.pdf");
@@ -170,7 +170,7 @@ TEST_F(CountCommandPdfTest, FailedPdfsAreNamedWithTheirReasonAndExitOne)
     EXPECT_TRUE(m_out.contains("at the end of\t4\t2\n"));
 }
 
-TEST_F(CountCommandPdfTest, AskPasswordAsksForEachPdf)
+TEST_F(OrvantaCountPdfTest, AskPasswordAsksForEachPdf)
 {
     m_password = QStringLiteral("open sesame");
     const QString locked = kFixtures + QStringLiteral("/user-password.pdf");
@@ -182,7 +182,7 @@ TEST_F(CountCommandPdfTest, AskPasswordAsksForEachPdf)
     EXPECT_TRUE(m_out.contains("the secret garden\t3\t2\n"));
 }
 
-TEST_F(CountCommandPdfTest, FoldersAreSearchedForPdfsOnly)
+TEST_F(OrvantaCountPdfTest, FoldersAreSearchedForPdfsOnly)
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("sub"));
     QFile::copy(kFixtures + QStringLiteral("/text-a.pdf"), m_dir.filePath(QStringLiteral("a.PDF")));
@@ -199,14 +199,14 @@ TEST_F(CountCommandPdfTest, FoldersAreSearchedForPdfsOnly)
     EXPECT_FALSE(m_out.contains("\t7\t3\n"));
 }
 
-TEST_F(CountCommandPdfTest, AFolderWithoutPdfsIsAnError)
+TEST_F(OrvantaCountPdfTest, AFolderWithoutPdfsIsAnError)
 {
     write(QStringLiteral("only.txt"), "x y\n");
     EXPECT_EQ(run({m_dir.path()}), 1);
     EXPECT_TRUE(m_err.contains("no PDF files found"));
 }
 
-TEST_F(CountCommandPdfTest, BadJobsValueIsAUsageError)
+TEST_F(OrvantaCountPdfTest, BadJobsValueIsAUsageError)
 {
     EXPECT_EQ(run({QStringLiteral("-j"), QStringLiteral("many"),
                    kFixtures + QStringLiteral("/text-a.pdf")}),
@@ -254,7 +254,7 @@ QByteArray tsvOf(const QJsonObject &object)
 
 } // namespace
 
-TEST_F(CountCommandTest, EveryFormatCarriesTheSameRowsAndColumns)
+TEST_F(OrvantaCountTest, EveryFormatCarriesTheSameRowsAndColumns)
 {
     const QByteArray tricky = "a, \"quoted\" back\\slash {brace} \x01 x\n";
     const QString a = write(QStringLiteral("a.txt"), tricky + tricky + "Grüße, Welt\n");
@@ -288,7 +288,7 @@ TEST_F(CountCommandTest, EveryFormatCarriesTheSameRowsAndColumns)
     EXPECT_EQ(fromLines, tsv);
 }
 
-TEST_F(CountCommandTest, BoundsOrderAndTopChooseTheRows)
+TEST_F(OrvantaCountTest, BoundsOrderAndTopChooseTheRows)
 {
     const QString a = write(QStringLiteral("a.txt"), "x y\nx y\nx y\np q\n");
     const QString b = write(QStringLiteral("b.txt"), "x y\np q\nr s\nr s\nr s\n");
@@ -315,7 +315,7 @@ TEST_F(CountCommandTest, BoundsOrderAndTopChooseTheRows)
     EXPECT_EQ(run({QStringLiteral("--format"), QStringLiteral("xml"), a}), 2);
 }
 
-TEST_F(CountCommandTest, WhereListsEveryOccurrenceWithItsPageAndLine)
+TEST_F(OrvantaCountTest, WhereListsEveryOccurrenceWithItsPageAndLine)
 {
     const QString a =
         write(QStringLiteral("a.txt"), "At the End of it\ncut\fthe end of the page\n");
@@ -325,7 +325,7 @@ TEST_F(CountCommandTest, WhereListsEveryOccurrenceWithItsPageAndLine)
                          "\t2\tthe end of the page\n");
 }
 
-TEST_F(CountCommandTest, PassagesPrintsTheLongestRepeatsLongestFirst)
+TEST_F(OrvantaCountTest, PassagesPrintsTheLongestRepeatsLongestFirst)
 {
     const QByteArray eight = "One two three four five six seven eight\n";
     const QString a = write(QStringLiteral("a.txt"), eight + "red fish blue fish\nred fish blue\n");
@@ -349,7 +349,7 @@ TEST_F(CountCommandTest, PassagesPrintsTheLongestRepeatsLongestFirst)
 }
 
 // A run that fails to write leaves the file it would have replaced as it was.
-TEST_F(CountCommandTest, AnOutputFileIsReplacedOnlyWhenComplete)
+TEST_F(OrvantaCountTest, AnOutputFileIsReplacedOnlyWhenComplete)
 {
     const QString a = write(QStringLiteral("a.txt"), QByteArray("one two three\n").repeated(4000));
     const QString target = write(QStringLiteral("out.tsv"), "last week's results\n");
@@ -374,7 +374,7 @@ TEST_F(CountCommandTest, AnOutputFileIsReplacedOnlyWhenComplete)
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file left";
 }
 
-TEST_F(CountCommandTest, HelpGivesEveryOptionOneLine)
+TEST_F(OrvantaCountTest, HelpGivesEveryOptionOneLine)
 {
     ASSERT_EQ(run({QStringLiteral("--help")}), 0);
     const QByteArrayList lines = m_out.split('\n');
@@ -394,7 +394,7 @@ TEST_F(CountCommandTest, HelpGivesEveryOptionOneLine)
 }
 
 // --keep-text: a second run with other lengths converts nothing; passwords leave nothing behind.
-TEST_F(CountCommandPdfTest, KeptTextsServeTheNextRun)
+TEST_F(OrvantaCountPdfTest, KeptTextsServeTheNextRun)
 {
     const QString log = m_dir.filePath(QStringLiteral("conversions.log"));
     const QString real = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));

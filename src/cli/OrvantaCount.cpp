@@ -1,0 +1,186 @@
+#include "cli/OrvantaCount.h"
+
+#include "cli/CountCommand.h"
+#include "cli/CountOptions.h"
+#include "cli/PassagesCommand.h"
+#include "cli/RecordOutput.h"
+#include "cli/TerminalPrompt.h"
+#include "cli/WhereCommand.h"
+#include "documents/TextStore.h"
+#include "filelist/FolderScan.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace orvanta {
+
+namespace {
+
+const QString kProgram = QStringLiteral("orvanta-count");
+
+void writeText(QIODevice &device, const QString &text)
+{
+    device.write(text.toUtf8());
+}
+
+bool isFifoOrDevice(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
+}
+
+// Standard input, FIFOs and devices are text: they cannot be PDFs the converter could seek in.
+bool readsAsText(const QString &path)
+{
+    return path == QLatin1String("-") ||
+           path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) || isFifoOrDevice(path);
+}
+
+ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_token stop)
+{
+    ScanResult found;
+    for (const QString &input : inputs) {
+        if (stop.stop_requested())
+            break;
+        if (input != QLatin1String("-") && QFileInfo(input).isDir())
+            found.append(filesInFolderTree(input, QLatin1String(kScanPattern), errors, {stop, {}}));
+        else
+            found.rows << input;
+    }
+    return found;
+}
+
+} // namespace
+
+OrvantaCount::OrvantaCount(QIODevice &out, QIODevice &err)
+    : m_out(out)
+    , m_err(err)
+    , m_readPassword(readPasswordFromTerminal)
+    , m_host(std::make_unique<TerminalHost>(err, m_readPassword))
+    , m_store(std::make_unique<TextStore>())
+    , m_run(std::make_unique<CountingRun>(
+          *m_host, *m_host, *m_store, locationTag(QStringLiteral("Count"), QStringLiteral("Run"))))
+{
+}
+
+OrvantaCount::~OrvantaCount() = default;
+
+void OrvantaCount::say(const QString &text)
+{
+    sayOn(m_err, text);
+}
+
+std::unique_ptr<Command> OrvantaCount::commandFor(const CountOptions &options)
+{
+    if (options.passages > 0)
+        return std::make_unique<PassagesCommand>(options);
+    if (!options.where.isEmpty())
+        return std::make_unique<WhereCommand>(options, *m_store, m_err);
+    return std::make_unique<CountCommand>(options);
+}
+
+int OrvantaCount::run(const QStringList &arguments)
+{
+    const Result<CountOptions> options = parseCountOptions(arguments);
+    if (!options.ok()) {
+        writeText(m_err,
+                  QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, options.error()));
+        return kUsageError;
+    }
+    switch (options->request) {
+    case CountOptions::Request::Help:
+        writeText(m_out, options->helpText);
+        return kSuccess;
+    case CountOptions::Request::Version:
+        writeText(m_out,
+                  QStringLiteral("%1 %2\n").arg(kProgram, QCoreApplication::applicationVersion()));
+        return kSuccess;
+    case CountOptions::Request::Count:
+        break;
+    }
+    const std::unique_ptr<Command> command = commandFor(*options);
+    return count(*options, *command);
+}
+
+int OrvantaCount::count(const CountOptions &options, Command &command)
+{
+    m_host->setShowProgress(m_showProgress && !options.quiet);
+    if (!options.keepTextIn.isEmpty()) {
+        if (const Status kept = m_store->keepIn(options.keepTextIn); !kept.ok()) {
+            say(kept.error());
+            return kInputFailed;
+        }
+    }
+    const ScanResult found =
+        expandInputs(options.inputs, *m_host, m_host->stopSource().get_token());
+    if (m_interrupt != 0)
+        return 128 + m_interrupt;
+    if (found.skippedNames > 0 && !options.quiet)
+        say(skippedNamesText(found.skippedNames));
+    if (found.rows.isEmpty()) {
+        say(QStringLiteral("no PDF files found"));
+        return kInputFailed;
+    }
+    if (options.text.any() && !options.quiet)
+        say(QStringLiteral("text options: ") +
+            options.text.namesOfThoseOn().join(QStringLiteral(", ")));
+
+    CountingRunOptions run;
+    run.promptForPassword = options.askPassword;
+    run.readsAsText = readsAsText;
+    run.parallelConversions = options.jobs;
+    run.text = options.text;
+    run.recognitionLanguages = options.recognitionLanguages;
+    const std::vector<int> lengths = command.prepare(run);
+    const RunOutcome outcome = m_run->run(found.rows, lengths, run);
+    m_host->clearProgress();
+    return finish(options, command, outcome);
+}
+
+int OrvantaCount::finish(const CountOptions &options, Command &command, const RunOutcome &outcome)
+{
+    if (outcome.cancelled || m_interrupt != 0) {
+        say(QStringLiteral("cancelled"));
+        return 128 + (m_interrupt != 0 ? m_interrupt.load() : SIGINT);
+    }
+    if (!outcome.converterProblem.isEmpty()) {
+        say(outcome.converterProblem);
+        return kInputFailed;
+    }
+    for (const FileFailure &failure : outcome.failures)
+        say(failure.path + failure.reason);
+    if (!print(options, command, outcome))
+        return kInputFailed;
+    const bool failed = !outcome.failures.empty() || m_host->reports() > 0;
+    return failed ? kInputFailed : kSuccess;
+}
+
+bool OrvantaCount::print(const CountOptions &options, Command &command, const RunOutcome &outcome)
+{
+    Destination destination(m_out, options.output);
+    bool written = destination.open();
+    if (written) {
+        RecordWriter writer(options.format, command.fieldNames(), options.header);
+        RecordStream out(destination, writer);
+        written = command.print(outcome, out);
+    }
+    if (written && destination.finish())
+        return true;
+    say(QStringLiteral("cannot write the results: ") + destination.errorString());
+    return false;
+}
+
+void OrvantaCount::interrupt(int signal)
+{
+    m_interrupt = signal;
+    m_host->stopSource().request_stop();
+    m_run->cancel();
+}
+
+} // namespace orvanta

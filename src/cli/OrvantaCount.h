@@ -1,0 +1,58 @@
+#pragma once
+
+#include "cli/TerminalHost.h"
+
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+class QIODevice;
+
+namespace orvanta {
+
+class Command;
+class CountingRun;
+class TextStore;
+struct CountOptions;
+
+// orvanta-count: reads its options, finds the inputs, counts them with one counting run and has
+// the chosen mode (counting, --where, --passages) print its records, then says which inputs
+// failed and exits accordingly.
+class OrvantaCount {
+public:
+    // An interrupt exits with 128 plus the signal's number: 130, 143 or 129.
+    enum ExitCode { kSuccess = 0, kInputFailed = 1, kUsageError = 2 };
+    using PasswordReader = TerminalHost::PasswordReader;
+
+    OrvantaCount(QIODevice &out, QIODevice &err);
+    ~OrvantaCount();
+
+    // Asks for passwords with --ask-password; by default on the terminal without echo.
+    void setPasswordReader(PasswordReader reader) { m_readPassword = std::move(reader); }
+    // Shows progress on the error stream (for a terminal) unless --quiet is given.
+    void setShowProgress(bool show) { m_showProgress = show; }
+
+    int run(const QStringList &arguments);
+    // Safe from any thread, such as a signal watcher: stops every wait (scan, prompt,
+    // conversion, reading) and makes run() return 128 + signal.
+    void interrupt(int signal);
+
+private:
+    int count(const CountOptions &options, Command &command);
+    int finish(const CountOptions &options, Command &command, const RunOutcome &outcome);
+    bool print(const CountOptions &options, Command &command, const RunOutcome &outcome);
+    std::unique_ptr<Command> commandFor(const CountOptions &options);
+    void say(const QString &text);
+
+    QIODevice &m_out;
+    QIODevice &m_err;
+    PasswordReader m_readPassword;
+    bool m_showProgress = false;
+    std::unique_ptr<TerminalHost> m_host;
+    std::unique_ptr<TextStore> m_store;
+    std::unique_ptr<CountingRun> m_run;
+    std::atomic<int> m_interrupt{0};
+};
+
+} // namespace orvanta

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "cli/Command.h"
+#include "documents/CountedText.h"
+
+class QIODevice;
+
+namespace orvanta {
+
+struct CountOptions;
+class TextStore;
+
+// --where: every occurrence of one phrase, by file, page and the line it stands on, found in the
+// texts the run counted by the same rules.
+class WhereCommand final : public Command {
+public:
+    // Files whose text is no longer at hand are named on `err`.
+    WhereCommand(const CountOptions &options, TextStore &store, QIODevice &err);
+
+    std::vector<int> prepare(CountingRunOptions &run) const override;
+    QStringList fieldNames() const override;
+    bool print(const RunOutcome &outcome, RecordStream &out) override;
+
+private:
+    QString m_phrase;
+    TextOptions m_text;
+    TextStore &m_store;
+    QIODevice &m_err;
+};
+
+} // namespace orvanta

@@ -1,0 +1,200 @@
+// orvanta-count's command line, read into its options: every option, table-driven, and every
+// usage error with the message that names it.
+
+#include "QtPrinters.h"
+#include "cli/CountOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace orvanta;
+
+namespace {
+
+Result<CountOptions> parse(const QStringList &arguments)
+{
+    return parseCountOptions(QStringList{QStringLiteral("orvanta-count")} + arguments);
+}
+
+struct OptionsCase {
+    const char *name;
+    QStringList arguments;
+    std::function<void(const CountOptions &)> expect;
+};
+
+class CountOptionsTest : public ::testing::TestWithParam<OptionsCase> {};
+
+struct UsageErrorCase {
+    const char *name;
+    QStringList arguments;
+    const char *message; // what the error says, in part
+};
+
+class CountOptionsErrorTest : public ::testing::TestWithParam<UsageErrorCase> {};
+
+} // namespace
+
+TEST_P(CountOptionsTest, ReadsTheCommandLine)
+{
+    const Result<CountOptions> options = parse(GetParam().arguments);
+    ASSERT_TRUE(options.ok()) << options.error().toStdString();
+    GetParam().expect(*options);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CountOptionsTest,
+    ::testing::Values(
+        OptionsCase{"Defaults",
+                    {"a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.request, CountOptions::Request::Count);
+                        EXPECT_EQ(o.inputs, QStringList{"a.txt"});
+                        EXPECT_EQ(o.lengths, std::vector<int>{4});
+                        EXPECT_EQ(o.rows.minimumFrequency, 2);
+                        EXPECT_EQ(o.rows.minimumFiles, 1);
+                        EXPECT_EQ(o.rows.order, RowOrder::Frequency);
+                        EXPECT_FALSE(o.rows.reverse);
+                        EXPECT_EQ(o.rows.top, -1);
+                        EXPECT_EQ(o.format, OutputFormat::Tsv);
+                        EXPECT_TRUE(o.header);
+                        EXPECT_FALSE(o.files || o.askPassword || o.quiet || o.text.any());
+                        EXPECT_TRUE(o.output.isEmpty() && o.where.isEmpty() &&
+                                    o.keepTextIn.isEmpty() && o.recognitionLanguages.isEmpty());
+                        EXPECT_EQ(o.passages, 0);
+                        EXPECT_EQ(o.jobs, 0);
+                    }},
+        OptionsCase{"LengthsAndRanges",
+                    {"-l", "2-4, 7", "a.txt", "-", "folder"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.lengths, (std::vector<int>{2, 3, 4, 7}));
+                        EXPECT_EQ(o.inputs, (QStringList{"a.txt", "-", "folder"}));
+                    }},
+        OptionsCase{"BoundsOrderAndTop",
+                    {"--min-frequency", "3", "--min-files", "2", "--sort", "files", "--reverse",
+                     "--top", "5", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.rows.minimumFrequency, 3);
+                        EXPECT_EQ(o.rows.minimumFiles, 2);
+                        EXPECT_EQ(o.rows.order, RowOrder::Files);
+                        EXPECT_TRUE(o.rows.reverse);
+                        EXPECT_EQ(o.rows.top, 5);
+                    }},
+        OptionsCase{"OutputChoices",
+                    {"--format", "jsonl", "--no-header", "--files", "-o", "out.jsonl", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.format, OutputFormat::JsonLines);
+                        EXPECT_FALSE(o.header);
+                        EXPECT_TRUE(o.files);
+                        EXPECT_EQ(o.output, QStringLiteral("out.jsonl"));
+                    }},
+        // The phrase is compared as counted: lower case, single spaces.
+        OptionsCase{
+            "WhereTakesThePhraseAsCounted",
+            {"--where", " The  END\tof ", "a.txt"},
+            [](const CountOptions &o) { EXPECT_EQ(o.where, QStringLiteral("the end of")); }},
+        // Passages come longest first, the most frequent first among equals.
+        OptionsCase{"PassagesAloneTakeEightWordsLongestFirst",
+                    {"--passages", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.passages, 8);
+                        EXPECT_EQ(o.inputs, QStringList{"a.txt"});
+                        EXPECT_EQ(o.rows.order, RowOrder::Words);
+                        EXPECT_TRUE(o.rows.reverse);
+                    }},
+        OptionsCase{"PassagesTakeAFollowingNumberAndAChosenOrder",
+                    {"--passages", "12", "--sort", "phrase", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.passages, 12);
+                        EXPECT_EQ(o.rows.order, RowOrder::Phrase);
+                        EXPECT_FALSE(o.rows.reverse);
+                    }},
+        OptionsCase{"AfterADoubleDashEverythingIsAnInput",
+                    {"--passages=3", "--", "--passages", "-l"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.passages, 3);
+                        EXPECT_EQ(o.inputs, (QStringList{"--passages", "-l"}));
+                    }},
+        OptionsCase{"AsReadTurnsOnEveryTextOption",
+                    {"--as-read", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.text, (TextOptions{true, true, true, true, true}));
+                    }},
+        OptionsCase{"EachTextOptionAlone",
+                    {"--join-wrapped-lines", "--ignore-punctuation", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.text, (TextOptions{true, false, false, true, false}));
+                    }},
+        OptionsCase{
+            "OcrReadsInEnglishByDefault",
+            {"--ocr", "a.pdf"},
+            [](const CountOptions &o) { EXPECT_EQ(o.recognitionLanguages, QStringList{"eng"}); }},
+        OptionsCase{"OcrLanguagesAreSplitAtPlusCommaOrBlank",
+                    {"--ocr-language", "eng+deu, fra", "a.pdf"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.recognitionLanguages, (QStringList{"eng", "deu", "fra"}));
+                    }},
+        OptionsCase{"RunChoices",
+                    {"--keep-text", "kept", "--ask-password", "-j", "3", "-q", "a.pdf"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.keepTextIn, QStringLiteral("kept"));
+                        EXPECT_TRUE(o.askPassword);
+                        EXPECT_EQ(o.jobs, 3);
+                        EXPECT_TRUE(o.quiet);
+                    }},
+        OptionsCase{"HelpNeedsNoInput",
+                    {"--help"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.request, CountOptions::Request::Help);
+                        EXPECT_TRUE(o.helpText.contains(QStringLiteral("--lengths")));
+                    }},
+        OptionsCase{
+            "VersionNeedsNoInput",
+            {"--version"},
+            [](const CountOptions &o) { EXPECT_EQ(o.request, CountOptions::Request::Version); }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_P(CountOptionsErrorTest, IsAUsageErrorNamingWhatIsWrong)
+{
+    const Result<CountOptions> options = parse(GetParam().arguments);
+    ASSERT_FALSE(options.ok());
+    EXPECT_TRUE(options.error().contains(QString::fromUtf8(GetParam().message)))
+        << options.error().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UsageErrors, CountOptionsErrorTest,
+    ::testing::Values(
+        UsageErrorCase{"NoInput", {"-l", "3"}, "no input files"},
+        UsageErrorCase{"UnknownOption", {"--bogus", "a.txt"}, "bogus"},
+        UsageErrorCase{
+            "LengthNotANumber", {"-l", "2 to 4", "a.txt"}, "\"to\" is not a phrase length"},
+        UsageErrorCase{"LengthZero", {"-l", "0", "a.txt"}, "\"0\" is not a phrase length"},
+        UsageErrorCase{"RangeBackwards", {"-l", "5-2", "a.txt"}, "\"5-2\" is not a phrase length"},
+        UsageErrorCase{"MinimumFrequencyBelowTwo",
+                       {"--min-frequency", "1", "a.txt"},
+                       "--min-frequency takes a whole number of at least 2"},
+        UsageErrorCase{"MinimumFilesBelowOne",
+                       {"--min-files", "0", "a.txt"},
+                       "--min-files takes a whole number of at least 1"},
+        UsageErrorCase{
+            "JobsNotANumber", {"-j", "many", "a.txt"}, "--jobs takes a whole number of at least 0"},
+        UsageErrorCase{
+            "TopNegative", {"--top=-1", "a.txt"}, "--top takes a whole number of at least 0"},
+        UsageErrorCase{"UnknownSortKey",
+                       {"--sort", "size", "a.txt"},
+                       "--sort takes frequency, phrase, words or files, not \"size\""},
+        UsageErrorCase{"UnknownFormat",
+                       {"--format", "xml", "a.txt"},
+                       "--format takes tsv, csv, json or jsonl, not \"xml\""},
+        UsageErrorCase{"PassagesOfNoWords",
+                       {"--passages", "0", "a.txt"},
+                       "--passages takes a whole number of at least 1"},
+        UsageErrorCase{"WhereWithoutAPhrase", {"--where", "  ", "a.txt"}, "--where takes a phrase"},
+        UsageErrorCase{"WhereAndPassages",
+                       {"--where", "x y", "--passages", "a.txt"},
+                       "--where and --passages cannot be used together"},
+        UsageErrorCase{"OcrWithoutALanguage",
+                       {"--ocr-language", "+", "a.pdf"},
+                       "--ocr-language takes one or more languages"}),
+    [](const auto &info) { return std::string(info.param.name); });

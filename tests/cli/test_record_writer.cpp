@@ -1,0 +1,85 @@
+// The one record writer of orvanta-count: the same records in every format.
+
+#include "QtPrinters.h"
+#include "cli/RecordWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace orvanta;
+
+namespace {
+
+using Record = std::vector<Field>;
+
+struct WriterCase {
+    const char *name;
+    OutputFormat format;
+    bool header;
+    std::vector<Record> records;
+    QByteArray expected;
+};
+
+class RecordWriterTest : public ::testing::TestWithParam<WriterCase> {};
+
+const QStringList kNames{QStringLiteral("phrase"), QStringLiteral("words")};
+
+// Text as a QString and as UTF-8 bytes, and a whole number.
+const Record kPlain{QStringLiteral("gro\u00dfe worte"), qint64(2)};
+const Record kBytes{QByteArrayView("the end"), qint64(-1)};
+// Everything CSV quotes and JSON escapes.
+const Record kTricky{QByteArrayView("a, \"b\"\\\n\r\t\x01"), qint64(0)};
+
+} // namespace
+
+TEST_P(RecordWriterTest, LaysOutTheRecords)
+{
+    const WriterCase &c = GetParam();
+    RecordWriter writer(c.format, kNames, c.header);
+    QByteArray out = writer.begin();
+    for (const Record &record : c.records)
+        writer.append(out, record);
+    out += writer.end();
+    EXPECT_EQ(out, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, RecordWriterTest,
+    ::testing::Values(
+        WriterCase{"TsvWithHeader",
+                   OutputFormat::Tsv,
+                   true,
+                   {kPlain, kBytes},
+                   "phrase\twords\ngro\xc3\x9f"
+                   "e worte\t2\nthe end\t-1\n"},
+        WriterCase{"TsvWithoutHeader", OutputFormat::Tsv, false, {kBytes}, "the end\t-1\n"},
+        WriterCase{"TsvNoRecords", OutputFormat::Tsv, true, {}, "phrase\twords\n"},
+        WriterCase{"CsvQuotesAsRfc4180Asks",
+                   OutputFormat::Csv,
+                   true,
+                   {kPlain, kTricky},
+                   "phrase,words\r\ngro\xc3\x9f"
+                   "e worte,2\r\n\"a, \"\"b\"\"\\\n\r\t\x01\",0\r\n"},
+        WriterCase{"CsvWithoutHeader", OutputFormat::Csv, false, {kBytes}, "the end,-1\r\n"},
+        WriterCase{"JsonArray",
+                   OutputFormat::Json,
+                   true,
+                   {kPlain, kBytes},
+                   "[\n{\"phrase\": \"gro\xc3\x9f"
+                   "e worte\", \"words\": 2},\n"
+                   "{\"phrase\": \"the end\", \"words\": -1}\n]\n"},
+        WriterCase{"JsonEmptyArray", OutputFormat::Json, true, {}, "[]\n"},
+        WriterCase{"JsonEscapes",
+                   OutputFormat::Json,
+                   false,
+                   {kTricky},
+                   "[\n{\"phrase\": \"a, \\\"b\\\"\\\\\\n\\r\\t\\u0001\", \"words\": 0}\n]\n"},
+        WriterCase{"JsonLines",
+                   OutputFormat::JsonLines,
+                   true,
+                   {kPlain, kBytes},
+                   "{\"phrase\": \"gro\xc3\x9f"
+                   "e worte\", \"words\": 2}\n"
+                   "{\"phrase\": \"the end\", \"words\": -1}\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
