@@ -254,9 +254,8 @@ TEST_F(MainWindowTest, PasswordPromptsAreAnsweredOrCancelled)
     EXPECT_EQ(prompts[0].title, QStringLiteral("Input Password"));
     EXPECT_TRUE(prompts[0].masked);
     EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the secret garden|3|2")));
-    EXPECT_TRUE(m_dialogs.messages().last().endsWith(
-        fixture("user-password.pdf") +
-        QStringLiteral("  - password protected or text is protected.")));
+    EXPECT_TRUE(m_dialogs.messages().last().endsWith(fixture("user-password.pdf") +
+                                                     QLatin1String(run_texts::kProtected)));
 }
 
 TEST_F(MainWindowTest, ClosingDuringARunStopsItCleanly)

@@ -1,7 +1,8 @@
-// The window under faults: bad PDFs, files that change under the list, a converter that
-// crashes or hangs, a private temporary folder that cannot be trusted, broken settings and
-// exports that cannot be written. Each case checks what the user is told, that the window
-// still counts afterwards and that no user file changed.
+// The window under faults: a file that changes under the list, a converter that hangs, a private
+// temporary folder that cannot be trusted, broken settings and an export that cannot be written.
+// Each case checks what the user is told, that the window still counts afterwards and that no
+// user file changed. How each fault arises is tested where it happens; here it reaches the
+// window once.
 
 #include "FakeConverter.h"
 #include "FileSizeCap.h"
@@ -12,9 +13,7 @@
 #include "run/CountingRun.h"
 
 #include <QClipboard>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -40,91 +39,28 @@ using namespace orvanta;
 
 namespace {
 
-const QString kHeading = QLatin1String(run_texts::kFailureHeading);
-
 // What counting text-a.pdf and text-b.pdf for four-word phrases shows.
 const QStringList kGoodRows = {
     QStringLiteral(" the fox goes home.|4|2"), QStringLiteral(" the quick brown fox|4|3"),
     QStringLiteral(" at the end of|4|4"), QStringLiteral(" the end of the|4|4")};
-
-// Every file and folder below `folder`, each with the SHA-256 of its bytes ("folder" for a
-// folder), as sorted lines that a failed comparison prints readably.
-QStringList fingerprint(const QString &folder)
-{
-    QStringList lines;
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QByteArray digest = "folder";
-        if (!it.fileInfo().isDir()) {
-            QFile file(path);
-            QCryptographicHash hash(QCryptographicHash::Sha256);
-            digest = file.open(QIODevice::ReadOnly) && hash.addData(&file)
-                         ? hash.result().toHex()
-                         : QByteArray("unreadable");
-        }
-        lines << QDir(folder).relativeFilePath(path) + QLatin1Char(' ') +
-                     QString::fromLatin1(digest);
-    }
-    lines.sort();
-    return lines;
-}
-
-bool writeUserFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-}
-
-QString failureLine(const QString &path, const char *reason)
-{
-    return path + QLatin1String(reason);
-}
-
-QString expectedNotice(const QStringList &failureLines)
-{
-    if (failureLines.isEmpty())
-        return QLatin1String(run_texts::kDone);
-    const QStringList lines = QStringList{QLatin1String(run_texts::kDone), kHeading} + failureLines;
-    return lines.join(QStringLiteral("\r\n"));
-}
-
-QList<pid_t> pidsIn(const QString &path)
-{
-    QList<pid_t> pids;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return pids;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (!line.trimmed().isEmpty())
-            pids << pid_t(line.trimmed().toInt());
-    }
-    return pids;
-}
 
 class MainWindowFaultTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        m_fixturePrint = fingerprint(fixtureFolder());
+        m_fixturePrint = folderFingerprint(fixtureFolder());
         ASSERT_FALSE(m_fixturePrint.isEmpty());
     }
     void TearDown() override
     {
         MainWindowTest::TearDown();
-        EXPECT_EQ(fingerprint(fixtureFolder()), m_fixturePrint);
+        EXPECT_EQ(folderFingerprint(fixtureFolder()), m_fixturePrint);
     }
 
     QString userFile(const QString &name) const { return m_user.filePath(name); }
 
-    QString copyFixture(const char *name, const QString &as)
-    {
-        const QString copy = userFile(as);
-        EXPECT_TRUE(QFile::copy(fixture(name), copy));
-        return copy;
-    }
+    QString copyFixture(const char *name, const QString &as) { return copyOf(name, userFile(as)); }
 
     void countTheGoodFiles()
     {
@@ -169,94 +105,6 @@ protected:
 
 } // namespace
 
-// Bad PDFs in one run
-
-TEST_F(MainWindowFaultTest, EveryKindOfBadPdfIsNamedAfterTheRunAndTheGoodOnesAreCounted)
-{
-    const QStringList damaged = {fixture("damaged.pdf"), fixture("empty.pdf"),
-                                 fixture("not-a-pdf.pdf")};
-    const QStringList locked = {fixture("user-password.pdf"), fixture("user-password.pdf")};
-    const QStringList bad = damaged + locked;
-    const QString scanned = fixture("scanned-3.pdf");
-    const QStringList oddNames = oddNamedFixtures();
-    const QStringList readable = {fixture("owner-only.pdf"), fixture("control-chars.pdf"),
-                                  fixture("owner-only.pdf"), fixture("control-chars.pdf"),
-                                  fixture("text-a.pdf"),     fixture("text-b.pdf")};
-    const QStringList listed = bad + QStringList{scanned} + oddNames + readable;
-    open();
-    lengthBox(4)->click();
-    child<QCheckBox>(objects::kPromptForPassword)->click();
-    addFiles(listed);
-    ASSERT_EQ(m_dialogs.messages().size(), 1);
-    EXPECT_TRUE(m_dialogs.messages()[0].startsWith(
-        QStringLiteral("These files could not be read:\r\n\r\n") +
-        (bad + QStringList{scanned}).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n")));
-
-    // Every prompt cancelled: the locked file is named like the other unreadable ones.
-    m_dialogs.inputs.assign(listed.size(), std::nullopt);
-    count();
-    QStringList expectedPrompts;
-    for (const QString &path : listed)
-        expectedPrompts << passwordPrompt(path);
-    EXPECT_EQ(inputPrompts(), expectedPrompts);
-    QStringList failures;
-    for (const QString &path : damaged)
-        failures << failureLine(path, run_texts::kDamaged);
-    for (const QString &path : locked)
-        failures << failureLine(path, run_texts::kProtected);
-    failures << failureLine(scanned, run_texts::kUnreadable);
-    EXPECT_EQ(m_dialogs.messages().last(), expectedNotice(failures));
-    const QStringList rows = resultTexts();
-    for (const char *row : {" odd file names must|4|8", " names must not matter.|4|8",
-                            " anyone may read this|4|2", " the quick brown fox|4|3",
-                            " ctrl\x01mark esc\x1b"
-                            "ape del\x7f"
-                            "ete tab|4|2"})
-        EXPECT_TRUE(rows.contains(QString::fromUtf8(row))) << row;
-    EXPECT_FALSE(rows.join(QLatin1Char('\n')).contains(QStringLiteral("secret")));
-
-    // The right password this time: the locked file is counted and no longer named.
-    m_dialogs.shown.clear();
-    for (const QString &path : listed) {
-        m_dialogs.inputs.push_back(path.endsWith(QLatin1String("user-password.pdf"))
-                                       ? std::optional<QString>(QStringLiteral("open sesame"))
-                                       : std::nullopt);
-    }
-    count();
-    failures.removeAll(failureLine(fixture("user-password.pdf"), run_texts::kProtected));
-    EXPECT_EQ(m_dialogs.messages(), QStringList{expectedNotice(failures)});
-    EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the secret garden opens|4|2")));
-    EXPECT_EQ(resultTexts().size(), rows.size() + 3); // its six words make three phrases
-    EXPECT_EQ(errorReportsShown(), 0);
-    EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
-}
-
-// Listed files that change before counting
-
-TEST_F(MainWindowFaultTest, FilesDeletedOrReplacedByAFolderAfterAddingAreNamedAsNotFound)
-{
-    const QStringList listed = {copyFixture("text-a.pdf", QStringLiteral("a.pdf")),
-                                copyFixture("text-a.pdf", QStringLiteral("gone.pdf")),
-                                copyFixture("text-b.pdf", QStringLiteral("b.pdf")),
-                                copyFixture("text-b.pdf", QStringLiteral("now a folder.pdf"))};
-    open();
-    lengthBox(4)->click();
-    addFiles(listed);
-    ASSERT_TRUE(m_dialogs.messages().isEmpty());
-    ASSERT_TRUE(QFile::remove(listed[1]));
-    ASSERT_TRUE(QFile::remove(listed[3]));
-    ASSERT_TRUE(QDir().mkdir(listed[3]));
-    const QStringList before = fingerprint(m_user.path());
-
-    count();
-    EXPECT_EQ(m_dialogs.messages().last(),
-              expectedNotice({failureLine(listed[1], run_texts::kFileMissing),
-                              failureLine(listed[3], run_texts::kFileMissing)}));
-    EXPECT_EQ(resultTexts(), kGoodRows);
-    EXPECT_EQ(fingerprint(m_user.path()), before);
-    expectAGoodRunAfterwards();
-}
-
 // A file made unreadable after it was converted is unchanged: its text is counted.
 TEST_F(MainWindowFaultTest, AFileMadeUnreadableAfterAddingIsCountedFromItsConvertedText)
 {
@@ -270,40 +118,11 @@ TEST_F(MainWindowFaultTest, AFileMadeUnreadableAfterAddingIsCountedFromItsConver
     ASSERT_TRUE(QFile::setPermissions(listed[1], {}));
     count();
     QFile::setPermissions(listed[1], QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(m_dialogs.messages().last(), expectedNotice({}));
+    EXPECT_EQ(m_dialogs.messages().last(), QLatin1String(run_texts::kDone));
     EXPECT_EQ(resultTexts(), kGoodRows);
 }
 
-// A converter that crashes or hangs
-
-TEST_F(MainWindowFaultTest, ACrashingConverterFailsEveryFileAndTheRealOneComesBack)
-{
-    open();
-    lengthBox(4)->click();
-    const QStringList listed = {fixture("text-a.pdf"), fixture("text-b.pdf")};
-    addFiles(listed);
-    auto crashing = std::make_unique<FakeConverter>(QStringLiteral("ulimit -c 0\nkill -SEGV $$"));
-    const QStringList changed = {copyFixture("text-a.pdf", QStringLiteral("a.pdf")),
-                                 copyFixture("text-b.pdf", QStringLiteral("b.pdf"))};
-    child<QPushButton>(objects::kClearInputButton)->click();
-    child<QTreeWidget>(objects::kInputList)
-        ->addTopLevelItems({new QTreeWidgetItem(QStringList{changed[0]}),
-                            new QTreeWidgetItem(QStringList{changed[1]})});
-
-    count();
-    const QStringList lines = m_dialogs.messages().last().split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 4) << m_dialogs.messages().last().toStdString();
-    EXPECT_EQ(lines.mid(0, 2), (QStringList{QLatin1String(run_texts::kDone), kHeading}));
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(lines[i + 2], failureLine(changed[i], run_texts::kConverterCrashed));
-    }
-    EXPECT_TRUE(resultTexts().isEmpty());
-    EXPECT_EQ(errorReportsShown(), 0);
-    EXPECT_FALSE(m_window->isCounting());
-
-    crashing.reset(); // the installed converter is found again
-    expectAGoodRunAfterwards();
-}
+// A converter that hangs
 
 TEST_F(MainWindowFaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
 {
@@ -328,7 +147,7 @@ TEST_F(MainWindowFaultTest, EscStopsAHangingConverterAndKeepsThePreviousResults)
 
     ASSERT_TRUE(finished.count() == 1 || finished.wait(20000));
     EXPECT_FALSE(m_window->isCounting());
-    for (pid_t pid : pidsIn(pidFile))
+    for (const qint64 pid : pidsIn(pidFile))
         EXPECT_TRUE(waitUntilGone(pid)) << pid;
     EXPECT_EQ(resultTexts(), kGoodRows);
     EXPECT_EQ(m_dialogs.messages().size(), messagesBefore);
@@ -431,7 +250,7 @@ protected:
         MainWindowFaultTest::SetUp();
         const QString kind = QLatin1String(GetParam());
         if (kind == QLatin1String("below a file")) {
-            ASSERT_TRUE(writeUserFile(userFile(QStringLiteral("plain")), "a plain file\n"));
+            writeFile(userFile(QStringLiteral("plain")), "a plain file\n");
             m_settingsFile = userFile(QStringLiteral("plain/settings.ini"));
         } else {
             m_settingsFile = userFile(QStringLiteral("settings.ini"));
@@ -442,7 +261,7 @@ protected:
 
 TEST_P(UnwritableSettingsTest, TheUserIsToldOnceAndCanStillTickAndCount)
 {
-    const QStringList before = fingerprint(m_user.path());
+    const QStringList before = folderFingerprint(m_user.path());
     open();
     lengthBox(4)->click();
     lengthBox(5)->click();
@@ -463,7 +282,7 @@ TEST_P(UnwritableSettingsTest, TheUserIsToldOnceAndCanStillTickAndCount)
     count();
     EXPECT_EQ(resultTexts(), kGoodRows);
     EXPECT_EQ(m_dialogs.messages().last(), QLatin1String(run_texts::kDone));
-    EXPECT_EQ(fingerprint(m_user.path()), before);
+    EXPECT_EQ(folderFingerprint(m_user.path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, UnwritableSettingsTest,
@@ -483,8 +302,8 @@ TEST_F(MainWindowFaultTest, AFailedSaveIsReportedOnceAndKeepsTheOldFile)
     countTheGoodFiles();
     m_dialogs.shown.clear();
     const QString path = userFile(QStringLiteral("phrases.txt"));
-    ASSERT_TRUE(writeUserFile(path, "the results of last week\r\n"));
-    const QStringList before = fingerprint(m_user.path());
+    writeFile(path, "the results of last week\r\n");
+    const QStringList before = folderFingerprint(m_user.path());
     const auto saveAs = [&](const QString &target) {
         m_dialogs.saveResults.push_back(target);
         if (QFileInfo::exists(target))
@@ -503,7 +322,7 @@ TEST_F(MainWindowFaultTest, AFailedSaveIsReportedOnceAndKeepsTheOldFile)
         << report.text.toStdString();
     EXPECT_TRUE(report.text.contains(QStringLiteral("PushButton6_Click")));
     EXPECT_EQ(m_window->pointerMode(), ArrowPointer);
-    EXPECT_EQ(fingerprint(m_user.path()), before);
+    EXPECT_EQ(folderFingerprint(m_user.path()), before);
 
     saveAs(path);
     EXPECT_EQ(readFile(path), " the fox goes home.\r\n the quick brown fox\r\n at the end of\r\n"

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "base/FileHelpers.h"
 
 #include <QDir>
@@ -9,23 +10,10 @@
 
 using namespace orvanta;
 
-namespace {
-
-QString writeFile(const QTemporaryDir &dir, const QString &name)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("x");
-    return path;
-}
-
-} // namespace
-
 TEST(FileExists, TrueForFilesAndFoldersFalseForMissingAndEmpty)
 {
     QTemporaryDir dir;
-    EXPECT_TRUE(fileExists(writeFile(dir, QStringLiteral("a.txt"))));
+    EXPECT_TRUE(fileExists(writeFile(dir.filePath(QStringLiteral("a.txt")), "x")));
     EXPECT_TRUE(fileExists(dir.path()));
     EXPECT_FALSE(fileExists(dir.filePath(QStringLiteral("missing.txt"))));
     EXPECT_FALSE(fileExists(QString()));

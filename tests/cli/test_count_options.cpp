@@ -198,3 +198,24 @@ INSTANTIATE_TEST_SUITE_P(
                        {"--ocr-language", "+", "a.pdf"},
                        "--ocr-language takes one or more languages"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Every option fits one line of --help.
+TEST(CountOptionsHelp, GivesEveryOptionOneLine)
+{
+    const Result<CountOptions> options = parse({QStringLiteral("--help")});
+    ASSERT_TRUE(options.ok());
+    const QStringList lines = options->helpText.split(QLatin1Char('\n'));
+    int described = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].startsWith(QStringLiteral("  -")))
+            continue;
+        ++described;
+        EXPECT_FALSE(lines.value(i + 1).startsWith(QStringLiteral("       ")))
+            << "wrapped: " << lines[i].toStdString();
+    }
+    EXPECT_GE(described, 22);
+    for (const char *option :
+         {"--lengths", "--min-frequency", "--min-files", "--top", "--sort", "--reverse", "--format",
+          "--no-header", "--output", "--where", "--files", "--as-read", "--keep-text", "--quiet"})
+        EXPECT_TRUE(options->helpText.contains(QLatin1String(option))) << option;
+}

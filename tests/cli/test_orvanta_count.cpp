@@ -1,4 +1,5 @@
 #include "FakeConverter.h"
+#include "FileSizeCap.h"
 #include "Fixtures.h"
 #include "QtPrinters.h"
 #include "TestSupport.h"
@@ -28,11 +29,7 @@ class OrvantaCountTest : public ::testing::Test {
 protected:
     QString write(const QString &name, const QByteArray &bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        return writeFile(m_dir.filePath(name), bytes);
     }
 
     int run(const QStringList &arguments)
@@ -80,31 +77,13 @@ TEST_F(OrvantaCountTest, DefaultLengthIsFourAndTheHeaderCanBeDropped)
     EXPECT_EQ(m_out, "one two three four\t4\t2\n");
 }
 
-TEST_F(OrvantaCountTest, AnUnreadableInputIsNamedAndTheRestIsStillCounted)
-{
-    const QString a = write(QStringLiteral("a.txt"), "x y\nx y\n");
-    const QString missing = m_dir.filePath(QStringLiteral("missing.txt"));
-    EXPECT_EQ(run({QStringLiteral("-l"), QStringLiteral("2"), missing, a, m_dir.path()}), 1);
-    EXPECT_EQ(m_out, "phrase\twords\tfrequency\nx y\t2\t2\n");
-    EXPECT_TRUE(m_err.contains(missing.toUtf8() + "  - file not found."));
-}
-
-TEST_F(OrvantaCountTest, UsageErrorsExitWithTwoAndPrintNoResults)
+// What each usage error says is the option parser's to test; here one ends the program.
+TEST_F(OrvantaCountTest, AUsageErrorExitsWithTwoAndPrintsNoResults)
 {
     const QString a = write(QStringLiteral("a.txt"), "x y\nx y\n");
     EXPECT_EQ(run({QStringLiteral("--bogus"), a}), 2);
-    EXPECT_TRUE(m_err.contains("bogus"));
-    EXPECT_EQ(run({}), 2);
-    EXPECT_EQ(run({QStringLiteral("-l"), QStringLiteral("2 to 4"), a}), 2);
-    EXPECT_TRUE(m_err.contains("\"to\" is not a phrase length")) << m_err.constData();
+    EXPECT_EQ(m_err, "orvanta-count: Unknown option 'bogus'.\nTry 'orvanta-count --help'.\n");
     EXPECT_TRUE(m_out.isEmpty());
-}
-
-TEST_F(OrvantaCountTest, HelpNamesTheOptions)
-{
-    EXPECT_EQ(run({QStringLiteral("--help")}), 0);
-    EXPECT_TRUE(m_out.contains("--lengths"));
-    EXPECT_TRUE(m_out.contains("--no-header"));
 }
 
 TEST(OrvantaCountExecutable, RunsEndToEndWithExitCodes)
@@ -122,12 +101,6 @@ TEST(OrvantaCountExecutable, RunsEndToEndWithExitCodes)
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(process.readAllStandardOutput(), "phrase\twords\tfrequency\ngroße worte,\t2\t2\n");
-
-    process.start(QStringLiteral(ORVANTA_BIN_DIR "/orvanta-count"),
-                  {path, dir.filePath(QStringLiteral("gone.txt"))});
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_TRUE(process.readAllStandardError().contains("gone.txt  - file not found."));
 }
 
 // PDFs and folders
@@ -156,18 +129,6 @@ TEST_F(OrvantaCountPdfTest, ConvertsPdfsAndCountsThemWithTextFiles)
                      "the end of the\t4\t5\n");
     EXPECT_TRUE(m_err.isEmpty());
     EXPECT_TRUE(m_private.entries(QStringLiteral("orvanta-%1").arg(::geteuid())).isEmpty());
-}
-
-TEST_F(OrvantaCountPdfTest, FailedPdfsAreNamedWithTheirReasonAndExitOne)
-{
-    const QString scanned = kFixtures + QStringLiteral("/scanned-3.pdf");
-    const QString damaged = kFixtures + QStringLiteral("/damaged.pdf");
-    EXPECT_EQ(run({scanned, damaged, kFixtures + QStringLiteral("/text-a.pdf")}), 1);
-    EXPECT_EQ(m_err, "orvanta-count: " + scanned.toUtf8() +
-                         "  - text unreadable. Please view the file yourself to see if it is "
-                         "really a scanned image of text and not proper PDF text.\n" +
-                         "orvanta-count: " + damaged.toUtf8() + "  - damaged or not a PDF.\n");
-    EXPECT_TRUE(m_out.contains("at the end of\t4\t2\n"));
 }
 
 TEST_F(OrvantaCountPdfTest, AskPasswordAsksForEachPdf)
@@ -204,13 +165,6 @@ TEST_F(OrvantaCountPdfTest, AFolderWithoutPdfsIsAnError)
     write(QStringLiteral("only.txt"), "x y\n");
     EXPECT_EQ(run({m_dir.path()}), 1);
     EXPECT_TRUE(m_err.contains("no PDF files found"));
-}
-
-TEST_F(OrvantaCountPdfTest, BadJobsValueIsAUsageError)
-{
-    EXPECT_EQ(run({QStringLiteral("-j"), QStringLiteral("many"),
-                   kFixtures + QStringLiteral("/text-a.pdf")}),
-              2);
 }
 
 // Scripts and pipelines
@@ -310,9 +264,6 @@ TEST_F(OrvantaCountTest, BoundsOrderAndTopChooseTheRows)
              QStringLiteral("--top"), QStringLiteral("1"), a, b}),
         0);
     EXPECT_EQ(m_out, "x y\t2\t4\n");
-    EXPECT_EQ(run({QStringLiteral("--sort"), QStringLiteral("size"), a}), 2);
-    EXPECT_EQ(run({QStringLiteral("--min-frequency"), QStringLiteral("1"), a}), 2);
-    EXPECT_EQ(run({QStringLiteral("--format"), QStringLiteral("xml"), a}), 2);
 }
 
 TEST_F(OrvantaCountTest, WhereListsEveryOccurrenceWithItsPageAndLine)
@@ -341,11 +292,6 @@ TEST_F(OrvantaCountTest, PassagesPrintsTheLongestRepeatsLongestFirst)
                      "\"frequency\": 2, \"files\": 2}\n"
                      "{\"passage\": \"red fish blue\", \"words\": 3, \"frequency\": 2, "
                      "\"files\": 1}\n");
-    m_out.clear();
-    EXPECT_EQ(run({QStringLiteral("--passages"), QStringLiteral("0"), a}), 2);
-    EXPECT_TRUE(m_err.contains("--passages takes a whole number of at least 1"))
-        << m_err.constData();
-    EXPECT_TRUE(m_out.isEmpty());
 }
 
 // A run that fails to write leaves the file it would have replaced as it was.
@@ -358,39 +304,15 @@ TEST_F(OrvantaCountTest, AnOutputFileIsReplacedOnlyWhenComplete)
     EXPECT_TRUE(readFile(target).startsWith("phrase\twords\tfrequency\n"));
 
     write(QStringLiteral("out.tsv"), "last week's results\n");
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 30;
-    ::setrlimit(RLIMIT_FSIZE, &tiny);
-    const int code =
-        run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a});
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, savedSignal);
+    int code = 0;
+    {
+        const FileSizeCap cap(30);
+        code = run({QStringLiteral("-l"), QStringLiteral("1-3"), QStringLiteral("-o"), target, a});
+    }
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(m_err.contains("cannot write the results")) << m_err.constData();
     EXPECT_EQ(readFile(target), QByteArray("last week's results\n"));
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file left";
-}
-
-TEST_F(OrvantaCountTest, HelpGivesEveryOptionOneLine)
-{
-    ASSERT_EQ(run({QStringLiteral("--help")}), 0);
-    const QByteArrayList lines = m_out.split('\n');
-    int options = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (!lines[i].startsWith("  -"))
-            continue;
-        ++options;
-        EXPECT_FALSE(lines.value(i + 1).startsWith("       "))
-            << "wrapped: " << lines[i].constData();
-    }
-    EXPECT_GE(options, 22);
-    for (const char *option :
-         {"--min-frequency", "--min-files", "--top", "--sort", "--reverse", "--format", "--output",
-          "--where", "--files", "--as-read", "--keep-text", "--quiet"})
-        EXPECT_TRUE(m_out.contains(option)) << option;
 }
 
 // --keep-text: a second run with other lengths converts nothing; passwords leave nothing behind.

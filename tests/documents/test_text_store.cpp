@@ -40,14 +40,6 @@ protected:
         return std::move(handle).value();
     }
 
-    QString copyOf(const char *name)
-    {
-        const QString copy = m_tmp.filePath(QString::fromUtf8(name));
-        QFile::remove(copy);
-        QFile::copy(fixture(name), copy);
-        return copy;
-    }
-
     // Every file below the private folder, with its bytes.
     QList<QByteArray> privateFileContents() const
     {
@@ -67,7 +59,7 @@ protected:
 TEST_F(TextStoreTest, AVersionIsConvertedOnceAndAChangedFileAgain)
 {
     TextStore store;
-    const QString pdf = copyOf("text-a.pdf");
+    const QString pdf = copyOf("text-a.pdf", m_tmp.filePath(QStringLiteral("text-a.pdf")));
     const QByteArray first = readAll(obtain(store, pdf));
     EXPECT_TRUE(first.startsWith("The quick brown fox jumps"));
     EXPECT_EQ(readAll(obtain(store, pdf)), first);

@@ -14,14 +14,6 @@ namespace {
 
 class AdmissionCheckTest : public ::testing::Test {
 protected:
-    // A copy the test may change.
-    QString copyOf(const char *name)
-    {
-        const QString copy = m_tmp.filePath(QString::fromUtf8(name));
-        QFile::copy(fixture(name), copy);
-        return copy;
-    }
-
     ScopedTmpdir m_tmp;
     TextStore m_store;
     AdmissionCheck m_check{m_store};
@@ -60,8 +52,9 @@ TEST_F(AdmissionCheckTest, UnreadableFilesAreRejectedInListOrder)
 
 TEST_F(AdmissionCheckTest, OnlyNewOrChangedFilesAreConvertedAndAFileListedTwiceOnce)
 {
-    const QString a = copyOf("text-a.pdf");
-    const QString scanned = copyOf("scanned-3.pdf");
+    const QString a = copyOf("text-a.pdf", m_tmp.filePath(QStringLiteral("text-a.pdf")));
+    const QString scanned =
+        copyOf("scanned-3.pdf", m_tmp.filePath(QStringLiteral("scanned-3.pdf")));
     EXPECT_EQ(m_check.check({a, scanned, scanned}).rejected, (QStringList{scanned, scanned}));
     EXPECT_EQ(m_store.conversions(), 2);
 

@@ -26,12 +26,7 @@ protected:
         return m_run.run(paths, lengths, options);
     }
 
-    QString copyOf(const char *name, const QString &as)
-    {
-        const QString copy = m_tmp.filePath(as);
-        QFile::copy(fixture(name), copy);
-        return copy;
-    }
+    QString copyAs(const char *name, const QString &as) { return copyOf(name, m_tmp.filePath(as)); }
 
     ScopedTmpdir m_tmp;
     RecordingRunHost m_host;
@@ -105,8 +100,12 @@ TEST_F(CountingRunTest, EachKindOfUnreadableFileGetsItsReasonInListOrder)
     const QString locked = fixture("user-password.pdf");
     const QString missing = m_tmp.filePath(QStringLiteral("gone.pdf"));
     const QString badName = m_tmp.filePath(QStringLiteral("caf\uFFFD.pdf"));
+    // A listed file replaced by a folder before counting is not found as a file.
+    const QString folder = m_tmp.filePath(QStringLiteral("now a folder.pdf"));
+    ASSERT_TRUE(QDir().mkdir(folder));
     const RunOutcome outcome = run(
-        {scanned, damaged, fixture("text-a.pdf"), empty, notPdf, locked, missing, badName}, {2});
+        {scanned, damaged, fixture("text-a.pdf"), empty, notPdf, locked, missing, badName, folder},
+        {2});
     EXPECT_EQ(outcome.failures,
               (std::vector<FileFailure>{{scanned, QLatin1String(run_texts::kUnreadable)},
                                         {damaged, QLatin1String(run_texts::kDamaged)},
@@ -114,11 +113,12 @@ TEST_F(CountingRunTest, EachKindOfUnreadableFileGetsItsReasonInListOrder)
                                         {notPdf, QLatin1String(run_texts::kDamaged)},
                                         {locked, QLatin1String(run_texts::kProtected)},
                                         {missing, QLatin1String(run_texts::kFileMissing)},
-                                        {badName, QLatin1String(run_texts::kNameNotUtf8)}}));
+                                        {badName, QLatin1String(run_texts::kNameNotUtf8)},
+                                        {folder, QLatin1String(run_texts::kFileMissing)}}));
     const QStringList lines = closingNotice(outcome.failures).split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 9);
-    EXPECT_EQ(lines[0], QStringLiteral("Done."));
-    EXPECT_EQ(lines[1], QStringLiteral("The following files could not be read:"));
+    ASSERT_EQ(lines.size(), 10);
+    EXPECT_EQ(lines[0], QLatin1String(run_texts::kDone));
+    EXPECT_EQ(lines[1], QLatin1String(run_texts::kFailureHeading));
     EXPECT_EQ(lines[2], scanned + QLatin1String(run_texts::kUnreadable));
     EXPECT_FALSE(rowsOf(outcome).empty()); // the scanned file's few characters still count
 }
@@ -152,9 +152,9 @@ TEST_F(CountingRunTest, ParallelConversionKeepsListOrder)
 {
     QStringList paths;
     for (int i = 0; i < 6; ++i) {
-        paths << copyOf("text-a.pdf", QStringLiteral("a%1.pdf").arg(i)) << fixture("damaged.pdf")
-              << copyOf("scanned-3.pdf", QStringLiteral("s%1.pdf").arg(i))
-              << copyOf("text-b.pdf", QStringLiteral("b%1.pdf").arg(i));
+        paths << copyAs("text-a.pdf", QStringLiteral("a%1.pdf").arg(i)) << fixture("damaged.pdf")
+              << copyAs("scanned-3.pdf", QStringLiteral("s%1.pdf").arg(i))
+              << copyAs("text-b.pdf", QStringLiteral("b%1.pdf").arg(i));
     }
     CountingRunOptions oneByOne;
     oneByOne.parallelConversions = 1;
@@ -188,7 +188,7 @@ TEST_F(CountingRunTest, ARecountReadsTheStoreAndGivesWhatAFreshConversionGives)
 
 TEST_F(CountingRunTest, AFileListedTwiceIsConvertedOnce)
 {
-    const QString pdf = copyOf("text-a.pdf", QStringLiteral("twice.pdf"));
+    const QString pdf = copyAs("text-a.pdf", QStringLiteral("twice.pdf"));
     CountingRunOptions options;
     options.parallelConversions = 4;
     const std::vector<PhraseRow> rows = rowsOf(run({pdf, pdf, pdf}, {4}, options));
@@ -210,7 +210,7 @@ TEST_F(CountingRunTest, AStoreOverItsLimitStillCountsEverything)
 
 TEST_F(CountingRunTest, AFileChangedSinceItWasConvertedIsConvertedAgain)
 {
-    const QString pdf = copyOf("text-a.pdf", QStringLiteral("changing.pdf"));
+    const QString pdf = copyAs("text-a.pdf", QStringLiteral("changing.pdf"));
     run({pdf, fixture("text-b.pdf")}, {4});
     QFile::remove(pdf);
     QFile::copy(fixture("text-b.pdf"), pdf);
@@ -305,7 +305,7 @@ TEST_F(CountingRunTest, AConverterThatCrashesHalfWayNamesTheFileAndItsTextIsNotC
     // Writes part of a text, then crashes for the PDF named "cut"; others convert fully.
     const FakeConverter crashing(QStringLiteral(
         "echo 'cut off text cut off'\ncase \"$*\" in *cut.pdf*) kill -SEGV $$ ;; esac"));
-    const QString cut = copyOf("text-a.pdf", QStringLiteral("cut.pdf"));
+    const QString cut = copyAs("text-a.pdf", QStringLiteral("cut.pdf"));
     const RunOutcome outcome = run({cut, fixture("text-a.pdf")}, {2});
     EXPECT_EQ(outcome.failures,
               (std::vector<FileFailure>{{cut, QLatin1String(run_texts::kConverterCrashed)}}));
@@ -320,7 +320,7 @@ TEST_F(CountingRunTest, NoMoreConvertersRunThanChosen)
             .arg(log));
     QStringList paths;
     for (int i = 0; i < 5; ++i)
-        paths << copyOf("text-a.pdf", QStringLiteral("copy%1.pdf").arg(i));
+        paths << copyAs("text-a.pdf", QStringLiteral("copy%1.pdf").arg(i));
     RunOutcome outcome;
     const auto mostAtOnce = [&](int parallel) {
         QFile::remove(log);

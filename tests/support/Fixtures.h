@@ -2,6 +2,7 @@
 
 // The PDF fixtures that tests/data/make-fixtures.sh writes before the tests run.
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,14 @@ inline QString fixture(const QString &name)
 inline QString fixture(const char *name)
 {
     return fixture(QString::fromUtf8(name));
+}
+
+// A copy of a fixture at `target`, replacing what is there, for a test that changes it.
+inline QString copyOf(const char *name, const QString &target)
+{
+    QFile::remove(target);
+    QFile::copy(fixture(name), target);
+    return target;
 }
 
 // Copies of one PDF reading "Odd file names must not matter." under names that trip up shells

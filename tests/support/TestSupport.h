@@ -5,7 +5,9 @@
 #include "base/ErrorReport.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -90,6 +92,42 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file and folder below `folder`, each with the SHA-256 of its bytes ("folder" for a
+// folder), as sorted lines that a failed comparison prints readably: what a test compares to
+// show that no file of the user's changed.
+inline QStringList folderFingerprint(const QString &folder)
+{
+    QStringList lines;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QByteArray digest = "folder";
+        if (!it.fileInfo().isDir()) {
+            QFile file(path);
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            digest = file.open(QIODevice::ReadOnly) && hash.addData(&file)
+                         ? hash.result().toHex()
+                         : QByteArray("unreadable");
+        }
+        lines << QDir(folder).relativeFilePath(path) + QLatin1Char(' ') +
+                     QString::fromLatin1(digest);
+    }
+    lines.sort();
+    return lines;
+}
+
+// The process ids a stand-in program wrote to the file, one a line.
+inline QList<qint64> pidsIn(const QString &path)
+{
+    QList<qint64> pids;
+    for (const QByteArray &line : readFile(path).split('\n')) {
+        if (!line.trimmed().isEmpty())
+            pids << line.trimmed().toLongLong();
+    }
+    return pids;
 }
 
 // True when the process has ended: it is gone, or a zombie that nobody has reaped yet (its
