@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test with CTest under the offscreen platform:
-# once in the normal build and once built with clang under AddressSanitizer and
-# UndefinedBehaviorSanitizer, where the fuzz targets also run a few seconds over their corpus.
+# Installs what is missing, checks the formatting, builds, and runs every test with CTest under
+# the offscreen platform: once in the normal build and once built with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer, where the fuzz targets also run a few seconds
+# over their corpus. Run as root (as CI does), it also runs the tests that need an unprivileged
+# user as one.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+
+echo "== formatting (clang-format 14, .clang-format)"
+find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run -Werror
 
 echo "== normal build"
 cmake -S . -B build -G Ninja -DORVANTA_WERROR=ON >/dev/null
@@ -21,3 +27,8 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DORVANTA_
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" >/dev/null
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+if [[ $(id -u) -eq 0 ]]; then
+  echo "== tests that need an unprivileged user"
+  ./scripts/unprivileged-tests.sh
+fi

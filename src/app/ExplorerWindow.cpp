@@ -180,11 +180,6 @@ void ExplorerWindow::connectControls()
     });
 }
 
-void ExplorerWindow::showPassages(bool shown)
-{
-    m_tabs->setCurrentIndex(shown ? kPassagesTab : kPhrasesTab);
-}
-
 void ExplorerWindow::showWhereItOccurs(const QString &words)
 {
     m_page->clear();

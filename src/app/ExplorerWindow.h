@@ -52,8 +52,6 @@ public:
     OccurrencePanel &occurrences() { return *m_occurrences; }
     PageView &pageView() { return *m_page; }
     PassagesView &passages() { return *m_passages; }
-    // Shows the passages instead of the phrases, or the phrases again.
-    void showPassages(bool shown);
 
 signals:
     void exportFinished();

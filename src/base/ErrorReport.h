@@ -44,9 +44,6 @@ public:
     // The same for a step whose number is fixed, such as one inside a loop.
     bool step(int line, const std::function<void()> &body);
 
-    // The number the next step will carry.
-    int nextLine() const { return m_line; }
-
 private:
     QString m_locationTag;
     ErrorSink &m_sink;

@@ -9,8 +9,7 @@ namespace orvanta {
 QString librariesInUse()
 {
     return QStringLiteral("Qt %1, poppler %2, libxlsxwriter %3")
-        .arg(QString::fromLatin1(qVersion()), Poppler::Version::string(),
-             workbookLibraryVersion());
+        .arg(QString::fromLatin1(qVersion()), Poppler::Version::string(), workbookLibraryVersion());
 }
 
 } // namespace orvanta

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
 
@@ -112,7 +113,7 @@ TEST_F(ExplorerWindowTest, FromACountToThePageOfAnOccurrence)
 TEST_F(ExplorerWindowTest, PassagesOfTheCountedTextsWithWhereTheyOccur)
 {
     ExplorerWindow &explorer = openExplorer();
-    explorer.showPassages(true);
+    inExplorer<QTabWidget>("ExplorerTabs")->setCurrentIndex(1); // the passages
     inExplorer<QSpinBox>("PassagesMinimumWords")->setValue(4);
     PassagesView &passages = explorer.passages();
     ASSERT_TRUE(QTest::qWaitFor([&] { return passages.model().rowCount() == 3; }, 30000));

@@ -109,7 +109,8 @@ protected:
 TEST_F(MainWindowFaultTest, AFileMadeUnreadableAfterAddingIsCountedFromItsConvertedText)
 {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop root from reading the file";
+        GTEST_SKIP() << "permission bits do not stop root from reading the file; ./test.sh runs "
+                        "this as an unprivileged user";
     const QStringList listed = {copyFixture("text-a.pdf", QStringLiteral("a.pdf")),
                                 copyFixture("text-b.pdf", QStringLiteral("locked away.pdf"))};
     open();

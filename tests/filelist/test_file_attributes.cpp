@@ -109,7 +109,8 @@ TEST(FileAttributesTest, IsExistingFileOnlyForRegularFilesThatOpen)
 TEST(FileAttributesTest, UnreadableFilesDoNotOpen)
 {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "root opens every file whatever its permissions";
+        GTEST_SKIP() << "root opens every file whatever its permissions; ./test.sh runs this as an "
+                        "unprivileged user";
     TempTree tree;
     const QString file = tree.file(QStringLiteral("locked.pdf"));
     ::chmod(QFile::encodeName(file).constData(), 0);

@@ -150,7 +150,8 @@ TEST(ListSubfoldersTest, FailuresCarryTheirErrorNumber)
 TEST(ListSubfoldersTest, AnUnreadableFolderIsRefused)
 {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "root lists every folder whatever its permissions";
+        GTEST_SKIP() << "root lists every folder whatever its permissions; ./test.sh runs this as "
+                        "an unprivileged user";
     TempTree tree;
     tree.folder(QStringLiteral("locked/inner"));
     ::chmod(QFile::encodeName(tree.at(QStringLiteral("locked"))).constData(), 0);

@@ -178,7 +178,8 @@ TEST_F(FolderScanTest, AFolderPathOf260CharactersIsListedButNotWalked)
 TEST_F(FolderScanTest, AnUnreadableFolderIsDroppedQuietly)
 {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "root lists every folder whatever its permissions";
+        GTEST_SKIP() << "root lists every folder whatever its permissions; ./test.sh runs this as "
+                        "an unprivileged user";
     const QString kept = m_tree.file(QStringLiteral("open/a.pdf"));
     m_tree.file(QStringLiteral("locked/b.pdf"));
     m_tree.file(QStringLiteral("locked/sub/c.pdf"));
