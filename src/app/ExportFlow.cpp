@@ -79,6 +79,8 @@ bool ExportFlow::start(const QString &path, std::shared_ptr<ExportRows> rows, Fo
                 *status = exportToFile(path, *rows, write, stop);
             } catch (const std::bad_alloc &) {
                 *status = Failure{QStringLiteral("Out of memory while writing %1").arg(path)};
+            } catch (const std::exception &error) {
+                *status = Failure{QString::fromUtf8(error.what())};
             }
         },
         [this, path, status, skipped, count, reporting, done = std::move(done)] {
