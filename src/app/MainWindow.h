@@ -29,14 +29,14 @@ namespace orvanta {
 class BackgroundJob;
 class DialogService;
 class ExplorerWindow;
-class MainWindowLayout;
 class InputListWork;
-class RunOptionsPanel;
+class MainWindowLayout;
+class ResultsExports;
 class ResultsModel;
+class RunOptionsPanel;
 class SettingsStore;
 class TextStore;
 class WindowRunHost;
-class ResultsExports;
 
 inline constexpr auto kPreferencesUnsaved =
     "Your preferences cannot be saved, so the boxes ticked and the numbers typed now will be "

@@ -41,12 +41,8 @@ bool isAscii(QByteArrayView text)
 
 QByteArray lowerCase(QByteArrayView utf8)
 {
-    if (!isAscii(utf8))
-        return lowerUnicode(utf8);
-    QByteArray lower = utf8.toByteArray();
-    for (char &c : lower)
-        c = lowerAscii(c);
-    return lower;
+    // QByteArray lowers ASCII letters only, as the rule wants for ASCII text.
+    return isAscii(utf8) ? utf8.toByteArray().toLower() : lowerUnicode(utf8);
 }
 
 void lowerCase(QByteArrayView utf8, std::string &lower)
