@@ -40,6 +40,22 @@ QString plainLineEnds(QString text)
     return text;
 }
 
+// SIGPIPE is blocked in every thread, so a write to a pipe nobody reads fails with EPIPE and
+// leaves the signal pending for the writing thread; taking it tells a gone reader from a full
+// disk.
+bool takePendingBrokenPipe()
+{
+    sigset_t pending;
+    if (sigpending(&pending) != 0 || sigismember(&pending, SIGPIPE) != 1)
+        return false;
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    const timespec now{0, 0};
+    sigtimedwait(&pipe, nullptr, &now);
+    return true;
+}
+
 bool isFifoOrDevice(const QString &path)
 {
     struct stat info {};
@@ -318,8 +334,16 @@ int CountCommand::run(const QStringList &arguments)
 int CountCommand::count(const CountOptions &options)
 {
     m_host->setShowProgress(m_showProgress && !options.quiet);
+    m_store->setConversionLimits(options.conversionLimits);
     if (!options.keepTextIn.isEmpty()) {
-        if (const Status kept = m_store->keepIn(options.keepTextIn); !kept.ok()) {
+        const Status kept = m_store->keepIn(options.keepTextIn, m_host->stopSource().get_token(),
+                                            [&](const QString &text) {
+                                                if (!options.quiet)
+                                                    say(text);
+                                            });
+        if (m_interrupt != 0)
+            return 128 + m_interrupt;
+        if (!kept.ok()) {
             say(kept.error());
             return kInputFailed;
         }
@@ -337,6 +361,12 @@ int CountCommand::count(const CountOptions &options)
     if (options.text.any() && !options.quiet)
         say(QStringLiteral("text options: ") +
             options.text.namesOfThoseOn().join(QStringLiteral(", ")));
+    if (const int allowed = conversionsTheDescriptorsAllow(options.jobs);
+        options.jobs > 0 && allowed < options.jobs && !options.quiet)
+        say(QStringLiteral("converting %1 PDFs at once, not %2: the limit of open files allows "
+                           "no more")
+                .arg(allowed)
+                .arg(options.jobs));
 
     CountingRunOptions run;
     run.promptForPassword = options.askPassword;
@@ -355,10 +385,8 @@ int CountCommand::count(const CountOptions &options)
 
 int CountCommand::finish(const CountOptions &options, const RunOutcome &outcome)
 {
-    if (outcome.cancelled || m_interrupt != 0) {
-        say(QStringLiteral("cancelled"));
-        return 128 + (m_interrupt != 0 ? m_interrupt.load() : SIGINT);
-    }
+    if (outcome.cancelled || m_interrupt != 0)
+        return stopped();
     if (!outcome.converterProblem.isEmpty()) {
         say(outcome.converterProblem);
         return kInputFailed;
@@ -366,7 +394,7 @@ int CountCommand::finish(const CountOptions &options, const RunOutcome &outcome)
     for (const FileFailure &failure : outcome.failures)
         say(failure.path + failure.reason);
     if (!print(options, outcome))
-        return kInputFailed;
+        return m_interrupt != 0 ? stopped() : kInputFailed;
     const bool failed = !outcome.failures.empty() || m_host->reports() > 0;
     return failed ? kInputFailed : kSuccess;
 }
@@ -376,6 +404,8 @@ bool CountCommand::print(const CountOptions &options, const RunOutcome &outcome)
     Destination destination(m_out, options.output);
     bool written = destination.open();
     if (written && options.passages > 0) {
+        if (const QString leftOut = leftOutPassagesText(outcome.passages); !leftOut.isEmpty())
+            say(leftOut);
         RecordWriter writer(options.format, resultNames(options), options.header);
         written = printPassages(outcome.passages, options, RecordStream(destination, writer));
     } else if (written && options.where.isEmpty()) {
@@ -400,8 +430,21 @@ bool CountCommand::print(const CountOptions &options, const RunOutcome &outcome)
     }
     if (written && destination.finish())
         return true;
+    // A reader that went away (`| head`) ends the command as SIGPIPE would, quietly.
+    if (options.output.isEmpty() && takePendingBrokenPipe()) {
+        m_interrupt = SIGPIPE;
+        return false;
+    }
     say(QStringLiteral("cannot write the results: ") + destination.errorString());
     return false;
+}
+
+int CountCommand::stopped()
+{
+    const int signal = m_interrupt != 0 ? m_interrupt.load() : SIGINT;
+    if (signal != SIGPIPE)
+        say(QStringLiteral("cancelled"));
+    return 128 + signal;
 }
 
 void CountCommand::interrupt(int signal)

@@ -20,7 +20,8 @@ class TextStore;
 // or where one phrase occurs.
 class CountCommand {
 public:
-    // An interrupt exits with 128 plus the signal's number: 130, 143 or 129.
+    // An interrupt exits with 128 plus the signal's number: 130, 143, 129, or 141 (SIGPIPE, when
+    // the reader of the results has gone).
     enum ExitCode { kSuccess = 0, kInputFailed = 1, kUsageError = 2 };
     using PasswordReader = std::function<QString(const QString &prompt, std::stop_token stop)>;
 
@@ -42,6 +43,8 @@ private:
 
     int count(const CountOptions &options);
     int finish(const CountOptions &options, const RunOutcome &outcome);
+    // The exit code of a command ended by a signal, said unless it is SIGPIPE.
+    int stopped();
     bool print(const CountOptions &options, const RunOutcome &outcome);
     void say(const QString &text);
 
