@@ -169,7 +169,9 @@ private:
             const int ready = ::poll(fds.data(), fds.size(), waitMs());
             if (ready < 0 && errno != EINTR)
                 return End::Died;
-            if (ready == 0 && Clock::now() >= m_deadline)
+            // Looked at after every wait: a worker that never stops sending never lets one
+            // time out.
+            if (Clock::now() >= m_deadline)
                 return End::TimedOut;
             if (ready <= 0)
                 continue;

@@ -201,7 +201,8 @@ private:
         std::array<pollfd, 3> fds{
             {{m_wake.get(), POLLIN, 0}, {m_out.get(), POLLIN, 0}, {m_err.get(), POLLIN, 0}}};
         const int ready = ::poll(fds.data(), fds.size(), untilDeadline(timeoutMs));
-        if (ready == 0 && Clock::now() >= m_deadline) {
+        // Looked at after every wait: a child that never stops writing never lets one time out.
+        if (Clock::now() >= m_deadline) {
             m_timedOut = true;
             kill();
             return;

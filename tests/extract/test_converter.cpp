@@ -125,7 +125,8 @@ TEST(Converter, AConverterThatCrashesHasStopped)
 namespace {
 
 // A stand-in worker speaking the workers' protocol: it answers "text of NAME\n" in a text
-// record, crashes on a PDF whose name holds "crash" and hangs on one whose name holds "hang".
+// record, crashes on a PDF whose name holds "crash", hangs on one whose name holds "hang" and
+// sends text without end for one whose name holds "flood".
 QString fakeWorker(const QTemporaryDir &dir)
 {
     const QString path = dir.filePath(QStringLiteral("fake-worker"));
@@ -139,6 +140,8 @@ QString fakeWorker(const QTemporaryDir &dir)
                     "    sys.stdin.buffer.read(lengths[1])\n"
                     "    if 'crash' in path: os.kill(os.getpid(), signal.SIGSEGV)\n"
                     "    if 'hang' in path: time.sleep(600)\n"
+                    "    while 'flood' in path:\n"
+                    "        sys.stdout.buffer.write(b't 6\\nflood\\n')\n"
                     "    text = ('text of ' + os.path.basename(path) + '\\n').encode()\n"
                     "    sys.stdout.buffer.write(b't %d\\n' % len(text) + text + b's 0\\n')\n"
                     "    sys.stdout.buffer.flush()\n");
@@ -241,6 +244,8 @@ TEST(ConverterWorkers, AWorkerThatCrashesFailsOnlyItsPdfAndOneThatHangsIsStopped
     const ConversionLimits briefly{std::chrono::milliseconds(300),
                                    ConversionLimits::kDefaultMemory};
     EXPECT_EQ(convertWith(*converter, QStringLiteral("/hang.pdf"), {}, briefly).outcome,
+              ConversionOutcome::TimedOut);
+    EXPECT_EQ(convertWith(*converter, QStringLiteral("/flood.pdf"), {}, briefly).outcome,
               ConversionOutcome::TimedOut);
     EXPECT_EQ(convertWith(*converter, QStringLiteral("/d.pdf")).text,
               QByteArray("text of d.pdf\n"));

@@ -221,6 +221,7 @@ TEST_F(ProcessRunnerTest, AChildPastItsTimeIsKilledAndItsMemoryIsCapped)
                        briefly),
               kProcessTimedOut);
     EXPECT_TRUE(processIsGone(readFile(pidFile).trimmed().toLongLong()));
+    EXPECT_EQ(runShell(QStringLiteral("exec yes"), {}, nullptr, {}, briefly), kProcessTimedOut);
 
     const qint64 cap = qint64(300) << 20;
     ProcessOutput output;
