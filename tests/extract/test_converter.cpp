@@ -87,6 +87,13 @@ TEST(Converter, TheInstalledConverterIsUsedWhereItIsAndAMissingOneIsNamed)
     ASSERT_TRUE(installed.ok());
     EXPECT_TRUE(installed->program().endsWith(QStringLiteral("/pdftotext")));
 
+    {
+        // Without the workers a password has no safe way in: it is not put on a command line.
+        const ScopedEnv noWorker("ORVANTA_CONVERT_WORKER", "/nonexistent/orvanta-convert");
+        EXPECT_EQ(convert(fixture("user-password.pdf"), QStringLiteral("open sesame")).outcome,
+                  ConversionOutcome::NoSafeConverter);
+    }
+
     const NoConverter none;
     const Result<Converter> missing = Converter::locate();
     ASSERT_FALSE(missing.ok());
