@@ -117,7 +117,7 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         timer.start();
         const std::vector<Result<QString>> results =
-            recognisePages({pdf, {}, languages}, pages, {}, {}, workers);
+            recognisePages({pdf, {}, languages, {}}, pages, {}, {}, workers);
         const qint64 milliseconds = timer.elapsed();
 
         QString text;

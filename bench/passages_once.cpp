@@ -39,8 +39,13 @@ int runOnce(std::size_t wordCount)
     getrusage(RUSAGE_SELF, &usage);
     const auto words = std::size_t(std::count_if(
         ids.begin(), ids.end(), [](auto id) { return id != orvanta::detail::kLineBreak; }));
-    std::printf("%zu words (%zu ids): %zu passages, %zu occurrences\n", words, ids.size(),
-                passages.size(), passages.starts.size());
+    std::uint64_t passageWords = 0;
+    for (const std::uint32_t length : passages.lengths)
+        passageWords += length;
+    std::printf("%zu words (%zu ids): %zu passages of %llu words, %zu occurrences listed; %zu "
+                "passages left out\n",
+                words, ids.size(), passages.size(), static_cast<unsigned long long>(passageWords),
+                passages.starts.size(), passages.leftOut);
     std::printf("search: %.2f s, %.2f s of processor time; peak memory %.0f MiB\n", seconds.count(),
                 cpu, double(usage.ru_maxrss) / 1024.0);
     return 0;

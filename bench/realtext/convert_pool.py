@@ -55,6 +55,21 @@ def read_exactly(stream, size):
   return b"".join(chunks)
 
 
+def read_answer(stdout):
+  """The worker's records up to its status: text pieces ("t LENGTH"), then "s STATUS"."""
+  pieces = []
+  while True:
+    header = stdout.readline()
+    if not header:
+      raise EOFError
+    kind, number = header.split()
+    if kind == b"s":
+      return int(number), b"".join(pieces)
+    if kind != b"t":
+      raise ValueError(header)
+    pieces.append(read_exactly(stdout, int(number)))
+
+
 def run_worker(program, jobs, out, results):
   worker = start_worker(program)
   stdout = worker.stdout
@@ -67,14 +82,10 @@ def run_worker(program, jobs, out, results):
       start = time.perf_counter()
       try:
         encoded = path.encode()
-        worker.stdin.write(f"{len(encoded)} 0\n".encode() + encoded)
+        worker.stdin.write(f"text 0 {len(encoded)} 0\n".encode() + encoded)
         worker.stdin.flush()
-        header = stdout.readline()
-        if not header:
-          raise EOFError
-        status, size = (int(field) for field in header.split())
-        text = read_exactly(stdout, size)
-      except (EOFError, BrokenPipeError):
+        status, text = read_answer(stdout)
+      except (EOFError, BrokenPipeError, ValueError):
         worker.wait()
         print(f"worker stopped ({worker.returncode}) on {path}", file=sys.stderr)
         results.append((number, -1, time.perf_counter() - start, None))

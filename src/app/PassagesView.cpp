@@ -127,10 +127,12 @@ void PassagesView::search()
             // The list's own order, as for the phrases: ascending frequency, then text.
             found->passages.rows.sortForDisplay();
             m_list->setResults(std::move(found->passages.rows));
-            m_status->setText(found->unavailable.isEmpty()
-                                  ? QString()
-                                  : QStringLiteral("Not read again: %1")
-                                        .arg(found->unavailable.join(QStringLiteral(", "))));
+            QStringList status{leftOutPassagesText(found->passages)};
+            if (!found->unavailable.isEmpty())
+                status << QStringLiteral("Not read again: %1")
+                              .arg(found->unavailable.join(QStringLiteral(", ")));
+            status.removeAll(QString());
+            m_status->setText(status.join(QLatin1Char(' ')));
             emit searchFinished();
         });
 }

@@ -36,6 +36,8 @@ const QList<QCommandLineOption> &optionList()
         {"keep-text", "Keep converted texts in this folder for later runs.", "folder"},
         {"ask-password", "Ask for each PDF's password (blank for none)."},
         {{"j", "jobs"}, "Convert n PDFs at once (default: one per core).", "n", "0"},
+        {"convert-timeout", "Stop converting a PDF after n seconds (default 120).", "n", "120"},
+        {"convert-memory", "Memory one conversion may take (default 2G).", "size", "2G"},
         {{"q", "quiet"}, "Print nothing on stderr but errors."},
     };
     return options;
@@ -80,6 +82,20 @@ QStringList withPassageWordsGiven(const QStringList &arguments)
             return given + arguments.mid(i + 1);
     }
     return given;
+}
+
+Result<ConversionLimits> conversionLimits(const QCommandLineParser &parser)
+{
+    const Result<int> seconds = wholeNumber(parser, QStringLiteral("convert-timeout"), 1);
+    if (!seconds.ok())
+        return Failure{seconds.error()};
+    const QString size = parser.value(QStringLiteral("convert-memory"));
+    const qint64 memory = parseByteSize(size);
+    if (memory < ConversionLimits::kLeastMemory)
+        return Failure{QStringLiteral("--convert-memory takes a size of at least %1, such as 2G "
+                                      "or 512M, not \"%2\"")
+                           .arg(describeMemoryLimit(ConversionLimits::kLeastMemory), size)};
+    return ConversionLimits{std::chrono::seconds(*seconds), memory};
 }
 
 Result<RowOrder> rowOrder(const QString &key)
@@ -135,12 +151,14 @@ Status readChoices(const QCommandLineParser &parser, CountOptions &options)
     const Result<int> passages = parser.isSet(QStringLiteral("passages"))
                                      ? wholeNumber(parser, QStringLiteral("passages"), 1)
                                      : Result<int>(0);
+    const Result<ConversionLimits> limits = conversionLimits(parser);
     for (const QString &error :
          {lengths.error(), minFrequency.error(), minFiles.error(), jobs.error(), order.error(),
-          format.error(), top.error(), passages.error()}) {
+          format.error(), top.error(), passages.error(), limits.error()}) {
         if (!error.isEmpty())
             return Failure{error};
     }
+    options.conversionLimits = *limits;
     options.lengths = *lengths;
     options.rows = {*minFrequency, *minFiles, *order, parser.isSet(QStringLiteral("reverse")),
                     *top};
@@ -156,6 +174,19 @@ Status readChoices(const QCommandLineParser &parser, CountOptions &options)
 }
 
 } // namespace
+
+qint64 parseByteSize(const QString &text)
+{
+    static const QRegularExpression size(QStringLiteral("^\\s*([0-9]+)\\s*([KMG]?)\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = size.match(text);
+    bool ok = false;
+    const qint64 number = match.hasMatch() ? match.captured(1).toLongLong(&ok) : 0;
+    const int shift = QStringLiteral(" KMG").indexOf(match.captured(2).toUpper()) * 10;
+    if (!ok || number > (qint64(1) << (62 - std::max(shift, 0))))
+        return 0;
+    return number << std::max(shift, 0);
+}
 
 Result<CountOptions> parseCountOptions(const QStringList &arguments)
 {

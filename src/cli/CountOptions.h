@@ -3,6 +3,7 @@
 #include "base/Result.h"
 #include "cli/RecordWriter.h"
 #include "documents/CountedText.h"
+#include "extract/Converter.h"
 #include "results/RowSelection.h"
 
 #include <QString>
@@ -34,7 +35,12 @@ struct CountOptions {
     bool quiet = false;
     TextOptions text;
     QStringList recognitionLanguages; // --ocr: scanned pages read in these languages
+    ConversionLimits conversionLimits;
 };
+
+// A size as typed: a number of bytes, or with K, M or G after it (binary: 1K is 1024 bytes),
+// such as "2G" or "512M"; 0 for text that is not one.
+qint64 parseByteSize(const QString &text);
 
 // The options of the command line (arguments[0] is the program), or the message of a usage
 // error naming what is wrong.

@@ -7,6 +7,7 @@
 #include "cli/TerminalPrompt.h"
 #include "cli/WhereCommand.h"
 #include "documents/TextStore.h"
+#include "extract/Converter.h"
 #include "filelist/FolderScan.h"
 
 #include <QCoreApplication>
@@ -26,6 +27,22 @@ const QString kProgram = QStringLiteral("orvanta-count");
 void writeText(QIODevice &device, const QString &text)
 {
     device.write(text.toUtf8());
+}
+
+// SIGPIPE is blocked in every thread, so a write to a pipe nobody reads fails with EPIPE and
+// leaves the signal pending for the writing thread; taking it tells a gone reader from a full
+// disk.
+bool takePendingBrokenPipe()
+{
+    sigset_t pending;
+    if (sigpending(&pending) != 0 || sigismember(&pending, SIGPIPE) != 1)
+        return false;
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    const timespec now{0, 0};
+    sigtimedwait(&pipe, nullptr, &now);
+    return true;
 }
 
 bool isFifoOrDevice(const QString &path)
@@ -111,8 +128,16 @@ int OrvantaCount::run(const QStringList &arguments)
 int OrvantaCount::count(const CountOptions &options, Command &command)
 {
     m_host->setShowProgress(m_showProgress && !options.quiet);
+    m_store->setConversionLimits(options.conversionLimits);
     if (!options.keepTextIn.isEmpty()) {
-        if (const Status kept = m_store->keepIn(options.keepTextIn); !kept.ok()) {
+        const Status kept = m_store->keepIn(options.keepTextIn, m_host->stopSource().get_token(),
+                                            [&](const QString &text) {
+                                                if (!options.quiet)
+                                                    say(text);
+                                            });
+        if (m_interrupt != 0)
+            return 128 + m_interrupt;
+        if (!kept.ok()) {
             say(kept.error());
             return kInputFailed;
         }
@@ -130,6 +155,12 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
     if (options.text.any() && !options.quiet)
         say(QStringLiteral("text options: ") +
             options.text.namesOfThoseOn().join(QStringLiteral(", ")));
+    if (const int allowed = conversionsTheDescriptorsAllow(options.jobs);
+        options.jobs > 0 && allowed < options.jobs && !options.quiet)
+        say(QStringLiteral("converting %1 PDFs at once, not %2: the limit of open files allows "
+                           "no more")
+                .arg(allowed)
+                .arg(options.jobs));
 
     CountingRunOptions run;
     run.promptForPassword = options.askPassword;
@@ -145,10 +176,8 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
 
 int OrvantaCount::finish(const CountOptions &options, Command &command, const RunOutcome &outcome)
 {
-    if (outcome.cancelled || m_interrupt != 0) {
-        say(QStringLiteral("cancelled"));
-        return 128 + (m_interrupt != 0 ? m_interrupt.load() : SIGINT);
-    }
+    if (outcome.cancelled || m_interrupt != 0)
+        return stopped();
     if (!outcome.converterProblem.isEmpty()) {
         say(outcome.converterProblem);
         return kInputFailed;
@@ -156,7 +185,7 @@ int OrvantaCount::finish(const CountOptions &options, Command &command, const Ru
     for (const FileFailure &failure : outcome.failures)
         say(failure.path + failure.reason);
     if (!print(options, command, outcome))
-        return kInputFailed;
+        return m_interrupt != 0 ? stopped() : kInputFailed;
     const bool failed = !outcome.failures.empty() || m_host->reports() > 0;
     return failed ? kInputFailed : kSuccess;
 }
@@ -165,6 +194,10 @@ bool OrvantaCount::print(const CountOptions &options, Command &command, const Ru
 {
     Destination destination(m_out, options.output);
     bool written = destination.open();
+    if (written && options.passages > 0) {
+        if (const QString leftOut = leftOutPassagesText(outcome.passages); !leftOut.isEmpty())
+            say(leftOut);
+    }
     if (written) {
         RecordWriter writer(options.format, command.fieldNames(), options.header);
         RecordStream out(destination, writer);
@@ -172,8 +205,21 @@ bool OrvantaCount::print(const CountOptions &options, Command &command, const Ru
     }
     if (written && destination.finish())
         return true;
+    // A reader that went away (`| head`) ends the command as SIGPIPE would, quietly.
+    if (options.output.isEmpty() && takePendingBrokenPipe()) {
+        m_interrupt = SIGPIPE;
+        return false;
+    }
     say(QStringLiteral("cannot write the results: ") + destination.errorString());
     return false;
+}
+
+int OrvantaCount::stopped()
+{
+    const int signal = m_interrupt != 0 ? m_interrupt.load() : SIGINT;
+    if (signal != SIGPIPE)
+        say(QStringLiteral("cancelled"));
+    return 128 + signal;
 }
 
 void OrvantaCount::interrupt(int signal)

@@ -21,7 +21,8 @@ struct CountOptions;
 // failed and exits accordingly.
 class OrvantaCount {
 public:
-    // An interrupt exits with 128 plus the signal's number: 130, 143 or 129.
+    // An interrupt exits with 128 plus the signal's number: 130, 143, 129, or 141 (SIGPIPE, when
+    // the reader of the results has gone).
     enum ExitCode { kSuccess = 0, kInputFailed = 1, kUsageError = 2 };
     using PasswordReader = TerminalHost::PasswordReader;
 
@@ -42,6 +43,8 @@ private:
     int count(const CountOptions &options, Command &command);
     int finish(const CountOptions &options, Command &command, const RunOutcome &outcome);
     bool print(const CountOptions &options, Command &command, const RunOutcome &outcome);
+    // The exit code of a command ended by a signal, said unless it is SIGPIPE.
+    int stopped();
     std::unique_ptr<Command> commandFor(const CountOptions &options);
     void say(const QString &text);
 

@@ -13,17 +13,18 @@ namespace {
 
 constexpr auto kGraceTime = std::chrono::seconds(5);
 
-// Ctrl-C, SIGTERM and SIGHUP interrupt whatever the command waits for; it then cleans up and
-// exits with 128 plus the signal's number. The signals are blocked in every thread and taken by
-// one watcher thread, which SIGUSR1 wakes when the program is done. Should the command not end
-// in time, or a second signal come, the watcher ends the process itself; a later start removes
-// what was left behind.
+// Ctrl-C, SIGTERM, SIGHUP and SIGPIPE interrupt whatever the command waits for; it then cleans
+// up and exits with 128 plus the signal's number. A write to a pipe nobody reads fails instead
+// of killing the process, and the command ends the same way. The signals are blocked in every
+// thread and taken by one watcher thread, which SIGUSR1 wakes when the program is done. Should the
+// command not end in time, or a second signal come, the watcher ends the process itself; a later
+// start removes what was left behind.
 class SignalWatcher {
 public:
     explicit SignalWatcher(orvanta::OrvantaCount &command)
     {
         sigemptyset(&m_signals);
-        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGUSR1})
             sigaddset(&m_signals, signal);
         pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
         m_thread = std::thread([this, &command] { watch(command); });
@@ -72,7 +73,8 @@ int main(int argc, char *argv[])
     QFile out;
     QFile err;
     out.open(stdout, QIODevice::WriteOnly);
-    err.open(stderr, QIODevice::WriteOnly);
+    err.open(stderr,
+             QIODevice::WriteOnly | QIODevice::Unbuffered); // progress and waits show at once
     orvanta::OrvantaCount command(out, err);
     command.setShowProgress(isatty(STDERR_FILENO));
     SignalWatcher watcher(command);

@@ -1,14 +1,13 @@
 #include "documents/TextStore.h"
 
 #include "base/PrivateFolder.h"
+#include "documents/KeptIndex.h"
+#include "documents/StoreFolder.h"
 #include "extract/ScannedPages.h"
 #include "extract/TextReader.h"
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cerrno>
 #include <cstring>
@@ -72,11 +71,58 @@ private:
 bool isKeptAsVerdict(ConversionOutcome outcome)
 {
     // A file that is damaged or locked stays so until it changes; a crash or a stop may not
-    // happen again.
-    return outcome == ConversionOutcome::NeedsPassword || outcome == ConversionOutcome::Damaged;
+    // happen again. A file past a limit stays so for this run's limits.
+    return outcome == ConversionOutcome::NeedsPassword || outcome == ConversionOutcome::Damaged ||
+           outcome == ConversionOutcome::TimedOut || outcome == ConversionOutcome::OutOfMemory;
 }
 
-const QString kIndexName = QStringLiteral("index.json");
+// The first and last blocks, or the whole of a smaller file, go into a version's digest.
+constexpr qint64 kDigestBlock = 64 * 1024;
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QByteArray contentDigest(int fd, qint64 size)
+{
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
+    hash.addData(QByteArray::number(size));
+    QByteArray block(kDigestBlock, Qt::Uninitialized);
+    const auto addFrom = [&](qint64 offset, qint64 length) {
+        for (qint64 done = 0; done < length;) {
+            const ssize_t got = ::pread(
+                fd, block.data(), size_t(std::min(kDigestBlock, length - done)), offset + done);
+            if (got <= 0)
+                return false;
+            hash.addData(QByteArrayView(block.data(), got));
+            done += got;
+        }
+        return true;
+    };
+    const bool read = size <= 2 * kDigestBlock
+                          ? addFrom(0, size)
+                          : addFrom(0, kDigestBlock) && addFrom(size - kDigestBlock, kDigestBlock);
+    return read ? hash.result() : QByteArray();
+}
+
+QString notWritten(const Directory &directory, int error)
+{
+    return QStringLiteral("Cannot write to %1: %2").arg(directory.path(), systemError(error));
+}
+
+// A file of the private folder that is gone from it at once: it lives as long as its descriptor.
+Result<Descriptor> anonymousFile(const Directory &directory)
+{
+    Descriptor fd(::openat(directory.fd(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (fd.isOpen())
+        return fd;
+    Result<QString> name = directory.createUniqueFile(QStringLiteral("stream-"), {}, fd);
+    if (!name.ok())
+        return Failure{name.error()};
+    directory.removeFile(*name);
+    return fd;
+}
 
 QByteArray readAllOf(int fd, qint64 from = -1)
 {
@@ -101,34 +147,12 @@ QByteArray recognisedKey(const DocumentVersion &version, const QStringList &lang
 
 } // namespace
 
-// Where the store's files are: this instance's private folder, or a folder the user keeps
-// texts in between runs.
-class TextStore::Folder {
-public:
-    explicit Folder(std::unique_ptr<InstanceFolder> instance)
-        : m_instance(std::move(instance))
-    {
-    }
-    Folder(Directory kept, Descriptor lock)
-        : m_kept(std::move(kept))
-        , m_lock(std::move(lock))
-    {
-    }
-
-    const Directory &directory() const { return m_instance ? m_instance->directory() : m_kept; }
-    bool isKept() const { return !m_instance; }
-
-private:
-    std::unique_ptr<InstanceFolder> m_instance;
-    Directory m_kept;
-    Descriptor m_lock;
-};
-
 QByteArray DocumentVersion::key() const
 {
     QByteArray key = QFile::encodeName(path);
     key += '\0' + QByteArray::number(size) + ':' + QByteArray::number(modifiedNs) + ':' +
-           QByteArray::number(device) + ':' + QByteArray::number(inode) + ':' + passwordKey;
+           QByteArray::number(changedNs) + ':' + QByteArray::number(device) + ':' +
+           QByteArray::number(inode) + ':' + digest.toHex() + ':' + passwordKey;
     return key;
 }
 
@@ -147,142 +171,105 @@ TextStore::~TextStore()
 
 Result<DocumentVersion> TextStore::versionOf(const QString &path, const QString &password) const
 {
+    const QByteArray native = QFile::encodeName(path);
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer.
+    const Descriptor fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 ||
-        !S_ISREG(info.st_mode))
+    const bool known = fd.isOpen() ? ::fstat(fd.get(), &info) == 0
+                                   : errno == EACCES && ::stat(native.constData(), &info) == 0;
+    if (path.isEmpty() || !known || !S_ISREG(info.st_mode))
         return Failure{QStringLiteral("%1 is not a file").arg(path)};
     DocumentVersion version;
     version.path = path;
     version.size = info.st_size;
     version.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    version.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
     version.device = info.st_dev;
     version.inode = info.st_ino;
+    // A file we may not read has no content to tell apart; the converter will not read it either.
+    if (fd.isOpen())
+        version.digest = contentDigest(fd.get(), info.st_size);
     if (!password.isEmpty())
         version.passwordKey =
             QCryptographicHash::hash(m_salt + password.toUtf8(), QCryptographicHash::Sha256);
     return version;
 }
 
-Result<const TextStore::Folder *> TextStore::folder()
+Result<StoreFolder *> TextStore::folder()
 {
     if (!m_folder) {
-        Result<std::unique_ptr<InstanceFolder>> made = InstanceFolder::create();
+        Result<std::unique_ptr<StoreFolder>> made = StoreFolder::makePrivate();
         if (!made.ok())
             return Failure{made.error()};
-        m_folder = std::make_shared<Folder>(std::move(made).value());
+        m_folder = std::move(made).value();
         if (m_limit <= 0)
             m_limit = defaultLimit(m_folder->directory().fd());
     }
     return m_folder.get();
 }
 
-Status TextStore::keepIn(const QString &path)
+Status TextStore::keepIn(const QString &path, std::stop_token stop, const Notice &notice)
 {
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        return Failure{QStringLiteral("Cannot make the folder %1: %2")
-                           .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
-    Descriptor fd(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    struct stat info {};
-    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid() ||
-        (info.st_mode & 022) != 0)
-        return Failure{QStringLiteral("The folder %1 for kept texts must be yours, and others "
-                                      "must not be able to write to it.")
-                           .arg(path)};
-    Directory kept(std::move(fd), path);
-    Descriptor lock(
-        ::openat(kept.fd(), ".orvanta-lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!lock.isOpen() || ::flock(lock.get(), LOCK_EX) != 0)
-        return Failure{QStringLiteral("Cannot lock the folder %1: %2")
-                           .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+    Result<std::unique_ptr<StoreFolder>> kept = StoreFolder::openKept(path, stop, notice);
+    if (!kept.ok())
+        return Failure{kept.error()};
     const std::lock_guard guard(m_mutex);
     m_entries.clear();
     m_uses.clear();
     m_bytes = 0;
-    m_folder = std::make_shared<Folder>(std::move(kept), std::move(lock));
+    m_folder = std::move(kept).value();
     if (m_limit <= 0)
         m_limit = defaultLimit(m_folder->directory().fd());
-    loadIndex();
+    loadIndex(notice);
     return {};
 }
 
-// The index of a kept folder: each text's version key, file and facts.
-void TextStore::loadIndex()
+void TextStore::setConversionLimits(const ConversionLimits &limits)
+{
+    const std::lock_guard lock(m_mutex);
+    m_conversionLimits = limits;
+}
+
+ConversionLimits TextStore::conversionLimits() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_conversionLimits;
+}
+
+// Takes what a trusted index names and still matches, sets aside an index that cannot be
+// trusted, and removes the store's files that nothing names (of a killed run, say).
+void TextStore::loadIndex(const Notice &notice)
 {
     const Directory &directory = m_folder->directory();
-    Result<Descriptor> file = directory.openFile(kIndexName);
-    if (!file.ok())
-        return;
-    const QJsonArray texts = QJsonDocument::fromJson(readAllOf(file->get()))
-                                 .object()
-                                 .value(QStringLiteral("texts"))
-                                 .toArray();
-    for (const QJsonValue &value : texts) {
-        const QJsonObject object = value.toObject();
-        auto text = std::make_shared<StoredText>();
-        text->outcome = ConversionOutcome(object.value(QStringLiteral("outcome")).toInt());
-        text->bytes = qint64(object.value(QStringLiteral("bytes")).toDouble());
-        text->noText = object.value(QStringLiteral("noText")).toBool();
-        for (const QJsonValue &start : object.value(QStringLiteral("pages")).toArray())
-            text->pageStarts.push_back(qint64(start.toDouble()));
-        for (const QJsonValue &page : object.value(QStringLiteral("recognised")).toArray())
-            text->recognisedPages.push_back(page.toInt());
-        const QString fileName = object.value(QStringLiteral("file")).toString();
-        const QByteArray key =
-            QByteArray::fromBase64(object.value(QStringLiteral("key")).toString().toLatin1());
-        if (key.isEmpty() || (text->isKept() && !directory.openFile(fileName).ok()))
-            continue;
-        m_nextFile = std::max(m_nextFile, fileName.mid(5).toInt());
-        m_entries[key] = Entry{nullptr, fileName, m_uses.end()};
-        if (text->isKept())
-            keep(key, std::move(text));
+    for (KeptEntry &entry : loadKeptIndex(directory, notice)) {
+        m_entries[entry.key] = Entry{nullptr, entry.fileName, m_uses.end(), false, &directory};
+        if (entry.text->isKept())
+            keep(entry.key, std::move(entry.text));
         else
-            m_entries[key].text = std::move(text);
+            m_entries[entry.key].text = std::move(entry.text);
     }
 }
 
 void TextStore::saveIndex()
 {
     const Directory &directory = m_folder->directory();
-    QJsonArray texts;
+    std::vector<KeptEntry> entries;
     for (const auto &[key, entry] : m_entries) {
-        if (!entry.text)
+        // Only what is in the kept folder, and verdicts that hold for any run's limits.
+        if (!entry.text || entry.withPassword || entry.folder != &directory ||
+            (!entry.text->isKept() && entry.text->outcome != ConversionOutcome::NeedsPassword &&
+             entry.text->outcome != ConversionOutcome::Damaged))
             continue;
-        if (entry.withPassword) {
-            directory.removeFile(entry.fileName);
-            continue;
-        }
-        QJsonArray pages;
-        for (const qint64 start : entry.text->pageStarts)
-            pages.append(double(start));
-        QJsonArray recognised;
-        for (const int page : entry.text->recognisedPages)
-            recognised.append(page);
-        texts.append(QJsonObject{{QStringLiteral("key"), QString::fromLatin1(key.toBase64())},
-                                 {QStringLiteral("file"), entry.fileName},
-                                 {QStringLiteral("outcome"), int(entry.text->outcome)},
-                                 {QStringLiteral("bytes"), double(entry.text->bytes)},
-                                 {QStringLiteral("noText"), entry.text->noText},
-                                 {QStringLiteral("pages"), pages},
-                                 {QStringLiteral("recognised"), recognised}});
+        entries.push_back({key, entry.text->isKept() ? entry.fileName : QString(),
+                           std::const_pointer_cast<StoredText>(entry.text)});
     }
-    const QByteArray index =
-        QJsonDocument(QJsonObject{{QStringLiteral("texts"), texts}}).toJson(QJsonDocument::Compact);
-    Descriptor fd;
-    const Result<QString> part =
-        directory.createUniqueFile(QStringLiteral("index-"), QStringLiteral(".part"), fd);
-    if (!part.ok())
-        return;
-    if (writeAll(fd.get(), index) && ::fsync(fd.get()) == 0)
-        directory.rename(*part, kIndexName);
-    else
-        directory.removeFile(*part);
+    saveKeptIndex(directory, entries);
 }
 
 Status TextStore::prepare()
 {
     const std::lock_guard lock(m_mutex);
-    const Result<const Folder *> here = folder();
+    const Result<StoreFolder *> here = folder();
     if (!here.ok())
         return Failure{here.error()};
     return {};
@@ -291,10 +278,12 @@ Status TextStore::prepare()
 Result<StoredTextHandle> TextStore::obtain(const DocumentVersion &version, const QString &password,
                                            const Converter &converter, std::stop_token stop)
 {
+    const ConversionLimits limits = conversionLimits();
     return obtainEntry(version.key(), !version.passwordKey.isEmpty(), stop,
-                       [&](const Directory &folder, const QString &fileName) {
+                       [&](const Directory &folder, QString &fileName) {
                            ++m_conversions;
-                           return convert(folder, fileName, version, password, converter, stop);
+                           return convert(folder, fileName, version, password, converter, limits,
+                                          stop);
                        });
 }
 
@@ -302,7 +291,7 @@ Result<StoredTextHandle> TextStore::obtainEntry(const QByteArray &key, bool with
                                                 std::stop_token stop, const Producer &produce)
 {
     std::unique_lock lock(m_mutex);
-    const Result<const Folder *> here = folder();
+    const Result<StoreFolder *> here = folder();
     if (!here.ok())
         return Failure{here.error()};
     for (;;) {
@@ -330,25 +319,39 @@ Result<StoredTextHandle> TextStore::obtainEntry(const QByteArray &key, bool with
         }
     }
 
-    const QString fileName = QStringLiteral("text-%1").arg(++m_nextFile);
-    m_entries[key] = Entry{nullptr, fileName, m_uses.end(), withPassword};
-    const std::shared_ptr<Folder> makingIn = m_folder;
+    // Texts opened with a password never go to a kept folder: they must not outlive the run.
+    const Result<const Directory *> makingIn =
+        withPassword ? m_folder->privateDirectory() : &m_folder->directory();
+    if (!makingIn.ok())
+        return Failure{makingIn.error()};
+    const Directory &directory = **makingIn;
+    m_entries[key] = Entry{nullptr, {}, m_uses.end(), withPassword, &directory};
+    const std::shared_ptr<StoreFolder> holding = m_folder;
     lock.unlock();
-    std::shared_ptr<StoredText> text = produce(makingIn->directory(), fileName);
+    QString fileName;
+    std::shared_ptr<StoredText> text = produce(directory, fileName);
     lock.lock();
 
     StoredTextHandle handle{text, {}};
     auto entry = m_entries.find(key);
-    if (m_folder != makingIn || entry == m_entries.end()) {
+    if (m_folder != holding || entry == m_entries.end()) {
         // The store was cleared meanwhile: the text is not kept.
-        makingIn->directory().removeFile(fileName);
+        if (!fileName.isEmpty())
+            directory.removeFile(fileName);
         text->outcome = text->outcome == ConversionOutcome::Converted ? ConversionOutcome::Cancelled
                                                                       : text->outcome;
         return StoredTextHandle{text, {}};
     }
-    if (text->isKept()) {
+    entry->second.fileName = fileName;
+    if (text->isKept() && text->unreadPages.empty()) {
         keep(key, text);
         handle = open(entry->second);
+    } else if (text->isKept()) {
+        // Read once, never kept: a later run tries the failed pages again.
+        entry->second.text = text;
+        handle = open(entry->second);
+        directory.removeFile(fileName);
+        m_entries.erase(entry);
     } else if (isKeptAsVerdict(text->outcome)) {
         entry->second.text = text;
     } else {
@@ -382,12 +385,13 @@ Result<StoredTextHandle> TextStore::recognise(const DocumentVersion &version,
     if (blank.empty())
         return StoredTextHandle{converted.text,
                                 Descriptor(::fcntl(converted.fd.get(), F_DUPFD_CLOEXEC, 0))};
+    const ConversionLimits limits = conversionLimits();
     return obtainEntry(recognisedKey(version, languages), !version.passwordKey.isEmpty(), stop,
-                       [&](const Directory &folder, const QString &fileName) {
+                       [&](const Directory &folder, QString &fileName) {
                            const std::lock_guard oneAtATime(m_recognising);
                            return recogniseInto(folder, fileName,
-                                                {version.path, password, languages}, text, blank,
-                                                progress, stop);
+                                                {version.path, password, languages, limits}, text,
+                                                blank, progress, stop);
                        });
 }
 
@@ -403,23 +407,26 @@ std::optional<StoredTextHandle> TextStore::findEntry(const QByteArray &key)
     return handle;
 }
 
-std::shared_ptr<StoredText> TextStore::convert(const Directory &directory, const QString &fileName,
+std::shared_ptr<StoredText> TextStore::convert(const Directory &directory, QString &fileName,
                                                const DocumentVersion &version,
                                                const QString &password, const Converter &converter,
-                                               std::stop_token stop)
+                                               const ConversionLimits &limits, std::stop_token stop)
 {
     auto text = std::make_shared<StoredText>();
-    Result<Descriptor> file = directory.createFile(fileName);
-    if (!file.ok()) {
-        text->writeError = file.error();
+    // A name of its own, so no leftover of a killed run can be in the way.
+    Descriptor file;
+    Result<QString> created = directory.createUniqueFile(QLatin1String(kKeptTextPrefix), {}, file);
+    if (!created.ok()) {
+        text->writeError = created.error();
         return text;
     }
+    fileName = *created;
     TextFacts facts(*text);
     int writeFailure = 0;
     text->outcome = converter.convert(
-        version.path, password,
+        version.path, password, limits,
         [&](QByteArrayView piece) {
-            if (!writeAll(file->get(), piece)) {
+            if (!writeAll(file.get(), piece)) {
                 writeFailure = errno;
                 return false;
             }
@@ -429,17 +436,18 @@ std::shared_ptr<StoredText> TextStore::convert(const Directory &directory, const
         stop);
     facts.finish();
     if (writeFailure != 0)
-        text->writeError = QString::fromLocal8Bit(std::strerror(writeFailure));
+        text->writeError = notWritten(directory, writeFailure);
     if (!text->isKept())
         directory.removeFile(fileName);
     return text;
 }
 
-std::shared_ptr<StoredText>
-TextStore::recogniseInto(const Directory &directory, const QString &fileName,
-                         const RecognitionRequest &request, const QByteArray &converted,
-                         const std::vector<int> &blank,
-                         const std::function<void(int, int)> &progress, std::stop_token stop)
+std::shared_ptr<StoredText> TextStore::recogniseInto(const Directory &directory, QString &fileName,
+                                                     const RecognitionRequest &request,
+                                                     const QByteArray &converted,
+                                                     const std::vector<int> &blank,
+                                                     const std::function<void(int, int)> &progress,
+                                                     std::stop_token stop)
 {
     auto text = std::make_shared<StoredText>();
     const std::vector<Result<QString>> read =
@@ -454,16 +462,20 @@ TextStore::recogniseInto(const Directory &directory, const QString &fileName,
         if (read[i].ok()) {
             pages[blank[i]] = *read[i];
             text->recognisedPages.push_back(blank[i]);
+        } else {
+            text->unreadPages.push_back({blank[i], read[i].error()});
         }
     }
     const QByteArray recognised = replacePageTexts(converted, pages);
-    Result<Descriptor> file = directory.createFile(fileName);
-    if (!file.ok()) {
-        text->writeError = file.error();
+    Descriptor file;
+    Result<QString> created = directory.createUniqueFile(QLatin1String(kKeptTextPrefix), {}, file);
+    if (!created.ok()) {
+        text->writeError = created.error();
         return text;
     }
-    if (!writeAll(file->get(), recognised)) {
-        text->writeError = QString::fromLocal8Bit(std::strerror(errno));
+    fileName = *created;
+    if (!writeAll(file.get(), recognised)) {
+        text->writeError = notWritten(directory, errno);
         directory.removeFile(fileName);
         return text;
     }
@@ -473,11 +485,52 @@ TextStore::recogniseInto(const Directory &directory, const QString &fileName,
     return text;
 }
 
+Result<StoredTextHandle> TextStore::copyStream(int fd, const QString &name, std::stop_token stop)
+{
+    Result<const Directory *> directory = Failure{};
+    {
+        const std::lock_guard lock(m_mutex);
+        const Result<StoreFolder *> here = folder();
+        if (!here.ok())
+            return Failure{here.error()};
+        directory = (*here)->privateDirectory();
+    }
+    if (!directory.ok())
+        return Failure{directory.error()};
+    Result<Descriptor> copy = anonymousFile(**directory);
+    if (!copy.ok())
+        return Failure{copy.error()};
+    auto text = std::make_shared<StoredText>();
+    TextFacts facts(*text);
+    LongestLine lines;
+    int writeFailure = 0;
+    const Status read = readPieces(fd, name, stop, [&](QByteArrayView piece) {
+        if (!lines.feed(piece))
+            return false;
+        if (!writeAll(copy->get(), piece)) {
+            writeFailure = errno;
+            return false;
+        }
+        facts.add(piece);
+        return true;
+    });
+    if (lines.overflowed())
+        return Failure{tooLongLineMessage(name)};
+    if (writeFailure != 0)
+        return Failure{notWritten(**directory, writeFailure)};
+    if (!read.ok())
+        return Failure{read.error()};
+    facts.finish();
+    if (stop.stop_requested())
+        text->outcome = ConversionOutcome::Cancelled;
+    return StoredTextHandle{std::move(text), std::move(copy).value()};
+}
+
 StoredTextHandle TextStore::open(const Entry &entry) const
 {
     StoredTextHandle handle{entry.text, {}};
-    if (entry.text->isKept()) {
-        Result<Descriptor> file = m_folder->directory().openFile(entry.fileName);
+    if (entry.text && entry.text->isKept()) {
+        Result<Descriptor> file = entry.folder->openFile(entry.fileName);
         if (file.ok())
             handle.fd = std::move(file).value();
     }
@@ -508,7 +561,7 @@ void TextStore::forget(std::map<QByteArray, Entry>::iterator entry)
     if (entry->second.use != m_uses.end()) {
         m_uses.erase(entry->second.use);
         m_bytes -= entry->second.text->bytes;
-        m_folder->directory().removeFile(entry->second.fileName);
+        entry->second.folder->removeFile(entry->second.fileName);
     }
     m_entries.erase(entry);
 }

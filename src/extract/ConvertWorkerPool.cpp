@@ -7,9 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -21,16 +24,22 @@ namespace orvanta {
 namespace {
 
 constexpr size_t kReadBytes = 64 * 1024;
-constexpr int kLongestHeader = 64;
+constexpr qsizetype kLongestRecordHead = 64;
 
-// The worker's answer codes.
+// The worker's status codes.
+constexpr int kDone = 0;
+constexpr int kNeedsPassword = 2;
+constexpr int kOutOfMemory = 3;
+
 ConversionOutcome outcomeOf(int status)
 {
     switch (status) {
-    case 0:
+    case kDone:
         return ConversionOutcome::Converted;
-    case 2:
+    case kNeedsPassword:
         return ConversionOutcome::NeedsPassword;
+    case kOutOfMemory:
+        return ConversionOutcome::OutOfMemory;
     default:
         return ConversionOutcome::Damaged;
     }
@@ -42,12 +51,18 @@ bool isExecutable(const QString &path)
     return info.isFile() && info.isExecutable();
 }
 
-// Reads one answer from a worker: the header line, then the text, handed on in pieces. Waits
-// without blocking a stop.
+// Reads one answer from a worker, record by record, handing text on in pieces. Waits without
+// blocking a stop, and no longer than the time limit.
 class AnswerReader {
 public:
-    AnswerReader(int fd, std::stop_token stop)
+    using Clock = std::chrono::steady_clock;
+    enum class End { Complete, Died, Stopped, TimedOut, Refused };
+
+    // A picture may have at most `mostPixels` pixels.
+    AnswerReader(int fd, std::stop_token stop, std::chrono::milliseconds limit, qint64 mostPixels)
         : m_fd(fd)
+        , m_mostPixels(mostPixels)
+        , m_deadline(limit.count() > 0 ? Clock::now() + limit : Clock::time_point::max())
         , m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
         , m_onStop(stop, [this] {
             const std::uint64_t one = 1;
@@ -56,67 +71,144 @@ public:
     {
     }
 
-    enum class End { Complete, Died, Stopped, Refused };
-
-    End read(int &status, const std::function<bool(QByteArrayView)> &onText)
+    End read(int &status, const std::function<bool(QByteArrayView)> &onText, GrayImage *image)
     {
-        QByteArray header;
-        while (!header.endsWith('\n')) {
-            if (header.size() > kLongestHeader)
-                return End::Died;
-            char byte = 0;
-            if (const End end = next(&byte, 1); end != End::Complete)
+        for (;;) {
+            QByteArray head;
+            if (const End end = line(head); end != End::Complete)
                 return end;
-            header += byte;
-        }
-        const QList<QByteArray> fields = header.trimmed().split(' ');
-        bool statusOk = false, lengthOk = false;
-        status = fields.value(0).toInt(&statusOk);
-        qint64 remaining = fields.value(1).toLongLong(&lengthOk);
-        if (!statusOk || !lengthOk || remaining < 0)
+            const QList<QByteArray> fields = head.split(' ');
+            bool ok = fields.size() >= 2;
+            if (ok && fields[0] == "s") {
+                status = fields[1].toInt(&ok);
+                return ok ? End::Complete : End::Died;
+            }
+            if (ok && fields[0] == "t") {
+                const qint64 length = fields[1].toLongLong(&ok);
+                if (!ok || length < 0)
+                    return End::Died;
+                if (const End end = bytes(length, onText); end != End::Complete)
+                    return end;
+                continue;
+            }
+            if (ok && fields[0] == "p" && image && fields.size() == 4) {
+                if (const End end = picture(fields, *image); end != End::Complete)
+                    return end;
+                continue;
+            }
             return End::Died;
-        while (remaining > 0) {
-            const size_t wanted = size_t(std::min<qint64>(remaining, kReadBytes));
-            if (const End end = next(m_buffer.data(), wanted, &m_got); end != End::Complete)
+        }
+    }
+
+private:
+    End picture(const QList<QByteArray> &fields, GrayImage &image)
+    {
+        bool widthOk = false, heightOk = false, dpiOk = false;
+        image.width = fields[1].toInt(&widthOk);
+        image.height = fields[2].toInt(&heightOk);
+        image.dpi = fields[3].toDouble(&dpiOk);
+        const qint64 size = qint64(image.width) * image.height;
+        // The worker rounds each side up, so a picture may be a row and a column over.
+        const qint64 most = m_mostPixels + 2 * (qint64(image.width) + image.height);
+        if (!widthOk || !heightOk || !dpiOk || image.width <= 0 || image.height <= 0 || size > most)
+            return End::Died;
+        image.pixels.clear();
+        image.pixels.reserve(size);
+        return bytes(size, [&image](QByteArrayView piece) {
+            image.pixels.append(piece);
+            return true;
+        });
+    }
+
+    End line(QByteArray &into)
+    {
+        for (;;) {
+            const char *begin = m_buffer.data() + m_begin;
+            const auto *newline =
+                static_cast<const char *>(std::memchr(begin, '\n', m_end - m_begin));
+            if (newline) {
+                into = QByteArray(begin, newline - begin);
+                m_begin += size_t(newline - begin) + 1;
+                return End::Complete;
+            }
+            if (qsizetype(m_end - m_begin) > kLongestRecordHead)
+                return End::Died;
+            if (const End end = fill(); end != End::Complete)
                 return end;
-            remaining -= m_got;
-            if (!onText(QByteArrayView(m_buffer.data(), m_got)))
+        }
+    }
+
+    End bytes(qint64 count, const std::function<bool(QByteArrayView)> &sink)
+    {
+        while (count > 0) {
+            if (m_begin == m_end) {
+                if (const End end = fill(); end != End::Complete)
+                    return end;
+            }
+            const size_t piece = size_t(std::min<qint64>(count, qint64(m_end - m_begin)));
+            if (!sink(QByteArrayView(m_buffer.data() + m_begin, qsizetype(piece))))
                 return End::Refused;
+            m_begin += piece;
+            count -= qint64(piece);
         }
         return End::Complete;
     }
 
-private:
-    // Reads at least one byte, at most `size`.
-    End next(char *into, size_t size, qsizetype *got = nullptr)
+    // Reads more of the answer after what is buffered.
+    End fill()
     {
+        if (m_begin == m_end)
+            m_begin = m_end = 0;
+        if (m_end == m_buffer.size()) {
+            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+            m_end -= m_begin;
+            m_begin = 0;
+        }
         for (;;) {
             std::array<pollfd, 2> fds{{{m_wake.get(), POLLIN, 0}, {m_fd, POLLIN, 0}}};
-            if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
+            const int ready = ::poll(fds.data(), fds.size(), waitMs());
+            if (ready < 0 && errno != EINTR)
                 return End::Died;
+            // Looked at after every wait: a worker that never stops sending never lets one
+            // time out.
+            if (Clock::now() >= m_deadline)
+                return End::TimedOut;
+            if (ready <= 0)
+                continue;
             if (fds[0].revents != 0)
                 return End::Stopped;
             if (fds[1].revents == 0)
                 continue;
-            const ssize_t read = ::read(m_fd, into, size);
-            if (read < 0 && errno == EINTR)
+            const ssize_t got = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+            if (got < 0 && errno == EINTR)
                 continue;
-            if (read <= 0)
+            if (got <= 0)
                 return End::Died;
-            if (got)
-                *got = read;
+            m_end += size_t(got);
             return End::Complete;
         }
     }
 
+    int waitMs() const
+    {
+        if (m_deadline == Clock::time_point::max())
+            return -1;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
+        return int(std::clamp<std::int64_t>(left, 0, 1000 * 1000));
+    }
+
     int m_fd;
+    qint64 m_mostPixels;
+    Clock::time_point m_deadline;
     Descriptor m_wake;
     std::stop_callback<std::function<void()>> m_onStop;
     std::array<char, kReadBytes> m_buffer{};
-    qsizetype m_got = 0;
+    size_t m_begin = 0;
+    size_t m_end = 0;
 };
 
-QByteArray requestFor(const QString &pdfPath, const QString &password)
+QByteArray pathAndPassword(const QString &pdfPath, const QString &password)
 {
     const QByteArray path = QFile::encodeName(QFileInfo(pdfPath).absoluteFilePath());
     const QByteArray secret = password.toUtf8();
@@ -230,13 +322,34 @@ void ConvertWorkerPool::giveBack(std::unique_ptr<Worker> worker)
     m_idle.push_back(std::move(worker));
 }
 
-ConversionOutcome ConvertWorkerPool::convert(const QString &pdfPath, const QString &password,
-                                             const std::function<bool(QByteArrayView)> &onText,
-                                             std::stop_token stop)
+struct ConvertWorkerPool::Answer {
+    AnswerReader::End end = AnswerReader::End::Died;
+    int status = -1;
+
+    ConversionOutcome outcome() const
+    {
+        switch (end) {
+        case AnswerReader::End::Complete:
+            return outcomeOf(status);
+        case AnswerReader::End::Died:
+            return ConversionOutcome::Stopped;
+        case AnswerReader::End::TimedOut:
+            return ConversionOutcome::TimedOut;
+        case AnswerReader::End::Stopped:
+        case AnswerReader::End::Refused:
+            break;
+        }
+        return ConversionOutcome::Cancelled;
+    }
+};
+
+ConvertWorkerPool::Answer
+ConvertWorkerPool::exchange(const QByteArray &request, const ConversionLimits &limits,
+                            const std::function<bool(QByteArrayView)> &onText, GrayImage *image,
+                            qint64 mostPixels, std::stop_token stop)
 {
     if (stop.stop_requested())
-        return ConversionOutcome::Cancelled;
-    const QByteArray request = requestFor(pdfPath, password);
+        return {AnswerReader::End::Stopped};
     // An idle worker that has gone since its last answer is replaced, not blamed on this PDF.
     std::unique_ptr<Worker> worker = takeIdle();
     if (worker && !sendAll(worker->requests.get(), request)) {
@@ -248,20 +361,46 @@ ConversionOutcome ConvertWorkerPool::convert(const QString &pdfPath, const QStri
         if (!worker || !sendAll(worker->requests.get(), request)) {
             if (worker)
                 discard(std::move(worker));
-            return ConversionOutcome::Stopped;
+            return {AnswerReader::End::Died};
         }
     }
-    AnswerReader reader(worker->answers.get(), stop);
-    int status = 0;
-    const AnswerReader::End end = reader.read(status, onText);
-    if (end == AnswerReader::End::Complete) {
+    AnswerReader reader(worker->answers.get(), stop, limits.time, mostPixels);
+    Answer answer;
+    answer.end = reader.read(answer.status, onText, image);
+    // A worker that died, was stopped in the middle of a PDF or ran out of memory is not used
+    // again.
+    if (answer.end == AnswerReader::End::Complete && answer.status != kOutOfMemory)
         giveBack(std::move(worker));
-        return outcomeOf(status);
-    }
-    // A worker that died on this PDF, or one stopped in the middle of it, is not used again.
-    discard(std::move(worker));
-    return end == AnswerReader::End::Died ? ConversionOutcome::Stopped
-                                          : ConversionOutcome::Cancelled;
+    else
+        discard(std::move(worker));
+    return answer;
+}
+
+ConversionOutcome ConvertWorkerPool::convert(const QString &pdfPath, const QString &password,
+                                             const ConversionLimits &limits,
+                                             const std::function<bool(QByteArrayView)> &onText,
+                                             std::stop_token stop)
+{
+    const QByteArray request =
+        "text " + QByteArray::number(limits.memoryBytes) + ' ' + pathAndPassword(pdfPath, password);
+    return exchange(request, limits, onText, nullptr, 0, stop).outcome();
+}
+
+ConversionOutcome ConvertWorkerPool::draw(const QString &pdfPath, const QString &password, int page,
+                                          double dpi, qint64 mostPixels,
+                                          const ConversionLimits &limits, GrayImage &image,
+                                          std::stop_token stop)
+{
+    const QByteArray request = "draw " + QByteArray::number(limits.memoryBytes) + ' ' +
+                               QByteArray::number(page) + ' ' + QByteArray::number(dpi) + ' ' +
+                               QByteArray::number(mostPixels) + ' ' +
+                               pathAndPassword(pdfPath, password);
+    image = GrayImage();
+    const Answer answer = exchange(
+        request, limits, [](QByteArrayView) { return false; }, &image, mostPixels, stop);
+    if (answer.outcome() == ConversionOutcome::Converted && image.pixels.isEmpty())
+        return ConversionOutcome::Stopped;
+    return answer.outcome();
 }
 
 } // namespace orvanta

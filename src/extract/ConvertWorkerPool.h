@@ -19,6 +19,14 @@
 
 namespace orvanta {
 
+// An 8-bit grey picture, one byte a pixel, rows top to bottom without padding; 0 is black.
+struct GrayImage {
+    int width = 0;
+    int height = 0;
+    double dpi = 0; // the resolution it was drawn at
+    QByteArray pixels;
+};
+
 // Long-lived conversion workers (orvanta-convert): each converts PDF after PDF as pdftotext
 // would, without a process start per file, and a PDF that crashes one takes only that worker
 // down. Workers start as conversions need them and stay until the pool goes; they die with
@@ -37,10 +45,18 @@ public:
     static QString locateWorker();
 
     // Safe from several threads at once; each conversion has a worker of its own. The text
-    // goes to `onText` as it arrives; when that returns false the worker is stopped.
+    // goes to `onText` in pieces as the worker makes it; when that returns false the worker is
+    // stopped. A worker past a limit is stopped too.
     ConversionOutcome convert(const QString &pdfPath, const QString &password,
+                              const ConversionLimits &limits,
                               const std::function<bool(QByteArrayView)> &onText,
                               std::stop_token stop);
+
+    // Draws one page (from 1) at `dpi`, or at the highest resolution at which it takes no more
+    // than `mostPixels` pixels, into `image`. A page that does not exist is Damaged.
+    ConversionOutcome draw(const QString &pdfPath, const QString &password, int page, double dpi,
+                           qint64 mostPixels, const ConversionLimits &limits, GrayImage &image,
+                           std::stop_token stop);
 
 private:
     struct Worker {
@@ -49,6 +65,12 @@ private:
         Descriptor answers;  // its standard output
     };
 
+    struct Answer;
+    // Sends the request to a worker and reads its answer; a worker is used again only after a
+    // complete answer that leaves it running.
+    Answer exchange(const QByteArray &request, const ConversionLimits &limits,
+                    const std::function<bool(QByteArrayView)> &onText, GrayImage *image,
+                    qint64 mostPixels, std::stop_token stop);
     std::unique_ptr<Worker> takeIdle();
     void giveBack(std::unique_ptr<Worker> worker);
     static void discard(std::unique_ptr<Worker> worker);

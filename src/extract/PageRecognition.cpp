@@ -1,7 +1,5 @@
 #include "extract/PageRecognition.h"
 
-#include "extract/ProcessRunner.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,50 +23,9 @@ namespace orvanta {
 
 namespace {
 
-const QString kRenderer = QStringLiteral("pdftoppm");
-// A page larger than this (far above a poster drawn at 300 dpi) is not recognised.
-constexpr qsizetype kLargestPicture = qsizetype(1) << 30;
-
 QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-// The last line the child wrote to standard error: poppler puts the reason there.
-QString lastErrorLine(const QByteArray &standardError)
-{
-    const QList<QByteArray> lines = standardError.trimmed().split('\n');
-    return QString::fromUtf8(lines.last().trimmed());
-}
-
-// pdftoppm -gray writes "P5", width, height and 255, each followed by one white-space byte,
-// then the rows.
-Result<GrayImage> parseGrayImage(const QByteArray &data)
-{
-    qsizetype pos = 0;
-    const auto field = [&]() -> QByteArray {
-        const qsizetype start = pos;
-        while (pos < data.size() && !QChar::isSpace(uchar(data[pos])))
-            ++pos;
-        const QByteArray value = data.mid(start, pos - start);
-        ++pos; // the separator
-        return value;
-    };
-    const QByteArray magic = field();
-    bool widthOk = false;
-    bool heightOk = false;
-    GrayImage image;
-    image.width = field().toInt(&widthOk);
-    image.height = field().toInt(&heightOk);
-    const QByteArray maxValue = field();
-    const auto failure = Failure{QStringLiteral("%1 wrote no grey picture.").arg(kRenderer)};
-    if (magic != "P5" || !widthOk || !heightOk || maxValue != "255" || image.width <= 0 ||
-        image.height <= 0 || pos > data.size())
-        return failure;
-    if (data.size() - pos != qsizetype(image.width) * image.height)
-        return failure;
-    image.pixels = data.mid(pos);
-    return image;
 }
 
 // Tesseract's recogniser starts OpenMP threads of its own (four at a time) unless the
@@ -159,60 +116,44 @@ Status checkRecognitionLanguages(const QStringList &languages, const QStringList
                        .arg(names.join(QStringLiteral(", ")), packages.join(QLatin1Char(' ')))};
 }
 
-Result<GrayImage> renderPage(const QString &pdfPath, int page, const QString &password,
-                             std::stop_token stop)
+PageDrawer::PageDrawer()
 {
-    const QString absolutePath = QFileInfo(pdfPath).absoluteFilePath();
-    QStringList arguments{QStringLiteral("-r"),    QString::number(kRecognitionDpi),
-                          QStringLiteral("-gray"), QStringLiteral("-f"),
-                          QString::number(page),   QStringLiteral("-l"),
-                          QString::number(page)};
-    if (!password.isEmpty())
-        arguments << QStringLiteral("-opw") << password << QStringLiteral("-upw") << password;
-    // Without an output name pdftoppm writes the picture to standard output. The path is
-    // absolute, so a name that starts with a dash is not taken for an option.
-    arguments << absolutePath;
+    const QString worker = ConvertWorkerPool::locateWorker();
+    if (!worker.isEmpty())
+        m_workers = std::make_unique<ConvertWorkerPool>(worker);
+}
 
-    QByteArray picture;
-    QByteArray errorHead;
-    bool tooLarge = false;
-    const ProcessStreams streams{[&](QByteArrayView piece) {
-                                     tooLarge = picture.size() + piece.size() > kLargestPicture;
-                                     if (!tooLarge)
-                                         picture += piece;
-                                     return !tooLarge;
-                                 },
-                                 &errorHead};
-    const int code = runProcess(kRenderer, arguments, stop, streams);
-    const QString where = QStringLiteral("page %1 of %2")
-                              .arg(QString::number(page), QDir::toNativeSeparators(pdfPath));
-    switch (code) {
-    case 0:
+Result<GrayImage> PageDrawer::draw(const RecognitionRequest &request, int page,
+                                   std::stop_token stop)
+{
+    if (!m_workers)
+        return Failure{QStringLiteral("orvanta-convert, which draws pages for OCR, is not "
+                                      "installed; reinstall Orvanta")};
+    GrayImage image;
+    switch (m_workers->draw(request.pdfPath, request.password, page, kRecognitionDpi,
+                            kMostRecognitionPixels, request.limits, image, stop)) {
+    case ConversionOutcome::Converted:
         break;
-    case kProcessCancelled:
-        if (tooLarge)
-            return Failure{QStringLiteral("%1 is too large to recognise at %2 dpi.")
-                               .arg(where, QString::number(kRecognitionDpi))};
+    case ConversionOutcome::Cancelled:
         return Failure{recognitionCancelledMessage()};
-    case kProcessNotFound:
-    case kProcessNotExecutable:
-    case kProcessStartFailed:
-        return Failure{QStringLiteral("%1 could not be started to draw %2. Install the package "
-                                      "poppler-utils.")
-                           .arg(kRenderer, where)};
-    case kProcessCrashed:
-        return Failure{QStringLiteral("%1 crashed while drawing %2.").arg(kRenderer, where)};
-    default: {
-        const QString reason = lastErrorLine(errorHead);
-        return Failure{
-            QStringLiteral("%1 could not draw %2 (exit code %3)%4")
-                .arg(kRenderer, where, QString::number(code),
-                     reason.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + reason)};
+    case ConversionOutcome::TimedOut:
+        return Failure{QStringLiteral("drawing it took longer than %1")
+                           .arg(describeTimeLimit(request.limits.time))};
+    case ConversionOutcome::OutOfMemory:
+        return Failure{QStringLiteral("drawing it needed more than %1 of memory")
+                           .arg(describeMemoryLimit(request.limits.memoryBytes))};
+    case ConversionOutcome::NeedsPassword:
+    case ConversionOutcome::NoSafeConverter:
+        return Failure{QStringLiteral("it cannot be drawn without the PDF's password")};
+    case ConversionOutcome::Damaged:
+        return Failure{QStringLiteral("it could not be drawn, the page or the PDF is damaged")};
+    case ConversionOutcome::Stopped:
+        return Failure{QStringLiteral("orvanta-convert stopped while drawing it")};
     }
-    }
-    Result<GrayImage> image = parseGrayImage(picture);
-    if (!image)
-        return Failure{image.error() + QStringLiteral(" (%1)").arg(where)};
+    if (image.dpi < kLeastRecognitionDpi)
+        return Failure{QStringLiteral("it is too large to read (%1 x %2 inches)")
+                           .arg(qRound(image.width / image.dpi))
+                           .arg(qRound(image.height / image.dpi))};
     return image;
 }
 
@@ -253,7 +194,7 @@ Result<QString> PageRecognizer::recognise(const GrayImage &image, std::stop_toke
 
     m_engine->SetImage(reinterpret_cast<const unsigned char *>(image.pixels.constData()),
                        image.width, image.height, 1, image.width);
-    m_engine->SetSourceResolution(kRecognitionDpi);
+    m_engine->SetSourceResolution(image.dpi > 0 ? qRound(image.dpi) : kRecognitionDpi);
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = &cancelRequested;
     monitor.cancel_this = &stop;
@@ -264,7 +205,7 @@ Result<QString> PageRecognizer::recognise(const GrayImage &image, std::stop_toke
     }
     if (status != 0) {
         m_engine->Clear();
-        return Failure{QStringLiteral("Tesseract could not recognise the page.")};
+        return Failure{QStringLiteral("Tesseract could not read it")};
     }
     const std::unique_ptr<char[]> text(m_engine->GetUTF8Text());
     m_engine->Clear();
@@ -277,7 +218,7 @@ Result<QString> recognisePage(const RecognitionRequest &request, int page, std::
             checkRecognitionLanguages(request.languages, installedRecognitionLanguages());
         !check)
         return Failure{check.error()};
-    const Result<GrayImage> image = renderPage(request.pdfPath, page, request.password, stop);
+    const Result<GrayImage> image = PageDrawer().draw(request, page, stop);
     if (!image)
         return Failure{image.error()};
     Result<std::unique_ptr<PageRecognizer>> recognizer = PageRecognizer::create(request.languages);
@@ -319,6 +260,7 @@ std::vector<Result<QString>> recognisePages(const RecognitionRequest &request,
         return finish();
     }
 
+    PageDrawer drawer;
     std::atomic<int> next = 0;
     std::mutex progressMutex;
     int done = 0;
@@ -331,8 +273,7 @@ std::vector<Result<QString>> recognisePages(const RecognitionRequest &request,
                 continue;
             }
             // Drawing comes first: a page that cannot be drawn needs no engine.
-            const Result<GrayImage> image =
-                renderPage(request.pdfPath, pages[size_t(index)], request.password, stop);
+            const Result<GrayImage> image = drawer.draw(request, pages[size_t(index)], stop);
             if (!image) {
                 result = Failure{image.error()};
             } else {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -69,9 +71,11 @@ struct ChildPlan {
     std::vector<QByteArray> argumentBytes;
     std::vector<char *> argv;
     pid_t parent = ::getpid();
+    qint64 memoryBytes = 0;
 
-    ChildPlan(const QString &path, const QStringList &arguments)
+    ChildPlan(const QString &path, const QStringList &arguments, qint64 memory = 0)
         : program(QFile::encodeName(path))
+        , memoryBytes(memory)
     {
         argumentBytes.push_back(program);
         for (const QString &argument : arguments)
@@ -93,6 +97,10 @@ struct ChildPlan {
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     for (int signal = 1; signal < NSIG; ++signal)
         ::signal(signal, SIG_DFL);
+    if (plan.memoryBytes > 0) {
+        const rlimit memory{rlim_t(plan.memoryBytes), rlim_t(plan.memoryBytes)};
+        ::setrlimit(RLIMIT_AS, &memory);
+    }
     const int nullFd = ::open("/dev/null", O_RDWR);
     if (nullFd < 0 || ::dup2(inFd < 0 ? nullFd : inFd, STDIN_FILENO) < 0 ||
         ::dup2(outFd, STDOUT_FILENO) < 0 || ::dup2(errFd < 0 ? nullFd : errFd, STDERR_FILENO) < 0) {
@@ -128,17 +136,20 @@ int waitForExit(pid_t pid)
 // Follows one running child: drains both streams, watches for a stop, and reaps it.
 class RunningChild {
 public:
+    using Clock = std::chrono::steady_clock;
+
     RunningChild(pid_t pid, Pipe &out, Pipe &err, const ProcessStreams &streams,
-                 std::stop_token stop)
+                 std::stop_token stop, const ProcessLimits &limits)
         : m_pid(pid)
         , m_out(out.read)
         , m_err(err.read)
         , m_streams(streams)
+        , m_limits(limits)
+        , m_deadline(limits.time.count() > 0 ? Clock::now() + limits.time
+                                             : Clock::time_point::max())
         , m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
         , m_onStop(stop, [this] { wake(); })
     {
-        if (m_streams.errorHead)
-            m_streams.errorHead->clear();
     }
 
     int finish()
@@ -157,7 +168,7 @@ public:
             pollOnce(20); // a child that closed its streams but lives on can still be stopped
         }
         waitForExit(m_pid);
-        return kProcessCancelled;
+        return m_timedOut ? kProcessTimedOut : kProcessCancelled;
     }
 
 private:
@@ -174,11 +185,29 @@ private:
         m_killed = true;
     }
 
+    // The wait until the time limit, capped at `wanted` (-1: no cap).
+    int untilDeadline(int wanted) const
+    {
+        if (m_deadline == Clock::time_point::max())
+            return wanted;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
+        const int bounded = int(std::clamp<std::int64_t>(left, 0, 1000 * 1000));
+        return wanted < 0 ? bounded : std::min(wanted, bounded);
+    }
+
     void pollOnce(int timeoutMs)
     {
         std::array<pollfd, 3> fds{
             {{m_wake.get(), POLLIN, 0}, {m_out.get(), POLLIN, 0}, {m_err.get(), POLLIN, 0}}};
-        if (::poll(fds.data(), fds.size(), timeoutMs) < 0)
+        const int ready = ::poll(fds.data(), fds.size(), untilDeadline(timeoutMs));
+        // Looked at after every wait: a child that never stops writing never lets one time out.
+        if (Clock::now() >= m_deadline) {
+            m_timedOut = true;
+            kill();
+            return;
+        }
+        if (ready < 0)
             return;
         if (fds[0].revents != 0) {
             kill();
@@ -203,17 +232,22 @@ private:
         if (isOutput) {
             if (m_streams.onOutput && !m_streams.onOutput(chunk))
                 kill();
-        } else if (m_streams.errorHead) {
-            const qsizetype room = kErrorHeadBytes - m_streams.errorHead->size();
-            if (room > 0)
-                m_streams.errorHead->append(chunk.first(std::min(room, chunk.size())));
+        } else {
+            const qsizetype room = kErrorHeadBytes - m_errorHead.size();
+            if (room <= 0)
+                return;
+            const QByteArrayView kept = chunk.first(std::min(room, chunk.size()));
+            m_errorHead.append(kept);
+            if (m_streams.errorHead)
+                m_streams.errorHead->append(kept);
         }
     }
 
-    static int exitCode(int status)
+    int exitCode(int status) const
     {
         if (WIFSIGNALED(status))
-            return kProcessCrashed;
+            return m_limits.memoryBytes > 0 && soundsOutOfMemory(m_errorHead) ? kProcessOutOfMemory
+                                                                              : kProcessCrashed;
         return WIFEXITED(status) ? WEXITSTATUS(status) : kProcessCrashed;
     }
 
@@ -221,16 +255,26 @@ private:
     Descriptor &m_out;
     Descriptor &m_err;
     const ProcessStreams &m_streams;
+    const ProcessLimits m_limits;
+    const Clock::time_point m_deadline;
+    QByteArray m_errorHead;
     Descriptor m_wake;
     bool m_killed = false;
+    bool m_timedOut = false;
     std::array<char, kReadBytes> m_buffer{};
     std::stop_callback<std::function<void()>> m_onStop;
 };
 
 } // namespace
 
+bool soundsOutOfMemory(QByteArrayView errorHead)
+{
+    return errorHead.contains("Out of memory") || errorHead.contains("bad_alloc") ||
+           errorHead.contains("Cannot allocate memory");
+}
+
 int runProcess(const QString &program, const QStringList &arguments, std::stop_token stop,
-               const ProcessStreams &streams)
+               const ProcessStreams &streams, const ProcessLimits &limits)
 {
     if (stop.stop_requested())
         return kProcessCancelled;
@@ -244,7 +288,9 @@ int runProcess(const QString &program, const QStringList &arguments, std::stop_t
     Pipe out, err, status;
     if (!out.open() || !err.open() || !status.open())
         return kProcessStartFailed;
-    const ChildPlan plan(path, arguments);
+    if (streams.errorHead)
+        streams.errorHead->clear();
+    const ChildPlan plan(path, arguments, limits.memoryBytes);
     const pid_t pid = ::fork();
     if (pid < 0)
         return kProcessStartFailed;
@@ -258,7 +304,7 @@ int runProcess(const QString &program, const QStringList &arguments, std::stop_t
         waitForExit(pid);
         return startFailureCode(error);
     }
-    return RunningChild(pid, out, err, streams, std::move(stop)).finish();
+    return RunningChild(pid, out, err, streams, std::move(stop), limits).finish();
 }
 
 Result<StartedProcess> startProcess(const QString &program, const QStringList &arguments)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <stop_token>
 
@@ -31,6 +32,10 @@ inline constexpr int kProcessCrashed = kProcessCodeBase + 51; // -2147221453
 // A stop was requested and the child was killed, or never started (error 18, "User
 // interrupt occurred").
 inline constexpr int kProcessCancelled = kProcessCodeBase + 18; // -2147221486
+// The child ran past its time limit and was killed (error 286, "Timeout occurred").
+inline constexpr int kProcessTimedOut = kProcessCodeBase + 286; // -2147221218
+// The child ran out of the memory it was allowed and died of it (error 7, "Out of memory").
+inline constexpr int kProcessOutOfMemory = kProcessCodeBase + 7; // -2147221497
 
 // At most this much of the child's error output is kept; the rest is read and dropped, so a
 // child that prints without end cannot fill our memory.
@@ -45,14 +50,24 @@ struct ProcessStreams {
     QByteArray *errorHead = nullptr;
 };
 
+// How long a child may run and how much memory (address space) it may take; 0 is no limit.
+struct ProcessLimits {
+    std::chrono::milliseconds time{0};
+    qint64 memoryBytes = 0;
+};
+
+// True when a child that died of a signal said it ran out of memory (as poppler's and the C++
+// library's last words do).
+bool soundsOutOfMemory(QByteArrayView errorHead);
+
 // Runs the program with exactly these arguments (no shell is involved, so every byte arrives as
 // given), standard input from /dev/null, and waits for it. A program without "/" is looked up on
 // PATH. Works on any thread; no event loop is needed. The child dies with the thread that
 // started it, even when this process is killed. Returns the child's exit code or one of the
-// codes above. When the stop token is triggered, from any thread, the child is killed and reaped
-// before this returns.
+// codes above. When the stop token is triggered, from any thread, or the time limit passes, the
+// child is killed and reaped before this returns.
 int runProcess(const QString &program, const QStringList &arguments, std::stop_token stop = {},
-               const ProcessStreams &streams = {});
+               const ProcessStreams &streams = {}, const ProcessLimits &limits = {});
 
 // A child that keeps running: what is written to `input` is its standard input (a socket, so a
 // child that died gives a failed write, not a signal), its standard output arrives on `output`,

@@ -77,9 +77,9 @@ void LineSplitter::finish()
     m_partial.clear();
 }
 
-Status readLines(int fd, const QString &name, const LineSink &sink, std::stop_token stop)
+Status readPieces(int fd, const QString &name, std::stop_token stop,
+                  const std::function<bool(QByteArrayView piece)> &receive)
 {
-    LineSplitter splitter(sink);
     std::vector<char> buffer(kReadBytes);
     while (!stop.stop_requested()) {
         // A pipe or terminal may keep us waiting: look before reading, so a stop is seen.
@@ -88,21 +88,72 @@ Status readLines(int fd, const QString &name, const LineSink &sink, std::stop_to
             continue;
         const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got > 0) {
-            splitter.feed(QByteArrayView(buffer.data(), got));
-            if (splitter.overflowed())
-                return Failure{QStringLiteral("%1 has a line of more than %2 MB, so it was not "
-                                              "read")
-                                   .arg(name)
-                                   .arg(LineSplitter::kLongestLine >> 20)};
+            if (!receive(QByteArrayView(buffer.data(), got)))
+                return {};
             continue;
         }
-        if (got == 0) {
-            splitter.finish();
+        if (got == 0)
             return {};
-        }
         if (errno != EINTR && errno != EAGAIN)
             return Failure{QStringLiteral("Cannot read %1: %2")
                                .arg(name, QString::fromLocal8Bit(std::strerror(errno)))};
+    }
+    return {};
+}
+
+Status readLines(int fd, const QString &name, const LineSink &sink, std::stop_token stop)
+{
+    LineSplitter splitter(sink);
+    const Status read = readPieces(fd, name, stop, [&splitter](QByteArrayView piece) {
+        splitter.feed(piece);
+        return !splitter.overflowed();
+    });
+    if (splitter.overflowed())
+        return Failure{tooLongLineMessage(name)};
+    if (read.ok() && !stop.stop_requested())
+        splitter.finish();
+    return read;
+}
+
+bool LongestLine::feed(QByteArrayView piece)
+{
+    const char *from = piece.data();
+    const char *end = from + piece.size();
+    while (!m_overflowed) {
+        const char *stop = firstBreak(from, end);
+        m_current += (stop ? stop : end) - from;
+        m_overflowed = m_current > LineSplitter::kLongestLine;
+        if (!stop)
+            break;
+        m_current = 0;
+        from = stop + 1;
+    }
+    return !m_overflowed;
+}
+
+QString tooLongLineMessage(const QString &name)
+{
+    return QStringLiteral("%1 has a line of more than %2 MB, so it was not read")
+        .arg(name)
+        .arg(LineSplitter::kLongestLine >> 20);
+}
+
+Status checkLineLengths(int fd, const QString &name, std::stop_token stop)
+{
+    std::vector<char> buffer(kReadBytes);
+    LongestLine lines;
+    for (off_t at = 0; !stop.stop_requested();) {
+        const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Failure{QStringLiteral("Cannot read %1: %2")
+                               .arg(name, QString::fromLocal8Bit(std::strerror(errno)))};
+        if (got == 0)
+            return {};
+        if (!lines.feed(QByteArrayView(buffer.data(), got)))
+            return Failure{tooLongLineMessage(name)};
+        at += got;
     }
     return {};
 }

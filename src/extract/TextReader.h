@@ -56,6 +56,31 @@ private:
 // sink. Waits for a pipe or FIFO without blocking a stop. Fails with a message naming `name`.
 Status readLines(int fd, const QString &name, const LineSink &sink, std::stop_token stop = {});
 
+// Reads the open file from where it stands to its end and hands it over in pieces, until the
+// receiver returns false. Waits for a pipe or FIFO without blocking a stop. Fails with a message
+// naming `name` when a read fails.
+Status readPieces(int fd, const QString &name, std::stop_token stop,
+                  const std::function<bool(QByteArrayView piece)> &receive);
+
+// Follows a text as it arrives in pieces: false once a line runs past LineSplitter::kLongestLine.
+class LongestLine {
+public:
+    bool feed(QByteArrayView piece);
+    bool overflowed() const { return m_overflowed; }
+
+private:
+    qsizetype m_current = 0;
+    bool m_overflowed = false;
+};
+
+// What a text with a line past LineSplitter::kLongestLine is told.
+QString tooLongLineMessage(const QString &name);
+
+// Reads a whole file that can be read again (from its start, with positioned reads) and fails
+// with tooLongLineMessage() when a line runs past LineSplitter::kLongestLine, so that such a
+// text is refused before any of it is counted.
+Status checkLineLengths(int fd, const QString &name, std::stop_token stop = {});
+
 // The scanned-page test, fed the converted text in pieces: true at the end when the text holds
 // fewer than six printable characters and at least one other one, which is what the converter
 // writes for pages that are only images. Printable: U+0020-U+007E and U+00A0-U+00FF; line

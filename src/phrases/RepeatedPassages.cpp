@@ -4,6 +4,7 @@
 #include "phrases/SuffixArray.h"
 
 #include <algorithm>
+#include <map>
 
 namespace orvanta {
 
@@ -86,34 +87,78 @@ std::vector<FoundPassage> findMaximalIntervals(std::span<const std::uint32_t> id
     return found;
 }
 
-PassageList gatherOccurrences(std::vector<FoundPassage> &found, std::span<const std::uint32_t> sa)
+// The longest passage length that keeps the passages' words within the bound (all when they
+// fit).
+std::uint32_t longestWithinWords(const std::vector<FoundPassage> &found, std::uint64_t words)
 {
+    std::map<std::uint32_t, std::uint64_t> wordsByLength;
+    std::uint64_t total = 0;
+    for (const FoundPassage &passage : found) {
+        wordsByLength[passage.length] += passage.length;
+        total += passage.length;
+    }
+    if (total <= words)
+        return ~std::uint32_t(0);
+    std::uint32_t longest = 0;
+    std::uint64_t sum = 0;
+    for (const auto &[length, lengthWords] : wordsByLength) {
+        if (sum + lengthWords > words)
+            break;
+        sum += lengthWords;
+        longest = length;
+    }
+    return longest;
+}
+
+PassageList gatherOccurrences(std::vector<FoundPassage> &found, std::vector<std::uint32_t> sa,
+                              const PassageBounds &bounds)
+{
+    const std::uint32_t longest = longestWithinWords(found, bounds.words);
+    PassageList list;
+    const auto tooLong = [longest](const FoundPassage &passage) {
+        return passage.length > longest;
+    };
+    list.leftOut = std::size_t(std::count_if(found.begin(), found.end(), tooLong));
+    list.longestListed = list.leftOut > 0 ? longest : 0;
+    found.erase(std::remove_if(found.begin(), found.end(), tooLong), found.end());
     std::sort(found.begin(), found.end(), [](const FoundPassage &a, const FoundPassage &b) {
         return a.firstStart != b.firstStart ? a.firstStart < b.firstStart : a.length < b.length;
     });
     std::size_t total = 0;
     for (const FoundPassage &passage : found)
-        total += passage.occurrences;
-    PassageList list;
+        total += std::min(passage.occurrences, bounds.listedOccurrences);
     list.lengths.reserve(found.size());
+    list.counts.reserve(found.size());
+    list.firstRanks.reserve(found.size());
     list.occurrenceBegin.reserve(found.size() + 1);
     list.starts.reserve(total);
+    std::vector<std::uint32_t> many;
     for (const FoundPassage &passage : found) {
-        const auto inSuffixOrder = sa.subspan(passage.firstRank, passage.occurrences);
-        list.starts.insert(list.starts.end(), inSuffixOrder.begin(), inSuffixOrder.end());
-        std::sort(list.starts.end() - passage.occurrences, list.starts.end());
+        const auto inSuffixOrder = std::span(sa).subspan(passage.firstRank, passage.occurrences);
+        const std::uint32_t listed = std::min(passage.occurrences, bounds.listedOccurrences);
+        if (listed == passage.occurrences) {
+            list.starts.insert(list.starts.end(), inSuffixOrder.begin(), inSuffixOrder.end());
+        } else {
+            many.assign(inSuffixOrder.begin(), inSuffixOrder.end());
+            std::nth_element(many.begin(), many.begin() + listed, many.end());
+            list.starts.insert(list.starts.end(), many.begin(), many.begin() + listed);
+        }
+        std::sort(list.starts.end() - listed, list.starts.end());
         list.lengths.push_back(passage.length);
+        list.counts.push_back(passage.occurrences);
+        list.firstRanks.push_back(passage.firstRank);
         list.occurrenceBegin.push_back(list.starts.size());
     }
+    list.suffixOrder = std::move(sa);
     return list;
 }
 
 } // namespace
 
 PassageList findRepeatedPassages(std::span<const std::uint32_t> ids, std::uint32_t minimumWords,
-                                 std::stop_token stop)
+                                 std::stop_token stop, const PassageBounds &bounds)
 {
-    const std::vector<std::uint32_t> sa = detail::buildSuffixArray(ids, stop);
+    std::vector<std::uint32_t> sa = detail::buildSuffixArray(ids, stop);
     if (sa.empty())
         return {};
     std::vector<std::uint32_t> permutedLcp = detail::buildPermutedLcp(ids, sa, stop);
@@ -124,7 +169,7 @@ PassageList findRepeatedPassages(std::span<const std::uint32_t> ids, std::uint32
         ids, sa, std::move(permutedLcp), std::max<std::uint32_t>(minimumWords, 1), stop);
     if (stop.stop_requested())
         return {};
-    return gatherOccurrences(found, sa);
+    return gatherOccurrences(found, std::move(sa), bounds);
 }
 
 } // namespace orvanta

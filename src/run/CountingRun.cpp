@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -66,7 +67,7 @@ struct PendingFile {
     std::future<Result<StoredTextHandle>> text;
 };
 
-QString failureOf(const StoredText &text, bool passwordTyped)
+QString failureOf(const StoredText &text, bool passwordTyped, const ConversionLimits &limits)
 {
     if (!text.writeError.isEmpty())
         return QLatin1String(run_texts::kNotKept).arg(text.writeError);
@@ -77,11 +78,43 @@ QString failureOf(const StoredText &text, bool passwordTyped)
         return QLatin1String(run_texts::kDamaged);
     case ConversionOutcome::Stopped:
         return QLatin1String(run_texts::kConverterCrashed);
+    case ConversionOutcome::TimedOut:
+        return QLatin1String(run_texts::kTimedOut).arg(describeTimeLimit(limits.time));
+    case ConversionOutcome::OutOfMemory:
+        return QLatin1String(run_texts::kOutOfMemory).arg(describeMemoryLimit(limits.memoryBytes));
+    case ConversionOutcome::NoSafeConverter:
+        return QLatin1String(run_texts::kNoSafeConverter);
     case ConversionOutcome::Converted:
     case ConversionOutcome::Cancelled:
         break;
     }
     return {};
+}
+
+// One line for each reason pages could not be read by text recognition, naming the pages.
+std::vector<QString> unreadPageFailures(const std::vector<PageFailure> &unread)
+{
+    std::vector<std::pair<QString, QStringList>> byReason;
+    for (const PageFailure &failure : unread) {
+        auto same = std::find_if(byReason.begin(), byReason.end(),
+                                 [&](const auto &group) { return group.first == failure.reason; });
+        if (same == byReason.end())
+            same = byReason.insert(byReason.end(), {failure.reason, {}});
+        same->second << QString::number(failure.page);
+    }
+    std::vector<QString> lines;
+    for (const auto &[reason, pages] : byReason)
+        lines.push_back(
+            QLatin1String(run_texts::kUnreadPages)
+                .arg(pages.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"),
+                     pages.join(QStringLiteral(", ")), reason));
+    return lines;
+}
+
+bool isReadAgain(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -159,8 +192,9 @@ private:
 
     int parallelConversions() const
     {
-        return m_options.parallelConversions > 0 ? m_options.parallelConversions
-                                                 : defaultParallelConversions();
+        return conversionsTheDescriptorsAllow(m_options.parallelConversions > 0
+                                                  ? m_options.parallelConversions
+                                                  : defaultParallelConversions());
     }
 
     // Keeps at most the chosen number of conversions running. A file leaves the queue once its
@@ -168,9 +202,10 @@ private:
     void processFiles()
     {
         const int count = int(m_paths.size());
+        const int parallel = parallelConversions();
         int submitted = 0;
         const auto topUp = [&] {
-            while (submitted < count && int(m_pending.size()) < parallelConversions() &&
+            while (submitted < count && int(m_pending.size()) < parallel &&
                    !m_stop.stop_requested())
                 submit(submitted++);
         };
@@ -258,13 +293,16 @@ private:
         if (!got.ok())
             throw OperationError(got.error());
         const StoredText &text = *got->text;
-        const QString failure = failureOf(text, file.passwordTyped);
+        const QString failure = failureOf(text, file.passwordTyped, m_store.conversionLimits());
         if (!failure.isEmpty()) {
             m_outcome.failures.push_back({file.path, failure});
             return;
         }
-        // A scanned file is named, and its few characters are still counted.
-        if (text.noText)
+        // A scanned file is named, with the pages recognition failed on, and what was read is
+        // still counted.
+        for (const QString &unread : unreadPageFailures(text.unreadPages))
+            m_outcome.failures.push_back({file.path, unread});
+        if (text.noText && text.unreadPages.empty())
             m_outcome.failures.push_back({file.path, QLatin1String(run_texts::kUnreadable)});
         m_outcome.sources.back().version = file.version;
         m_outcome.sources.back().recognitionLanguages = m_options.recognitionLanguages;
@@ -293,11 +331,24 @@ private:
             m_outcome.failures.push_back({path, QLatin1String(run_texts::kNotRegularFile)});
             return;
         }
-        countLines(fd.get(), path);
+        if (isReadAgain(fd.get())) {
+            countLines(fd.get(), path);
+            return;
+        }
+        // A stream is read into a private copy first, so none of it counts when a line is too
+        // long, and its lines can be read twice.
+        Result<StoredTextHandle> copy = m_store.copyStream(fd.get(), path, m_stop);
+        if (!copy.ok())
+            throw OperationError(copy.error());
+        if (!m_stop.stop_requested())
+            countLines(copy->fd.get(), path);
     }
 
     void countLines(int fd, const QString &path)
     {
+        // A text with a line too long to read is refused whole, before any of it is counted.
+        if (const Status lengths = checkLineLengths(fd, path, m_stop); !lengths.ok())
+            throw OperationError(lengths.error());
         const TextSource text = [&](const LineSink &sink) {
             ::lseek(fd, 0, SEEK_SET);
             return readLines(fd, path, sink, m_stop);

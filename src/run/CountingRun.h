@@ -34,8 +34,16 @@ inline constexpr auto kNameNotUtf8 =
 inline constexpr auto kNotRegularFile = "  - not a file, so it was not read.";
 inline constexpr auto kConverterCrashed =
     "  - the converter stopped before finishing, so the file was not counted.";
-inline constexpr auto kNotKept = "  - its text could not be written to the temporary folder (%1), "
-                                 "so the file was not counted.";
+inline constexpr auto kTimedOut =
+    "  - converting it took longer than %1, so it was stopped and the file was not counted.";
+inline constexpr auto kOutOfMemory = "  - converting it needed more than %1 of memory, so it was "
+                                     "stopped and the file was not counted.";
+inline constexpr auto kNoSafeConverter =
+    "  - its password can be given only to orvanta-convert, which is not installed; reinstall "
+    "Orvanta to count it.";
+inline constexpr auto kUnreadPages = "  - OCR could not read %1 %2: %3.";
+inline constexpr auto kNotKept = "  - its text could not be kept (%1), so the file was not "
+                                 "counted.";
 inline constexpr auto kFailureHeading = "The following files could not be read:";
 inline constexpr auto kDone = "Done.";
 } // namespace run_texts

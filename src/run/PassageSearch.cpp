@@ -46,26 +46,44 @@ RepeatedPassages PassageCollector::find(int minimumWords, std::stop_token stop) 
 {
     RepeatedPassages passages;
     const PassageList found = m_table.findPassages(std::uint32_t(std::max(minimumWords, 1)), stop);
+    passages.leftOut = found.leftOut;
+    passages.longestListed = int(found.longestListed);
     passages.occurrenceBegin.reserve(found.size() + 1);
     passages.places.reserve(found.starts.size());
+    std::vector<std::size_t> countedFor; // per file, 1 + the last passage that counted it
     for (std::size_t p = 0; p < found.size(); ++p) {
         if (stop.stop_requested())
             return {};
         const std::span<const std::uint32_t> starts = found.occurrences(p);
-        int files = 0;
-        std::size_t lastFile = 0;
-        for (const std::uint32_t start : starts) {
-            const std::size_t file = m_table.documentAt(start);
-            if (files == 0 || file != lastFile)
-                ++files;
-            lastFile = file;
+        for (const std::uint32_t start : starts)
             passages.places.push_back(m_places.at(start));
+        // A passage with occurrences left unlisted counts its files over all of them.
+        int fileCount = 0;
+        for (const std::uint32_t start :
+             starts.size() < found.counts[p] ? found.everyOccurrence(p) : starts) {
+            const std::size_t file = m_table.documentAt(start);
+            if (file >= countedFor.size())
+                countedFor.resize(file + 1, 0);
+            if (countedFor[file] != p + 1) {
+                countedFor[file] = p + 1;
+                ++fileCount;
+            }
         }
         passages.occurrenceBegin.push_back(passages.places.size());
         passages.rows.append(m_table.phraseAt(starts.front(), found.lengths[p]),
-                             int(found.lengths[p]), int(starts.size()), files);
+                             int(found.lengths[p]), int(found.counts[p]), fileCount);
     }
     return passages;
+}
+
+QString leftOutPassagesText(const RepeatedPassages &passages)
+{
+    if (passages.leftOut == 0)
+        return {};
+    return QStringLiteral("%1 passages longer than %2 words were left out: together they are "
+                          "too long to list.")
+        .arg(passages.leftOut)
+        .arg(passages.longestListed);
 }
 
 PassageSearch searchPassages(const OccurrenceFinder &texts,

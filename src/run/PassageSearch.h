@@ -35,7 +35,10 @@ struct PassagePlace {
 struct RepeatedPassages {
     PhraseResults rows;
     std::vector<std::size_t> occurrenceBegin{0};
-    std::vector<PassagePlace> places;
+    std::vector<PassagePlace> places; // at most PassageBounds::listedOccurrences a passage
+    // Passages left out to keep the list in bounds: those longer than `longestListed` words.
+    std::size_t leftOut = 0;
+    int longestListed = 0;
 
     std::span<const PassagePlace> occurrences(qsizetype row) const
     {
@@ -78,6 +81,9 @@ private:
     WordPlaces m_places;
     int m_source = -1;
 };
+
+// What a list of passages says when the bounds left some out; empty when none were.
+QString leftOutPassagesText(const RepeatedPassages &passages);
 
 struct PassageSearch {
     RepeatedPassages passages;

@@ -16,8 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Descriptor.h"
+
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -389,4 +393,53 @@ TEST_F(BadInputTest, ScannedPagesAreReadWithOcrAndAMissingLanguageNamesItsPackag
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "orvanta-count: The recognition language \"xyz\" is not installed. "
                            "Install the package tesseract-ocr-xyz.\n");
+}
+
+// Limits, locks and a reader that goes away
+
+TEST_F(BadInputTest, APdfPastTheTimeLimitIsNamedAndTheRestIsCounted)
+{
+    const Outcome outcome = run({QStringLiteral("--convert-timeout"), QStringLiteral("1"),
+                                 fixture("nested-forms.pdf"), fixture("text-a.pdf")});
+    const QByteArray reason =
+        QLatin1String(run_texts::kTimedOut).arg(QStringLiteral("1 second")).toUtf8();
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, failureLine(fixture("nested-forms.pdf"), reason.constData()));
+    EXPECT_TRUE(outcome.out.contains("the quick brown fox\t4\t2"));
+}
+
+TEST_F(BadInputTest, AFolderOfKeptTextsInUseIsWaitedForAloudAndCtrlCEndsTheWait)
+{
+    const QString kept = m_work.filePath(QStringLiteral("kept"));
+    ASSERT_TRUE(QDir().mkdir(kept));
+    const Descriptor lock(
+        ::open(QFile::encodeName(kept + QStringLiteral("/.orvanta-lock")).constData(),
+               O_RDWR | O_CREAT, 0600));
+    ASSERT_EQ(::flock(lock.get(), LOCK_EX), 0);
+    QProcess process;
+    start(process, {QStringLiteral("--keep-text"), kept, fixture("text-a.pdf")});
+    QByteArray said;
+    for (int wait = 0; wait < 600 && !said.contains("Waiting"); ++wait) {
+        process.waitForReadyRead(50);
+        said += process.readAllStandardError();
+    }
+    EXPECT_EQ(said, "orvanta-count: Waiting for another run that keeps texts in the folder " +
+                        kept.toUtf8() + " to finish.\n");
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitCode(), 128 + SIGINT);
+}
+
+// `orvanta-count ... | head`: the reader left, so the run stops, cleans up and says nothing.
+TEST_F(BadInputTest, AReaderThatGoesAwayEndsTheRunQuietlyAsSigpipeWould)
+{
+    QProcess pipeline;
+    pipeline.start(QStringLiteral("bash"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("\"$0\" \"$@\" | true; exit ${PIPESTATUS[0]}"), kProgram,
+                    fixture("text-a.pdf"), fixture("text-b.pdf")});
+    ASSERT_TRUE(pipeline.waitForFinished(60000));
+    EXPECT_EQ(pipeline.exitCode(), 128 + SIGPIPE);
+    EXPECT_EQ(pipeline.readAllStandardError(), QByteArray());
+    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(' ').toStdString();
 }

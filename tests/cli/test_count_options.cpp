@@ -219,3 +219,41 @@ TEST(CountOptionsHelp, GivesEveryOptionOneLine)
           "--no-header", "--output", "--where", "--files", "--as-read", "--keep-text", "--quiet"})
         EXPECT_TRUE(options->helpText.contains(QLatin1String(option))) << option;
 }
+
+// Conversion limits
+
+TEST(CountOptionsLimits, SizesAndLimitsAreReadAsTypedAndNonsenseIsAUsageError)
+{
+    const struct {
+        const char *typed;
+        qint64 bytes;
+    } sizes[] = {{"2G", qint64(2) << 30},
+                 {"512m", qint64(512) << 20},
+                 {"64M", qint64(64) << 20},
+                 {"1024", 1024},
+                 {" 3 K ", 3 << 10},
+                 {"1.5G", 0},
+                 {"G", 0},
+                 {"-1M", 0},
+                 {"99999999999G", 0}};
+    for (const auto &[typed, bytes] : sizes)
+        EXPECT_EQ(parseByteSize(QString::fromUtf8(typed)), bytes) << typed;
+
+    const auto parse = [](const QStringList &arguments) {
+        return parseCountOptions(QStringList{QStringLiteral("orvanta-count")} + arguments +
+                                 QStringList{QStringLiteral("a.txt")});
+    };
+    const Result<CountOptions> defaults = parse({});
+    ASSERT_TRUE(defaults.ok());
+    EXPECT_EQ(defaults->conversionLimits, ConversionLimits());
+    const Result<CountOptions> chosen =
+        parse({QStringLiteral("--convert-timeout"), QStringLiteral("30"),
+               QStringLiteral("--convert-memory=512M")});
+    ASSERT_TRUE(chosen.ok());
+    EXPECT_EQ(chosen->conversionLimits,
+              (ConversionLimits{std::chrono::seconds(30), qint64(512) << 20}));
+    EXPECT_EQ(parse({QStringLiteral("--convert-timeout=0")}).error(),
+              "--convert-timeout takes a whole number of at least 1");
+    EXPECT_EQ(parse({QStringLiteral("--convert-memory=10M")}).error(),
+              "--convert-memory takes a size of at least 64 MiB, such as 2G or 512M, not \"10M\"");
+}

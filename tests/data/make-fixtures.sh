@@ -43,6 +43,16 @@
 #                 U+001B and U+007F sit inside words; the page also holds a
 #                 vertical tab between "tab" and "stop", which pdftotext turns
 #                 into a plain space
+#   nested-forms.pdf
+#                 a page reading "This page comes before the nested forms."
+#                 and a page of 2 KB of forms, each drawing the next 50
+#                 times, 7 deep: 50^7 draws of one letter, which no
+#                 converter finishes
+#   looping-pages.pdf
+#                 a page tree that holds itself; poppler finds no page and
+#                 pdftotext writes nothing and exits 0
+#   large-100.pdf, large-300.pdf
+#                 one square page 100 and 300 inches wide with a line of text
 #   odd names     copies of one small text PDF reading TEXT_ODD:
 #                 "with space.pdf", "quote\"double.pdf", "quote'single.pdf",
 #                 "-leading-dash.pdf", "Ünïcödé façade.pdf" (UTF-8, NFC),
@@ -94,6 +104,12 @@ text_pdf "$out/text-b.pdf" "$TEXT_B"
 python3 "$pdfmake" scanned "$out/scanned-3.pdf" 3 || fail "pdfmake.py could not write scanned-3.pdf"
 python3 "$pdfmake" scanned "$out/scanned-12.pdf" 12 || fail "pdfmake.py could not write scanned-12.pdf"
 python3 "$pdfmake" control "$out/control-chars.pdf" || fail "pdfmake.py could not write control-chars.pdf"
+
+python3 "$pdfmake" nested "$out/nested-forms.pdf" 7 50 || fail "pdfmake.py could not write nested-forms.pdf"
+python3 "$pdfmake" looping "$out/looping-pages.pdf" || fail "pdfmake.py could not write looping-pages.pdf"
+for inches in 100 300; do
+  python3 "$pdfmake" large "$out/large-$inches.pdf" $inches || fail "pdfmake.py could not write large-$inches.pdf"
+done
 
 # AES-128 rather than AES-256: with a fixed ID and IV qpdf then writes the
 # same bytes every time (AES-256 always draws random salts).

@@ -12,6 +12,16 @@ Standard library only. Used by make-fixtures.sh next to this file.
   pdfmake.py images OUT.pdf DPI PAGE.pgm...
                                  one page per 8-bit binary PGM image,
                                  DPI pixels to the inch, no text layer
+  pdfmake.py nested OUT.pdf LEVELS COPIES
+                                 a page of text, then a page drawing a
+                                 form that draws the next form COPIES
+                                 times, LEVELS deep (COPIES^LEVELS draws
+                                 of one letter)
+  pdfmake.py looping OUT.pdf     a page tree whose only kid is a node
+                                 whose kid is the tree again
+  pdfmake.py large OUT.pdf INCHES
+                                 one square page INCHES wide holding a
+                                 line of text
 """
 
 import sys
@@ -227,6 +237,50 @@ def make_images(path, dpi, image_paths):
     pdf.write(path, root)
 
 
+def make_nested(path, levels, copies):
+    # Each form draws the one below it COPIES times; only the last draws text.
+    pdf = Pdf()
+    font = pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>")
+    form = pdf.add_stream(
+        b"BT /F1 1 Tf (x) Tj ET",
+        " /Type /XObject /Subtype /Form /BBox [0 0 10 10]"
+        " /Resources << /Font << /F1 %d 0 R >> >>" % font)
+    for _ in range(levels):
+        form = pdf.add_stream(
+            b"/X Do " * copies,
+            " /Type /XObject /Subtype /Form /BBox [0 0 10 10]"
+            " /Resources << /XObject << /X %d 0 R >> >>" % form)
+    first = text_page(["This page comes before the nested forms."])
+    root = build(pdf, [first, b"/X Do\n"],
+                 "<< /Font << /F1 %d 0 R >> /XObject << /X %d 0 R >> >>" % (font, form))
+    pdf.write(path, root)
+
+
+def make_looping(path):
+    pdf = Pdf()
+    pages_num = pdf.reserve()
+    inner = pdf.add("<< /Type /Pages /Parent %d 0 R /Kids [%d 0 R] /Count 1 >>"
+                    % (pages_num, pages_num))
+    pdf.set(pages_num, "<< /Type /Pages /Kids [%d 0 R] /Count 1 >>" % inner)
+    root = pdf.add("<< /Type /Catalog /Pages %d 0 R >>" % pages_num)
+    pdf.write(path, root)
+
+
+def make_large(path, inches):
+    side = inches * 72
+    pdf = Pdf()
+    font = pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>")
+    pages_num = pdf.reserve()
+    content = pdf.add_stream(b"BT /F1 %d Tf 72 %d Td (A very large page) Tj ET\n"
+                             % (side // 20, side // 2))
+    page = pdf.add("<< /Type /Page /Parent %d 0 R /MediaBox [0 0 %d %d] "
+                   "/Resources << /Font << /F1 %d 0 R >> >> /Contents %d 0 R >>"
+                   % (pages_num, side, side, font, content))
+    pdf.set(pages_num, "<< /Type /Pages /Kids [%d 0 R] /Count 1 >>" % page)
+    root = pdf.add("<< /Type /Catalog /Pages %d 0 R >>" % pages_num)
+    pdf.write(path, root)
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] == "text":
         make_text(argv[2], sys.stdin.buffer.read().decode("utf-8"))
@@ -236,6 +290,12 @@ def main(argv):
         make_control(argv[2])
     elif len(argv) >= 5 and argv[1] == "images":
         make_images(argv[2], int(argv[3]), argv[4:])
+    elif len(argv) == 5 and argv[1] == "nested":
+        make_nested(argv[2], int(argv[3]), int(argv[4]))
+    elif len(argv) == 3 and argv[1] == "looping":
+        make_looping(argv[2])
+    elif len(argv) == 4 and argv[1] == "large":
+        make_large(argv[2], int(argv[3]))
     else:
         sys.stderr.write(__doc__)
         return 2

@@ -3,6 +3,7 @@
 #include "QtPrinters.h"
 #include "TestSupport.h"
 #include "documents/TextStore.h"
+#include "extract/TextReader.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -10,8 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -234,4 +238,223 @@ TEST_F(TextStoreTest, ScannedPagesAreReadOnceAndTakeTheirPlace)
         store.recognise(*store.versionOf(fixture("text-b.pdf"), {}), typed, {}, english, {});
     EXPECT_EQ(same->text, typed.text);
     EXPECT_EQ(store.recognisedPages(), 1);
+}
+
+// A rewrite in place that keeps the size and the time (clocks of one second make this common)
+// is another version.
+TEST_F(TextStoreTest, AFileRewrittenInPlaceWithItsSizeAndTimeIsConvertedAgain)
+{
+    TextStore store;
+    const auto pdfOf = [&](const QByteArray &words) {
+        const QString made = m_tmp.filePath(QString::fromLatin1(words));
+        QProcess make;
+        make.start(QStringLiteral("python3"),
+                   {QStringLiteral(ORVANTA_TEST_DATA "/pdfmake.py"), QStringLiteral("text"), made});
+        make.write(words);
+        make.closeWriteChannel();
+        make.waitForFinished();
+        return readFile(made);
+    };
+    QByteArray firstPdf = pdfOf("first words here");
+    QByteArray otherPdf = pdfOf("other words here");
+    // Bytes after the end of a PDF are ignored: they make both the same size.
+    const qsizetype size = std::max(firstPdf.size(), otherPdf.size());
+    firstPdf += QByteArray(size - firstPdf.size(), '\n');
+    otherPdf += QByteArray(size - otherPdf.size(), '\n');
+    const QString pdf = writeFile(m_tmp.filePath(QStringLiteral("same.pdf")), firstPdf);
+    const QByteArray first = readAll(obtain(store, pdf));
+    struct stat before {};
+    ::stat(QFile::encodeName(pdf).constData(), &before);
+    writeFile(pdf, otherPdf);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(pdf).constData(), times, 0);
+    struct stat after {};
+    ::stat(QFile::encodeName(pdf).constData(), &after);
+    ASSERT_EQ(after.st_size, before.st_size);
+
+    EXPECT_TRUE(first.startsWith("first words here"));
+    EXPECT_TRUE(readAll(obtain(store, pdf)).startsWith("other words here"));
+}
+
+TEST_F(TextStoreTest, AConversionPastItsLimitIsNamedOnceAndNotTriedAgain)
+{
+    TextStore store;
+    store.setConversionLimits({std::chrono::seconds(1), ConversionLimits::kDefaultMemory});
+    EXPECT_EQ(obtain(store, fixture("nested-forms.pdf")).text->outcome,
+              ConversionOutcome::TimedOut);
+    EXPECT_EQ(obtain(store, fixture("nested-forms.pdf")).text->outcome,
+              ConversionOutcome::TimedOut);
+    EXPECT_EQ(store.conversions(), 1);
+}
+
+// A stream is read once, into a file nothing else can reach; a line too long refuses all of it.
+TEST_F(TextStoreTest, AStreamIsCopiedWhereOnlyItsHandleReachesIt)
+{
+    TextStore store;
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    std::thread writer([&] {
+        const QByteArray text = "one line\nand another\n";
+        EXPECT_EQ(::write(ends[1], text.constData(), size_t(text.size())), text.size());
+        ::close(ends[1]);
+    });
+    Result<StoredTextHandle> copy = store.copyStream(ends[0], QStringLiteral("-"));
+    writer.join();
+    ::close(ends[0]);
+    ASSERT_TRUE(copy.ok()) << copy.error().toStdString();
+    EXPECT_EQ(readAll(*copy), QByteArray("one line\nand another\n"));
+    EXPECT_EQ(privateFileContents().size(), 1); // the lock alone
+
+    const QString longLine = m_tmp.filePath(QStringLiteral("long.txt"));
+    QFile file(longLine);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(LineSplitter::kLongestLine + 10));
+    file.close();
+    const Descriptor fd(::open(QFile::encodeName(longLine).constData(), O_RDONLY));
+    EXPECT_EQ(store.copyStream(fd.get(), QStringLiteral("long.txt")).error(),
+              tooLongLineMessage(QStringLiteral("long.txt")));
+}
+
+// Recognition that failed on a page says why and is never kept: the next try reads it again.
+TEST_F(TextStoreTest, ARecognitionWithFailedPagesIsHandedOutOnceAndNotKept)
+{
+    TextStore store;
+    const QString pdf = QStringLiteral(ORVANTA_SCAN_DIR "/typed-then-scanned.pdf");
+    const StoredTextHandle converted = obtain(store, pdf);
+    const DocumentVersion version = *store.versionOf(pdf, {});
+    const QStringList english{QStringLiteral("eng")};
+    {
+        const ScopedEnv noDrawer("ORVANTA_CONVERT_WORKER", "/nonexistent/orvanta-convert");
+        const Result<StoredTextHandle> failed =
+            store.recognise(version, converted, {}, english, {});
+        ASSERT_TRUE(failed.ok()) << failed.error().toStdString();
+        ASSERT_EQ(failed->text->unreadPages.size(), 1u);
+        EXPECT_EQ(failed->text->unreadPages[0].page, 2);
+        EXPECT_TRUE(failed->text->unreadPages[0].reason.contains("orvanta-convert"));
+        EXPECT_TRUE(readAll(*failed).startsWith("This first page was typed"));
+    }
+    EXPECT_FALSE(store.findRecognised(version, english).has_value());
+    const Result<StoredTextHandle> read = store.recognise(version, converted, {}, english, {});
+    ASSERT_TRUE(read.ok());
+    EXPECT_TRUE(read->text->unreadPages.empty());
+    EXPECT_TRUE(store.findRecognised(version, english).has_value());
+}
+
+// The folder of kept texts
+
+namespace {
+
+class KeptFolderTest : public TextStoreTest {
+protected:
+    QString kept() const { return m_tmp.filePath(QStringLiteral("kept")); }
+    QStringList keptEntries() const { return m_tmp.entries(QStringLiteral("kept")); }
+
+    Status keepIn(TextStore &store)
+    {
+        return store.keepIn(kept(), {}, [this](const QString &text) { m_notices << text; });
+    }
+
+    QStringList m_notices;
+};
+
+} // namespace
+
+TEST_F(KeptFolderTest, TextsServeTheNextStoreButPasswordTextsNeverReachTheFolder)
+{
+    {
+        TextStore store;
+        ASSERT_TRUE(keepIn(store).ok());
+        obtain(store, fixture("text-a.pdf"));
+        EXPECT_TRUE(obtain(store, fixture("user-password.pdf"), QStringLiteral("open sesame"))
+                        .text->isKept());
+        for (const QString &name : keptEntries())
+            EXPECT_FALSE(readFile(kept() + QLatin1Char('/') + name).contains("secret garden"));
+    }
+    TextStore next;
+    ASSERT_TRUE(keepIn(next).ok());
+    EXPECT_TRUE(readAll(obtain(next, fixture("text-a.pdf"))).startsWith("The quick brown fox"));
+    EXPECT_EQ(next.conversions(), 0);
+    EXPECT_TRUE(m_notices.isEmpty()) << m_notices.join('\n').toStdString();
+}
+
+// A crafted index pointed outside the folder: it is set aside with one notice, and nothing
+// outside is read or removed. Files of the store that no index names (a killed run's) go;
+// the user's own files stay.
+TEST_F(KeptFolderTest, AnIndexThatCannotBeTrustedIsSetAsideAndLeftoversAreSwept)
+{
+    const QString outside = writeFile(m_tmp.filePath(QStringLiteral("outside.txt")), "not ours\n");
+    writeFile(kept() + QStringLiteral("/text-Zz9Zz9Zz"), "a killed run's text\n");
+    writeFile(kept() + QStringLiteral("/text-7"), "an earlier version's text\n");
+    writeFile(kept() + QStringLiteral("/notes.txt"), "the user's own\n");
+    QFile::link(outside, kept() + QStringLiteral("/text-Ab3dE6g8"));
+    writeFile(
+        kept() + QStringLiteral("/index.json"),
+        "{\"format\":2,\"texts\":[{\"key\":\"a2V5\",\"file\":\"../outside.txt\",\"outcome\":0,"
+        "\"bytes\":9,\"noText\":false,\"pages\":[0],\"recognised\":[]}]}");
+    {
+        TextStore store;
+        ASSERT_TRUE(keepIn(store).ok());
+        ASSERT_EQ(m_notices.size(), 1);
+        EXPECT_TRUE(m_notices[0].contains(kept())) << m_notices[0].toStdString();
+        EXPECT_TRUE(m_notices[0].contains("a file that is not one of its texts"));
+        EXPECT_EQ(keptEntries(),
+                  (QStringList{".orvanta-lock", "index.json.set-aside", "notes.txt"}));
+        EXPECT_TRUE(obtain(store, fixture("text-a.pdf")).text->isKept());
+    }
+    EXPECT_EQ(readFile(outside), QByteArray("not ours\n"));
+    EXPECT_TRUE(readFile(kept() + QStringLiteral("/index.json")).contains("\"format\":2"));
+}
+
+TEST_F(KeptFolderTest, ABusyFolderIsWaitedForWithANoticeUntilAStop)
+{
+    TextStore holder;
+    ASSERT_TRUE(keepIn(holder).ok());
+    TextStore waiting;
+    std::stop_source stop;
+    std::thread stopper([&] {
+        for (int i = 0; i < 500 && m_notices.isEmpty(); ++i)
+            QThread::msleep(10);
+        stop.request_stop();
+    });
+    const Status waited = waiting.keepIn(kept(), stop.get_token(),
+                                         [this](const QString &text) { m_notices << text; });
+    stopper.join();
+    EXPECT_FALSE(waited.ok());
+    ASSERT_EQ(m_notices.size(), 1);
+    EXPECT_TRUE(m_notices[0].startsWith("Waiting for another run")) << m_notices[0].toStdString();
+    EXPECT_TRUE(m_notices[0].contains(kept()));
+}
+
+// A run killed outright leaves a password's text only in its private folder, which the next
+// start removes.
+TEST_F(KeptFolderTest, AfterAKillNoPasswordTextOutlivesTheRun)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TextStore store;
+        Result<Converter> converter = Converter::locate();
+        const DocumentVersion version =
+            *store.versionOf(fixture("user-password.pdf"), QStringLiteral("open sesame"));
+        if (keepIn(store).ok() && converter.ok() &&
+            store.obtain(version, QStringLiteral("open sesame"), *converter).ok())
+            ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    const auto holdsTheSecret = [](const QString &folder) {
+        QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            if (readFile(files.next()).contains("secret garden"))
+                return true;
+        }
+        return false;
+    };
+    EXPECT_FALSE(holdsTheSecret(kept()));
+    EXPECT_TRUE(holdsTheSecret(m_tmp.path())); // in the private folder, until the next start
+    TextStore next;
+    ASSERT_TRUE(next.prepare().ok());
+    EXPECT_FALSE(holdsTheSecret(m_tmp.path()));
 }

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "TestSupport.h"
 #include "extract/PageRecognition.h"
 
 #include <QDir>
@@ -46,7 +47,7 @@ QStringList words(const char *text)
 
 RecognitionRequest request(const QString &pdfPath, const QString &password = {})
 {
-    return {pdfPath, password, {QStringLiteral("eng")}};
+    return {pdfPath, password, {QStringLiteral("eng")}, {}};
 }
 
 } // namespace
@@ -130,12 +131,33 @@ TEST(PageRecognitionTest, ThePasswordOpensTheFile)
 
 // Faults
 
-TEST(PageRecognitionTest, ADamagedPdfGivesAMessageNamingFileAndPage)
+TEST(PageRecognitionTest, APageThatCannotBeDrawnSaysWhy)
 {
-    const Result<QString> text = recognisePage(request(fixture("damaged.pdf")), 1);
-    ASSERT_FALSE(text.ok());
-    EXPECT_TRUE(text.error().startsWith("pdftoppm could not draw page 1 of "));
-    EXPECT_TRUE(text.error().contains("damaged.pdf")) << text.error().toStdString();
+    const std::vector<Result<QString>> damaged =
+        recognisePages(request(fixture("damaged.pdf")), {1});
+    EXPECT_EQ(damaged[0].error(), "it could not be drawn, the page or the PDF is damaged");
+    EXPECT_EQ(recognisePage(request(fixture("text-a.pdf")), 2).error(),
+              "it could not be drawn, the page or the PDF is damaged");
+
+    const ScopedEnv noDrawer("ORVANTA_CONVERT_WORKER", "/nonexistent/orvanta-convert");
+    EXPECT_EQ(recognisePage(request(scan("scan-300.pdf")), 1).error(),
+              "orvanta-convert, which draws pages for OCR, is not installed; reinstall Orvanta");
+}
+
+// A page far larger than a poster would take gigabytes at the usual resolution: it is drawn at
+// one that fits, and refused when that would be too coarse to read.
+TEST(PageRecognitionTest, AVeryLargePageIsDrawnSmallerOrRefused)
+{
+    PageDrawer drawer;
+    const Result<GrayImage> large = drawer.draw(request(fixture("large-100.pdf")), 1, {});
+    ASSERT_TRUE(large.ok()) << large.error().toStdString();
+    EXPECT_LE(qint64(large->width) * large->height, kMostRecognitionPixels + 2 * large->width);
+    EXPECT_LT(large->dpi, kRecognitionDpi);
+    EXPECT_GE(large->dpi, kLeastRecognitionDpi);
+    EXPECT_EQ(large->pixels.size(), qint64(large->width) * large->height);
+
+    EXPECT_EQ(drawer.draw(request(fixture("large-300.pdf")), 1, {}).error(),
+              "it is too large to read (300 x 300 inches)");
 }
 
 TEST(PageRecognitionTest, AStopLeavesThePagesNotYetFinishedUnread)

@@ -28,7 +28,8 @@ struct ProcessOutput {
 };
 
 int runShell(const QString &script, const QStringList &arguments = {},
-             ProcessOutput *output = nullptr, std::stop_token stop = {})
+             ProcessOutput *output = nullptr, std::stop_token stop = {},
+             const ProcessLimits &limits = {})
 {
     ProcessOutput ignored;
     ProcessOutput &into = output ? *output : ignored;
@@ -38,7 +39,7 @@ int runShell(const QString &script, const QStringList &arguments = {},
                                  },
                                  &into.standardError};
     return runProcess(kShell, QStringList{QStringLiteral("-c"), script, kShell} + arguments, stop,
-                      streams);
+                      streams, limits);
 }
 
 // Holds the FIFO open with a "0" in it until the reader is done, so a reader still waiting
@@ -208,6 +209,30 @@ TEST_F(ProcessRunnerTest, RefusingTheOutputStopsTheChild)
     }};
     EXPECT_EQ(runProcess(QStringLiteral("yes"), {}, {}, streams), kProcessCancelled);
     EXPECT_GT(received, 0);
+}
+
+// Limits: a child past its time is killed and reaped; its memory is capped, and a child that
+// died saying it ran out of memory under a cap is told apart from a crash.
+TEST_F(ProcessRunnerTest, AChildPastItsTimeIsKilledAndItsMemoryIsCapped)
+{
+    const QString pidFile = m_dir.filePath(QStringLiteral("child.pid"));
+    const ProcessLimits briefly{std::chrono::milliseconds(200), 0};
+    EXPECT_EQ(runShell(QStringLiteral("echo $$ > \"$1\"; exec sleep 600"), {pidFile}, nullptr, {},
+                       briefly),
+              kProcessTimedOut);
+    EXPECT_TRUE(processIsGone(readFile(pidFile).trimmed().toLongLong()));
+    EXPECT_EQ(runShell(QStringLiteral("exec yes"), {}, nullptr, {}, briefly), kProcessTimedOut);
+
+    const qint64 cap = qint64(300) << 20;
+    ProcessOutput output;
+    ASSERT_EQ(runShell(QStringLiteral("ulimit -v"), {}, &output, {}, {{}, cap}), 0);
+    EXPECT_EQ(output.standardOutput.trimmed().toLongLong(), cap / 1024);
+
+    const QString dying = QStringLiteral("echo 'Out of memory' >&2; kill -ABRT $$");
+    EXPECT_EQ(runShell(dying, {}, nullptr, {}, {{}, cap}), kProcessOutOfMemory);
+    EXPECT_EQ(runShell(dying), kProcessCrashed);
+    EXPECT_EQ(runShell(QStringLiteral("kill -ABRT $$"), {}, nullptr, {}, {{}, cap}),
+              kProcessCrashed);
 }
 
 // A converter must not outlive a window or terminal run that was killed outright.

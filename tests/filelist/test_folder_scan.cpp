@@ -220,6 +220,17 @@ TEST_F(FolderScanTest, ALinkBackUpTheTreeIsNotFollowed)
     EXPECT_EQ(walk(m_tree.path()), (QStringList{QString(), QStringLiteral("A/")}));
 }
 
+// A link from the chosen folder to one above it: what lies above is walked once, the chosen
+// folder is not walked again below it, and the walk ends.
+TEST_F(FolderScanTest, ALinkToAFolderAboveTheStartIsWalkedOnce)
+{
+    const QString a = m_tree.file(QStringLiteral("A/a.pdf"));
+    m_tree.file(QStringLiteral("B/b.pdf"));
+    m_tree.link(m_tree.path(), QStringLiteral("A/up"));
+    EXPECT_EQ(scan(m_tree.at(QStringLiteral("A"))),
+              (QStringList{a, m_tree.at(QStringLiteral("A/up/B/b.pdf"))}));
+}
+
 TEST_F(FolderScanTest, LinksThatFormLoopsAreWalkedOnce)
 {
     const QString top = m_tree.file(QStringLiteral("top.pdf"));

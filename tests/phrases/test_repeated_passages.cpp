@@ -61,6 +61,39 @@ TEST(RepeatedPassages, PassagesHaveNoLengthLimit)
     EXPECT_EQ(passagesIn(ids, 8), (Passages{{400, {1, 403}}}));
 }
 
+// One word repeated on one line gives a passage of every length, each occurring at every place
+// it fits: the bounds list the first occurrences of each, and leave out the longest passages,
+// saying how many. The counts stay exact.
+TEST(RepeatedPassages, ALongRunOfOneWordIsListedWithinTheBounds)
+{
+    const std::vector<std::uint32_t> ids(300, 0);
+    const PassageList listed = findRepeatedPassages(ids, 8, {}, {10, 10000});
+    ASSERT_GT(listed.size(), 0u);
+    std::uint64_t words = 0;
+    for (std::size_t p = 0; p < listed.size(); ++p) {
+        const std::uint32_t length = listed.lengths[p];
+        words += length;
+        EXPECT_EQ(listed.counts[p], 301 - length);
+        const auto first = listed.occurrences(p);
+        std::vector<std::uint32_t> expected(std::min(10u, 301 - length));
+        std::iota(expected.begin(), expected.end(), 0u);
+        EXPECT_EQ(std::vector<std::uint32_t>(first.begin(), first.end()), expected);
+        std::vector<std::uint32_t> every(listed.everyOccurrence(p).begin(),
+                                         listed.everyOccurrence(p).end());
+        std::sort(every.begin(), every.end());
+        EXPECT_EQ(every.size(), listed.counts[p]);
+        EXPECT_EQ(every.back(), 300 - length);
+    }
+    EXPECT_LE(words, 10000u);
+    EXPECT_EQ(listed.size() + listed.leftOut, 292u); // lengths 8 to 299
+    EXPECT_EQ(listed.longestListed, listed.lengths.back());
+    EXPECT_EQ(listed.leftOut, 299u - listed.longestListed);
+
+    const PassageList whole = findRepeatedPassages(ids, 8);
+    EXPECT_EQ(whole.size(), 292u);
+    EXPECT_EQ(whole.leftOut, 0u);
+}
+
 // Boundaries
 
 TEST(RepeatedPassages, EdgeCases)

@@ -76,3 +76,12 @@ TEST_F(AdmissionCheckTest, WithoutAConverterTheProblemIsToldInsteadOfTheNotice)
     EXPECT_EQ(result.converterProblem, QLatin1String(kConverterMissing));
     EXPECT_TRUE(result.notice.isEmpty());
 }
+
+// The check converts with the store's limits, as the run does: a hostile PDF cannot hold it.
+TEST_F(AdmissionCheckTest, APdfPastItsTimeLimitIsRejectedAndTheCheckFinishes)
+{
+    m_store.setConversionLimits({std::chrono::seconds(1), ConversionLimits::kDefaultMemory});
+    const AdmissionResult result =
+        m_check.check({fixture("nested-forms.pdf"), fixture("text-a.pdf")});
+    EXPECT_EQ(result.rejected, QStringList{fixture("nested-forms.pdf")});
+}

@@ -4,12 +4,14 @@
 #include "RecordingRunHost.h"
 #include "TestSupport.h"
 #include "documents/TextStore.h"
+#include "extract/TextReader.h"
 #include "run/CountingRun.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -341,4 +343,79 @@ TEST_F(CountingRunTest, NoMoreConvertersRunThanChosen)
     EXPECT_EQ(mostAtOnce(2), 2);
     EXPECT_EQ(rowsOf(outcome),
               (std::vector<PhraseRow>{row("some text", 2, 5), row("text here", 2, 5)}));
+}
+
+// Hostile and broken inputs
+
+// Forms drawing forms 50^7 times: the conversion stops at its limit, the file is named with
+// the reason, and the run goes on.
+TEST_F(CountingRunTest, APdfPastItsTimeLimitIsNamedAndTheRunGoesOn)
+{
+    m_store.setConversionLimits({std::chrono::seconds(1), ConversionLimits::kDefaultMemory});
+    const QString hostile = fixture("nested-forms.pdf");
+    const RunOutcome outcome = run({hostile, fixture("text-a.pdf")}, {4});
+    EXPECT_EQ(outcome.failures,
+              (std::vector<FileFailure>{
+                  {hostile, QLatin1String(run_texts::kTimedOut).arg(QStringLiteral("1 second"))}}));
+    EXPECT_EQ(rowsOf(outcome),
+              (std::vector<PhraseRow>{row("at the end of", 4, 2), row("the end of the", 4, 2),
+                                      row("the quick brown fox", 4, 2)}));
+}
+
+// A text refused for a line too long is refused whole, from a file or a stream alike.
+TEST_F(CountingRunTest, ATextWithALineTooLongToReadCountsForNothing)
+{
+    QByteArray text = "the same four words\nthe same four words\n";
+    text += QByteArray(LineSplitter::kLongestLine + 1, 'x') + '\n';
+    const QString file = writeFile(m_tmp.filePath(QStringLiteral("long.txt")), text);
+    const QString fifo = m_tmp.filePath(QStringLiteral("long-fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::thread writer([&] {
+        QFile out(fifo);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(text);
+    });
+    CountingRunOptions options;
+    options.readsAsText = [](const QString &) { return true; };
+    const RunOutcome outcome = run({file, fifo}, {4}, options);
+    writer.join();
+    EXPECT_TRUE(outcome.phrases.isEmpty());
+    ASSERT_EQ(m_host.reports.size(), 2u);
+    EXPECT_EQ(m_host.reports[0].description, tooLongLineMessage(file));
+    EXPECT_EQ(m_host.reports[1].description, tooLongLineMessage(fifo));
+}
+
+TEST_F(CountingRunTest, PagesOcrCouldNotReadAreNamedWithTheReason)
+{
+    const ScopedEnv noDrawer("ORVANTA_CONVERT_WORKER", "/nonexistent/orvanta-convert");
+    const QString pdf = QStringLiteral(ORVANTA_SCAN_DIR "/typed-then-scanned.pdf");
+    CountingRunOptions options;
+    options.recognitionLanguages = QStringList{QStringLiteral("eng")};
+    const RunOutcome outcome = run({pdf}, {2}, options);
+    EXPECT_EQ(outcome.failures,
+              (std::vector<FileFailure>{
+                  {pdf, QStringLiteral("  - OCR could not read page 2: orvanta-convert, which "
+                                       "draws pages for OCR, is not installed; reinstall "
+                                       "Orvanta.")}}));
+}
+
+// Each conversion holds a few descriptors: more at once than the open-file limit allows would
+// drop files.
+TEST_F(CountingRunTest, NoMoreConversionsRunThanTheOpenFileLimitAllows)
+{
+    QStringList paths;
+    for (int i = 0; i < 150; ++i)
+        paths << copyOf("text-a.pdf", QStringLiteral("copy%1.pdf").arg(i));
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit few = saved;
+    few.rlim_cur = 128;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    CountingRunOptions options;
+    options.parallelConversions = 1000;
+    const RunOutcome outcome = run(paths, {4}, options);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_TRUE(outcome.failures.empty());
+    EXPECT_TRUE(m_host.reports.empty());
+    EXPECT_EQ(rowsOf(outcome).back(), row("the quick brown fox", 4, 300));
 }

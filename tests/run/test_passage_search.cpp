@@ -113,3 +113,21 @@ TEST(PassageSearchOfCountedTexts, ReadsTheSourcesAgainAndNamesThoseGone)
 }
 
 } // namespace
+
+// Past the bounds only the first places of a passage are listed; its frequency and files still
+// count every occurrence.
+TEST_F(PassageSearchTest, APassageWithMorePlacesThanListedStillCountsThemAll)
+{
+    const QByteArray run = QByteArray("w ").repeated(150).trimmed();
+    file({run});
+    file({run});
+    const RepeatedPassages found = m_collector.find(8);
+    ASSERT_GT(found.rows.size(), 0);
+    for (qsizetype row = 0; row < found.rows.size(); ++row) {
+        const int length = found.rows.wordCount(row);
+        EXPECT_EQ(found.rows.frequency(row), 2 * (151 - length)) << length;
+        EXPECT_EQ(found.rows.files(row), 2) << length;
+        EXPECT_LE(found.occurrences(row).size(), PassageBounds().listedOccurrences);
+    }
+    EXPECT_TRUE(leftOutPassagesText(found).isEmpty());
+}

@@ -16,7 +16,22 @@
 #include <optional>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ORVANTA_TEST_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORVANTA_TEST_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace orvanta {
+
+// Address sanitizer reserves terabytes of address space, so no cap on it can hold there.
+#ifdef ORVANTA_TEST_ADDRESS_SANITIZER
+inline constexpr bool kMemoryCapsHold = false;
+#else
+inline constexpr bool kMemoryCapsHold = true;
+#endif
 
 // Keeps every error report instead of showing it.
 class RecordingSink : public ErrorSink {
