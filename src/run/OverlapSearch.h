@@ -68,6 +68,8 @@ public:
     const std::vector<CountedSource> &sources() const { return m_sources; }
     // Sources whose text was no longer at hand: they have no words.
     const QStringList &unavailable() const { return m_unavailable; }
+    // The words of a source as counted.
+    std::uint32_t wordsOf(int source) const { return m_index->wordsOf(std::size_t(source)); }
 
     // The ranked pairs of sources; the file numbers of its pairs are indexes into sources().
     // Reads nothing. Empty when a stop is requested.
