@@ -9,12 +9,19 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <set>
 #include <vector>
 
 namespace orvanta {
 
 using OverlapFiles = std::vector<std::vector<QByteArray>>; // the lines of each file
+
+inline void PrintTo(const OverlapPair &pair, std::ostream *out)
+{
+    *out << '{' << pair.fileA << ' ' << pair.fileB << ": " << pair.sharedA << '/' << pair.wordsA
+         << ", " << pair.sharedB << '/' << pair.wordsB << '}';
+}
 
 // The overlap of files as a deliberately plain search finds it, with positions numbered as
 // PhraseTable numbers them: every word, and one line break after each line that has words.

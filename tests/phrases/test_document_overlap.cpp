@@ -14,12 +14,6 @@ using namespace orvanta;
 
 namespace orvanta {
 
-void PrintTo(const OverlapPair &pair, std::ostream *out)
-{
-    *out << '{' << pair.fileA << ' ' << pair.fileB << ": " << pair.sharedA << '/' << pair.wordsA
-         << ", " << pair.sharedB << '/' << pair.wordsB << '}';
-}
-
 void PrintTo(const WordRange &range, std::ostream *out)
 {
     *out << '[' << range.begin << ", " << range.end << ')';

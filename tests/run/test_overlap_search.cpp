@@ -10,12 +10,6 @@ using namespace orvanta;
 
 namespace orvanta {
 
-void PrintTo(const OverlapPair &pair, std::ostream *out)
-{
-    *out << '{' << pair.fileA << ' ' << pair.fileB << ": " << pair.sharedA << '/' << pair.wordsA
-         << ", " << pair.sharedB << '/' << pair.wordsB << '}';
-}
-
 void PrintTo(const SharedStretch &stretch, std::ostream *out)
 {
     *out << '"' << stretch.text.toStdString() << "\" " << stretch.words << " words, source "
