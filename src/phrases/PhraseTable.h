@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 
 #include <cstdint>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ public:
     std::string phraseAt(std::uint32_t position, std::uint32_t length) const;
     // The file a word position belongs to, counted from 0 by beginDocument calls.
     std::size_t documentAt(std::uint32_t position) const;
+    // The lower-case word ids of everything counted, in positions, and the first position of
+    // each file: what passages and the overlap of documents are found in.
+    std::span<const std::uint32_t> wordIds() const { return m_ids; }
+    const std::vector<std::uint32_t> &documentStarts() const { return m_documentStarts; }
 
 private:
     std::uint32_t lowerCaseId(std::string_view rawWord);

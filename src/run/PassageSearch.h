@@ -75,6 +75,8 @@ public:
     void countLine(const CountedLine &line);
     // The passages of at least `minimumWords` words (at least 1). Empty when a stop is requested.
     RepeatedPassages find(int minimumWords, std::stop_token stop = {}) const;
+    // Where each counted word stands, by its position in the table.
+    const WordPlaces &places() const { return m_places; }
 
 private:
     PhraseTable &m_table;
