@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 
 namespace orvanta {
 
@@ -16,12 +15,11 @@ double perMillion(std::uint64_t frequency, std::uint64_t corpusWords)
 // With f the phrase's frequency, N the corpus words, c and w a file's count and words:
 // |c/f - w/N| = |cN - wf| / fN, so the sum is taken in integers and divided once. A file without
 // the phrase adds wf: all of them together (N - W) f, W being the words of the files with it.
-double deviationOfProportions(std::span<const FileCount> counts,
-                              std::span<const std::uint64_t> wordsByFile)
+double deviationOfProportions(std::span<const FileCount> counts, const CorpusSize &corpusSize)
 {
     using Wide = unsigned __int128;
-    const std::uint64_t corpus =
-        std::accumulate(wordsByFile.begin(), wordsByFile.end(), std::uint64_t(0));
+    const std::vector<std::uint64_t> &wordsByFile = corpusSize.wordsByFile;
+    const std::uint64_t corpus = corpusSize.words;
     std::uint64_t frequency = 0;
     std::uint64_t wordsWithPhrase = 0;
     for (const FileCount &count : counts) {

@@ -29,9 +29,8 @@ double perMillion(std::uint64_t frequency, std::uint64_t corpusWords);
 // Gries' deviation of proportions: half the sum over every file of |v - s|, where s is the file's
 // share of the corpus words and v its share of the phrase's occurrences. 0 when the phrase is
 // spread exactly like the text, near 1 when it sits in one small file; 0 without occurrences.
-// Exact but for the one final division.
-double deviationOfProportions(std::span<const FileCount> counts,
-                              std::span<const std::uint64_t> wordsByFile);
+// Exact but for the one final division. Takes time in the files the phrase occurs in only.
+double deviationOfProportions(std::span<const FileCount> counts, const CorpusSize &corpus);
 
 struct Keyness {
     double logLikelihood = 0; // negative when the phrase is rarer in the target

@@ -4,12 +4,16 @@
 
 namespace orvanta {
 
-void PerFileCounts::addRow(std::span<const FileCount> counts)
+std::span<FileCount> PerFileCounts::addRows(std::span<const std::uint32_t> files)
 {
     if (m_offsets.empty())
         m_offsets.push_back(0);
-    m_counts.insert(m_counts.end(), counts.begin(), counts.end());
-    m_offsets.push_back(m_counts.size());
+    const std::size_t first = m_counts.size();
+    m_offsets.reserve(m_offsets.size() + files.size());
+    for (const std::uint32_t rowFiles : files)
+        m_offsets.push_back(m_offsets.back() + rowFiles);
+    m_counts.resize(m_offsets.back());
+    return std::span(m_counts).subspan(first);
 }
 
 void PerFileCounts::append(const PerFileCounts &more)
@@ -52,27 +56,26 @@ namespace detail {
 
 // Positions ascend, so a class's occurrences in one file come together: each either adds to the
 // class's last entry or opens the next.
-LevelFileCounts fileCountsOf(const Level &level, std::span<const std::uint32_t> documentStarts,
-                             std::span<const std::uint32_t> files)
+void countFilesOf(const Level &level, std::span<const std::uint32_t> documentStarts,
+                  std::span<const std::uint32_t> files, std::span<FileCount> counts)
 {
-    LevelFileCounts result;
-    result.offsets.resize(files.size() + 1);
-    result.offsets[0] = 0;
-    for (std::size_t c = 0; c < files.size(); ++c)
-        result.offsets[c + 1] = result.offsets[c] + files[c];
-    result.counts.resize(result.offsets.back());
-    LargeArray<std::uint64_t> next(result.offsets.begin(), result.offsets.end() - 1);
+    LargeArray<std::uint64_t> first(files.size()); // by class: where its entries start
+    LargeArray<std::uint64_t> next(files.size());  // by class: where its next entry goes
+    std::uint64_t offset = 0;
+    for (std::size_t c = 0; c < files.size(); ++c) {
+        first[c] = next[c] = offset;
+        offset += files[c];
+    }
     std::uint32_t file = 0;
     for (const std::uint32_t position : level.positions) {
         while (file + 1 < documentStarts.size() && documentStarts[file + 1] <= position)
             ++file;
         const std::uint32_t c = level.classes[position];
-        if (next[c] > result.offsets[c] && result.counts[next[c] - 1].file == file)
-            ++result.counts[next[c] - 1].frequency;
+        if (next[c] > first[c] && counts[next[c] - 1].file == file)
+            ++counts[next[c] - 1].frequency;
         else
-            result.counts[next[c]++] = {file, 1};
+            counts[next[c]++] = {file, 1};
     }
-    return result;
 }
 
 } // namespace detail

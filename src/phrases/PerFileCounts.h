@@ -20,7 +20,8 @@ class PerFileCounts {
 public:
     std::size_t rows() const { return m_offsets.empty() ? 0 : m_offsets.size() - 1; }
 
-    void addRow(std::span<const FileCount> counts);
+    // Adds rows of files[i] files each; gives their counts, row after row, to be filled in.
+    std::span<FileCount> addRows(std::span<const std::uint32_t> files);
     // Adds every row of `more`, in its order.
     void append(const PerFileCounts &more);
     std::span<const FileCount> row(std::size_t row) const;
@@ -36,22 +37,11 @@ namespace detail {
 
 struct Level;
 
-// The counts of each class of a level, laid out class after class.
-struct LevelFileCounts {
-    LargeArray<std::uint64_t> offsets; // by class, and one past the last
-    LargeArray<FileCount> counts;
-
-    std::span<const FileCount> of(std::uint32_t phraseClass) const
-    {
-        return std::span(counts).subspan(offsets[phraseClass],
-                                         offsets[phraseClass + 1] - offsets[phraseClass]);
-    }
-};
-
-// Counts each class of `level` in each file. `files` holds the number of files of each class;
-// file f starts at documentStarts[f] (the first file also holds what comes before).
-LevelFileCounts fileCountsOf(const Level &level, std::span<const std::uint32_t> documentStarts,
-                             std::span<const std::uint32_t> files);
+// Counts each class of `level` in each file into `counts`, class after class, where class c
+// takes files[c] entries; file f starts at documentStarts[f] (the first file also holds what
+// comes before).
+void countFilesOf(const Level &level, std::span<const std::uint32_t> documentStarts,
+                  std::span<const std::uint32_t> files, std::span<FileCount> counts);
 
 } // namespace detail
 

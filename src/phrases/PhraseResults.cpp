@@ -13,13 +13,6 @@ void PhraseResults::append(std::string_view phrase, int wordCount, int frequency
     m_text.append(phrase);
 }
 
-void PhraseResults::append(std::string_view phrase, int wordCount, int frequency,
-                           std::span<const FileCount> fileCounts)
-{
-    append(phrase, wordCount, frequency, int(fileCounts.size()));
-    m_fileCounts.addRow(fileCounts);
-}
-
 void PhraseResults::append(const PhraseResults &more)
 {
     const std::uint64_t shift = m_text.size();

@@ -32,10 +32,13 @@ public:
     bool isEmpty() const { return m_rows.empty(); }
 
     void append(std::string_view phrase, int wordCount, int frequency, int files = 1);
-    // Appends a row with its frequency in each file it occurs in. Either every row is appended
-    // with its counts or none is.
-    void append(std::string_view phrase, int wordCount, int frequency,
-                std::span<const FileCount> fileCounts);
+    // Makes room for the per-file counts of the rows appended next: row i of them occurs in
+    // files[i] files. Gives the counts, row after row, to be filled in. Either every row gets
+    // its counts or none does.
+    std::span<FileCount> appendFileCounts(std::span<const std::uint32_t> files)
+    {
+        return m_fileCounts.addRows(files);
+    }
     // Appends every row of `more`, in its order.
     void append(const PhraseResults &more);
 

@@ -176,9 +176,9 @@ public:
     void write(const detail::Level &level, int length)
     {
         const detail::LargeArray<std::uint32_t> files = filesOf(level);
-        const detail::LevelFileCounts perFile =
-            m_countsPerFile ? detail::fileCountsOf(level, m_documentStarts, files)
-                            : detail::LevelFileCounts();
+        // All the level's per-file counts go to the first half's results, ahead of its rows.
+        if (m_countsPerFile)
+            detail::countFilesOf(level, m_documentStarts, files, m_results.appendFileCounts(files));
         const std::size_t classes = level.frequencies.size();
         const auto writeClasses = [&](std::size_t begin, std::size_t end, PhraseResults &into) {
             std::string phrase;
@@ -190,11 +190,7 @@ public:
                         phrase.push_back(' ');
                     phrase.append(m_words.text(m_ids[start + std::uint32_t(w)]));
                 }
-                if (m_countsPerFile)
-                    into.append(phrase, length, int(level.frequencies[c]),
-                                perFile.of(std::uint32_t(c)));
-                else
-                    into.append(phrase, length, int(level.frequencies[c]), int(files[c]));
+                into.append(phrase, length, int(level.frequencies[c]), int(files[c]));
             }
         };
         if (classes < kRowsForTwoCores || std::thread::hardware_concurrency() < 2) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,13 @@ using namespace orvanta;
 namespace {
 
 constexpr double kTolerance = 1e-12;
+
+CorpusSize corpusOf(const std::vector<std::uint64_t> &wordsByFile)
+{
+    return {wordsByFile.size(),
+            std::accumulate(wordsByFile.begin(), wordsByFile.end(), std::uint64_t(0)), 0,
+            wordsByFile};
+}
 
 std::vector<FileCount> countsOf(const std::map<std::uint32_t, std::uint32_t> &counts)
 {
@@ -92,7 +100,7 @@ TEST(CorpusMeasures, DeviationOfProportionsFollowsItsDefinition)
         {"uneven", {3, 7, 11, 13}, {{0, 2}, {3, 5}}, ""},
     };
     for (const auto &c : cases) {
-        const double dp = deviationOfProportions(countsOf(c.counts), c.wordsByFile);
+        const double dp = deviationOfProportions(countsOf(c.counts), corpusOf(c.wordsByFile));
         EXPECT_NEAR(dp, referenceDeviation(c.counts, c.wordsByFile), kTolerance) << c.name;
         if (*c.shown) {
             EXPECT_EQ(fourDecimals(dp), c.shown) << c.name;
@@ -102,8 +110,8 @@ TEST(CorpusMeasures, DeviationOfProportionsFollowsItsDefinition)
 
 TEST(CorpusMeasures, DeviationOfNoOccurrencesOrAnEmptyCorpusIsZero)
 {
-    EXPECT_EQ(deviationOfProportions({}, std::vector<std::uint64_t>{5, 5}), 0.0);
-    EXPECT_EQ(deviationOfProportions({}, {}), 0.0);
+    EXPECT_EQ(deviationOfProportions({}, corpusOf({5, 5})), 0.0);
+    EXPECT_EQ(deviationOfProportions({}, corpusOf({})), 0.0);
 }
 
 // Keyness

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,14 @@ std::map<std::uint32_t, std::uint32_t> asMap(std::span<const FileCount> counts)
     for (const FileCount &count : counts)
         map[count.file] = count.frequency;
     return map;
+}
+
+void appendWithCounts(PhraseResults &results, const char *phrase, int frequency,
+                      const std::vector<FileCount> &counts)
+{
+    const std::uint32_t files[] = {std::uint32_t(counts.size())};
+    std::copy(counts.begin(), counts.end(), results.appendFileCounts(files).begin());
+    results.append(phrase, 1, frequency, int(counts.size()));
 }
 
 // Files of lines of words from a small vocabulary, in any case, so that phrases repeat within
@@ -73,7 +82,7 @@ void expectMeasuresAsReference(const FileLines &files, int length, const std::st
         EXPECT_EQ(std::size_t(results.files(row)), counts.size());
         EXPECT_EQ(perMillion(std::uint64_t(results.frequency(row)), corpus.words),
                   referencePerMillion(results.frequency(row), double(corpus.words)));
-        EXPECT_NEAR(deviationOfProportions(results.fileCounts(row), corpus.wordsByFile),
+        EXPECT_NEAR(deviationOfProportions(results.fileCounts(row), corpus),
                     referenceDeviation(counts, corpus.wordsByFile), kTolerance)
             << where << " " << phrase.toStdString();
     }
@@ -120,10 +129,10 @@ TEST(PerFileCounts, CountsFollowTheirRowsThroughAppendAndOrder)
 {
     const std::vector<FileCount> c{{0, 2}}, b{{1, 1}, {4, 2}}, a{{3, 5}};
     PhraseResults first;
-    first.append("a", 1, 5, a);
-    first.append("c", 1, 2, c);
+    appendWithCounts(first, "a", 5, a);
+    appendWithCounts(first, "c", 2, c);
     PhraseResults second;
-    second.append("b", 1, 3, b);
+    appendWithCounts(second, "b", 3, b);
     first.append(second);
     first.sortForDisplay();
     ASSERT_EQ(first.size(), 3);
