@@ -1,8 +1,11 @@
 #include "phrases/CorpusMeasures.h"
 #include "phrases/ReferenceMeasures.h"
 
+#include <QRandomGenerator>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -143,5 +146,36 @@ TEST(CorpusMeasures, KeynessFollowsItsDefinitionWithItsSignAndZeroCounts)
             EXPECT_EQ(fourDecimals(got.logRatio), c.logRatio) << c.name;
         }
         EXPECT_EQ(got.logLikelihood < 0, c.a * c.nb < c.b * c.na) << c.name;
+    }
+}
+
+// Against the plain reference on random counts: files without words, phrases in one file or in
+// every file, counts of 0 in either set.
+TEST(CorpusMeasures, RandomCountsAgreeWithThePlainReference)
+{
+    QRandomGenerator random(2030);
+    for (int round = 0; round < 500; ++round) {
+        std::vector<std::uint64_t> wordsByFile(size_t(random.bounded(1, 40)));
+        std::map<std::uint32_t, std::uint32_t> counts;
+        for (std::uint32_t file = 0; file < wordsByFile.size(); ++file) {
+            wordsByFile[file] = random.bounded(4) == 0 ? 0 : random.bounded(1, 100000);
+            if (wordsByFile[file] > 0 && random.bounded(3) == 0)
+                counts[file] = std::uint32_t(random.bounded(1, 500));
+        }
+        if (counts.empty() || !std::any_of(wordsByFile.begin(), wordsByFile.end(),
+                                           [](std::uint64_t words) { return words > 0; }))
+            continue;
+        EXPECT_NEAR(deviationOfProportions(countsOf(counts), corpusOf(wordsByFile)),
+                    referenceDeviation(counts, wordsByFile), kTolerance)
+            << "round " << round;
+
+        const std::uint64_t a = random.bounded(3) == 0 ? 0 : random.bounded(1, 1000);
+        const std::uint64_t b = random.bounded(3) == 0 ? 0 : random.bounded(1, 1000);
+        const std::uint64_t na = a + random.bounded(1, 10000000);
+        const std::uint64_t nb = b + random.bounded(1, 10000000);
+        const Keyness got = keynessOf(a, b, na, nb);
+        const Keyness want = referenceKeyness(double(a), double(b), double(na), double(nb));
+        EXPECT_NEAR(got.logLikelihood, want.logLikelihood, kTolerance * (1 + a + b));
+        EXPECT_NEAR(got.logRatio, want.logRatio, kTolerance) << "round " << round;
     }
 }

@@ -15,8 +15,6 @@ using namespace orvanta;
 
 namespace {
 
-constexpr double kTolerance = 1e-12;
-
 PhraseTable countedTable(const FileLines &files, const std::vector<int> &lengths,
                          bool countsPerFile = true)
 {
@@ -64,14 +62,13 @@ FileLines randomFiles(QRandomGenerator &random, int maxFiles, int maxLines)
     return files;
 }
 
-// Every row's per-file counts, per-million and dispersion against the plain reference.
-void expectMeasuresAsReference(const FileLines &files, int length, const std::string &where)
+// Every row's per-file counts and the corpus size against the plain reference.
+void expectCountsAsReference(const FileLines &files, int length, const std::string &where)
 {
     const PhraseTable table = countedTable(files, {length});
     PhraseResults results = table.extractRepeatedPhrases();
     results.sortForDisplay();
-    const CorpusSize corpus = table.corpusSize();
-    ASSERT_EQ(corpus, referenceCorpusSize(files)) << where;
+    ASSERT_EQ(table.corpusSize(), referenceCorpusSize(files)) << where;
     const ReferenceFileCounts reference = referenceFileCounts(files, length);
     ASSERT_EQ(std::size_t(results.size()), reference.size()) << where;
     for (qsizetype row = 0; row < results.size(); ++row) {
@@ -80,11 +77,6 @@ void expectMeasuresAsReference(const FileLines &files, int length, const std::st
         const auto &counts = reference.at(phrase);
         ASSERT_EQ(asMap(results.fileCounts(row)), counts) << where << " " << phrase.toStdString();
         EXPECT_EQ(std::size_t(results.files(row)), counts.size());
-        EXPECT_EQ(perMillion(std::uint64_t(results.frequency(row)), corpus.words),
-                  referencePerMillion(results.frequency(row), double(corpus.words)));
-        EXPECT_NEAR(deviationOfProportions(results.fileCounts(row), corpus),
-                    referenceDeviation(counts, corpus.wordsByFile), kTolerance)
-            << where << " " << phrase.toStdString();
     }
 }
 
@@ -92,12 +84,12 @@ void expectMeasuresAsReference(const FileLines &files, int length, const std::st
 
 // Per-file counts from the engine
 
-TEST(PerFileCounts, EveryRowsCountsAndMeasuresAgreeWithAPlainReference)
+TEST(PerFileCounts, EveryRowsCountsAgreeWithAPlainReference)
 {
     QRandomGenerator random(3030);
     for (int round = 0; round < 60; ++round)
-        expectMeasuresAsReference(randomFiles(random, 8, 6), random.bounded(1, 5),
-                                  "round " + std::to_string(round));
+        expectCountsAsReference(randomFiles(random, 8, 6), random.bounded(1, 5),
+                                "round " + std::to_string(round));
 }
 
 // Over 50,000 rows of one length: two threads write the rows and their counts.
@@ -111,7 +103,7 @@ TEST(PerFileCounts, CountsHoldWhenBothCoresWriteTheRows)
             line += " w" + QByteArray::number(random.bounded(500));
         files[size_t(random.bounded(5))].push_back(line);
     }
-    expectMeasuresAsReference(files, 2, "big");
+    expectCountsAsReference(files, 2, "big");
 }
 
 TEST(PerFileCounts, APlainCountCarriesNone)
