@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -67,23 +68,24 @@ public:
     {
         if ((m_count + 1) * 10 > m_slots.size() * 7)
             grow();
-        const std::uint64_t hash = hashOf(word);
-        const std::uint64_t head = headOf(word.data(), word.size());
-        const std::uint32_t tag = tagOf(hash, word.size());
-        std::size_t slot = hash >> (64 - m_bits);
-        for (; m_slots[slot].tag != 0; slot = (slot + 1) & m_mask) {
-            const Slot &s = m_slots[slot];
-            if (s.tag != tag || s.head != head)
-                continue;
-            if (word.size() <= kInSlot)
-                return s.value;
-            if (const LongWord &stored = m_longWords[s.value]; longText(stored) == word)
-                return stored.value;
-        }
+        const Key key = keyOf(word);
+        const std::size_t slot = probe(word, key);
+        if (m_slots[slot].tag != 0)
+            return valueIn(m_slots[slot], word.size());
         const std::uint32_t value = makeValue();
-        m_slots[slot] = {head, tag, word.size() <= kInSlot ? value : addLongWord(word, value)};
+        m_slots[slot] = {key.head, key.tag,
+                         word.size() <= kInSlot ? value : addLongWord(word, value)};
         ++m_count;
         return value;
+    }
+
+    // The word's value, when the map holds the word.
+    std::optional<std::uint32_t> find(std::string_view word) const
+    {
+        if (m_slots.empty())
+            return std::nullopt;
+        const Slot &s = m_slots[probe(word, keyOf(word))];
+        return s.tag == 0 ? std::nullopt : std::optional(valueIn(s, word.size()));
     }
 
     std::size_t size() const { return m_count; }
@@ -101,6 +103,36 @@ private:
         std::uint32_t length;
         std::uint32_t value;
     };
+
+    struct Key {
+        std::uint64_t hash;
+        std::uint64_t head;
+        std::uint32_t tag;
+    };
+
+    static Key keyOf(std::string_view word)
+    {
+        const std::uint64_t hash = hashOf(word);
+        return {hash, headOf(word.data(), word.size()), tagOf(hash, word.size())};
+    }
+
+    // The slot that holds the word, or the empty slot where it belongs.
+    std::size_t probe(std::string_view word, const Key &key) const
+    {
+        std::size_t slot = key.hash >> (64 - m_bits);
+        for (; m_slots[slot].tag != 0; slot = (slot + 1) & m_mask) {
+            const Slot &s = m_slots[slot];
+            if (s.tag == key.tag && s.head == key.head &&
+                (word.size() <= kInSlot || longText(m_longWords[s.value]) == word))
+                return slot;
+        }
+        return slot;
+    }
+
+    std::uint32_t valueIn(const Slot &s, std::size_t wordSize) const
+    {
+        return wordSize <= kInSlot ? s.value : m_longWords[s.value].value;
+    }
 
     static std::uint32_t tagOf(std::uint64_t hash, std::size_t length)
     {
@@ -156,6 +188,9 @@ public:
             return std::uint32_t(m_entries.size() - 1);
         });
     }
+
+    // The id of a string interned before.
+    std::optional<std::uint32_t> find(std::string_view text) const { return m_ids.find(text); }
 
     std::string_view text(std::uint32_t id) const
     {

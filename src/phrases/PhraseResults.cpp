@@ -22,12 +22,18 @@ void PhraseResults::append(const PhraseResults &more)
         m_rows.push_back(entry);
     }
     m_text.append(more.m_text);
+    m_fileCounts.append(more.m_fileCounts);
 }
 
 std::string_view PhraseResults::phraseUtf8(qsizetype index) const
 {
     const Entry &entry = m_rows[size_t(index)];
     return std::string_view(m_text.data() + entry.offset, entry.length);
+}
+
+std::span<const FileCount> PhraseResults::fileCounts(qsizetype index) const
+{
+    return hasFileCounts() ? m_fileCounts.row(std::size_t(index)) : std::span<const FileCount>();
 }
 
 PhraseRow PhraseResults::row(qsizetype index) const
@@ -162,6 +168,12 @@ void PhraseResults::sortForDisplay()
     sortOnBothCores(keys);
     orderTiesOnBothCores(keys, ChunkSort(*this));
     m_rows = inOrder(m_rows, keys);
+    if (hasFileCounts()) {
+        std::vector<std::uint32_t> order(keys.size());
+        std::transform(keys.begin(), keys.end(), order.begin(),
+                       [](const SortKey &key) { return key.row; });
+        m_fileCounts.reorder(order);
+    }
     m_text = textInRowOrder();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "phrases/LargeArray.h"
+#include "phrases/PerFileCounts.h"
 
 #include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,13 @@ public:
     bool isEmpty() const { return m_rows.empty(); }
 
     void append(std::string_view phrase, int wordCount, int frequency, int files = 1);
+    // Makes room for the per-file counts of the rows appended next: row i of them occurs in
+    // files[i] files. Gives the counts, row after row, to be filled in. Either every row gets
+    // its counts or none does.
+    std::span<FileCount> appendFileCounts(std::span<const std::uint32_t> files)
+    {
+        return m_fileCounts.addRows(files);
+    }
     // Appends every row of `more`, in its order.
     void append(const PhraseResults &more);
 
@@ -39,6 +48,11 @@ public:
     // In how many of the counted files the phrase occurs.
     int files(qsizetype index) const { return int(m_rows[size_t(index)].files); }
     PhraseRow row(qsizetype index) const;
+    // True when the rows carry their frequency in each file.
+    bool hasFileCounts() const { return !m_rows.empty() && m_fileCounts.rows() == m_rows.size(); }
+    // The files the phrase occurs in and its frequency in each, in file order; empty without
+    // per-file counts.
+    std::span<const FileCount> fileCounts(qsizetype index) const;
 
     // Ascending frequency, then ascending phrase by code point: the order the list shows.
     void sortForDisplay();
@@ -55,6 +69,7 @@ private:
     };
     detail::LargeText m_text;
     detail::LargeArray<Entry> m_rows;
+    PerFileCounts m_fileCounts; // empty unless the rows were appended with them
 };
 
 } // namespace orvanta

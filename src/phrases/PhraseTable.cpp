@@ -72,6 +72,7 @@ void PhraseTable::closeLine()
 void PhraseTable::beginDocument()
 {
     m_documentStarts.push_back(std::uint32_t(m_ids.size()));
+    m_lineBreaksBefore.push_back(m_lineBreaks);
 }
 
 void PhraseTable::countLine(QByteArrayView utf8Line)
@@ -104,15 +105,47 @@ std::size_t PhraseTable::documentAt(std::uint32_t position) const
                                              : std::size_t(after - m_documentStarts.begin() - 1);
 }
 
+detail::CountedWords PhraseTable::countedWords() const
+{
+    return {m_ids, m_documentStarts, m_lineBreaksBefore, m_lineBreaks};
+}
+
+CorpusSize PhraseTable::corpusSize() const
+{
+    const detail::CountedWords words = countedWords();
+    CorpusSize size{words.documents(), wordCount(), m_lowerWords.size(), {}};
+    size.wordsByFile.reserve(words.documents());
+    for (std::size_t document = 0; document < words.documents(); ++document)
+        size.wordsByFile.push_back(words.wordsOf(document));
+    return size;
+}
+
+std::vector<PhrasePosition> PhraseTable::positionsOf(std::string_view phrase,
+                                                     std::span<const FileCount> files) const
+{
+    std::vector<std::uint32_t> ids;
+    for (std::size_t begin = 0; begin <= phrase.size();) {
+        const std::size_t end = std::min(phrase.find(' ', begin), phrase.size());
+        const std::optional<std::uint32_t> id =
+            m_lowerWords.find(phrase.substr(begin, end - begin));
+        if (!id)
+            return {};
+        ids.push_back(*id);
+        begin = end + 1;
+    }
+    return detail::positionsOf(countedWords(), ids, files);
+}
+
 namespace {
 
 class RowWriter {
 public:
     RowWriter(std::span<const std::uint32_t> ids, const std::vector<std::uint32_t> &documents,
-              const detail::StringInterner &words, PhraseResults &results)
+              const detail::StringInterner &words, bool countsPerFile, PhraseResults &results)
         : m_ids(ids)
         , m_documentStarts(documents)
         , m_words(words)
+        , m_countsPerFile(countsPerFile)
         , m_results(results)
     {
     }
@@ -122,6 +155,9 @@ public:
     void write(const detail::Level &level, int length)
     {
         const detail::LargeArray<std::uint32_t> files = filesOf(level);
+        // All the level's per-file counts go to the first half's results, ahead of its rows.
+        if (m_countsPerFile)
+            detail::countFilesOf(level, m_documentStarts, files, m_results.appendFileCounts(files));
         const std::size_t classes = level.frequencies.size();
         const auto writeClasses = [&](std::size_t begin, std::size_t end, PhraseResults &into) {
             std::string phrase;
@@ -172,6 +208,7 @@ private:
     std::span<const std::uint32_t> m_ids;
     const std::vector<std::uint32_t> &m_documentStarts;
     const detail::StringInterner &m_words;
+    const bool m_countsPerFile;
     PhraseResults &m_results;
 };
 
@@ -187,7 +224,7 @@ PhraseResults PhraseTable::extractRepeatedPhrases(std::stop_token stop) const
         return std::find(m_lengths.begin(), m_lengths.end(), length) != m_lengths.end();
     };
 
-    RowWriter writer(m_ids, m_documentStarts, m_lowerWords, results);
+    RowWriter writer(m_ids, m_documentStarts, m_lowerWords, m_countsPerFile, results);
     detail::Level level = detail::firstLevel(m_ids, m_lowerWords.size());
     if (wanted(1))
         writer.write(level, 1);

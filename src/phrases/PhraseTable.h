@@ -1,6 +1,8 @@
 #pragma once
 
+#include "phrases/CorpusMeasures.h"
 #include "phrases/FlatTables.h"
+#include "phrases/PhrasePositions.h"
 #include "phrases/PhraseResults.h"
 #include "phrases/RepeatedPassages.h"
 
@@ -22,6 +24,10 @@ public:
     // `lengths` are the phrase lengths to report; lengths below 1 and repeats are ignored.
     explicit PhraseTable(const std::vector<int> &lengths);
 
+    // With per-file counts on, the rows carry their phrase's frequency in each file (off by
+    // default: it costs time and memory).
+    void setCountsPerFile(bool on) { m_countsPerFile = on; }
+
     // The lines counted from here on belong to the next file; rows say in how many files their
     // phrase occurs. Without a call every line belongs to one file.
     void beginDocument();
@@ -32,6 +38,13 @@ public:
     PhraseResults extractRepeatedPhrases(std::stop_token stop = {}) const;
 
     std::size_t wordCount() const { return m_ids.size() - m_lineBreaks; }
+    // Files (beginDocument calls; one when words came without any), words, distinct words and
+    // the words of each file.
+    CorpusSize corpusSize() const;
+    // Where a phrase (lower-case words joined by single spaces) occurs, in file order, then text
+    // order. Given the phrase's per-file counts, only those files are searched.
+    std::vector<PhrasePosition> positionsOf(std::string_view phrase,
+                                            std::span<const FileCount> files = {}) const;
 
     // Word positions count every counted word and one line break after each line: the next
     // counted word takes this position.
@@ -51,6 +64,7 @@ public:
 private:
     std::uint32_t lowerCaseId(std::string_view rawWord);
     void closeLine();
+    detail::CountedWords countedWords() const;
 
     std::vector<int> m_lengths;
     detail::WordMap m_rawWords; // to lower-case ids
@@ -58,8 +72,10 @@ private:
     std::string m_lowerWord; // reused for each new raw word
     // Lower-case word ids of every line in order, each line closed by kLineBreak.
     detail::LargeArray<std::uint32_t> m_ids;
-    std::vector<std::uint32_t> m_documentStarts; // the first position of each file in m_ids
+    std::vector<std::uint32_t> m_documentStarts;   // the first position of each file in m_ids
+    std::vector<std::uint64_t> m_lineBreaksBefore; // the line breaks before each file's start
     std::size_t m_lineBreaks = 0;
+    bool m_countsPerFile = false;
 };
 
 } // namespace orvanta

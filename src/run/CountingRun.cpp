@@ -130,10 +130,11 @@ public:
         , m_paths(paths)
         , m_options(options)
         , m_stop(std::move(stop))
-        , m_table(lengths)
-        , m_passages(m_table)
+        , m_table(std::make_shared<PhraseTable>(lengths))
+        , m_passages(*m_table)
         , m_operation(tag, errors)
     {
+        m_table->setCountsPerFile(options.countsPerFile);
     }
 
     RunOutcome execute()
@@ -277,7 +278,7 @@ private:
         if (findsPassages())
             m_passages.beginSource();
         else
-            m_table.beginDocument();
+            m_table->beginDocument();
         m_outcome.sources.push_back({file.path, std::nullopt, file.plainText, {}});
         if (!file.failure.isEmpty()) {
             m_outcome.failures.push_back({file.path, file.failure});
@@ -361,10 +362,11 @@ private:
                           [this](const CountedLine &line) { m_passages.countLine(line); },
                           /*withPlaces=*/true)
                     : readCountedLines(m_options.text, text, [this](const CountedLine &line) {
-                          m_table.countLine(line.text);
+                          m_table->countLine(line.text);
                       });
             if (!read.ok())
                 throw OperationError(read.error());
+            ++m_countedFiles;
         } catch (const std::bad_alloc &) {
             throw OperationError(QStringLiteral("Out of memory while reading %1").arg(path));
         }
@@ -374,9 +376,13 @@ private:
     {
         m_host.reportProgress({RunProgress::Stage::Counting, 0, 0, {}});
         PhraseResults &results = m_outcome.phrases;
-        m_operation.step(114, [&] { results = m_table.extractRepeatedPhrases(m_stop); });
+        m_operation.step(114, [&] { results = m_table->extractRepeatedPhrases(m_stop); });
         if (m_stop.stop_requested())
             return;
+        m_outcome.corpus = m_table->corpusSize();
+        m_outcome.corpus.files = m_countedFiles;
+        if (m_options.keepCountedWords)
+            m_outcome.countedWords = m_table;
         if (findsPassages()) {
             m_host.reportProgress({RunProgress::Stage::FindingPassages, 0, 0, {}});
             m_operation.step(115, [&] {
@@ -394,8 +400,9 @@ private:
     const QStringList m_paths;
     const CountingRunOptions m_options;
     std::stop_token m_stop;
-    PhraseTable m_table;
+    std::shared_ptr<PhraseTable> m_table;
     PassageCollector m_passages; // counts into m_table when passages are asked for
+    std::uint64_t m_countedFiles = 0;
     TrappedOperation m_operation;
     RunOutcome m_outcome;
     std::optional<Converter> m_converter;

@@ -2,6 +2,7 @@
 
 #include "base/ErrorReport.h"
 #include "documents/CountedText.h"
+#include "phrases/CorpusMeasures.h"
 #include "phrases/PhraseResults.h"
 #include "run/OccurrenceFinder.h"
 #include "run/PassageSearch.h"
@@ -11,12 +12,14 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <vector>
 
 namespace orvanta {
 
+class PhraseTable;
 class TextStore;
 
 namespace run_texts {
@@ -86,6 +89,10 @@ struct CountingRunOptions {
     // Above 0: the run also finds the repeated passages of at least this many words, and needs
     // no phrase lengths.
     int passageMinimumWords = 0;
+    // The rows carry their frequency in each file (for dispersion, per-file tables, keyness).
+    bool countsPerFile = false;
+    // The outcome keeps the counted words, to find where a phrase stands in each file.
+    bool keepCountedWords = false;
 };
 
 struct FileFailure {
@@ -104,6 +111,9 @@ struct RunOutcome {
     QString converterProblem; // set when the converter or the temporary folder cannot be used
     std::vector<CountedSource> sources; // every listed file, as it was read, in list order
     RepeatedPassages passages;          // when asked for; occurrences index `sources`
+    // What was counted: the files read, their words (by index in `sources`), distinct words.
+    CorpusSize corpus;
+    std::shared_ptr<const PhraseTable> countedWords; // when asked for
 
     bool finished() const { return ran && !cancelled; }
 };

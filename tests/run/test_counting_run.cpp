@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "documents/TextStore.h"
 #include "extract/TextReader.h"
+#include "phrases/PhraseTable.h"
 #include "run/CountingRun.h"
 
 #include <gtest/gtest.h>
@@ -244,6 +245,28 @@ TEST_F(CountingRunTest, TextMayComeFromAFifoWithoutHoldingTheRunBeforeItIsWritte
     EXPECT_EQ(outcome.failures, (std::vector<FileFailure>{
                                     {m_tmp.path(), QLatin1String(run_texts::kNotRegularFile)}}));
     EXPECT_EQ(rowsOf(outcome), (std::vector<PhraseRow>{row("x y", 2, 3)}));
+}
+
+// The corpus is what was counted, by the text options: a file that could not be read is no part
+// of it, though it keeps its index; the rejoined "exam-" "ple" is one word.
+TEST_F(CountingRunTest, TheCorpusSizePerFileCountsAndPositionsFollowTheSources)
+{
+    const QString a = writeFile(m_tmp.filePath(QStringLiteral("a.txt")), "x y z\nX Y\n");
+    const QString missing = m_tmp.filePath(QStringLiteral("gone.txt"));
+    const QString b = writeFile(m_tmp.filePath(QStringLiteral("b.txt")), "exam-\nple x y\n");
+    CountingRunOptions options;
+    options.readsAsText = [](const QString &) { return true; };
+    options.text.rejoinHyphenatedWords = true;
+    options.countsPerFile = true;
+    options.keepCountedWords = true;
+    const RunOutcome outcome = run({a, missing, b}, {2}, options);
+    EXPECT_EQ(outcome.corpus, (CorpusSize{2, 8, 4, {5, 0, 3}}));
+    ASSERT_EQ(rowsOf(outcome), (std::vector<PhraseRow>{row("x y", 2, 3)}));
+    const std::span<const FileCount> counts = outcome.phrases.fileCounts(0);
+    EXPECT_EQ(std::vector(counts.begin(), counts.end()), (std::vector<FileCount>{{0, 2}, {2, 1}}));
+    ASSERT_TRUE(outcome.countedWords);
+    EXPECT_EQ(outcome.countedWords->positionsOf("x y", counts),
+              (std::vector<PhrasePosition>{{0, 0, 0.0}, {0, 3, 0.6}, {2, 1, 1.0 / 3}}));
 }
 
 // Passages read as the phrases are: here the paragraph joins its wrapped lines, and the second
