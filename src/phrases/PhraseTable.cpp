@@ -1,10 +1,7 @@
 #include "phrases/PhraseTable.h"
 
-#include "base/Utf8.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseLevels.h"
-
-#include <QString>
 
 #include <algorithm>
 #include <stdexcept>
@@ -12,74 +9,11 @@
 
 namespace orvanta {
 
-namespace {
-
 using detail::kLineBreak;
-
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-} // namespace
-
-namespace {
-
-// Calls onWord for each word of the line; true when there was one.
-template <typename OnWord> bool forEachWord(QByteArrayView line, OnWord onWord)
-{
-    const char *data = line.data();
-    const qsizetype size = line.size();
-    bool anyWord = false;
-    qsizetype i = 0;
-    while (i < size) {
-        while (i < size && isSeparator(data[i]))
-            ++i;
-        const qsizetype start = i;
-        while (i < size && !isSeparator(data[i]))
-            ++i;
-        if (i > start) {
-            onWord(std::string_view(data + start, size_t(i - start)));
-            anyWord = true;
-        }
-    }
-    return anyWord;
-}
-
-bool isAscii(std::string_view word)
-{
-    return std::all_of(word.begin(), word.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
-// In ASCII, Unicode lower-casing changes only A to Z; other words go through Qt.
-void lowerCase(std::string_view rawWord, std::string &lower)
-{
-    if (isAscii(rawWord)) {
-        lower.assign(rawWord);
-        for (char &c : lower) {
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        }
-        return;
-    }
-    const QByteArray bytes =
-        decodeUtf8(QByteArrayView(rawWord.data(), qsizetype(rawWord.size()))).toLower().toUtf8();
-    lower.assign(bytes.constData(), size_t(bytes.size()));
-}
-
-} // namespace
 
 PhraseTable::PhraseTable(const std::vector<int> &lengths)
     : m_lengths(distinctCountableLengths(lengths))
 {
-}
-
-std::uint32_t PhraseTable::lowerCaseId(std::string_view rawWord)
-{
-    return m_rawWords.findOrAdd(rawWord, [&] {
-        lowerCase(rawWord, m_lowerWord);
-        return m_lowerWords.intern(m_lowerWord);
-    });
 }
 
 void PhraseTable::closeLine()
@@ -97,8 +31,7 @@ void PhraseTable::beginDocument()
 
 void PhraseTable::countLine(QByteArrayView utf8Line)
 {
-    if (forEachWord(utf8Line,
-                    [this](std::string_view word) { m_ids.push_back(lowerCaseId(word)); }))
+    if (m_words.forEachWordId(utf8Line, [this](std::uint32_t id) { m_ids.push_back(id); }))
         closeLine();
 }
 
@@ -113,7 +46,7 @@ std::string PhraseTable::phraseAt(std::uint32_t position, std::uint32_t length) 
     for (std::uint32_t w = 0; w < length; ++w) {
         if (w > 0)
             phrase.push_back(' ');
-        phrase.append(m_lowerWords.text(m_ids[position + w]));
+        phrase.append(m_words.text(m_ids[position + w]));
     }
     return phrase;
 }
@@ -130,7 +63,7 @@ namespace {
 class RowWriter {
 public:
     RowWriter(std::span<const std::uint32_t> ids, const std::vector<std::uint32_t> &documents,
-              const detail::StringInterner &words, PhraseResults &results)
+              const detail::WordTable &words, PhraseResults &results)
         : m_ids(ids)
         , m_documentStarts(documents)
         , m_words(words)
@@ -192,7 +125,7 @@ private:
 
     std::span<const std::uint32_t> m_ids;
     const std::vector<std::uint32_t> &m_documentStarts;
-    const detail::StringInterner &m_words;
+    const detail::WordTable &m_words;
     PhraseResults &m_results;
 };
 
@@ -208,8 +141,8 @@ PhraseResults PhraseTable::extractRepeatedPhrases(std::stop_token stop) const
         return std::find(m_lengths.begin(), m_lengths.end(), length) != m_lengths.end();
     };
 
-    RowWriter writer(m_ids, m_documentStarts, m_lowerWords, results);
-    detail::Level level = detail::firstLevel(m_ids, m_lowerWords.size());
+    RowWriter writer(m_ids, m_documentStarts, m_words, results);
+    detail::Level level = detail::firstLevel(m_ids, m_words.size());
     if (wanted(1))
         writer.write(level, 1);
     for (int length = 1; length < longest && !level.positions.empty(); ++length) {
