@@ -4,6 +4,7 @@
 // still counts afterwards and that no user file changed.
 
 #include "FakeConverter.h"
+#include "FileSizeCap.h"
 #include "Form1Fixture.h"
 #include "QtPrinters.h"
 #include "base/ErrorReport.h"
@@ -102,34 +103,6 @@ QList<pid_t> pidsIn(const QString &path)
     }
     return pids;
 }
-
-// Caps the size of files this process writes; SIGXFSZ is ignored, so writes past the cap fail
-// with EFBIG instead of ending the test.
-class FileSizeCap {
-public:
-    explicit FileSizeCap(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit capped = m_saved;
-        capped.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &capped) == 0;
-    }
-    ~FileSizeCap()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedHandler);
-    }
-    FileSizeCap(const FileSizeCap &) = delete;
-    FileSizeCap &operator=(const FileSizeCap &) = delete;
-
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_savedHandler)(int) = SIG_DFL;
-    bool m_active = false;
-};
 
 class Form1FaultTest : public Form1Test {
 protected:
