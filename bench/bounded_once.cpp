@@ -2,12 +2,13 @@
 // memory limit, printing its time, peak memory and a checksum of its rows in order, so that the
 // two can be compared on the same files.
 //
-// usage: bench_bounded_once [-l LENGTHS] [--memory-limit MIB] [--spill-dir DIR] FILE...
+// usage: bench_bounded_once [-l LENGTHS] [--memory-limit MIB] [--spill-dir DIR]
+//                           [--files-from LIST] FILE...
 //
 // LENGTHS as orvanta-count takes them (default 2-19). Without --memory-limit the count is the
 // plain one: PhraseTable, then the rows sorted for display. With it, PartitionedCount spills to
 // a private folder made in DIR (default $TMPDIR or /tmp). Both give every row of frequency 2 or
-// more in display order; each file is one document.
+// more in display order; each file is one document. LIST names more files, one a line.
 
 #include "extract/TextReader.h"
 #include "phrases/LengthList.h"
@@ -180,10 +181,21 @@ int boundedRun(const std::vector<int> &lengths, const std::vector<QString> &path
     return allRead ? 0 : 1;
 }
 
+void addListedFiles(const QString &list, std::vector<QString> &paths)
+{
+    QFile file(list);
+    if (!file.open(QIODevice::ReadOnly))
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(list));
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (!line.isEmpty())
+            paths.push_back(QFile::decodeName(line));
+    }
+}
+
 int usage()
 {
     std::fprintf(stderr, "usage: bench_bounded_once [-l LENGTHS] [--memory-limit MIB] "
-                         "[--spill-dir DIR] FILE...\n");
+                         "[--spill-dir DIR] [--files-from LIST] FILE...\n");
     return 2;
 }
 
@@ -204,6 +216,8 @@ int main(int argc, char **argv)
             limitMib = QByteArray(argv[++i]).toULongLong();
         else if (arg == "--spill-dir" && hasValue)
             spillDir = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--files-from" && hasValue)
+            addListedFiles(QString::fromLocal8Bit(argv[++i]), paths);
         else
             paths.push_back(QString::fromLocal8Bit(argv[i]));
     }

@@ -24,6 +24,36 @@ Status stopped()
     return Failure{QStringLiteral("The count was stopped.")};
 }
 
+// The files of a phrase are counted as the stretches of its records with one file, so each
+// file's records must come together; this checks that they do.
+class FileStretches {
+public:
+    // False when the file's records came before those of another.
+    bool add(std::uint32_t file)
+    {
+        if (!m_seen.empty() && file == m_last)
+            return true;
+        if (file < m_seen.size() && m_seen[file])
+            return false;
+        if (file >= m_seen.size())
+            m_seen.resize(std::size_t(file) + 1);
+        m_seen[file] = true;
+        m_last = file;
+        return true;
+    }
+
+private:
+    std::vector<bool> m_seen;
+    std::uint32_t m_last = 0;
+};
+
+Status scattered(std::uint32_t file)
+{
+    return Failure{QStringLiteral("The occurrences of file %1 do not come together: a file's "
+                                  "lines must be counted one after the other.")
+                       .arg(file)};
+}
+
 } // namespace
 
 // A group's records laid out as the level search reads a text: each record's words closed by a
@@ -75,10 +105,13 @@ Status readLayout(const SpillFile &file, std::size_t bufferBytes, LargeArray<std
     classes.reserve(file.size() / sizeof(std::uint32_t));
     RecordReader reader(file, bufferBytes);
     OccurrenceRecord record;
+    FileStretches stretches;
     std::uint32_t lastFile = 0;
     while (reader.next(record)) {
         const auto start = std::uint32_t(ids.size());
         if (fileStarts.empty() || record.file != lastFile) {
+            if (!stretches.add(record.file))
+                return scattered(record.file);
             fileStarts.push_back(start);
             lastFile = record.file;
         }
@@ -207,11 +240,14 @@ Status PartitionCounter::split(const RecordGroup &group, std::stop_token stop)
     {
         RecordReader reader(*group.file, m_bufferBytes);
         OccurrenceRecord record;
+        FileStretches stretches;
         for (bool first = true; reader.next(record); first = false) {
             if (first) {
                 for (std::uint32_t w = 0; w < shared; ++w)
                     prefix.append(m_words.text(record.word(w))).push_back(' ');
             }
+            if (!stretches.add(record.file))
+                return scattered(record.file);
             WordTally &tally = tallies[record.word(shared)];
             if (tally.frequency++ == 0 || tally.lastFile != record.file) {
                 tally.lastFile = record.file;

@@ -14,10 +14,6 @@ namespace orvanta {
 
 namespace {
 
-// Counting a group in memory takes about this many bytes for each byte of its records on disk
-// (its words laid out with their classes, the level's positions, candidates and counters),
-// measured over the big text at lengths 2 to 19.
-constexpr double kCountingBytesPerRecordByte = 3.5;
 // Of the memory left to counting, the share for the group being counted; the rest holds rows.
 constexpr double kGroupShare = 0.6;
 // Kept apart from the budgets for what they do not cover: stacks, small buffers, the runtime.

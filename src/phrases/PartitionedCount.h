@@ -36,6 +36,12 @@ struct SpillPlan {
     // limit and the memory the process holds then (its word table above all).
     std::uint64_t memoryLimit = 0;
 
+    // Counting a group in memory takes about this many bytes for each byte of its records in
+    // the spill file: its words laid out with their classes, the level's positions, candidates
+    // and counters. Measured on 35.8 million words of real text at lengths 2 to 19: 2.5 to 2.9
+    // for groups of 20 to 300 MB.
+    static constexpr double kCountingBytesPerRecordByte = 3.0;
+
     // A plan for a count that is to stay near `limit` bytes of memory.
     static SpillPlan forLimit(std::uint64_t limit);
     // The budgets for counting within `limit` when `inUse` bytes are held already.

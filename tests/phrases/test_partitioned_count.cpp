@@ -329,6 +329,27 @@ TEST(PartitionedCount, AFullDiskFailsNamingTheSpillFolderAndHandsOverNoRow)
     }
 }
 
+// The Files column needs each file's lines together; a file taken up again is refused, whether
+// its partition is counted at once or split first.
+TEST(PartitionedCount, AFileTakenUpAgainFailsTheCount)
+{
+    for (const std::uint64_t countedBytes : {std::uint64_t(1) << 30, std::uint64_t(64)}) {
+        QTemporaryDir parent;
+        SpillPlan plan = roomyPlan();
+        plan.countedBytes = countedBytes;
+        Result<std::unique_ptr<PartitionedCount>> count =
+            PartitionedCount::create({2}, openFolder(parent.path()), plan);
+        ASSERT_TRUE(count.ok());
+        for (const std::uint32_t file : {0u, 1u, 0u}) {
+            (*count)->beginDocument(file);
+            ASSERT_TRUE((*count)->countLine("a b c a b c").ok());
+        }
+        const Status finished = (*count)->finish({}, [](const RowView &) { return true; });
+        ASSERT_FALSE(finished.ok());
+        EXPECT_TRUE(finished.error().startsWith(QStringLiteral("The occurrences of file 0")));
+    }
+}
+
 // The budgets shrink with what the process holds, never below a floor, and never exceed the
 // limit with the buffers.
 TEST(SpillPlan, BudgetsFollowTheLimitAndTheMemoryInUse)
@@ -344,7 +365,8 @@ TEST(SpillPlan, BudgetsFollowTheLimitAndTheMemoryInUse)
         EXPECT_EQ(plan.memoryLimit, c.limit);
         EXPECT_LE(std::uint64_t(plan.partitions) * plan.bufferBytes, c.limit / 8);
         plan.fitCounting(c.limit, c.inUse);
-        const double counting = 3.5 * double(plan.countedBytes) + double(plan.rowBytes);
+        const double counting = SpillPlan::kCountingBytesPerRecordByte * double(plan.countedBytes) +
+                                double(plan.rowBytes);
         EXPECT_LE(counting + double(c.inUse), double(c.limit)) << c.limit / MiB << " MiB";
         EXPECT_GE(counting + double(c.inUse), 0.7 * double(c.limit)) << c.limit / MiB << " MiB";
     }
