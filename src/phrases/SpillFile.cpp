@@ -18,40 +18,30 @@ QString systemError(int error)
 
 Result<std::unique_ptr<SpillFolder>> SpillFolder::create(const Directory &parent)
 {
-    Result<Directory> folder = parent.makeSubfolder(QStringLiteral("spill-"));
-    if (!folder.ok())
-        return Failure{folder.error()};
     Descriptor parentCopy(::fcntl(parent.fd(), F_DUPFD_CLOEXEC, 0));
-    const QString name = folder->path().mid(parent.path().size() + 1);
-    if (!parentCopy.isOpen()) {
-        const int error = errno;
-        parent.removeTree(name);
+    if (!parentCopy.isOpen())
         return Failure{
-            QStringLiteral("Cannot use the folder %1: %2").arg(parent.path(), systemError(error))};
-    }
-    return std::unique_ptr<SpillFolder>(new SpillFolder(
-        Directory(std::move(parentCopy), parent.path()), std::move(folder).value(), name));
+            QStringLiteral("Cannot use the folder %1: %2").arg(parent.path(), systemError(errno))};
+    Result<std::unique_ptr<InstanceFolder>> instance = InstanceFolder::createIn(
+        Directory(std::move(parentCopy), parent.path()), QStringLiteral("orvanta-spill-"));
+    if (!instance.ok())
+        return Failure{instance.error()};
+    return std::unique_ptr<SpillFolder>(new SpillFolder(std::move(instance).value()));
 }
 
-SpillFolder::SpillFolder(Directory parent, Directory folder, QString name)
-    : m_parent(std::move(parent))
-    , m_folder(std::move(folder))
-    , m_name(std::move(name))
+SpillFolder::SpillFolder(std::unique_ptr<InstanceFolder> instance)
+    : m_instance(std::move(instance))
 {
-}
-
-SpillFolder::~SpillFolder()
-{
-    m_parent.removeTree(m_name);
 }
 
 Result<Descriptor> SpillFolder::newFile() const
 {
+    const Directory &folder = m_instance->directory();
     Descriptor fd;
-    const Result<QString> name = m_folder.createUniqueFile(QStringLiteral("part-"), {}, fd);
+    const Result<QString> name = folder.createUniqueFile(QStringLiteral("part-"), {}, fd);
     if (!name.ok())
         return Failure{name.error()};
-    m_folder.removeFile(*name);
+    folder.removeFile(*name);
     return fd;
 }
 

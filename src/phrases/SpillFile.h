@@ -15,28 +15,25 @@
 
 namespace orvanta::detail {
 
-// The folder of one count's spill files: made private (0700) inside a given folder and removed
-// with everything in it when the object goes. Each file loses its name as soon as it is made
-// and lives while it is open, so a process that is killed leaves at most the empty folder.
+// The folder of one count's spill files: a private folder (0700) made inside a given folder,
+// held with a lock while it is in use and removed with everything in it when the object goes; a
+// later count in the same folder removes what one that was killed left. Each file loses its name
+// as soon as it is made and lives while it is open, so a count that is killed leaves only the
+// folder and its lock.
 class SpillFolder {
 public:
     static Result<std::unique_ptr<SpillFolder>> create(const Directory &parent);
-    ~SpillFolder();
-    SpillFolder(const SpillFolder &) = delete;
-    SpillFolder &operator=(const SpillFolder &) = delete;
 
-    const QString &path() const { return m_folder.path(); }
+    const QString &path() const { return m_instance->directory().path(); }
     Result<Descriptor> newFile() const;
     // What a failed write or read says: the folder and the system's reason.
     QString writeFailure(int error) const;
     QString readFailure(int error) const;
 
 private:
-    SpillFolder(Directory parent, Directory folder, QString name);
+    explicit SpillFolder(std::unique_ptr<InstanceFolder> instance);
 
-    Directory m_parent;
-    Directory m_folder;
-    QString m_name;
+    std::unique_ptr<InstanceFolder> m_instance;
 };
 
 // One spill file, written from its start through a buffer and then read back from its start.

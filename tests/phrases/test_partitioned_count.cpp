@@ -258,7 +258,8 @@ TEST(PartitionedCount, NoLengthsGiveNoRows)
     EXPECT_TRUE(rows->empty());
 }
 
-// Spill files have no name from the start; the folder is private and goes with the count.
+// Spill files have no name from the start; the folder is private, holds only its lock and goes
+// with the count.
 TEST(PartitionedCount, SpillsIntoAPrivateFolderThatGoesWithTheCount)
 {
     QTemporaryDir parent;
@@ -271,7 +272,8 @@ TEST(PartitionedCount, SpillsIntoAPrivateFolderThatGoesWithTheCount)
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(parent.filePath(folders[0])).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_TRUE(QDir(parent.filePath(folders[0])).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+    EXPECT_EQ(QDir(parent.filePath(folders[0])).entryList(QDir::Files),
+              QStringList{QStringLiteral("lock")});
     count->reset();
     EXPECT_TRUE(QDir(parent.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }

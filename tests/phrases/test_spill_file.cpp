@@ -70,16 +70,35 @@ TEST_F(SpillFileTest, ReadsBackWhatWasWrittenInPiecesOfAnySize)
     }
 }
 
-TEST_F(SpillFileTest, FilesHaveNoNameAndTheFolderGoesWithItsObject)
+// What a killed count leaves (its folder and a lock nobody holds) goes when the next count in the
+// same folder begins; the next count's own folder holds nothing but its lock, and goes with it.
+TEST_F(SpillFileTest, FilesHaveNoNameAndFoldersOfKilledCountsAreRemoved)
 {
+    const QString gone = m_parent.filePath(QStringLiteral("orvanta-spill-1-gone"));
+    ASSERT_TRUE(QDir().mkpath(gone));
+    QFile(gone + QStringLiteral("/lock")).open(QIODevice::WriteOnly);
+    const QString users = m_parent.filePath(QStringLiteral("spill-of-the-user"));
+    ASSERT_TRUE(QDir().mkpath(users));
+    QFile(users + QStringLiteral("/lock")).open(QIODevice::WriteOnly);
+
+    Directory parent(Descriptor(::open(QFile::encodeName(m_parent.path()).constData(),
+                                       O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+                     m_parent.path());
+    Result<std::unique_ptr<SpillFolder>> next = SpillFolder::create(parent);
+    ASSERT_TRUE(next.ok());
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_TRUE(QFileInfo::exists(users));
+
     std::unique_ptr<SpillFile> file = newFile(64);
     file->append("kept while open", 15);
     ASSERT_TRUE(file->finishWriting().ok());
+    EXPECT_EQ(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("lock")});
     const QString path = m_folder->path();
-    EXPECT_TRUE(QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
     file.reset();
     m_folder.reset();
-    EXPECT_FALSE(QDir(path).exists());
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(QFileInfo::exists((*next)->path()));
 }
 
 // A file that lost its end after it was written is a failed read, not a shorter result.
