@@ -15,8 +15,8 @@ namespace {
 // Each child of a split is a spill file open at once; the split reads the group once for each
 // pass.
 constexpr std::size_t kChildrenPerPass = 16;
-// Positions in a group's layout are 32-bit, below kInsideWindow.
-constexpr std::uint64_t kMostCountedBytes = std::uint64_t(8) << 30;
+// Positions in a group's layout are 32-bit, below kInsideWindow: 2^31 words take 16 GiB.
+constexpr std::uint64_t kMostGroupBytes = std::uint64_t(16) << 30;
 constexpr std::uint32_t kNoChild = ~std::uint32_t(0);
 
 Status stopped()
@@ -67,12 +67,12 @@ struct PartitionCounter::Layout {
 };
 
 PartitionCounter::PartitionCounter(const StringInterner &words, const std::vector<int> &lengths,
-                                   const SpillFolder &folder, std::uint64_t countedBytes,
+                                   const SpillFolder &folder, std::uint64_t groupBytes,
                                    std::size_t bufferBytes, SortedRows &rows)
     : m_words(words)
     , m_lengths(distinctCountableLengths(lengths))
     , m_folder(folder)
-    , m_countedBytes(std::min(countedBytes, kMostCountedBytes))
+    , m_groupBytes(std::min(groupBytes, kMostGroupBytes))
     , m_bufferBytes(bufferBytes)
     , m_rows(rows)
 {
@@ -89,7 +89,7 @@ Status PartitionCounter::count(RecordGroup group, std::stop_token stop)
 {
     if (stop.stop_requested())
         return stopped();
-    if (group.file->size() <= m_countedBytes)
+    if (memoryToCount(group.file->size(), group.records) <= m_groupBytes)
         return countInMemory(group, stop);
     return split(group, stop);
 }
@@ -130,6 +130,7 @@ Status readLayout(const SpillFile &file, std::size_t bufferBytes, LargeArray<std
 void classifyFirstWords(const LargeArray<std::uint32_t> &ids,
                         const LargeArray<std::uint32_t> &starts, Level &level)
 {
+    level.positions.reserve(starts.size());
     KeyCounter counter(starts.size());
     LargeArray<std::uint32_t> keyOfRecord(starts.size());
     for (std::size_t r = 0; r < starts.size(); ++r)
@@ -222,12 +223,14 @@ struct WordTally {
     std::uint32_t files = 0;
     std::uint32_t lastFile = 0;
     std::uint64_t bytesOn = 0; // of the records that go on past the word
+    std::uint64_t recordsOn = 0;
     std::uint32_t child = kNoChild;
 };
 
 struct Child {
     std::uint32_t sharedWords;
-    std::uint64_t bytes;
+    std::uint64_t memory = 0;
+    std::uint64_t records = 0;
 };
 
 } // namespace
@@ -253,8 +256,10 @@ Status PartitionCounter::split(const RecordGroup &group, std::stop_token stop)
                 tally.lastFile = record.file;
                 ++tally.files;
             }
-            if (record.size > shared + 1)
+            if (record.size > shared + 1) {
                 tally.bytesOn += record.bytes();
+                ++tally.recordsOn;
+            }
         }
         if (const Status read = reader.status(); !read.ok())
             return read;
@@ -275,19 +280,21 @@ Status PartitionCounter::split(const RecordGroup &group, std::stop_token stop)
     std::vector<Child> children;
     std::size_t packing = kNoChild;
     for (auto &[word, tally] : tallies) {
-        if (tally.bytesOn == 0)
+        if (tally.recordsOn == 0)
             continue;
-        if (tally.bytesOn > m_countedBytes) {
+        const std::uint64_t memory = memoryToCount(tally.bytesOn, tally.recordsOn);
+        if (memory > m_groupBytes) {
             tally.child = std::uint32_t(children.size());
-            children.push_back({shared + 1, tally.bytesOn});
+            children.push_back({shared + 1, memory, tally.recordsOn});
             continue;
         }
-        if (packing == kNoChild || children[packing].bytes + tally.bytesOn > m_countedBytes) {
+        if (packing == kNoChild || children[packing].memory + memory > m_groupBytes) {
             packing = children.size();
-            children.push_back({shared, 0});
+            children.push_back({shared});
         }
         tally.child = std::uint32_t(packing);
-        children[packing].bytes += tally.bytesOn;
+        children[packing].memory += memory;
+        children[packing].records += tally.recordsOn;
     }
 
     for (std::size_t first = 0; first < children.size(); first += kChildrenPerPass) {
@@ -316,7 +323,8 @@ Status PartitionCounter::split(const RecordGroup &group, std::stop_token stop)
                 return written;
         }
         for (std::size_t c = first; c < end; ++c) {
-            RecordGroup child{std::move(files[c - first]), children[c].sharedWords, shared + 2};
+            RecordGroup child{std::move(files[c - first]), children[c].records,
+                              children[c].sharedWords, shared + 2};
             if (const Status counted = count(std::move(child), stop); !counted.ok())
                 return counted;
         }

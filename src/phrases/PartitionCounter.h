@@ -16,6 +16,7 @@ class SortedRows;
 // counts. The records of one file come together.
 struct RecordGroup {
     std::unique_ptr<SpillFile> file;
+    std::uint64_t records = 0;
     // The number of first words all its records share (0 for a first partition).
     std::uint32_t sharedWords = 0;
     // The shortest length whose rows the group gives: shorter phrases were counted when it was
@@ -24,19 +25,29 @@ struct RecordGroup {
 };
 
 // Counts groups of occurrence records in memory, one at a time, with the level-wise search of
-// PhraseLevels restricted to the records' starts. A group of more than `countedBytes` is split
-// first: its records are tallied by the word after the shared ones, which counts the phrases of
-// one word more than the shared ones, and those words are packed into groups that fit; a word
-// whose records alone do not fit makes a group of its own, one shared word longer.
+// PhraseLevels restricted to the records' starts. A group that would take more than
+// `groupBytes` of memory is split first: its records are tallied by the word after the shared
+// ones, which counts the phrases of one word more than the shared ones, and those words are
+// packed into groups that fit; a word whose records alone do not fit makes a group of its own,
+// one shared word longer.
 class PartitionCounter {
 public:
     PartitionCounter(const StringInterner &words, const std::vector<int> &lengths,
-                     const SpillFolder &folder, std::uint64_t countedBytes, std::size_t bufferBytes,
+                     const SpillFolder &folder, std::uint64_t groupBytes, std::size_t bufferBytes,
                      SortedRows &rows);
 
     // Counts every phrase whose occurrences the group's records are, from its reportFrom
     // length on, and hands the rows to `rows`.
     Status count(RecordGroup group, std::stop_token stop);
+
+    // The memory that counting records of `bytes` bytes in the spill file takes: their words
+    // laid out with a class each, and for each record its start, its first word's counter, its
+    // place in the level and its candidate. Over 14.2 million words of real text, at lengths 2,
+    // 4, 2 to 5 and 1 to 19, the peaks of groups of 4 to 124 MB were 0.67 to 0.95 of this.
+    static std::uint64_t memoryToCount(std::uint64_t bytes, std::uint64_t records)
+    {
+        return 2 * bytes + 48 * records;
+    }
 
 private:
     struct Layout;
@@ -51,7 +62,7 @@ private:
     std::vector<int> m_lengths;
     int m_longest = 0;
     const SpillFolder &m_folder;
-    const std::uint64_t m_countedBytes;
+    const std::uint64_t m_groupBytes;
     const std::size_t m_bufferBytes;
     SortedRows &m_rows;
 };

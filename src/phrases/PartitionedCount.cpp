@@ -48,8 +48,7 @@ void SpillPlan::fitCounting(std::uint64_t limit, std::uint64_t inUse)
     const std::uint64_t buffers = std::uint64_t(18 + mergeWidth) * bufferBytes;
     const std::uint64_t held = inUse + buffers + kSlack;
     const std::uint64_t available = limit > held ? limit - held : 0;
-    countedBytes = std::max(kSmallestBudget, std::uint64_t(double(available) * kGroupShare /
-                                                           kCountingBytesPerRecordByte));
+    groupBytes = std::max(kSmallestBudget, std::uint64_t(double(available) * kGroupShare));
     rowBytes = std::max(kSmallestBudget, std::uint64_t(double(available) * (1 - kGroupShare)));
 }
 
@@ -90,6 +89,7 @@ Status PartitionedCount::openPartitions()
             return Failure{fd.error()};
         m_partitions.push_back(std::make_unique<detail::SpillFile>(std::move(fd).value(), *m_folder,
                                                                    m_plan.bufferBytes));
+        m_partitionRecords.push_back(0);
     }
     return {};
 }
@@ -118,8 +118,10 @@ Status PartitionedCount::countLine(QByteArrayView utf8Line)
     extendPartitionsOfWords();
     detail::SpillFile *failed = nullptr;
     detail::forEachRecord(m_line, m_shortest, m_longest, [&](std::span<const std::uint32_t> words) {
-        detail::SpillFile &file = *m_partitions[m_partitionOfWord[words[0]]];
+        const std::uint32_t partition = m_partitionOfWord[words[0]];
+        detail::SpillFile &file = *m_partitions[partition];
         detail::appendRecord(file, m_file, words);
+        ++m_partitionRecords[partition];
         if (file.failed())
             failed = &file;
     });
@@ -143,9 +145,10 @@ Status PartitionedCount::finish(const RowSelection &selection, const RowConsumer
                             m_plan.mergeWidth);
     {
         detail::PartitionCounter counter(m_words.lowerWords(), m_lengths, *m_folder,
-                                         m_plan.countedBytes, m_plan.bufferBytes, rows);
-        for (std::unique_ptr<detail::SpillFile> &partition : m_partitions) {
-            const Status counted = counter.count({std::move(partition), 0, 1}, stop);
+                                         m_plan.groupBytes, m_plan.bufferBytes, rows);
+        for (std::size_t p = 0; p < m_partitions.size(); ++p) {
+            const Status counted =
+                counter.count({std::move(m_partitions[p]), m_partitionRecords[p], 0, 1}, stop);
             if (!counted.ok())
                 return counted;
         }

@@ -26,21 +26,16 @@ struct SpillPlan {
     int partitions = 64;
     // The buffer of each spill file while it is written or read.
     std::size_t bufferBytes = std::size_t(256) << 10;
-    // The most bytes of occurrences counted in memory at once; a bigger group is split again.
-    std::uint64_t countedBytes = std::uint64_t(256) << 20;
+    // The most memory one group of occurrences may take while it is counted; a bigger group is
+    // split again.
+    std::uint64_t groupBytes = std::uint64_t(256) << 20;
     // The most bytes of result rows held before they are sorted and written out as a run.
     std::uint64_t rowBytes = std::uint64_t(256) << 20;
     // How many runs are merged at once.
     int mergeWidth = 64;
-    // When set, countedBytes and rowBytes are chosen again when counting begins, from this
+    // When set, groupBytes and rowBytes are chosen again when counting begins, from this
     // limit and the memory the process holds then (its word table above all).
     std::uint64_t memoryLimit = 0;
-
-    // Counting a group in memory takes about this many bytes for each byte of its records in
-    // the spill file: its words laid out with their classes, the level's positions, candidates
-    // and counters. Measured on 35.8 million words of real text at lengths 2 to 19: 2.5 to 2.9
-    // for groups of 20 to 300 MB.
-    static constexpr double kCountingBytesPerRecordByte = 3.0;
 
     // A plan for a count that is to stay near `limit` bytes of memory.
     static SpillPlan forLimit(std::uint64_t limit);
@@ -57,6 +52,11 @@ struct SpillPlan {
 // What must fit in memory: the word table (every distinct word, raw and lower-cased), a spill
 // buffer for each partition, one group of occurrences being counted, the rows held for sorting
 // and one buffer for each run merged at once.
+//
+// Counting on several machines takes the same pieces: records cut by forEachRecord, with their
+// word ids made global, go to partitionOfWord(first word) and that partition to its process;
+// each process counts its partitions with PartitionCounter (the minimums apply in SortedRows,
+// after every occurrence of a phrase is in) and the sorted rows are merged in one place.
 class PartitionedCount {
 public:
     // The spill files go to a private folder made in `spillParent`.
@@ -90,6 +90,7 @@ private:
     SpillPlan m_plan;
     std::unique_ptr<detail::SpillFolder> m_folder;
     std::vector<std::unique_ptr<detail::SpillFile>> m_partitions;
+    std::vector<std::uint64_t> m_partitionRecords;
     detail::WordTable m_words;
     std::vector<std::uint32_t> m_partitionOfWord; // by word id
     std::vector<std::uint32_t> m_line;            // the word ids of the line being counted

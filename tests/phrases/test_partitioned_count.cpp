@@ -135,7 +135,7 @@ SpillPlan roomyPlan()
     SpillPlan plan;
     plan.partitions = 1;
     plan.bufferBytes = 1 << 16;
-    plan.countedBytes = 1 << 30;
+    plan.groupBytes = 1 << 30;
     plan.rowBytes = 1 << 30;
     return plan;
 }
@@ -144,7 +144,7 @@ struct PlanCase {
     const char *name;
     int partitions;
     std::size_t bufferBytes;
-    std::uint64_t countedBytes;
+    std::uint64_t groupBytes;
     std::uint64_t rowBytes;
     int mergeWidth;
 };
@@ -187,7 +187,7 @@ SpillPlan planOf(const PlanCase &planCase)
     SpillPlan plan;
     plan.partitions = planCase.partitions;
     plan.bufferBytes = planCase.bufferBytes;
-    plan.countedBytes = planCase.countedBytes;
+    plan.groupBytes = planCase.groupBytes;
     plan.rowBytes = planCase.rowBytes;
     plan.mergeWidth = planCase.mergeWidth;
     return plan;
@@ -311,7 +311,7 @@ TEST(PartitionedCount, AFullDiskFailsNamingTheSpillFolderAndHandsOverNoRow)
         plan.partitions = fault.partitions;
         plan.bufferBytes = 512;
         plan.rowBytes = fault.rowBytes;
-        plan.countedBytes = 1 << 30;
+        plan.groupBytes = 1 << 30;
         Result<std::unique_ptr<PartitionedCount>> count = PartitionedCount::create(
             {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, openFolder(parent.path()), plan);
         ASSERT_TRUE(count.ok());
@@ -335,10 +335,10 @@ TEST(PartitionedCount, AFullDiskFailsNamingTheSpillFolderAndHandsOverNoRow)
 // its partition is counted at once or split first.
 TEST(PartitionedCount, AFileTakenUpAgainFailsTheCount)
 {
-    for (const std::uint64_t countedBytes : {std::uint64_t(1) << 30, std::uint64_t(64)}) {
+    for (const std::uint64_t groupBytes : {std::uint64_t(1) << 30, std::uint64_t(64)}) {
         QTemporaryDir parent;
         SpillPlan plan = roomyPlan();
-        plan.countedBytes = countedBytes;
+        plan.groupBytes = groupBytes;
         Result<std::unique_ptr<PartitionedCount>> count =
             PartitionedCount::create({2}, openFolder(parent.path()), plan);
         ASSERT_TRUE(count.ok());
@@ -367,13 +367,12 @@ TEST(SpillPlan, BudgetsFollowTheLimitAndTheMemoryInUse)
         EXPECT_EQ(plan.memoryLimit, c.limit);
         EXPECT_LE(std::uint64_t(plan.partitions) * plan.bufferBytes, c.limit / 8);
         plan.fitCounting(c.limit, c.inUse);
-        const double counting = SpillPlan::kCountingBytesPerRecordByte * double(plan.countedBytes) +
-                                double(plan.rowBytes);
+        const double counting = double(plan.groupBytes) + double(plan.rowBytes);
         EXPECT_LE(counting + double(c.inUse), double(c.limit)) << c.limit / MiB << " MiB";
         EXPECT_GE(counting + double(c.inUse), 0.7 * double(c.limit)) << c.limit / MiB << " MiB";
     }
     SpillPlan starved = SpillPlan::forLimit(100 * MiB);
     starved.fitCounting(100 * MiB, 200 * MiB);
-    EXPECT_EQ(starved.countedBytes, MiB);
+    EXPECT_EQ(starved.groupBytes, MiB);
     EXPECT_EQ(starved.rowBytes, MiB);
 }
