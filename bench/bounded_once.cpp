@@ -7,7 +7,8 @@
 //
 // LENGTHS as orvanta-count takes them (default 2-19). Without --memory-limit the count is the
 // plain one: PhraseTable, then the rows sorted for display. With it, PartitionedCount spills to
-// a private folder made in DIR (default $TMPDIR or /tmp). Both give every row of frequency 2 or
+// a private folder made in DIR (default the user's private temporary folder, as the programs
+// use it). Both give every row of frequency 2 or
 // more in display order; each file is one document. LIST names more files, one a line.
 
 #include "extract/TextReader.h"
@@ -145,15 +146,21 @@ int plainRun(const std::vector<int> &lengths, const std::vector<QString> &paths,
 int boundedRun(const std::vector<int> &lengths, const std::vector<QString> &paths,
                std::uint64_t limit, const QString &spillDir, Checksum &sum)
 {
-    const int dirFd =
-        ::open(QFile::encodeName(spillDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(spillDir));
+    orvanta::Result<orvanta::Directory> parent = orvanta::openPrivateFolder();
+    if (!spillDir.isEmpty()) {
+        orvanta::Descriptor fd(
+            ::open(QFile::encodeName(spillDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        parent =
+            fd.isOpen()
+                ? orvanta::Result<orvanta::Directory>(orvanta::Directory(std::move(fd), spillDir))
+                : orvanta::Failure{QStringLiteral("cannot open ") + spillDir};
+    }
+    if (!parent.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(parent.error()));
         return 2;
     }
-    auto created = orvanta::PartitionedCount::create(
-        lengths, orvanta::Directory(orvanta::Descriptor(dirFd), spillDir),
-        orvanta::SpillPlan::forLimit(limit));
+    auto created =
+        orvanta::PartitionedCount::create(lengths, *parent, orvanta::SpillPlan::forLimit(limit));
     if (!created.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(created.error()));
         return 2;
@@ -205,7 +212,7 @@ int main(int argc, char **argv)
 {
     QString lengthText = QStringLiteral("2-19");
     std::uint64_t limitMib = 0;
-    QString spillDir = qEnvironmentVariable("TMPDIR", QStringLiteral("/tmp"));
+    QString spillDir;
     std::vector<QString> paths;
     for (int i = 1; i < argc; ++i) {
         const QByteArrayView arg(argv[i]);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <unistd.h>
+#include <utility>
 
 namespace orvanta {
 
@@ -135,6 +136,8 @@ Status PartitionedCount::finish(const RowSelection &selection, const RowConsumer
 {
     if (!m_writeFailure.ok())
         return m_writeFailure;
+    if (std::exchange(m_finished, true))
+        return Failure{QStringLiteral("The count was finished before.")};
     for (const std::unique_ptr<detail::SpillFile> &partition : m_partitions) {
         if (const Status written = partition->finishWriting(); !written.ok())
             return written;

@@ -97,6 +97,7 @@ private:
     std::uint32_t m_file = 0;
     std::size_t m_wordCount = 0;
     Status m_writeFailure;
+    bool m_finished = false;
 };
 
 } // namespace orvanta

@@ -278,7 +278,7 @@ TEST(PartitionedCount, SpillsIntoAPrivateFolderThatGoesWithTheCount)
     EXPECT_TRUE(QDir(parent.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }
 
-TEST(PartitionedCount, AStopRequestFailsTheCount)
+TEST(PartitionedCount, AStopRequestFailsTheCountWhichCannotBeFinishedAgain)
 {
     QTemporaryDir parent;
     Result<std::unique_ptr<PartitionedCount>> count =
@@ -293,6 +293,8 @@ TEST(PartitionedCount, AStopRequestFailsTheCount)
         {}, [&](const RowView &) { return bool(++handed); }, stop.get_token());
     EXPECT_FALSE(finished.ok());
     EXPECT_EQ(handed, 0);
+    EXPECT_EQ((*count)->finish({}, [](const RowView &) { return true; }).error(),
+              QStringLiteral("The count was finished before."));
 }
 
 // A full disk, as a file-size limit: while the text is read (one partition outgrows the limit)
