@@ -186,7 +186,7 @@ bool lockIsFree(int folder)
     return lock.isOpen() && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
 }
 
-void removeGoneInstances(const Directory &privateFolder)
+void removeGoneInstances(const Directory &privateFolder, const QString &prefix)
 {
     const int listing = ::dup(privateFolder.fd());
     DIR *dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
@@ -198,7 +198,7 @@ void removeGoneInstances(const Directory &privateFolder)
     QStringList gone;
     while (const dirent *entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
-        if (!name.startsWith(kInstancePrefix))
+        if (!name.startsWith(prefix))
             continue;
         const Descriptor folder(openFolderAt(privateFolder.fd(), name));
         if (folder.isOpen() && lockIsFree(folder.get()))
@@ -334,29 +334,35 @@ Result<std::unique_ptr<InstanceFolder>> InstanceFolder::create()
     Result<Directory> privateFolder = openPrivateFolder();
     if (!privateFolder.ok())
         return Failure{privateFolder.error()};
-    removeGoneInstances(*privateFolder);
+    return createIn(std::move(privateFolder).value(), kInstancePrefix);
+}
+
+Result<std::unique_ptr<InstanceFolder>> InstanceFolder::createIn(Directory parent,
+                                                                 const QString &prefix)
+{
+    removeGoneInstances(parent, prefix);
 
     // Made under a name the clean-up ignores, and renamed once its lock is held.
-    Result<Directory> folder = privateFolder->makeSubfolder(QStringLiteral("creating-"));
+    Result<Directory> folder = parent.makeSubfolder(QStringLiteral("creating-"));
     if (!folder.ok())
         return Failure{folder.error()};
-    const QString made = folder->path().mid(privateFolder->path().size() + 1);
+    const QString made = folder->path().mid(parent.path().size() + 1);
     Result<Descriptor> lock = folder->createFile(QStringLiteral("lock"));
     if (!lock.ok() || ::flock(lock->get(), LOCK_EX | LOCK_NB) != 0) {
-        privateFolder->removeTree(made);
+        parent.removeTree(made);
         return Failure{lock.ok() ? unusableMessage(folder->path(), errno) : lock.error()};
     }
-    const QString name = kInstancePrefix + QString::number(::getpid()) + QLatin1Char('-') +
+    const QString name = prefix + QString::number(::getpid()) + QLatin1Char('-') +
                          made.mid(made.indexOf(QLatin1Char('-')) + 1);
-    if (::renameat(privateFolder->fd(), native(made).constData(), privateFolder->fd(),
-                   native(name).constData()) != 0) {
+    if (::renameat(parent.fd(), native(made).constData(), parent.fd(), native(name).constData()) !=
+        0) {
         const int error = errno;
-        privateFolder->removeTree(made);
-        return Failure{unusableMessage(privateFolder->path(), error)};
+        parent.removeTree(made);
+        return Failure{unusableMessage(parent.path(), error)};
     }
-    Directory renamed(Descriptor(::dup(folder->fd())), privateFolder->pathOf(name));
-    return std::unique_ptr<InstanceFolder>(new InstanceFolder(
-        std::move(privateFolder).value(), std::move(renamed), name, std::move(lock).value()));
+    Directory renamed(Descriptor(::dup(folder->fd())), parent.pathOf(name));
+    return std::unique_ptr<InstanceFolder>(
+        new InstanceFolder(std::move(parent), std::move(renamed), name, std::move(lock).value()));
 }
 
 InstanceFolder::InstanceFolder(Directory parent, Directory folder, QString name, Descriptor lock)

@@ -62,6 +62,10 @@ Result<QString> createPrivateFile(const QString &prefix, const QString &suffix);
 class InstanceFolder {
 public:
     static Result<std::unique_ptr<InstanceFolder>> create();
+    // The same inside `parent`, named `prefix` plus the process id and a random ending; the
+    // folders of gone instances with that prefix are removed.
+    static Result<std::unique_ptr<InstanceFolder>> createIn(Directory parent,
+                                                            const QString &prefix);
     ~InstanceFolder();
     InstanceFolder(const InstanceFolder &) = delete;
     InstanceFolder &operator=(const InstanceFolder &) = delete;

@@ -110,7 +110,8 @@ private:
     {
         const LargeArray<std::uint32_t> &classes = level.classes;
         for (std::uint32_t k : positions) {
-            if (k + 1 < classes.size() && classes[k + 1] != kNoClass)
+            if (k + 1 < classes.size() && classes[k + 1] != kNoClass &&
+                ids[k + length] != kLineBreak)
                 visit(Candidate{classes[k], ids[k + length], k});
         }
     }

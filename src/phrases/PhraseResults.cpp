@@ -146,20 +146,27 @@ void orderTiesOnBothCores(std::span<SortKey> keys, const ChunkSort &chunks)
     helper.join();
 }
 
-// The rows in the order of the keys. Each row is fetched on its own, so the fetches overlap:
+// The rows in the given order. Each row is fetched on its own, so the fetches overlap:
 // following the permutation's cycles in place made each fetch wait for the one before.
-template <typename Rows> Rows inOrder(const Rows &rows, const detail::LargeArray<SortKey> &keys)
+template <typename Rows>
+Rows inOrder(const Rows &rows, const detail::LargeArray<std::uint32_t> &order)
 {
     Rows ordered;
     ordered.reserve(rows.size());
-    for (const SortKey &key : keys)
-        ordered.push_back(rows[key.row]);
+    for (const std::uint32_t row : order)
+        ordered.push_back(rows[row]);
     return ordered;
 }
 
 } // namespace
 
-void PhraseResults::sortForDisplay()
+void PhraseResults::reserve(std::size_t rows, std::size_t textBytes)
+{
+    m_rows.reserve(rows);
+    m_text.reserve(textBytes);
+}
+
+detail::LargeArray<std::uint32_t> PhraseResults::displayOrder() const
 {
     detail::LargeArray<SortKey> keys(m_rows.size());
     for (std::size_t row = 0; row < m_rows.size(); ++row)
@@ -167,13 +174,18 @@ void PhraseResults::sortForDisplay()
                      chunkAt(phraseUtf8(qsizetype(row)), 0)};
     sortOnBothCores(keys);
     orderTiesOnBothCores(keys, ChunkSort(*this));
-    m_rows = inOrder(m_rows, keys);
-    if (hasFileCounts()) {
-        std::vector<std::uint32_t> order(keys.size());
-        std::transform(keys.begin(), keys.end(), order.begin(),
-                       [](const SortKey &key) { return key.row; });
-        m_fileCounts.reorder(order);
-    }
+    detail::LargeArray<std::uint32_t> order(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        order[i] = keys[i].row;
+    return order;
+}
+
+void PhraseResults::sortForDisplay()
+{
+    const detail::LargeArray<std::uint32_t> order = displayOrder();
+    m_rows = inOrder(m_rows, order);
+    if (hasFileCounts())
+        m_fileCounts.reorder(std::span<const std::uint32_t>(order.data(), order.size()));
     m_text = textInRowOrder();
 }
 

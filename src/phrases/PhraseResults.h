@@ -54,8 +54,14 @@ public:
     // per-file counts.
     std::span<const FileCount> fileCounts(qsizetype index) const;
 
+    // Room for `rows` rows of `textBytes` bytes of phrases in all, so that appending them copies
+    // nothing.
+    void reserve(std::size_t rows, std::size_t textBytes);
+
     // Ascending frequency, then ascending phrase by code point: the order the list shows.
     void sortForDisplay();
+    // The row indices in that order, leaving the rows where they are.
+    detail::LargeArray<std::uint32_t> displayOrder() const;
 
 private:
     detail::LargeText textInRowOrder();

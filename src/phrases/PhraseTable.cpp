@@ -1,10 +1,7 @@
 #include "phrases/PhraseTable.h"
 
-#include "base/LowerCase.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseLevels.h"
-
-#include <QString>
 
 #include <algorithm>
 #include <stdexcept>
@@ -12,53 +9,11 @@
 
 namespace orvanta {
 
-namespace {
-
 using detail::kLineBreak;
-
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-} // namespace
-
-namespace {
-
-// Calls onWord for each word of the line; true when there was one.
-template <typename OnWord> bool forEachWord(QByteArrayView line, OnWord onWord)
-{
-    const char *data = line.data();
-    const qsizetype size = line.size();
-    bool anyWord = false;
-    qsizetype i = 0;
-    while (i < size) {
-        while (i < size && isSeparator(data[i]))
-            ++i;
-        const qsizetype start = i;
-        while (i < size && !isSeparator(data[i]))
-            ++i;
-        if (i > start) {
-            onWord(std::string_view(data + start, size_t(i - start)));
-            anyWord = true;
-        }
-    }
-    return anyWord;
-}
-
-} // namespace
 
 PhraseTable::PhraseTable(const std::vector<int> &lengths)
     : m_lengths(distinctCountableLengths(lengths))
 {
-}
-
-std::uint32_t PhraseTable::lowerCaseId(std::string_view rawWord)
-{
-    return m_rawWords.findOrAdd(rawWord, [&] {
-        lowerCase(QByteArrayView(rawWord.data(), qsizetype(rawWord.size())), m_lowerWord);
-        return m_lowerWords.intern(m_lowerWord);
-    });
 }
 
 void PhraseTable::closeLine()
@@ -77,8 +32,7 @@ void PhraseTable::beginDocument()
 
 void PhraseTable::countLine(QByteArrayView utf8Line)
 {
-    if (forEachWord(utf8Line,
-                    [this](std::string_view word) { m_ids.push_back(lowerCaseId(word)); }))
+    if (m_words.forEachWordId(utf8Line, [this](std::uint32_t id) { m_ids.push_back(id); }))
         closeLine();
 }
 
@@ -93,7 +47,7 @@ std::string PhraseTable::phraseAt(std::uint32_t position, std::uint32_t length) 
     for (std::uint32_t w = 0; w < length; ++w) {
         if (w > 0)
             phrase.push_back(' ');
-        phrase.append(m_lowerWords.text(m_ids[position + w]));
+        phrase.append(m_words.text(m_ids[position + w]));
     }
     return phrase;
 }
@@ -113,7 +67,7 @@ detail::CountedWords PhraseTable::countedWords() const
 CorpusSize PhraseTable::corpusSize() const
 {
     const detail::CountedWords words = countedWords();
-    CorpusSize size{words.documents(), wordCount(), m_lowerWords.size(), {}};
+    CorpusSize size{words.documents(), wordCount(), m_words.size(), {}};
     size.wordsByFile.reserve(words.documents());
     for (std::size_t document = 0; document < words.documents(); ++document)
         size.wordsByFile.push_back(words.wordsOf(document));
@@ -127,7 +81,7 @@ std::vector<PhrasePosition> PhraseTable::positionsOf(std::string_view phrase,
     for (std::size_t begin = 0; begin <= phrase.size();) {
         const std::size_t end = std::min(phrase.find(' ', begin), phrase.size());
         const std::optional<std::uint32_t> id =
-            m_lowerWords.find(phrase.substr(begin, end - begin));
+            m_words.lowerWords().find(phrase.substr(begin, end - begin));
         if (!id)
             return {};
         ids.push_back(*id);
@@ -141,7 +95,7 @@ namespace {
 class RowWriter {
 public:
     RowWriter(std::span<const std::uint32_t> ids, const std::vector<std::uint32_t> &documents,
-              const detail::StringInterner &words, bool countsPerFile, PhraseResults &results)
+              const detail::WordTable &words, bool countsPerFile, PhraseResults &results)
         : m_ids(ids)
         , m_documentStarts(documents)
         , m_words(words)
@@ -207,7 +161,7 @@ private:
 
     std::span<const std::uint32_t> m_ids;
     const std::vector<std::uint32_t> &m_documentStarts;
-    const detail::StringInterner &m_words;
+    const detail::WordTable &m_words;
     const bool m_countsPerFile;
     PhraseResults &m_results;
 };
@@ -224,8 +178,8 @@ PhraseResults PhraseTable::extractRepeatedPhrases(std::stop_token stop) const
         return std::find(m_lengths.begin(), m_lengths.end(), length) != m_lengths.end();
     };
 
-    RowWriter writer(m_ids, m_documentStarts, m_lowerWords, m_countsPerFile, results);
-    detail::Level level = detail::firstLevel(m_ids, m_lowerWords.size());
+    RowWriter writer(m_ids, m_documentStarts, m_words, m_countsPerFile, results);
+    detail::Level level = detail::firstLevel(m_ids, m_words.size());
     if (wanted(1))
         writer.write(level, 1);
     for (int length = 1; length < longest && !level.positions.empty(); ++length) {

@@ -5,6 +5,7 @@
 #include "phrases/PhrasePositions.h"
 #include "phrases/PhraseResults.h"
 #include "phrases/RepeatedPassages.h"
+#include "phrases/WordTable.h"
 
 #include <QByteArrayView>
 
@@ -62,14 +63,11 @@ public:
     const std::vector<std::uint32_t> &documentStarts() const { return m_documentStarts; }
 
 private:
-    std::uint32_t lowerCaseId(std::string_view rawWord);
     void closeLine();
     detail::CountedWords countedWords() const;
 
     std::vector<int> m_lengths;
-    detail::WordMap m_rawWords; // to lower-case ids
-    detail::StringInterner m_lowerWords;
-    std::string m_lowerWord; // reused for each new raw word
+    detail::WordTable m_words;
     // Lower-case word ids of every line in order, each line closed by kLineBreak.
     detail::LargeArray<std::uint32_t> m_ids;
     std::vector<std::uint32_t> m_documentStarts;   // the first position of each file in m_ids

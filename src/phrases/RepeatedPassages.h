@@ -3,6 +3,8 @@
 // The longest repeated stretches of text without their fragments: maximal repeats over the
 // counting engine's word ids.
 
+#include "base/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -59,5 +61,10 @@ struct PassageList {
 // requested.
 PassageList findRepeatedPassages(std::span<const std::uint32_t> ids, std::uint32_t minimumWords,
                                  std::stop_token stop = {}, const PassageBounds &bounds = {});
+
+// Passages are found over the whole text in memory: a count that is to stay within a memory limit
+// can find them only while the text is small enough. Fails, saying so, when `words` words need
+// more than `memoryLimit` bytes.
+Status checkPassageMemory(std::size_t words, std::uint64_t memoryLimit);
 
 } // namespace orvanta

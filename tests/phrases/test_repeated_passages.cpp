@@ -117,6 +117,20 @@ TEST(RepeatedPassages, RejectsIdsThatAreNotDense)
     EXPECT_THROW(findRepeatedPassages(std::vector<std::uint32_t>{5, 5}, 1), std::invalid_argument);
 }
 
+// Within a memory limit: a small text fits, a big one is refused with the figures.
+TEST(RepeatedPassages, AMemoryLimitIsKeptOrRefusedWithItsFigures)
+{
+    constexpr std::uint64_t MiB = 1 << 20;
+    EXPECT_TRUE(checkPassageMemory(1000000, 300 * MiB).ok());
+    EXPECT_TRUE(checkPassageMemory(0, 96 * MiB).ok());
+    const Status refused = checkPassageMemory(14200000, 300 * MiB);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error(),
+              QStringLiteral("Repeated passages are found with the whole text in memory: "
+                             "14200000 words need about 637 MiB, more than the memory limit of "
+                             "300 MiB. Find them without a memory limit, or in fewer files."));
+}
+
 // Against the plain search, on generated texts
 
 namespace {

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "phrases/FlatTables.h"
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvanta::detail {
+
+// Splits lines into words and gives each distinct word, lower-cased, a dense id (0, 1, 2, ... in
+// order of first sight). A word is a run of bytes other than spaces, tabs and CRs. Each distinct
+// raw word is lower-cased once, when first seen.
+class WordTable {
+public:
+    // Calls onId with the id of each word of the line, in order; true when there was one.
+    template <typename OnId> bool forEachWordId(QByteArrayView utf8Line, OnId onId)
+    {
+        const char *data = utf8Line.data();
+        const qsizetype size = utf8Line.size();
+        bool anyWord = false;
+        qsizetype i = 0;
+        while (i < size) {
+            while (i < size && isSeparator(data[i]))
+                ++i;
+            const qsizetype start = i;
+            while (i < size && !isSeparator(data[i]))
+                ++i;
+            if (i > start) {
+                onId(idOf(std::string_view(data + start, size_t(i - start))));
+                anyWord = true;
+            }
+        }
+        return anyWord;
+    }
+
+    // The lower-case word of an id.
+    std::string_view text(std::uint32_t id) const { return m_lowerWords.text(id); }
+    // How many distinct lower-case words there are.
+    std::size_t size() const { return m_lowerWords.size(); }
+    const StringInterner &lowerWords() const { return m_lowerWords; }
+
+private:
+    static bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+    std::uint32_t idOf(std::string_view rawWord)
+    {
+        return m_rawWords.findOrAdd(rawWord, [&] { return addLowerCase(rawWord); });
+    }
+    std::uint32_t addLowerCase(std::string_view rawWord);
+
+    WordMap m_rawWords; // to lower-case ids
+    StringInterner m_lowerWords;
+    std::string m_lowerWord; // reused for each new raw word
+};
+
+} // namespace orvanta::detail
