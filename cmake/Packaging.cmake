@@ -45,6 +45,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/images/HAND-M.CUR ${PROJECT_SOURCE_DIR}/imag
         DESTINATION ${ORVANTA_DATA_DESTINATION})
 file(GLOB ORVANTA_INSTALLED_SAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/*.pdf)
 install(FILES ${ORVANTA_INSTALLED_SAMPLES} DESTINATION ${ORVANTA_DATA_DESTINATION}/Samples)
+# The stop-word lists and where they come from; their licences are in the package's copyright.
+file(GLOB ORVANTA_INSTALLED_STOP_LISTS CONFIGURE_DEPENDS ${ORVANTA_DATA_SOURCE}/stopwords/*.txt)
+install(FILES ${ORVANTA_INSTALLED_STOP_LISTS} ${ORVANTA_DATA_SOURCE}/stopwords/SOURCES
+        DESTINATION ${ORVANTA_DATA_DESTINATION}/stopwords)
 
 # Menu entry, AppStream metadata and the icon: the drawing, and pixel sizes rendered from it.
 install(FILES ${ORVANTA_DATA_SOURCE}/${ORVANTA_APP_ID}.desktop

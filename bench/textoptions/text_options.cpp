@@ -138,7 +138,8 @@ const std::vector<std::pair<QString, Option>> &singleOptions()
         {"rejoin hyphenated words", &TextOptions::rejoinHyphenatedWords},
         {"leave out running heads", &TextOptions::dropRunningHeads},
         {"ignore punctuation", &TextOptions::ignorePunctuation},
-        {"normalise compatibility", &TextOptions::normaliseCompatibility}};
+        {"normalise compatibility", &TextOptions::normaliseCompatibility},
+        {"words need letters", &TextOptions::wordsNeedLetters}};
     return single;
 }
 

@@ -1,5 +1,6 @@
 #include "documents/CountedText.h"
 
+#include "documents/LetterWords.h"
 #include "documents/LineAssembler.h"
 #include "documents/RunningHeads.h"
 #include "documents/WordCleanup.h"
@@ -21,6 +22,8 @@ QStringList TextOptions::namesOfThoseOn() const
         names << QStringLiteral("punctuation ignored");
     if (normaliseCompatibility)
         names << QStringLiteral("compatibility characters normalised");
+    if (wordsNeedLetters)
+        names << QStringLiteral("words need a letter or digit");
     return names;
 }
 
@@ -80,12 +83,10 @@ bool comesBefore(LinePlace a, LinePlace b)
     return a.page < b.page || (a.page == b.page && a.line < b.line);
 }
 
-} // namespace
-
-Status readCountedLines(const TextOptions &options, const TextSource &read,
-                        const CountedLineSink &sink, bool withPlaces)
+Status readAssembledLines(const TextOptions &options, const TextSource &read,
+                          const CountedLineSink &sink, bool withPlaces)
 {
-    if (!options.any())
+    if (!options.reassemblesLines())
         return passLinesThrough(read, sink, withPlaces);
     const Result<TextSurvey> surveyed = survey(options, read);
     if (!surveyed.ok())
@@ -103,6 +104,20 @@ Status readCountedLines(const TextOptions &options, const TextSource &read,
         return status;
     assembler.finish();
     return {};
+}
+
+} // namespace
+
+Status readCountedLines(const TextOptions &options, const TextSource &read,
+                        const CountedLineSink &sink, bool withPlaces)
+{
+    if (options.wordsNeedLetters) {
+        const CountedLineSink cutting = [&sink](const CountedLine &line) {
+            forEachRunOfLetterWords(line, sink);
+        };
+        return readAssembledLines(options, read, cutting, withPlaces);
+    }
+    return readAssembledLines(options, read, sink, withPlaces);
 }
 
 } // namespace orvanta

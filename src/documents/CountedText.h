@@ -20,8 +20,11 @@ struct TextOptions {
     bool dropRunningHeads = false;       // page heads, feet and numbers repeated on many pages
     bool ignorePunctuation = false;      // "license." is "license"
     bool normaliseCompatibility = false; // ligatures, full-width forms, non-breaking spaces
+    bool wordsNeedLetters = false;       // ". . ." or "--" is no word, and a phrase never spans it
 
-    bool any() const
+    bool any() const { return reassemblesLines() || wordsNeedLetters; }
+    // True when an option other than wordsNeedLetters is on: the lines are built anew.
+    bool reassemblesLines() const
     {
         return joinWrappedLines || rejoinHyphenatedWords || dropRunningHeads || ignorePunctuation ||
                normaliseCompatibility;
@@ -37,10 +40,12 @@ struct WordPlace {
 };
 
 // One line as the engine counts it: valid UTF-8 words separated by spaces, tabs or CRs, and,
-// when asked for, where each of its words stands in the text.
+// when asked for, where each of its words stands in the text. A line cut from a longer one
+// (at words without a letter or digit) has that line as `whole`, for showing it in context.
 struct CountedLine {
     QByteArrayView text;
     std::span<const WordPlace> words;
+    QByteArrayView whole = {}; // null when `text` is the whole line
 };
 
 using CountedLineSink = std::function<void(const CountedLine &line)>;

@@ -144,8 +144,10 @@ void LineAssembler::appendWords(QByteArrayView text, LinePlace place)
     m_text.resize(start + size_t(text.size()) + 1);
     char *out = m_text.data() + start;
     forEachWord(text, [&](QByteArrayView word) {
-        word = withoutOuterPunctuation(word);
-        if (word.isEmpty())
+        // A word of punctuation alone stays when words need a letter or digit: it parts phrases.
+        if (const QByteArrayView core = withoutOuterPunctuation(word); !core.isEmpty())
+            word = core;
+        else if (!m_options.wordsNeedLetters)
             return;
         if (out != m_text.data())
             *out++ = ' ';

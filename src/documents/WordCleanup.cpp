@@ -24,20 +24,6 @@ bool isContinuationByte(char c)
 
 using detail::kAsciiPunctuation;
 
-// The code point that starts `text` (valid UTF-8, not empty) and its length in bytes.
-char32_t firstCodePoint(QByteArrayView text, qsizetype &length)
-{
-    const auto lead = static_cast<unsigned char>(text[0]);
-    length = 1;
-    if (lead < 0x80)
-        return lead;
-    const int following = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-    char32_t c = lead & (0x3Fu >> following);
-    while (length <= following && length < text.size() && isContinuationByte(text[length]))
-        c = (c << 6) | (static_cast<unsigned char>(text[length++]) & 0x3Fu);
-    return c;
-}
-
 // The code point that ends `text` (valid UTF-8, not empty) and its length in bytes.
 char32_t lastCodePoint(QByteArrayView text, qsizetype &length)
 {

@@ -109,13 +109,13 @@ public:
         const bool lowerEachWord = comparable.data() == line.text.data();
         const std::vector<WordSpan> words = splitWords(line.text);
         const qsizetype length = m_words.size();
-        QString shownLine; // decoded once for all the line's occurrences
+        ShownLine shown; // decoded once for all the line's occurrences
         for (qsizetype first = 0; first + length <= qsizetype(words.size()); ++first) {
             if (!matchesAt(comparable, lowerEachWord, words, first))
                 continue;
-            if (shownLine.isNull())
-                shownLine = display(line.text);
-            found.push_back(occurrence(line, words, first, source, shownLine, !lowerEachWord));
+            if (shown.text.isNull())
+                shown = shownLineOf(line, !lowerEachWord);
+            found.push_back(occurrence(line, words, first, source, shown));
         }
     }
 
@@ -140,8 +140,31 @@ private:
         return true;
     }
 
+    struct ShownLine {
+        QString text;
+        bool ascii = false;
+    };
+
+    // The line a cut line was cut from, shown around its phrases.
+    static QByteArrayView wholeOf(const CountedLine &line)
+    {
+        return line.whole.isNull() ? line.text : line.whole;
+    }
+
+    // The whole line decoded; the lines cut from one line share its decoding.
+    ShownLine shownLineOf(const CountedLine &line, bool asciiText) const
+    {
+        if (line.whole.isNull())
+            return {display(line.text), asciiText};
+        if (m_lastShown.text.isNull() || m_lastWhole != line.whole) {
+            m_lastWhole = line.whole.toByteArray();
+            m_lastShown = {display(line.whole), isAscii(line.whole)};
+        }
+        return m_lastShown;
+    }
+
     Occurrence occurrence(const CountedLine &line, const std::vector<WordSpan> &words,
-                          qsizetype first, int source, const QString &shownLine, bool ascii) const
+                          qsizetype first, int source, const ShownLine &shown) const
     {
         const qsizetype last = first + m_words.size() - 1;
         const qsizetype start = words[size_t(first)].start;
@@ -156,15 +179,19 @@ private:
             occurrence.lastPage = finish.page;
             occurrence.lastLine = finish.line;
         }
-        occurrence.before = contextBefore(line.text.first(start), ascii);
+        const QByteArrayView whole = wholeOf(line);
+        const qsizetype offset = line.text.data() - whole.data();
+        occurrence.before = contextBefore(whole.first(offset + start), shown.ascii);
         occurrence.phrase = display(line.text.sliced(start, end - start));
-        occurrence.after = contextAfter(line.text.sliced(end), ascii);
-        occurrence.text = shownLine;
+        occurrence.after = contextAfter(whole.sliced(offset + end), shown.ascii);
+        occurrence.text = shown.text;
         return occurrence;
     }
 
     QList<QByteArray> m_words;
     QByteArray m_joined;
+    mutable QByteArray m_lastWhole;
+    mutable ShownLine m_lastShown;
 };
 
 } // namespace

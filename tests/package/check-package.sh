@@ -64,6 +64,8 @@ for image in HAND-M.CUR drag.ico; do
 done
 diff <(cd "$build/bin/Samples" && ls) <(cd "$data/Samples" && ls) ||
   fail "the package's samples differ from the build's"
+diff <(cd "$build/bin/stopwords" && ls) <(cd "$data/stopwords" && ls | grep -vx SOURCES) ||
+  fail "the package's stop-word lists differ from the build's"
 "$count" -l 4 "$data/Samples" >"$scratch/counts.tsv" || fail "counting the unpacked samples failed"
 # 16 in the PDFs' lines (pdftotext | grep agrees); the texts in samples/src have 18, but the page
 # layout breaks two of them across lines, and phrases never cross a line.

@@ -205,3 +205,25 @@ TEST_F(OccurrenceFinderTest, ScannedPagesAreCountedAndTheirOccurrencesMarked)
     options.recognitionLanguages = {QStringLiteral("xyz")};
     EXPECT_FALSE(m_run.run({pdf}, {3}, options).ran);
 }
+
+// When words need a letter or digit, a phrase never spans ". . ." or "--", in counting and in
+// finding alike, and what stands around a phrase is still the whole line.
+TEST_F(OccurrenceFinderTest, WordsWithoutALetterPartPhrasesButStayInTheContext)
+{
+    const QString path = writeFile(m_tmp.filePath(QStringLiteral("leaders.txt")),
+                                   "Contents . . . . 12 the end\nthe end -- of it\nend -- of it\n");
+    CountingRunOptions options;
+    options.readsAsText = [](const QString &) { return true; };
+    options.text.wordsNeedLetters = true;
+    const RunOutcome outcome = m_run.run({path}, {2}, options);
+    ASSERT_EQ(outcome.phrases.size(), 2);
+    EXPECT_EQ(outcome.phrases.row(0).phrase, QStringLiteral("of it"));
+    EXPECT_EQ(outcome.phrases.row(1).phrase, QStringLiteral("the end"));
+    const OccurrenceFinder finder(m_store, options.text);
+    EXPECT_TRUE(finder.find(outcome.sources, QStringLiteral("end --")).found.empty());
+    const Occurrences found = finder.find(outcome.sources, QStringLiteral("the end"));
+    ASSERT_EQ(found.found.size(), 2u);
+    EXPECT_EQ(found.found[0].before, QStringLiteral("Contents . . . . 12"));
+    EXPECT_EQ(found.found[1].after, QStringLiteral("-- of it"));
+    EXPECT_EQ(found.found[1].text, QStringLiteral("the end -- of it"));
+}
