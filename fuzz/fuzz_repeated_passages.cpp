@@ -6,6 +6,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <string>
@@ -52,9 +54,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto alphabet = input.ConsumeIntegralInRange<std::uint32_t>(1, 6);
     const std::vector<std::uint32_t> ids = wordIds(input.ConsumeRemainingBytesAsString(), alphabet);
 
-    const std::vector<Passage> found = passagesOf(findRepeatedPassages(ids, minimumWords));
+    const PassageBounds everything{kMaximumWords, std::numeric_limits<std::uint64_t>::max()};
+    const std::vector<Passage> found =
+        passagesOf(findRepeatedPassages(ids, minimumWords, {}, everything));
     const std::vector<Passage> expected = referencePassages(ids, minimumWords);
     if (found != expected)
         fail("passages differ from the plain search", describe(found) + "!= " + describe(expected));
+
+    // With the usual bounds, each passage lists its first occurrences only.
+    constexpr std::size_t kListed = 4;
+    std::vector<Passage> listed = expected;
+    for (Passage &passage : listed)
+        passage.starts.resize(std::min(passage.starts.size(), kListed));
+    const std::vector<Passage> bounded =
+        passagesOf(findRepeatedPassages(ids, minimumWords, {}, {kListed, PassageBounds{}.words}));
+    if (bounded != listed)
+        fail("bounded passages differ", describe(bounded) + "!= " + describe(listed));
     return 0;
 }
