@@ -1,5 +1,7 @@
 #include "results/ResultOrder.h"
 
+#include "base/LowerCase.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -101,7 +103,7 @@ void sortByNumber(std::vector<std::uint32_t> &ids, const PhraseResults &results,
 
 QByteArray needleOf(const QString &text)
 {
-    return text.simplified().toLower().toUtf8();
+    return lowerCase(text.simplified().toUtf8());
 }
 
 } // namespace
