@@ -30,6 +30,8 @@ const Record kPlain{QStringLiteral("gro\u00dfe worte"), qint64(2)};
 const Record kBytes{QByteArrayView("the end"), qint64(-1)};
 // Everything CSV quotes and JSON escapes.
 const Record kTricky{QByteArrayView("a, \"b\"\\\n\r\t\x01"), qint64(0)};
+// A measure, to four decimals.
+const Record kDecimal{QStringLiteral("x"), Decimal{-2.0 / 3}};
 
 } // namespace
 
@@ -75,6 +77,12 @@ INSTANTIATE_TEST_SUITE_P(
                    false,
                    {kTricky},
                    "[\n{\"phrase\": \"a, \\\"b\\\"\\\\\\n\\r\\t\\u0001\", \"words\": 0}\n]\n"},
+        WriterCase{"DecimalsInTsv", OutputFormat::Tsv, false, {kDecimal}, "x\t-0.6667\n"},
+        WriterCase{"DecimalsInJsonAreNumbers",
+                   OutputFormat::Json,
+                   true,
+                   {kDecimal},
+                   "[\n{\"phrase\": \"x\", \"words\": -0.6667}\n]\n"},
         WriterCase{"JsonLines",
                    OutputFormat::JsonLines,
                    true,
@@ -83,3 +91,37 @@ INSTANTIATE_TEST_SUITE_P(
                    "e worte\", \"words\": 2}\n"
                    "{\"phrase\": \"the end\", \"words\": -1}\n"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A header object turns the array into the "rows" of an object that holds the header first.
+TEST(RecordWriterHeader, JsonHoldsTheHeaderObjectBeforeTheRows)
+{
+    for (const bool withRecord : {false, true}) {
+        RecordWriter writer(OutputFormat::Json, kNames);
+        writer.setHeaderObject(QStringLiteral("corpus"),
+                               {{QStringLiteral("files"), qint64(2)},
+                                {QStringLiteral("name"), QStringLiteral("a\"b")}});
+        QByteArray out = writer.begin();
+        if (withRecord)
+            writer.append(out, kBytes);
+        out += writer.end();
+        const QByteArray rows =
+            withRecord ? "\n{\"phrase\": \"the end\", \"words\": -1}\n]}\n" : "]}\n";
+        EXPECT_EQ(out, "{\"corpus\": {\"files\": 2, \"name\": \"a\\\"b\"},\n\"rows\": [" + rows);
+    }
+}
+
+// The other formats have no place for it and stay as they are.
+TEST(RecordWriterHeader, OtherFormatsLeaveTheHeaderObjectOut)
+{
+    for (const OutputFormat format :
+         {OutputFormat::Tsv, OutputFormat::Csv, OutputFormat::JsonLines}) {
+        RecordWriter plain(format, kNames);
+        RecordWriter headed(format, kNames);
+        headed.setHeaderObject(QStringLiteral("corpus"), {{QStringLiteral("files"), qint64(2)}});
+        QByteArray plainOut = plain.begin();
+        QByteArray headedOut = headed.begin();
+        plain.append(plainOut, kBytes);
+        headed.append(headedOut, kBytes);
+        EXPECT_EQ(headedOut + headed.end(), plainOut + plain.end());
+    }
+}
