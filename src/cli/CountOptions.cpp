@@ -238,6 +238,11 @@ Status readFilters(const QCommandLineParser &parser, CountOptions &options)
         filters.minimumLetterShare = *letters / 100;
     if (filters.closed && options.passages > 0)
         return Failure{QStringLiteral("--closed applies to phrases, not to --passages")};
+    const bool filtering =
+        filters.closed || !options.stopWordList.isEmpty() || !filters.pattern.isEmpty();
+    if (filtering && (!options.where.isEmpty() || options.overlap > 0))
+        return Failure{QStringLiteral("--closed, --stop-words and --match choose phrases and "
+                                      "passages: not with --where or --overlap")};
     return {};
 }
 

@@ -251,6 +251,8 @@ bool OrvantaCount::print(const CountOptions &options, Command &command, const Ru
     }
     if (written && destination.finish())
         return true;
+    if (m_interrupt != 0) // stopped while the records were being made
+        return false;
     // A reader that went away (`| head`) ends the command as SIGPIPE would, quietly.
     if (options.output.isEmpty() && takePendingBrokenPipe()) {
         m_interrupt = SIGPIPE;

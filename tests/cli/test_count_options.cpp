@@ -42,202 +42,117 @@ TEST_P(CountOptionsTest, ReadsTheCommandLine)
     GetParam().expect(*options);
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, CountOptionsTest,
-                         ::testing::
-                             Values(
-                                 OptionsCase{"Defaults",
-                                             {"a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.request, CountOptions::Request::Count);
-                                                 EXPECT_EQ(o.inputs, QStringList{"a.txt"});
-                                                 EXPECT_EQ(o.lengths, std::vector<int>{4});
-                                                 EXPECT_EQ(o.rows.minimumFrequency, 2);
-                                                 EXPECT_EQ(o.rows.minimumFiles, 1);
-                                                 EXPECT_EQ(o.rows.order, RowOrder::Frequency);
-                                                 EXPECT_FALSE(o.rows.reverse);
-                                                 EXPECT_EQ(o.rows.top, -1);
-                                                 EXPECT_EQ(o.format, OutputFormat::Tsv);
-                                                 EXPECT_TRUE(o.header);
-                                                 EXPECT_FALSE(o.files || o.askPassword || o.quiet ||
-                                                              o.text.any());
-                                                 EXPECT_TRUE(o.output.isEmpty() &&
-                                                             o.where.isEmpty() &&
-                                                             o.keepTextIn.isEmpty() &&
-                                                             o.recognitionLanguages.isEmpty());
-                                                 EXPECT_EQ(o.passages, 0);
-                                                 EXPECT_EQ(o.jobs, 0);
-                                             }},
-                                 OptionsCase{
-                                     "LengthsAndRanges",
-                                     {"-l", "2-4, 7", "a.txt", "-", "folder"},
-                                     [](const CountOptions &o) {
-                                         EXPECT_EQ(o.lengths, (std::vector<int>{2, 3, 4, 7}));
-                                         EXPECT_EQ(o.inputs, (QStringList{"a.txt", "-", "folder"}));
-                                     }},
-                                 OptionsCase{"BoundsOrderAndTop",
-                                             {"--min-frequency", "3", "--min-files", "2", "--sort",
-                                              "files", "--reverse", "--top", "5", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.rows.minimumFrequency, 3);
-                                                 EXPECT_EQ(o.rows.minimumFiles, 2);
-                                                 EXPECT_EQ(o.rows.order, RowOrder::Files);
-                                                 EXPECT_TRUE(o.rows.reverse);
-                                                 EXPECT_EQ(o.rows.top, 5);
-                                             }},
-                                 OptionsCase{"OutputChoices",
-                                             {"--format", "jsonl", "--no-header", "--files", "-o",
-                                              "out.jsonl", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.format, OutputFormat::JsonLines);
-                                                 EXPECT_FALSE(o.header);
-                                                 EXPECT_TRUE(o.files);
-                                                 EXPECT_EQ(o.output, QStringLiteral("out.jsonl"));
-                                             }},
-                                 // The phrase is compared as counted: lower case, single spaces.
-                                 OptionsCase{"WhereTakesThePhraseAsCounted",
-                                             {"--where", " The  END\tof ", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.where, QStringLiteral("the end of"));
-                                             }},
-                                 // Passages come longest first, the most frequent first among
-                                 // equals.
-                                 OptionsCase{"PassagesAloneTakeEightWordsLongestFirst",
-                                             {"--passages", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.passages, 8);
-                                                 EXPECT_EQ(o.inputs, QStringList{"a.txt"});
-                                                 EXPECT_EQ(o.rows.order, RowOrder::Words);
-                                                 EXPECT_TRUE(o.rows.reverse);
-                                             }},
-                                 OptionsCase{"PassagesTakeAFollowingNumberAndAChosenOrder",
-                                             {"--passages", "12", "--sort", "phrase", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.passages, 12);
-                                                 EXPECT_EQ(o.rows.order, RowOrder::Phrase);
-                                                 EXPECT_FALSE(o.rows.reverse);
-                                             }},
-                                 OptionsCase{
-                                     "AfterADoubleDashEverythingIsAnInput",
-                                     {"--passages=3", "--", "--passages", "-l"},
-                                     [](const CountOptions &o) {
-                                         EXPECT_EQ(o.passages, 3);
-                                         EXPECT_EQ(o.inputs, (QStringList{"--passages", "-l"}));
-                                     }},
-                                 OptionsCase{"AsReadTurnsOnEveryTextOption",
-                                             {"--as-read", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.text, (TextOptions{true, true, true,
-                                                                                true, true}));
-                                             }},
-                                 OptionsCase{
-                                     "EachTextOptionAlone",
-                                     {"--join-wrapped-lines", "--ignore-punctuation", "a.txt"},
-                                     [](const CountOptions &o) {
-                                         EXPECT_EQ(o.text,
-                                                   (TextOptions{true, false, false, true, false}));
-                                     }},
-                                 OptionsCase{"WordsNeedLettersIsNoPartOfAsRead",
-                                             {"--words-need-letters", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 TextOptions text;
-                                                 text.wordsNeedLetters = true;
-                                                 EXPECT_EQ(o.text, text);
-                                             }},
-                                 OptionsCase{"FiltersOfPhrases",
-                                             {"--closed", "--stop-words", "de", "--match", "the *",
-                                              "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_TRUE(o.filters.closed);
-                                                 EXPECT_EQ(o.stopWordList, QStringLiteral("de"));
-                                                 EXPECT_EQ(o.filters.stopWordMode,
-                                                           StopWordMode::OnlyStopWords);
-                                                 EXPECT_TRUE(o.filters.pattern.matches("the end"));
-                                                 EXPECT_FALSE(
-                                                     o.filters.pattern.matches("at the end"));
-                                                 EXPECT_EQ(o.filters.minimumLetterShare, 0);
-                                             }},
-                                 OptionsCase{"StopWordsAtTheEdgesAndARegularExpression",
-                                             {"--stop-words", "list.txt", "--stop-words-edges",
-                                              "--match-regex", "^the\\b", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.filters.stopWordMode,
-                                                           StopWordMode::StopWordAtEdge);
-                                                 EXPECT_TRUE(o.filters.pattern.matches("the end"));
-                                                 EXPECT_FALSE(o.filters.pattern.matches("theme"));
-                                             }},
-                                 OptionsCase{"PassagesNeedHalfTheirWordsWithLettersByDefault",
-                                             {"--passages", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.filters.minimumLetterShare, 0.5);
-                                             }},
-                                 OptionsCase{"PassageLettersAtZeroShowsEveryPassage",
-                                             {"--passages", "--passage-letters", "0", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.filters.minimumLetterShare, 0);
-                                             }},
-                                 OptionsCase{"MeasuresOfTheCorpus",
-                                             {"--dispersion", "--by-file", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_TRUE(o.dispersion && o.byFile);
-                                                 EXPECT_TRUE(o.references.isEmpty());
-                                             }},
-                                 OptionsCase{
-                                     "ReferencesRepeatAndTheSortIsLeftToThem",
-                                     {"--reference", "old", "--reference", "b.pdf", "a.txt"},
-                                     [](const CountOptions &o) {
-                                         EXPECT_EQ(o.references, (QStringList{"old", "b.pdf"}));
-                                         EXPECT_EQ(o.inputs, QStringList{"a.txt"});
-                                         EXPECT_FALSE(o.sortChosen);
-                                     }},
-                                 OptionsCase{"OverlapAloneTakesEightWordsAndLeavesNothingOut",
-                                             {"--overlap", "a.txt"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.overlap, 8);
-                                                 EXPECT_EQ(o.overlapIgnoreAbovePercent, 100);
-                                                 EXPECT_EQ(o.inputs, QStringList{"a.txt"});
-                                             }},
-                                 OptionsCase{
-                                     "OverlapTakesAFollowingNumberAndACommonShare",
-                                     {"--overlap", "5", "--overlap-ignore-common", "12.5", "a.txt"},
-                                     [](const CountOptions &o) {
-                                         EXPECT_EQ(o.overlap, 5);
-                                         EXPECT_EQ(o.overlapIgnoreAbovePercent, 12.5);
-                                     }},
-                                 OptionsCase{"OcrReadsInEnglishByDefault",
-                                             {"--ocr", "a.pdf"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.recognitionLanguages,
-                                                           QStringList{"eng"});
-                                             }},
-                                 OptionsCase{"OcrLanguagesAreSplitAtPlusCommaOrBlank",
-                                             {"--ocr-language", "eng+deu, fra", "a.pdf"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.recognitionLanguages,
-                                                           (QStringList{"eng", "deu", "fra"}));
-                                             }},
-                                 OptionsCase{"RunChoices",
-                                             {"--keep-text", "kept", "--ask-password", "-j",
-                                              "3", "-q", "a.pdf"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.keepTextIn, QStringLiteral("kept"));
-                                                 EXPECT_TRUE(o.askPassword);
-                                                 EXPECT_EQ(o.jobs, 3);
-                                                 EXPECT_TRUE(o.quiet);
-                                             }},
-                                 OptionsCase{"HelpNeedsNoInput",
-                                             {"--help"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.request, CountOptions::Request::Help);
-                                                 EXPECT_TRUE(o.helpText.contains(
-                                                     QStringLiteral("--lengths")));
-                                             }},
-                                 OptionsCase{"VersionNeedsNoInput",
-                                             {"--version"},
-                                             [](const CountOptions &o) {
-                                                 EXPECT_EQ(o.request,
-                                                           CountOptions::Request::Version);
-                                             }}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Options, CountOptionsTest,
+    ::testing::Values(
+        OptionsCase{"Defaults",
+                    {"a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.request, CountOptions::Request::Count);
+                        EXPECT_EQ(o.inputs, QStringList{"a.txt"});
+                        EXPECT_EQ(o.lengths, std::vector<int>{4});
+                        EXPECT_EQ(o.rows.minimumFrequency, 2);
+                        EXPECT_EQ(o.rows.minimumFiles, 1);
+                        EXPECT_EQ(o.rows.order, RowOrder::Frequency);
+                        EXPECT_FALSE(o.rows.reverse);
+                        EXPECT_EQ(o.rows.top, -1);
+                        EXPECT_EQ(o.format, OutputFormat::Tsv);
+                        EXPECT_TRUE(o.header);
+                        EXPECT_FALSE(o.files || o.askPassword || o.quiet || o.text.any());
+                        EXPECT_TRUE(o.output.isEmpty() && o.where.isEmpty() &&
+                                    o.keepTextIn.isEmpty() && o.recognitionLanguages.isEmpty());
+                        EXPECT_EQ(o.passages, 0);
+                        EXPECT_EQ(o.jobs, 0);
+                    }},
+        OptionsCase{"LengthsAndRanges",
+                    {"-l", "2-4, 7", "a.txt", "-", "folder"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.lengths, (std::vector<int>{2, 3, 4, 7}));
+                        EXPECT_EQ(o.inputs, (QStringList{"a.txt", "-", "folder"}));
+                    }},
+        OptionsCase{"BoundsOrderAndTop",
+                    {"--min-frequency", "3", "--min-files", "2", "--sort", "files", "--reverse",
+                     "--top", "5", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.rows.minimumFrequency, 3);
+                        EXPECT_EQ(o.rows.minimumFiles, 2);
+                        EXPECT_EQ(o.rows.order, RowOrder::Files);
+                        EXPECT_TRUE(o.rows.reverse);
+                        EXPECT_EQ(o.rows.top, 5);
+                    }},
+        OptionsCase{"OutputChoices",
+                    {"--format", "jsonl", "--no-header", "--files", "-o", "out.jsonl", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.format, OutputFormat::JsonLines);
+                        EXPECT_FALSE(o.header);
+                        EXPECT_TRUE(o.files);
+                        EXPECT_EQ(o.output, QStringLiteral("out.jsonl"));
+                    }},
+        // The phrase is compared as counted: lower case, single spaces.
+        OptionsCase{
+            "WhereTakesThePhraseAsCounted",
+            {"--where", " The  END\tof ", "a.txt"},
+            [](const CountOptions &o) { EXPECT_EQ(o.where, QStringLiteral("the end of")); }},
+        // Passages come longest first, the most frequent first among equals.
+        OptionsCase{"PassagesAloneTakeEightWordsLongestFirst",
+                    {"--passages", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.passages, 8);
+                        EXPECT_EQ(o.inputs, QStringList{"a.txt"});
+                        EXPECT_EQ(o.rows.order, RowOrder::Words);
+                        EXPECT_TRUE(o.rows.reverse);
+                    }},
+        OptionsCase{"PassagesTakeAFollowingNumberAndAChosenOrder",
+                    {"--passages", "12", "--sort", "phrase", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.passages, 12);
+                        EXPECT_EQ(o.rows.order, RowOrder::Phrase);
+                        EXPECT_FALSE(o.rows.reverse);
+                    }},
+        OptionsCase{"AfterADoubleDashEverythingIsAnInput",
+                    {"--passages=3", "--", "--passages", "-l"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.passages, 3);
+                        EXPECT_EQ(o.inputs, (QStringList{"--passages", "-l"}));
+                    }},
+        OptionsCase{"AsReadTurnsOnEveryTextOption",
+                    {"--as-read", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.text, (TextOptions{true, true, true, true, true}));
+                    }},
+        OptionsCase{"EachTextOptionAlone",
+                    {"--join-wrapped-lines", "--ignore-punctuation", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.text, (TextOptions{true, false, false, true, false}));
+                    }},
+        OptionsCase{
+            "OcrReadsInEnglishByDefault",
+            {"--ocr", "a.pdf"},
+            [](const CountOptions &o) { EXPECT_EQ(o.recognitionLanguages, QStringList{"eng"}); }},
+        OptionsCase{"OcrLanguagesAreSplitAtPlusCommaOrBlank",
+                    {"--ocr-language", "eng+deu, fra", "a.pdf"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.recognitionLanguages, (QStringList{"eng", "deu", "fra"}));
+                    }},
+        OptionsCase{"RunChoices",
+                    {"--keep-text", "kept", "--ask-password", "-j", "3", "-q", "a.pdf"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.keepTextIn, QStringLiteral("kept"));
+                        EXPECT_TRUE(o.askPassword);
+                        EXPECT_EQ(o.jobs, 3);
+                        EXPECT_TRUE(o.quiet);
+                    }},
+        OptionsCase{"HelpNeedsNoInput",
+                    {"--help"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.request, CountOptions::Request::Help);
+                        EXPECT_TRUE(o.helpText.contains(QStringLiteral("--lengths")));
+                    }},
+        OptionsCase{
+            "VersionNeedsNoInput",
+            {"--version"},
+            [](const CountOptions &o) { EXPECT_EQ(o.request, CountOptions::Request::Version); }}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_P(CountOptionsErrorTest, IsAUsageErrorNamingWhatIsWrong)
 {
@@ -279,38 +194,91 @@ INSTANTIATE_TEST_SUITE_P(
         UsageErrorCase{"WhereAndPassages",
                        {"--where", "x y", "--passages", "a.txt"},
                        "--where and --passages cannot be used together"},
-        UsageErrorCase{"StopWordEdgesWithoutAList",
-                       {"--stop-words-edges", "a.txt"},
-                       "--stop-words-edges needs --stop-words"},
-        UsageErrorCase{"TwoKindsOfPattern",
-                       {"--match", "a*", "--match-regex", "a", "a.txt"},
-                       "--match and --match-regex cannot be used together"},
-        UsageErrorCase{
-            "ABrokenRegularExpression", {"--match-regex", "(a", "a.txt"}, "--match-regex: "},
-        UsageErrorCase{"PassageLettersAboveAHundred",
-                       {"--passages", "--passage-letters", "101", "a.txt"},
-                       "--passage-letters takes a percentage from 0 to 100"},
-        UsageErrorCase{"ClosedPassages",
-                       {"--passages", "--closed", "a.txt"},
-                       "--closed applies to phrases, not to --passages"},
-        UsageErrorCase{"ByFileWithAReference",
-                       {"--by-file", "--reference", "b.txt", "a.txt"},
-                       "--by-file and --reference cannot be used together"},
-        UsageErrorCase{"OverlapWithWhere",
-                       {"--where", "x", "--overlap", "a.txt"},
-                       "--where and --overlap cannot be used together"},
-        UsageErrorCase{"DispersionOfPassages",
-                       {"--dispersion", "--passages", "a.txt"},
-                       "--dispersion and --passages cannot be used together"},
-        UsageErrorCase{"OverlapOfNoWords",
-                       {"--overlap=0", "a.txt"},
-                       "--overlap takes a whole number of at least 1"},
-        UsageErrorCase{"CommonShareWithoutOverlap",
-                       {"--overlap-ignore-common", "5", "a.txt"},
-                       "--overlap-ignore-common needs --overlap"},
         UsageErrorCase{"OcrWithoutALanguage",
                        {"--ocr-language", "+", "a.pdf"},
                        "--ocr-language takes one or more languages"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Filters, measures and overlap.
+INSTANTIATE_TEST_SUITE_P(
+    ListOptions, CountOptionsTest,
+    ::testing::Values(
+        OptionsCase{
+            "FiltersAndLetterWords",
+            {"--closed", "--stop-words", "de", "--match", "the *", "--words-need-letters", "a.txt"},
+            [](const CountOptions &o) {
+                EXPECT_TRUE(o.filters.closed && o.text.wordsNeedLetters);
+                EXPECT_FALSE(o.text.reassemblesLines());
+                EXPECT_EQ(o.stopWordList, QStringLiteral("de"));
+                EXPECT_EQ(o.filters.stopWordMode, StopWordMode::OnlyStopWords);
+                EXPECT_TRUE(o.filters.pattern.matches("the end"));
+                EXPECT_FALSE(o.filters.pattern.matches("at the end"));
+                EXPECT_EQ(o.filters.minimumLetterShare, 0);
+            }},
+        OptionsCase{
+            "StopWordsAtTheEdgesAndARegularExpression",
+            {"--stop-words", "list.txt", "--stop-words-edges", "--match-regex", "^the\\b", "a.txt"},
+            [](const CountOptions &o) {
+                EXPECT_EQ(o.filters.stopWordMode, StopWordMode::StopWordAtEdge);
+                EXPECT_TRUE(o.filters.pattern.matches("the end"));
+                EXPECT_FALSE(o.filters.pattern.matches("theme"));
+            }},
+        OptionsCase{"PassagesNeedHalfTheirWordsWithLettersByDefault",
+                    {"--passages", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_EQ(o.filters.minimumLetterShare, 0.5); }},
+        OptionsCase{"DispersionByFile",
+                    {"--dispersion", "--by-file", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_TRUE(o.dispersion && o.byFile); }},
+        OptionsCase{"ReferencesRepeatAndLeaveTheOrderToThem",
+                    {"--reference", "old", "--reference", "b.pdf", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_FALSE(o.dispersion || o.byFile || o.sortChosen);
+                        EXPECT_EQ(o.references, (QStringList{"old", "b.pdf"}));
+                        EXPECT_EQ(o.inputs, QStringList{"a.txt"});
+                    }},
+        OptionsCase{"OverlapAloneTakesEightWordsAndLeavesNothingOut",
+                    {"--overlap", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.overlap, 8);
+                        EXPECT_EQ(o.overlapIgnoreAbovePercent, 100);
+                    }},
+        OptionsCase{"OverlapTakesAFollowingNumberAndACommonShare",
+                    {"--overlap", "5", "--overlap-ignore-common", "12.5", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.overlap, 5);
+                        EXPECT_EQ(o.overlapIgnoreAbovePercent, 12.5);
+                    }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    ListErrors, CountOptionsErrorTest,
+    ::testing::Values(UsageErrorCase{"StopWordEdgesWithoutAList",
+                                     {"--stop-words-edges", "a.txt"},
+                                     "--stop-words-edges needs --stop-words"},
+                      UsageErrorCase{"TwoKindsOfPattern",
+                                     {"--match", "a*", "--match-regex", "a", "a.txt"},
+                                     "--match and --match-regex cannot be used together"},
+                      UsageErrorCase{"ABrokenRegularExpression",
+                                     {"--match-regex", "(a", "a.txt"},
+                                     "--match-regex: "},
+                      UsageErrorCase{"PassageLettersAboveAHundred",
+                                     {"--passages", "--passage-letters", "101", "a.txt"},
+                                     "--passage-letters takes a percentage from 0 to 100"},
+                      UsageErrorCase{"ClosedPassages",
+                                     {"--passages", "--closed", "a.txt"},
+                                     "--closed applies to phrases, not to --passages"},
+                      UsageErrorCase{"APatternForPairs",
+                                     {"--overlap", "--match", "x*", "a.txt"},
+                                     "not with --where or --overlap"},
+                      UsageErrorCase{"TwoModes",
+                                     {"--by-file", "--reference", "b.txt", "a.txt"},
+                                     "--by-file and --reference cannot be used together"},
+                      UsageErrorCase{"DispersionOfPassages",
+                                     {"--dispersion", "--passages", "a.txt"},
+                                     "--dispersion and --passages cannot be used together"},
+                      UsageErrorCase{"CommonShareWithoutOverlap",
+                                     {"--overlap-ignore-common", "5", "a.txt"},
+                                     "--overlap-ignore-common needs --overlap"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Every option fits one line of --help.
