@@ -262,6 +262,9 @@ Status readModes(const QCommandLineParser &parser, CountOptions &options)
     const Result<double> common = percentage(parser, QStringLiteral("overlap-ignore-common"));
     if (!common.ok())
         return Failure{common.error()};
+    if (options.overlap > 0 && options.inputs.contains(QStringLiteral("-")))
+        return Failure{QStringLiteral("--overlap reads its inputs twice: save standard input to "
+                                      "a file first")};
     if (parser.isSet(QStringLiteral("overlap-ignore-common")) && options.overlap == 0)
         return Failure{QStringLiteral("--overlap-ignore-common needs --overlap")};
     options.overlapIgnoreAbovePercent = *common;
