@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "run/CountingRun.h"
 
 #include <QStringList>
@@ -21,6 +22,13 @@ public:
     virtual std::vector<int> prepare(CountingRunOptions &run) const = 0;
     // The names of the records' fields: the header of TSV and CSV, the keys of JSON.
     virtual QStringList fieldNames() const = 0;
+    // Why the outcome of a finished run cannot be printed, if it cannot.
+    virtual Status check(const RunOutcome &) { return {}; }
+    // True for the modes that measure against the corpus: the size of what was counted is said
+    // with them and heads their JSON.
+    virtual bool measuresCorpus() const { return false; }
+    // The run's files from this index on are the reference set.
+    virtual void setFirstReference(qsizetype) {}
     // Prints the records of a finished run; false at the first failed write.
     virtual bool print(const RunOutcome &outcome, RecordStream &out) = 0;
 };

@@ -1,6 +1,7 @@
 #include "cli/CountOptions.h"
 
 #include "phrases/LengthList.h"
+#include "results/LetterShare.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -23,20 +24,32 @@ const QList<QCommandLineOption> &optionList()
         {"format", "Output: tsv (default), csv, json or jsonl.", "format", "tsv"},
         {"no-header", "Leave out the header line of tsv and csv."},
         {{"o", "output"}, "Write to this file, replaced only when complete.", "file"},
-        {"where", "Print where this phrase occurs: file, page, line.", "phrase"},
-        {"passages", "Print the repeated passages of n+ words (default 8).", "n"},
+        {"where", "Print where a phrase occurs: file, page, line.", "phrase"},
+        {"passages", "Print repeated passages of n+ words (default 8).", "n"},
+        {"passage-letters", "Passages need p% letter words (default 50).", "p", "50"},
+        {"closed", "Hide phrases in longer ones of equal frequency."},
+        {"stop-words", "Hide phrases of stop words: a language or file.", "list"},
+        {"stop-words-edges", "Hide phrases that start or end with stop words."},
+        {"match", "Show phrases matching a pattern with * and ?.", "pattern"},
+        {"match-regex", "Show phrases matching a regular expression.", "re"},
+        {"dispersion", "Add the columns per_million and dp."},
+        {"by-file", "Print each phrase's frequency in each file."},
+        {"reference", "Compare with these inputs (keyness); repeatable.", "input"},
+        {"overlap", "Print pairs of inputs sharing n words (def. 8).", "n"},
+        {"overlap-ignore-common", "Share no stretch found in over p% of files.", "p", "100"},
         {"join-wrapped-lines", "Let phrases cross line breaks in paragraphs."},
         {"rejoin-hyphens", "Rejoin words hyphenated at line ends."},
         {"drop-running-heads", "Leave out running heads, feet, page numbers."},
         {"ignore-punctuation", "Ignore punctuation around words."},
-        {"normalise-characters", "Normalise ligatures, wide forms, no-break spaces."},
+        {"normalise-characters", "Normalise ligatures, wide forms, hard spaces."},
+        {"words-need-letters", "Count only words with a letter or digit."},
         {"as-read", "All five text options above."},
         {"ocr", "Read scanned pages with OCR (text recognition)."},
         {"ocr-language", "OCR languages, such as eng+deu (default eng).", "langs", "eng"},
-        {"keep-text", "Keep converted texts in this folder for later runs.", "folder"},
+        {"keep-text", "Keep converted texts here for later runs.", "folder"},
         {"ask-password", "Ask for each PDF's password (blank for none)."},
         {{"j", "jobs"}, "Convert n PDFs at once (default: one per core).", "n", "0"},
-        {"convert-timeout", "Stop converting a PDF after n seconds (default 120).", "n", "120"},
+        {"convert-timeout", "Give up on a PDF after n seconds (default 120).", "n", "120"},
         {"convert-memory", "Memory one conversion may take (default 2G).", "size", "2G"},
         {{"q", "quiet"}, "Print nothing on stderr but errors."},
     };
@@ -62,21 +75,30 @@ Result<int> wholeNumber(const QCommandLineParser &parser, const QString &name, i
     return value;
 }
 
+// The options whose number may be left out, and the number they then take.
 constexpr int kDefaultPassageWords = 8;
+constexpr int kDefaultOverlapWords = 8;
+const QHash<QString, int> &defaultWordsOf()
+{
+    static const QHash<QString, int> defaults{{QStringLiteral("--passages"), kDefaultPassageWords},
+                                              {QStringLiteral("--overlap"), kDefaultOverlapWords}};
+    return defaults;
+}
 
-// --passages takes its number only when one follows: "--passages 12", "--passages=12", or
-// "--passages" alone for the default.
-QStringList withPassageWordsGiven(const QStringList &arguments)
+// --passages and --overlap take their number only when one follows: "--passages 12",
+// "--passages=12", or "--passages" alone for the default.
+QStringList withOptionalNumbersGiven(const QStringList &arguments)
 {
     static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
     QStringList given;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (i == 0 || arguments[i] != QLatin1String("--passages")) {
-            given << arguments[i];
+        const QString &argument = arguments[i];
+        if (i == 0 || !defaultWordsOf().contains(argument)) {
+            given << argument;
         } else if (i + 1 < arguments.size() && number.match(arguments[i + 1]).hasMatch()) {
-            given << QStringLiteral("--passages=") + arguments[++i];
+            given << argument + QLatin1Char('=') + arguments[++i];
         } else {
-            given << QStringLiteral("--passages=%1").arg(kDefaultPassageWords);
+            given << argument + QStringLiteral("=%1").arg(defaultWordsOf().value(argument));
         }
         if (arguments[i] == QLatin1String("--"))
             return given + arguments.mid(i + 1);
@@ -132,6 +154,7 @@ TextOptions textOptions(const QCommandLineParser &parser)
     text.dropRunningHeads = all || parser.isSet(QStringLiteral("drop-running-heads"));
     text.ignorePunctuation = all || parser.isSet(QStringLiteral("ignore-punctuation"));
     text.normaliseCompatibility = all || parser.isSet(QStringLiteral("normalise-characters"));
+    text.wordsNeedLetters = parser.isSet(QStringLiteral("words-need-letters"));
     return text;
 }
 
@@ -165,11 +188,95 @@ Status readChoices(const QCommandLineParser &parser, CountOptions &options)
     options.format = *format;
     options.jobs = *jobs;
     options.passages = *passages;
+    options.sortChosen = parser.isSet(QStringLiteral("sort"));
     // Passages come longest first by default, the most frequent first among equals.
     if (options.passages > 0 && !parser.isSet(QStringLiteral("sort"))) {
         options.rows.order = RowOrder::Words;
         options.rows.reverse = !options.rows.reverse;
     }
+    return {};
+}
+
+Result<double> percentage(const QCommandLineParser &parser, const QString &name)
+{
+    bool valid = false;
+    const double value = parser.value(name).toDouble(&valid);
+    if (!valid || !(value >= 0 && value <= 100))
+        return Failure{QStringLiteral("--%1 takes a percentage from 0 to 100").arg(name)};
+    return value;
+}
+
+// What hides rows: closed phrases, stop words, a pattern, the letter share of passages.
+Status readFilters(const QCommandLineParser &parser, CountOptions &options)
+{
+    RowFilters &filters = options.filters;
+    filters.closed = parser.isSet(QStringLiteral("closed"));
+    options.stopWordList = parser.value(QStringLiteral("stop-words"));
+    if (parser.isSet(QStringLiteral("stop-words")) && options.stopWordList.isEmpty())
+        return Failure{QStringLiteral("--stop-words takes a language or a file")};
+    const bool edges = parser.isSet(QStringLiteral("stop-words-edges"));
+    if (edges && options.stopWordList.isEmpty())
+        return Failure{QStringLiteral("--stop-words-edges needs --stop-words")};
+    if (!options.stopWordList.isEmpty())
+        filters.stopWordMode = edges ? StopWordMode::StopWordAtEdge : StopWordMode::OnlyStopWords;
+    const bool wildcards = parser.isSet(QStringLiteral("match"));
+    const bool regex = parser.isSet(QStringLiteral("match-regex"));
+    if (wildcards && regex)
+        return Failure{QStringLiteral("--match and --match-regex cannot be used together")};
+    if (wildcards || regex) {
+        Result<PhrasePattern> pattern = PhrasePattern::make(
+            parser.value(wildcards ? QStringLiteral("match") : QStringLiteral("match-regex")),
+            wildcards ? PhrasePattern::Kind::Wildcards : PhrasePattern::Kind::RegularExpression);
+        if (!pattern.ok())
+            return Failure{QStringLiteral("--match-regex: ") + pattern.error()};
+        filters.pattern = std::move(*pattern);
+    }
+    const Result<double> letters = percentage(parser, QStringLiteral("passage-letters"));
+    if (!letters.ok())
+        return Failure{letters.error()};
+    if (options.passages > 0)
+        filters.minimumLetterShare = *letters / 100;
+    if (filters.closed && options.passages > 0)
+        return Failure{QStringLiteral("--closed applies to phrases, not to --passages")};
+    const bool filtering =
+        filters.closed || !options.stopWordList.isEmpty() || !filters.pattern.isEmpty();
+    if (filtering && (!options.where.isEmpty() || options.overlap > 0))
+        return Failure{QStringLiteral("--closed, --stop-words and --match choose phrases and "
+                                      "passages: not with --where or --overlap")};
+    return {};
+}
+
+// The modes besides counting, of which one at a time: --where, --passages, --by-file,
+// --reference, --overlap; --dispersion goes with counting and --by-file.
+Status readModes(const QCommandLineParser &parser, CountOptions &options)
+{
+    options.dispersion = parser.isSet(QStringLiteral("dispersion"));
+    options.byFile = parser.isSet(QStringLiteral("by-file"));
+    options.references = parser.values(QStringLiteral("reference"));
+    if (parser.isSet(QStringLiteral("overlap"))) {
+        const Result<int> words = wholeNumber(parser, QStringLiteral("overlap"), 1);
+        if (!words.ok())
+            return Failure{words.error()};
+        options.overlap = *words;
+    }
+    const Result<double> common = percentage(parser, QStringLiteral("overlap-ignore-common"));
+    if (!common.ok())
+        return Failure{common.error()};
+    if (options.overlap > 0 && options.inputs.contains(QStringLiteral("-")))
+        return Failure{QStringLiteral("--overlap reads its inputs twice: save standard input to "
+                                      "a file first")};
+    if (parser.isSet(QStringLiteral("overlap-ignore-common")) && options.overlap == 0)
+        return Failure{QStringLiteral("--overlap-ignore-common needs --overlap")};
+    options.overlapIgnoreAbovePercent = *common;
+    QStringList modes;
+    for (const char *mode : {"where", "passages", "by-file", "reference", "overlap"}) {
+        if (parser.isSet(QLatin1String(mode)))
+            modes << QStringLiteral("--") + QLatin1String(mode);
+    }
+    if (modes.size() > 1)
+        return Failure{QStringLiteral("%1 and %2 cannot be used together").arg(modes[0], modes[1])};
+    if (options.dispersion && !modes.isEmpty() && modes[0] != QLatin1String("--by-file"))
+        return Failure{QStringLiteral("--dispersion and %1 cannot be used together").arg(modes[0])};
     return {};
 }
 
@@ -198,7 +305,7 @@ Result<CountOptions> parseCountOptions(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("inputs"),
                                  QStringLiteral("PDFs, text files, folders, or - (stdin)."),
                                  QStringLiteral("INPUT..."));
-    if (!parser.parse(withPassageWordsGiven(arguments)))
+    if (!parser.parse(withOptionalNumbersGiven(arguments)))
         return Failure{parser.errorText()};
 
     CountOptions options;
@@ -222,8 +329,10 @@ Result<CountOptions> parseCountOptions(const QStringList &arguments)
     options.where = parser.value(QStringLiteral("where")).simplified().toLower();
     if (parser.isSet(QStringLiteral("where")) && options.where.isEmpty())
         return Failure{QStringLiteral("--where takes a phrase")};
-    if (!options.where.isEmpty() && options.passages > 0)
-        return Failure{QStringLiteral("--where and --passages cannot be used together")};
+    if (const Status modes = readModes(parser, options); !modes.ok())
+        return Failure{modes.error()};
+    if (const Status filters = readFilters(parser, options); !filters.ok())
+        return Failure{filters.error()};
     options.keepTextIn = parser.value(QStringLiteral("keep-text"));
     options.askPassword = parser.isSet(QStringLiteral("ask-password"));
     options.quiet = parser.isSet(QStringLiteral("quiet"));
@@ -236,6 +345,17 @@ Result<CountOptions> parseCountOptions(const QStringList &arguments)
             return Failure{QStringLiteral("--ocr-language takes one or more languages")};
     }
     return options;
+}
+
+Status loadStopWords(CountOptions &options, const QString &dataFolder)
+{
+    if (options.stopWordList.isEmpty())
+        return {};
+    Result<StopWords> words = StopWords::fromLanguageOrFile(options.stopWordList, dataFolder);
+    if (!words.ok())
+        return Failure{QStringLiteral("--stop-words: ") + words.error()};
+    options.filters.stopWords = std::make_shared<const StopWords>(std::move(*words));
+    return {};
 }
 
 } // namespace orvanta

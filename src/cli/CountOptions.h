@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "cli/ListedRows.h"
 #include "cli/RecordWriter.h"
 #include "documents/CountedText.h"
 #include "extract/Converter.h"
@@ -36,6 +37,15 @@ struct CountOptions {
     TextOptions text;
     QStringList recognitionLanguages; // --ocr: scanned pages read in these languages
     ConversionLimits conversionLimits;
+    bool sortChosen = false; // --sort was given
+    // Rows hidden from the lists; the stop words are read from the named list by loadStopWords.
+    RowFilters filters;
+    QString stopWordList;    // a bundled language or a file
+    bool dispersion = false; // per_million and dp columns
+    bool byFile = false;     // one row per phrase and file it occurs in
+    QStringList references;  // inputs of the reference set: the others are the target
+    int overlap = 0;         // above 0: the pairs of inputs sharing stretches of this many words
+    double overlapIgnoreAbovePercent = 100;
 };
 
 // A size as typed: a number of bytes, or with K, M or G after it (binary: 1K is 1024 bytes),
@@ -45,5 +55,8 @@ qint64 parseByteSize(const QString &text);
 // The options of the command line (arguments[0] is the program), or the message of a usage
 // error naming what is wrong.
 Result<CountOptions> parseCountOptions(const QStringList &arguments);
+
+// Reads the stop words the options name from a bundled list in `dataFolder` or a file.
+Status loadStopWords(CountOptions &options, const QString &dataFolder);
 
 } // namespace orvanta

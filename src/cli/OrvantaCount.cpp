@@ -1,7 +1,10 @@
 #include "cli/OrvantaCount.h"
 
+#include "base/DataFolder.h"
 #include "cli/CountCommand.h"
 #include "cli/CountOptions.h"
+#include "cli/MeasureCommands.h"
+#include "cli/OverlapCommand.h"
 #include "cli/PassagesCommand.h"
 #include "cli/RecordOutput.h"
 #include "cli/TerminalPrompt.h"
@@ -73,6 +76,21 @@ ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_
     return found;
 }
 
+QString corpusSizeText(const CorpusSize &corpus)
+{
+    return QStringLiteral("corpus: %1 files, %2 words, %3 distinct words")
+        .arg(corpus.files)
+        .arg(corpus.words)
+        .arg(corpus.distinctWords);
+}
+
+std::vector<NamedField> corpusFields(const CorpusSize &corpus)
+{
+    return {{QStringLiteral("files"), qint64(corpus.files)},
+            {QStringLiteral("words"), qint64(corpus.words)},
+            {QStringLiteral("distinct_words"), qint64(corpus.distinctWords)}};
+}
+
 } // namespace
 
 OrvantaCount::OrvantaCount(QIODevice &out, QIODevice &err)
@@ -96,7 +114,14 @@ void OrvantaCount::say(const QString &text)
 std::unique_ptr<Command> OrvantaCount::commandFor(const CountOptions &options)
 {
     if (options.passages > 0)
-        return std::make_unique<PassagesCommand>(options);
+        return std::make_unique<PassagesCommand>(options, m_err);
+    if (options.overlap > 0)
+        return std::make_unique<OverlapCommand>(options, *m_store, m_err,
+                                                m_host->stopSource().get_token());
+    if (options.byFile)
+        return std::make_unique<ByFileCommand>(options);
+    if (!options.references.isEmpty())
+        return std::make_unique<KeynessCommand>(options);
     if (!options.where.isEmpty())
         return std::make_unique<WhereCommand>(options, *m_store, m_err);
     return std::make_unique<CountCommand>(options);
@@ -104,7 +129,13 @@ std::unique_ptr<Command> OrvantaCount::commandFor(const CountOptions &options)
 
 int OrvantaCount::run(const QStringList &arguments)
 {
-    const Result<CountOptions> options = parseCountOptions(arguments);
+    Result<CountOptions> options = parseCountOptions(arguments);
+    if (options.ok()) {
+        if (const Status loaded =
+                loadStopWords(*options, dataFolder(QCoreApplication::applicationDirPath()));
+            !loaded.ok())
+            options = Failure{loaded.error()};
+    }
     if (!options.ok()) {
         writeText(m_err,
                   QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, options.error()));
@@ -142,8 +173,10 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
             return kInputFailed;
         }
     }
-    const ScanResult found =
-        expandInputs(options.inputs, *m_host, m_host->stopSource().get_token());
+    ScanResult found = expandInputs(options.inputs, *m_host, m_host->stopSource().get_token());
+    const qsizetype firstReference = found.rows.size();
+    if (!options.references.isEmpty() && !found.rows.isEmpty())
+        found.append(expandInputs(options.references, *m_host, m_host->stopSource().get_token()));
     if (m_interrupt != 0)
         return 128 + m_interrupt;
     if (found.skippedNames > 0 && !options.quiet)
@@ -152,6 +185,11 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
         say(QStringLiteral("no PDF files found"));
         return kInputFailed;
     }
+    if (!options.references.isEmpty() && found.rows.size() == firstReference) {
+        say(QStringLiteral("no PDF files found among the reference inputs"));
+        return kInputFailed;
+    }
+    command.setFirstReference(firstReference);
     if (options.text.any() && !options.quiet)
         say(QStringLiteral("text options: ") +
             options.text.namesOfThoseOn().join(QStringLiteral(", ")));
@@ -184,6 +222,12 @@ int OrvantaCount::finish(const CountOptions &options, Command &command, const Ru
     }
     for (const FileFailure &failure : outcome.failures)
         say(failure.path + failure.reason);
+    if (const Status printable = command.check(outcome); !printable.ok()) {
+        say(printable.error());
+        return kInputFailed;
+    }
+    if (command.measuresCorpus() && !options.quiet)
+        say(corpusSizeText(outcome.corpus));
     if (!print(options, command, outcome))
         return m_interrupt != 0 ? stopped() : kInputFailed;
     const bool failed = !outcome.failures.empty() || m_host->reports() > 0;
@@ -200,11 +244,15 @@ bool OrvantaCount::print(const CountOptions &options, Command &command, const Ru
     }
     if (written) {
         RecordWriter writer(options.format, command.fieldNames(), options.header);
+        if (command.measuresCorpus())
+            writer.setHeaderObject(QStringLiteral("corpus"), corpusFields(outcome.corpus));
         RecordStream out(destination, writer);
         written = command.print(outcome, out);
     }
     if (written && destination.finish())
         return true;
+    if (m_interrupt != 0) // stopped while the records were being made
+        return false;
     // A reader that went away (`| head`) ends the command as SIGPIPE would, quietly.
     if (options.output.isEmpty() && takePendingBrokenPipe()) {
         m_interrupt = SIGPIPE;

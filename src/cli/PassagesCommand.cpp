@@ -2,14 +2,18 @@
 
 #include "cli/CountOptions.h"
 #include "cli/RecordOutput.h"
+#include "cli/TerminalHost.h"
 
 #include <array>
 
 namespace orvanta {
 
-PassagesCommand::PassagesCommand(const CountOptions &options)
+PassagesCommand::PassagesCommand(const CountOptions &options, QIODevice &err)
     : m_minimumWords(options.passages)
     , m_rows(options.rows)
+    , m_filters(options.filters)
+    , m_quiet(options.quiet)
+    , m_err(err)
 {
 }
 
@@ -29,7 +33,13 @@ bool PassagesCommand::print(const RunOutcome &outcome, RecordStream &out)
 {
     PhraseResults rows = outcome.passages.rows;
     rows.sortForDisplay();
-    for (const qsizetype row : selectRows(rows, m_rows)) {
+    const ListedRows listed = listRows(rows, m_rows, m_filters);
+    if (listed.hiddenForLetters > 0 && !m_quiet)
+        sayOn(m_err, QStringLiteral("%1 passages hidden: fewer than %2% of their words hold a "
+                                    "letter (--passage-letters)")
+                         .arg(listed.hiddenForLetters)
+                         .arg(m_filters.minimumLetterShare * 100));
+    for (const qsizetype row : listed.rows) {
         const std::string_view text = rows.phraseUtf8(row);
         const std::array<Field, 4> fields{QByteArrayView(text.data(), qsizetype(text.size())),
                                           qint64(rows.wordCount(row)), qint64(rows.frequency(row)),

@@ -1,5 +1,6 @@
 #include "cli/RecordWriter.h"
 
+#include "phrases/CorpusMeasures.h"
 #include "results/ExportWriters.h"
 
 #include <charconv>
@@ -16,6 +17,9 @@ template <typename Use> void withText(const Field &field, Use use)
         char digits[24];
         const auto written = std::to_chars(std::begin(digits), std::end(digits), *number);
         use(QByteArrayView(digits, written.ptr - digits));
+    } else if (const auto *decimal = std::get_if<Decimal>(&field)) {
+        const std::string text = fourDecimals(decimal->value);
+        use(QByteArrayView(text.data(), qsizetype(text.size())));
     } else if (const auto *bytes = std::get_if<QByteArrayView>(&field)) {
         use(*bytes);
     } else {
@@ -54,6 +58,21 @@ void appendJsonString(QByteArray &out, QByteArrayView utf8)
     out += '"';
 }
 
+bool isNumber(const Field &field)
+{
+    return std::holds_alternative<qint64>(field) || std::holds_alternative<Decimal>(field);
+}
+
+void appendJsonValue(QByteArray &out, const Field &field)
+{
+    withText(field, [&](QByteArrayView text) {
+        if (isNumber(field))
+            out += text;
+        else
+            appendJsonString(out, text);
+    });
+}
+
 } // namespace
 
 RecordWriter::RecordWriter(OutputFormat format, QStringList names, bool header)
@@ -61,6 +80,21 @@ RecordWriter::RecordWriter(OutputFormat format, QStringList names, bool header)
     , m_names(std::move(names))
     , m_header(header)
 {
+}
+
+void RecordWriter::setHeaderObject(const QString &name, const std::vector<NamedField> &fields)
+{
+    m_headerObject.clear();
+    appendJsonString(m_headerObject, QByteArrayView(name.toUtf8()));
+    m_headerObject += ": {";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            m_headerObject += ", ";
+        appendJsonString(m_headerObject, QByteArrayView(fields[i].first.toUtf8()));
+        m_headerObject += ": ";
+        appendJsonValue(m_headerObject, fields[i].second);
+    }
+    m_headerObject += '}';
 }
 
 QByteArray RecordWriter::begin() const
@@ -74,7 +108,7 @@ QByteArray RecordWriter::begin() const
             appendDelimited(out, names, m_format == OutputFormat::Tsv ? '\t' : ',');
         break;
     case OutputFormat::Json:
-        out = "[";
+        out = m_headerObject.isEmpty() ? "[" : "{" + m_headerObject + ",\n\"rows\": [";
         break;
     case OutputFormat::JsonLines:
         break;
@@ -105,8 +139,10 @@ void RecordWriter::append(QByteArray &out, std::span<const Field> fields)
 
 QByteArray RecordWriter::end() const
 {
-    if (m_format == OutputFormat::Json)
-        return m_first ? "]\n" : "\n]\n";
+    if (m_format == OutputFormat::Json) {
+        const QByteArray close = m_headerObject.isEmpty() ? "]\n" : "]}\n";
+        return m_first ? close : "\n" + close;
+    }
     return {};
 }
 
@@ -134,13 +170,7 @@ void RecordWriter::appendObject(QByteArray &out, std::span<const Field> fields) 
             out += ", ";
         appendJsonString(out, QByteArrayView(m_names[qsizetype(i)].toUtf8()));
         out += ": ";
-        const bool isNumber = std::holds_alternative<qint64>(fields[i]);
-        withText(fields[i], [&](QByteArrayView text) {
-            if (isNumber)
-                out += text;
-            else
-                appendJsonString(out, text);
-        });
+        appendJsonValue(out, fields[i]);
     }
     out += '}';
 }

@@ -25,7 +25,8 @@ std::vector<int> WhereCommand::prepare(CountingRunOptions &) const
 
 QStringList WhereCommand::fieldNames() const
 {
-    return {QStringLiteral("file"), QStringLiteral("page"), QStringLiteral("line")};
+    return {QStringLiteral("file"), QStringLiteral("page"), QStringLiteral("line_number"),
+            QStringLiteral("text")};
 }
 
 bool WhereCommand::print(const RunOutcome &outcome, RecordStream &out)
@@ -34,8 +35,9 @@ bool WhereCommand::print(const RunOutcome &outcome, RecordStream &out)
     for (const QString &path : found.unavailable)
         sayOn(m_err, path + QStringLiteral("  - its text is no longer at hand; count it again."));
     for (const Occurrence &occurrence : found.found) {
-        const std::array<Field, 3> fields{outcome.sources[size_t(occurrence.source)].path,
-                                          qint64(occurrence.page), occurrence.text};
+        const std::array<Field, 4> fields{outcome.sources[size_t(occurrence.source)].path,
+                                          qint64(occurrence.page), qint64(occurrence.line),
+                                          occurrence.text};
         if (!out.add(fields))
             return false;
     }

@@ -10,8 +10,8 @@ namespace orvanta {
 struct CountOptions;
 class TextStore;
 
-// --where: every occurrence of one phrase, by file, page and the line it stands on, found in the
-// texts the run counted by the same rules.
+// --where: every occurrence of one phrase, by file, page, line number and the text of its line,
+// found in the texts the run counted by the same rules.
 class WhereCommand final : public Command {
 public:
     // Files whose text is no longer at hand are named on `err`.

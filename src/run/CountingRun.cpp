@@ -427,7 +427,7 @@ RunOutcome CountingRun::run(const QStringList &paths, const std::vector<int> &le
     const std::vector<int> countable = distinctCountableLengths(lengths);
     if (paths.isEmpty()) {
         m_host.showNotice(QLatin1String(run_texts::kNoFiles));
-    } else if (countable.empty() && options.passageMinimumWords <= 0) {
+    } else if (countable.empty() && options.passageMinimumWords <= 0 && !options.readsOnly) {
         m_host.showNotice(QLatin1String(run_texts::kNoLengths));
     } else {
         std::stop_token stop;

@@ -93,6 +93,9 @@ struct CountingRunOptions {
     bool countsPerFile = false;
     // The outcome keeps the counted words, to find where a phrase stands in each file.
     bool keepCountedWords = false;
+    // The run only reads the files, for their sources and corpus size, and needs no phrase
+    // lengths: what compares documents reads the texts again.
+    bool readsOnly = false;
 };
 
 struct FileFailure {

@@ -199,6 +199,91 @@ INSTANTIATE_TEST_SUITE_P(
                        "--ocr-language takes one or more languages"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Filters, measures and overlap.
+INSTANTIATE_TEST_SUITE_P(
+    ListOptions, CountOptionsTest,
+    ::testing::Values(
+        OptionsCase{
+            "FiltersAndLetterWords",
+            {"--closed", "--stop-words", "de", "--match", "the *", "--words-need-letters", "a.txt"},
+            [](const CountOptions &o) {
+                EXPECT_TRUE(o.filters.closed && o.text.wordsNeedLetters);
+                EXPECT_FALSE(o.text.reassemblesLines());
+                EXPECT_EQ(o.stopWordList, QStringLiteral("de"));
+                EXPECT_EQ(o.filters.stopWordMode, StopWordMode::OnlyStopWords);
+                EXPECT_TRUE(o.filters.pattern.matches("the end"));
+                EXPECT_FALSE(o.filters.pattern.matches("at the end"));
+                EXPECT_EQ(o.filters.minimumLetterShare, 0);
+            }},
+        OptionsCase{
+            "StopWordsAtTheEdgesAndARegularExpression",
+            {"--stop-words", "list.txt", "--stop-words-edges", "--match-regex", "^the\\b", "a.txt"},
+            [](const CountOptions &o) {
+                EXPECT_EQ(o.filters.stopWordMode, StopWordMode::StopWordAtEdge);
+                EXPECT_TRUE(o.filters.pattern.matches("the end"));
+                EXPECT_FALSE(o.filters.pattern.matches("theme"));
+            }},
+        OptionsCase{"PassagesNeedHalfTheirWordsWithLettersByDefault",
+                    {"--passages", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_EQ(o.filters.minimumLetterShare, 0.5); }},
+        OptionsCase{"DispersionByFile",
+                    {"--dispersion", "--by-file", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_TRUE(o.dispersion && o.byFile); }},
+        OptionsCase{"ReferencesRepeatAndLeaveTheOrderToThem",
+                    {"--reference", "old", "--reference", "b.pdf", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_FALSE(o.dispersion || o.byFile || o.sortChosen);
+                        EXPECT_EQ(o.references, (QStringList{"old", "b.pdf"}));
+                        EXPECT_EQ(o.inputs, QStringList{"a.txt"});
+                    }},
+        OptionsCase{"OverlapAloneTakesEightWordsAndLeavesNothingOut",
+                    {"--overlap", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.overlap, 8);
+                        EXPECT_EQ(o.overlapIgnoreAbovePercent, 100);
+                    }},
+        OptionsCase{"OverlapTakesAFollowingNumberAndACommonShare",
+                    {"--overlap", "5", "--overlap-ignore-common", "12.5", "a.txt"},
+                    [](const CountOptions &o) {
+                        EXPECT_EQ(o.overlap, 5);
+                        EXPECT_EQ(o.overlapIgnoreAbovePercent, 12.5);
+                    }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    ListErrors, CountOptionsErrorTest,
+    ::testing::Values(UsageErrorCase{"StopWordEdgesWithoutAList",
+                                     {"--stop-words-edges", "a.txt"},
+                                     "--stop-words-edges needs --stop-words"},
+                      UsageErrorCase{"TwoKindsOfPattern",
+                                     {"--match", "a*", "--match-regex", "a", "a.txt"},
+                                     "--match and --match-regex cannot be used together"},
+                      UsageErrorCase{"ABrokenRegularExpression",
+                                     {"--match-regex", "(a", "a.txt"},
+                                     "--match-regex: "},
+                      UsageErrorCase{"PassageLettersAboveAHundred",
+                                     {"--passages", "--passage-letters", "101", "a.txt"},
+                                     "--passage-letters takes a percentage from 0 to 100"},
+                      UsageErrorCase{"ClosedPassages",
+                                     {"--passages", "--closed", "a.txt"},
+                                     "--closed applies to phrases, not to --passages"},
+                      UsageErrorCase{"APatternForPairs",
+                                     {"--overlap", "--match", "x*", "a.txt"},
+                                     "not with --where or --overlap"},
+                      UsageErrorCase{"TwoModes",
+                                     {"--by-file", "--reference", "b.txt", "a.txt"},
+                                     "--by-file and --reference cannot be used together"},
+                      UsageErrorCase{"DispersionOfPassages",
+                                     {"--dispersion", "--passages", "a.txt"},
+                                     "--dispersion and --passages cannot be used together"},
+                      UsageErrorCase{"OverlapOfStandardInput",
+                                     {"--overlap", "a.txt", "-"},
+                                     "--overlap reads its inputs twice"},
+                      UsageErrorCase{"CommonShareWithoutOverlap",
+                                     {"--overlap-ignore-common", "5", "a.txt"},
+                                     "--overlap-ignore-common needs --overlap"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // Every option fits one line of --help.
 TEST(CountOptionsHelp, GivesEveryOptionOneLine)
 {
@@ -214,9 +299,29 @@ TEST(CountOptionsHelp, GivesEveryOptionOneLine)
             << "wrapped: " << lines[i].toStdString();
     }
     EXPECT_GE(described, 22);
-    for (const char *option :
-         {"--lengths", "--min-frequency", "--min-files", "--top", "--sort", "--reverse", "--format",
-          "--no-header", "--output", "--where", "--files", "--as-read", "--keep-text", "--quiet"})
+    for (const char *option : {"--lengths",
+                               "--min-frequency",
+                               "--min-files",
+                               "--top",
+                               "--sort",
+                               "--reverse",
+                               "--format",
+                               "--no-header",
+                               "--output",
+                               "--where",
+                               "--files",
+                               "--as-read",
+                               "--keep-text",
+                               "--quiet",
+                               "--words-need-letters",
+                               "--closed",
+                               "--stop-words-edges",
+                               "--match-regex",
+                               "--passage-letters",
+                               "--dispersion",
+                               "--by-file",
+                               "--reference",
+                               "--overlap-ignore-common"})
         EXPECT_TRUE(options->helpText.contains(QLatin1String(option))) << option;
 }
 

@@ -272,8 +272,8 @@ TEST_F(OrvantaCountTest, WhereListsEveryOccurrenceWithItsPageAndLine)
         write(QStringLiteral("a.txt"), "At the End of it\ncut\fthe end of the page\n");
     const QString b = write(QStringLiteral("b.txt"), "nothing here\n");
     ASSERT_EQ(run({QStringLiteral("--where"), QStringLiteral("THE  end of"), a, b}), 0);
-    EXPECT_EQ(m_out, "file\tpage\tline\n" + a.toUtf8() + "\t1\tAt the End of it\n" + a.toUtf8() +
-                         "\t2\tthe end of the page\n");
+    EXPECT_EQ(m_out, "file\tpage\tline_number\ttext\n" + a.toUtf8() + "\t1\t1\tAt the End of it\n" +
+                         a.toUtf8() + "\t2\t1\tthe end of the page\n");
 }
 
 TEST_F(OrvantaCountTest, PassagesPrintsTheLongestRepeatsLongestFirst)

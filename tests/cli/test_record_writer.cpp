@@ -30,6 +30,8 @@ const Record kPlain{QStringLiteral("gro\u00dfe worte"), qint64(2)};
 const Record kBytes{QByteArrayView("the end"), qint64(-1)};
 // Everything CSV quotes and JSON escapes.
 const Record kTricky{QByteArrayView("a, \"b\"\\\n\r\t\x01"), qint64(0)};
+// A measure, to four decimals.
+const Record kDecimal{QStringLiteral("x"), Decimal{-2.0 / 3}};
 
 } // namespace
 
@@ -75,6 +77,12 @@ INSTANTIATE_TEST_SUITE_P(
                    false,
                    {kTricky},
                    "[\n{\"phrase\": \"a, \\\"b\\\"\\\\\\n\\r\\t\\u0001\", \"words\": 0}\n]\n"},
+        WriterCase{"DecimalsInTsv", OutputFormat::Tsv, false, {kDecimal}, "x\t-0.6667\n"},
+        WriterCase{"DecimalsInJsonAreNumbers",
+                   OutputFormat::Json,
+                   true,
+                   {kDecimal},
+                   "[\n{\"phrase\": \"x\", \"words\": -0.6667}\n]\n"},
         WriterCase{"JsonLines",
                    OutputFormat::JsonLines,
                    true,
@@ -83,3 +91,23 @@ INSTANTIATE_TEST_SUITE_P(
                    "e worte\", \"words\": 2}\n"
                    "{\"phrase\": \"the end\", \"words\": -1}\n"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A header object turns JSON's array into the "rows" of an object holding the header first; the
+// other formats have no place for it.
+TEST(RecordWriterHeader, JsonAloneHoldsTheHeaderObjectBeforeTheRows)
+{
+    const QByteArray json = "{\"corpus\": {\"files\": 2, \"name\": \"a\\\"b\"},\n\"rows\": [";
+    const std::vector<std::pair<OutputFormat, QByteArray>> cases{
+        {OutputFormat::Json, json + "\n{\"phrase\": \"the end\", \"words\": -1}\n]}\n"},
+        {OutputFormat::Tsv, "phrase\twords\nthe end\t-1\n"},
+        {OutputFormat::JsonLines, "{\"phrase\": \"the end\", \"words\": -1}\n"}};
+    for (const auto &[format, expected] : cases) {
+        RecordWriter writer(format, kNames);
+        writer.setHeaderObject(QStringLiteral("corpus"),
+                               {{QStringLiteral("files"), qint64(2)},
+                                {QStringLiteral("name"), QStringLiteral("a\"b")}});
+        QByteArray out = writer.begin();
+        writer.append(out, kBytes);
+        EXPECT_EQ(out + writer.end(), expected);
+    }
+}

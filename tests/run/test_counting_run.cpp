@@ -291,6 +291,22 @@ TEST_F(CountingRunTest, PassagesNeedNoLengthsAndReadTheTextByItsOptions)
     EXPECT_TRUE(outcome.finished());
 }
 
+// A run that only reads gives the sources and corpus size for what reads the texts again.
+TEST_F(CountingRunTest, AReadingRunNeedsNoLengthsAndListsNoPhrases)
+{
+    const QString a = writeFile(m_tmp.filePath(QStringLiteral("a.txt")), "x y z\nx y\n");
+    const QString b = writeFile(m_tmp.filePath(QStringLiteral("b.txt")), "x y\n");
+    CountingRunOptions options;
+    options.readsAsText = [](const QString &) { return true; };
+    options.readsOnly = true;
+    const RunOutcome outcome = run({a, b}, {}, options);
+    EXPECT_TRUE(outcome.finished());
+    ASSERT_EQ(outcome.sources.size(), 2u);
+    EXPECT_EQ(outcome.sources[1].path, b);
+    EXPECT_EQ(outcome.corpus.words, 7u);
+    EXPECT_EQ(outcome.phrases.size(), 0);
+}
+
 // Faults of the converter
 
 TEST_F(CountingRunTest, CancelStopsTheConverterAndKeepsTheOldResults)
