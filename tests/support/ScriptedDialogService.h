@@ -14,7 +14,7 @@ namespace orvanta {
 class ScriptedDialogService final : public DialogService {
 public:
     struct Shown {
-        QString kind; // "message", "question", "input", "open", "save", "folder", "about"
+        QString kind; // "message", "question", "input", "edit", "open", "save", "folder", "about"
         QString text;
         QString title;
         Icon icon = Icon::None;
@@ -43,6 +43,17 @@ public:
         const QString answer = inputs.front().value_or(QString());
         inputs.pop_front();
         return cancelled ? std::nullopt : std::optional<QString>(answer);
+    }
+    // Answered from `inputs` as well; records the text it starts with.
+    std::optional<QString> editText(const QString &, const QString &title,
+                                    const QString &text) override
+    {
+        shown.push_back({QStringLiteral("edit"), text, title});
+        if (inputs.empty())
+            return std::nullopt;
+        std::optional<QString> answer = inputs.front();
+        inputs.pop_front();
+        return answer;
     }
     QStringList openFiles(const QString &title, const QString &filter) override
     {
