@@ -244,12 +244,7 @@ void ExplorerWindow::applyFilter()
 
 void ExplorerWindow::showCounts()
 {
-    QString counts =
-        QStringLiteral("%1 of %2 phrases").arg(m_model->rowCount()).arg(m_model->listedCount());
-    const QString hidden = hiddenRowsText(m_model->hidden());
-    if (!hidden.isEmpty())
-        counts += QStringLiteral(" (%1)").arg(hidden);
-    m_counts->setText(counts);
+    m_counts->setText(shownRowsText(*m_model, QStringLiteral("phrases")));
 }
 
 void ExplorerWindow::showResult(std::uint32_t result)

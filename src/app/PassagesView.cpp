@@ -159,12 +159,7 @@ void PassagesView::search()
 
 void PassagesView::showCounts()
 {
-    QString counts =
-        QStringLiteral("%1 of %2 passages").arg(m_model->rowCount()).arg(m_model->listedCount());
-    const QString hidden = hiddenRowsText(m_model->hidden());
-    if (!hidden.isEmpty())
-        counts += QStringLiteral(" (%1)").arg(hidden);
-    m_counts->setText(counts);
+    m_counts->setText(shownRowsText(*m_model, QStringLiteral("passages")));
 }
 
 } // namespace orvanta

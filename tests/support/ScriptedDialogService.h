@@ -51,9 +51,10 @@ public:
         shown.push_back({QStringLiteral("edit"), text, title});
         if (inputs.empty())
             return std::nullopt;
-        std::optional<QString> answer = inputs.front();
+        const bool cancelled = !inputs.front().has_value();
+        const QString answer = inputs.front().value_or(QString());
         inputs.pop_front();
-        return answer;
+        return cancelled ? std::nullopt : std::optional<QString>(answer);
     }
     QStringList openFiles(const QString &title, const QString &filter) override
     {
