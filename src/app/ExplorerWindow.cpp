@@ -88,6 +88,9 @@ void ExplorerWindow::createControls()
     auto *results = new QWidget;
     auto *resultsLayout = new QVBoxLayout(results);
     resultsLayout->setContentsMargins(0, 0, 0, 0);
+    m_hiding = new PhraseHidingBar(m_dialogs, m_title, results);
+    m_hiding->setObjectName(QStringLiteral("ExplorerHiding"));
+    resultsLayout->addWidget(m_hiding);
     resultsLayout->addWidget(m_view, 1);
     resultsLayout->addLayout(createButtonRow());
     m_passages = new PassagesView(m_store, m_dialogs, m_title);
@@ -108,12 +111,9 @@ void ExplorerWindow::createControls()
     split->addWidget(where);
     split->setSizes({250, 450});
 
-    m_hiding = new PhraseHidingBar(m_dialogs, m_title, this);
-    m_hiding->setObjectName(QStringLiteral("ExplorerHiding"));
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(createFilterRow());
     layout->addWidget(m_filterError);
-    layout->addWidget(m_hiding);
     layout->addWidget(split, 1);
 }
 
