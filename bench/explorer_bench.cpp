@@ -1,7 +1,8 @@
 // Times the explorer's sorted and filtered view of a million results (or ROWS), each step until
 // a tree view showing the rows has painted: sorting by every column both ways, filtering as a
-// user types a word letter by letter and takes it back, the lower bounds, ticking all shown,
-// unticking all and removing every other row in one batch.
+// user types a word letter by letter and takes it back, the lower bounds, wildcards and a
+// regular expression, hiding phrases inside longer ones and stop-word phrases, ticking all
+// shown, unticking all and removing every other row in one batch.
 //
 // usage: bench_explorer [ROUNDS [ROWS | TEXT]]
 //   ROWS   made-up distinct phrases of three words (default 1,000,000)
@@ -24,6 +25,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,6 +85,28 @@ public:
         time("filter: frequency at least 2500", [&] { m_model.setFilter({{}, 2500, 0}); });
         time("filter: files at least 20", [&] { m_model.setFilter({{}, 2500, 20}); });
         time("filter: bounds back to none", [&] { m_model.setFilter({}); });
+    }
+
+    // The hiding choices over every row; the closed phrases are found on the first.
+    void hiding()
+    {
+        time("filter: wildcards", [&] { m_model.setFilter({QStringLiteral("d*e ?")}); });
+        time("filter: regular expression", [&] {
+            m_model.setFilter({QStringLiteral("^de.d c"), 0, 0, true});
+        });
+        m_model.setFilter({});
+        const auto stopWords = std::make_shared<const orvanta::StopWords>(
+            orvanta::StopWords::fromText("the of a and to in is it that on for as with by able "
+                                         "acid aged also area army away baby back ball"));
+        using orvanta::StopWordMode;
+        time("hide inside longer", [&] { m_model.setRefinement({true, nullptr}); });
+        time("hide stop words only", [&] {
+            m_model.setRefinement({false, stopWords, StopWordMode::OnlyStopWords});
+        });
+        time("hide stop words at an edge", [&] {
+            m_model.setRefinement({false, stopWords, StopWordMode::StopWordAtEdge});
+        });
+        time("hide nothing", [&] { m_model.setRefinement({}); });
     }
 
     void batches()
@@ -179,6 +203,7 @@ int main(int argc, char **argv)
         bench.sorts();
         model.sort(ResultsFilterModel::FrequencyColumn, Qt::AscendingOrder);
         bench.typing(QStringLiteral("dead c"));
+        bench.hiding();
         bench.batches();
     }
     std::printf("%d rounds, %lld rows, platform %s\n", roundCount,

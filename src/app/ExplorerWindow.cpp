@@ -3,11 +3,14 @@
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
 #include "app/PassagesView.h"
+#include "app/PhraseHidingBar.h"
 #include "app/ResultsView.h"
 #include "app/ShownRowsExport.h"
+#include "results/PhrasePattern.h"
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -85,6 +88,9 @@ void ExplorerWindow::createControls()
     auto *results = new QWidget;
     auto *resultsLayout = new QVBoxLayout(results);
     resultsLayout->setContentsMargins(0, 0, 0, 0);
+    m_hiding = new PhraseHidingBar(m_dialogs, m_title, results);
+    m_hiding->setObjectName(QStringLiteral("ExplorerHiding"));
+    resultsLayout->addWidget(m_hiding);
     resultsLayout->addWidget(m_view, 1);
     resultsLayout->addLayout(createButtonRow());
     m_passages = new PassagesView(m_store, m_dialogs, m_title);
@@ -93,7 +99,7 @@ void ExplorerWindow::createControls()
     m_tabs->addTab(results, QStringLiteral("Phrases"));
     m_tabs->addTab(m_passages, QStringLiteral("Passages"));
 
-    m_occurrences = new OccurrencePanel(m_store, this);
+    m_occurrences = new OccurrencePanel(m_store, m_dialogs, m_title, this);
     m_page = new PageView(m_dialogs, m_title, this);
     auto *where = new QSplitter(Qt::Horizontal);
     where->addWidget(m_occurrences);
@@ -107,6 +113,7 @@ void ExplorerWindow::createControls()
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(createFilterRow());
+    layout->addWidget(m_filterError);
     layout->addWidget(split, 1);
 }
 
@@ -114,8 +121,15 @@ QLayout *ExplorerWindow::createFilterRow()
 {
     m_filterText = new QLineEdit(this);
     m_filterText->setObjectName(QStringLiteral("ExplorerFilter"));
-    m_filterText->setPlaceholderText(QStringLiteral("words or part of a word"));
+    m_filterText->setPlaceholderText(
+        QStringLiteral("words or part of a word; * and ? for the whole phrase"));
     m_filterText->setClearButtonEnabled(true);
+    m_regularExpression = new QCheckBox(QStringLiteral("Regular expression"), this);
+    m_regularExpression->setObjectName(QStringLiteral("ExplorerFilterRegex"));
+    m_filterError = new QLabel(this);
+    m_filterError->setObjectName(QStringLiteral("ExplorerFilterError"));
+    m_filterError->setStyleSheet(QStringLiteral("color: #b00020"));
+    m_filterError->hide();
     m_minFrequency = createBound("ExplorerMinFrequency", 2, this);
     m_minFiles = createBound("ExplorerMinFiles", 1, this);
     m_counts = new QLabel(this);
@@ -127,6 +141,7 @@ QLayout *ExplorerWindow::createFilterRow()
     auto *row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Filter:"), this));
     row->addWidget(m_filterText, 1);
+    row->addWidget(m_regularExpression);
     row->addWidget(new QLabel(QStringLiteral("Frequency at least:"), this));
     row->addWidget(m_minFrequency);
     row->addWidget(new QLabel(QStringLiteral("Files at least:"), this));
@@ -155,7 +170,10 @@ void ExplorerWindow::connectControls()
     connect(m_filterText, &QLineEdit::textChanged, m_filterDelay, qOverload<>(&QTimer::start));
     connect(m_minFrequency, &QSpinBox::valueChanged, m_filterDelay, qOverload<>(&QTimer::start));
     connect(m_minFiles, &QSpinBox::valueChanged, m_filterDelay, qOverload<>(&QTimer::start));
+    connect(m_regularExpression, &QCheckBox::toggled, this, &ExplorerWindow::applyFilter);
     connect(m_filterDelay, &QTimer::timeout, this, &ExplorerWindow::applyFilter);
+    connect(m_hiding, &PhraseHidingBar::changed, this,
+            [this] { m_model->setRefinement(m_hiding->refinement()); });
     connect(m_model, &ResultsFilterModel::countsChanged, this, &ExplorerWindow::showCounts);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         if (m_tabs->currentIndex() == kPhrasesTab)
@@ -169,6 +187,7 @@ void ExplorerWindow::connectControls()
     m_export = new ShownRowsExport(m_dialogs, m_title, m_list, *m_model, m_exportControls, this);
     connect(m_export, &ShownRowsExport::finished, this, &ExplorerWindow::exportFinished);
     connect(m_passages, &PassagesView::exportFinished, this, &ExplorerWindow::exportFinished);
+    connect(m_occurrences, &OccurrencePanel::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::occurrenceChosen, m_page, &PageView::showPage);
     connect(m_passages, &PassagesView::passageChosen, this, [this](const QString &passage) {
         if (m_tabs->currentIndex() == kPassagesTab)
@@ -192,21 +211,40 @@ void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOpt
     m_occurrences->setCountedTexts(std::move(sources), options);
 }
 
+void ExplorerWindow::setDataFolder(const QString &folder)
+{
+    m_hiding->setDataFolder(folder);
+}
+
 void ExplorerWindow::setDocumentOpener(std::function<bool(const QString &)> open)
 {
     m_page->setOpener(std::move(open));
 }
 
+// The text filters the passages too; an invalid regular expression is named and leaves both
+// lists as they were.
 void ExplorerWindow::applyFilter()
 {
     m_filterDelay->stop();
-    m_model->setFilter({m_filterText->text(), m_minFrequency->value(), m_minFiles->value()});
+    const QString text = m_filterText->text();
+    const bool expression = m_regularExpression->isChecked();
+    if (expression) {
+        const Result<PhrasePattern> pattern =
+            PhrasePattern::make(text, PhrasePattern::Kind::RegularExpression);
+        m_filterError->setText(pattern ? QString() : pattern.error());
+        m_filterError->setVisible(!pattern);
+        if (!pattern)
+            return;
+    } else {
+        m_filterError->hide();
+    }
+    m_model->setFilter({text, m_minFrequency->value(), m_minFiles->value(), expression});
+    m_passages->model().setFilter({text, 0, 0, expression});
 }
 
 void ExplorerWindow::showCounts()
 {
-    m_counts->setText(
-        QStringLiteral("%1 of %2 phrases").arg(m_model->rowCount()).arg(m_model->listedCount()));
+    m_counts->setText(shownRowsText(*m_model, QStringLiteral("phrases")));
 }
 
 void ExplorerWindow::showResult(std::uint32_t result)
@@ -218,6 +256,8 @@ void ExplorerWindow::showResult(std::uint32_t result)
         m_minFiles->setValue(m_minFiles->minimum());
         applyFilter();
     }
+    if (m_model->rowOfResult(result) < 0)
+        m_hiding->showEverything();
     const int row = m_model->rowOfResult(result);
     if (row < 0)
         return;

@@ -10,6 +10,7 @@
 #include <stop_token>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +26,7 @@ class DialogService;
 class OccurrencePanel;
 class PageView;
 class PassagesView;
+class PhraseHidingBar;
 class ShownRowsExport;
 class ResultsFilterModel;
 class ResultsModel;
@@ -43,6 +45,8 @@ public:
     // The texts of the last counting run, where occurrences are looked for.
     void setCountedTexts(std::vector<CountedSource> sources, TextOptions options);
     void setDocumentOpener(std::function<bool(const QString &)> open);
+    // Where the programs' data is: the stop-word lists among it.
+    void setDataFolder(const QString &folder);
     // Makes the result the current row, clearing the filter when it hides the result.
     void showResult(std::uint32_t result);
     // Stops the work in the background and waits for it to end.
@@ -78,6 +82,9 @@ private:
     QString m_title;
     ResultsFilterModel *m_model = nullptr;
     QLineEdit *m_filterText = nullptr;
+    QCheckBox *m_regularExpression = nullptr;
+    QLabel *m_filterError = nullptr;
+    PhraseHidingBar *m_hiding = nullptr;
     QSpinBox *m_minFrequency = nullptr;
     QSpinBox *m_minFiles = nullptr;
     QLabel *m_counts = nullptr;

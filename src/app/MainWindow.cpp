@@ -483,6 +483,7 @@ void MainWindow::openExplorer(int row)
     if (!m_explorer) {
         m_explorer = new ExplorerWindow(*m_results, *m_store, m_dialogs, applicationTitle(), this);
         m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+        m_explorer->setDataFolder(m_dataDir);
         m_explorer->setDocumentOpener(m_openDocument ? m_openDocument : openWithDesktopProgram);
     }
     m_explorer->show();

@@ -1,11 +1,17 @@
 #include "app/OccurrencePanel.h"
 
 #include "app/BackgroundJob.h"
+#include "app/ResultsView.h"
+#include "app/ShownRowsExport.h"
+#include "app/SortWordDelegate.h"
+#include "results/ConcordanceRows.h"
 #include "results/OccurrencesModel.h"
 
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QStyledItemDelegate>
+#include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -13,17 +19,20 @@ namespace orvanta {
 
 namespace {
 
-// The words before a phrase are cut at their start, so the ones next to it stay in view.
-class LeftElidingDelegate final : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+struct KeyChoice {
+    const char *caption;
+    std::optional<ConcordanceKey> key;
+};
 
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->textElideMode = Qt::ElideLeft;
-    }
+constexpr KeyChoice kKeyChoices[] = {
+    {"Text order", std::nullopt},
+    {"1st word left", ConcordanceKey::Left1},
+    {"2nd word left", ConcordanceKey::Left2},
+    {"3rd word left", ConcordanceKey::Left3},
+    {"1st word right", ConcordanceKey::Right1},
+    {"2nd word right", ConcordanceKey::Right2},
+    {"3rd word right", ConcordanceKey::Right3},
+    {"File", ConcordanceKey::File},
 };
 
 QTreeView *createList(OccurrencesModel *model, QWidget *parent)
@@ -35,7 +44,9 @@ QTreeView *createList(OccurrencesModel *model, QWidget *parent)
     list->setItemsExpandable(false);
     list->setAllColumnsShowFocus(true);
     list->setModel(model);
-    list->setItemDelegateForColumn(OccurrencesModel::BeforeColumn, new LeftElidingDelegate(list));
+    auto *delegate = new SortWordDelegate(list);
+    list->setItemDelegateForColumn(OccurrencesModel::BeforeColumn, delegate);
+    list->setItemDelegateForColumn(OccurrencesModel::AfterColumn, delegate);
     QHeaderView *header = list->header();
     header->setStretchLastSection(true);
     header->resizeSection(OccurrencesModel::FileColumn, 100);
@@ -47,7 +58,8 @@ QTreeView *createList(OccurrencesModel *model, QWidget *parent)
 
 } // namespace
 
-OccurrencePanel::OccurrencePanel(TextStore &store, QWidget *parent)
+OccurrencePanel::OccurrencePanel(TextStore &store, DialogService &dialogs, QString title,
+                                 QWidget *parent)
     : QGroupBox(QStringLiteral("Where it occurs"), parent)
     , m_store(store)
     , m_model(new OccurrencesModel(this))
@@ -59,10 +71,56 @@ OccurrencePanel::OccurrencePanel(TextStore &store, QWidget *parent)
     m_status->setObjectName(QStringLiteral("OccurrenceStatus"));
     m_status->setWordWrap(true);
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(createSortRow());
     layout->addWidget(m_list, 1);
     layout->addWidget(m_status);
+    layout->addLayout(createExportRow(dialogs, std::move(title)));
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { chooseRow(current.row()); });
+}
+
+// Three keys, as corpus tools have them: ties on the first are ordered by the second, then the
+// third. The words each key orders by show in its colour.
+QLayout *OccurrencePanel::createSortRow()
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Sort by:"), this));
+    for (size_t n = 0; n < m_sortKeys.size(); ++n) {
+        auto *box = new QComboBox(this);
+        box->setObjectName(QStringLiteral("OccurrenceSort%1").arg(n + 1));
+        for (const KeyChoice &choice : kKeyChoices)
+            box->addItem(QLatin1String(choice.caption));
+        connect(box, &QComboBox::currentIndexChanged, this, &OccurrencePanel::applyOrder);
+        row->addWidget(box);
+        m_sortKeys[n] = box;
+    }
+    row->addStretch(1);
+    return row;
+}
+
+QLayout *OccurrencePanel::createExportRow(DialogService &dialogs, QString title)
+{
+    const ShownRowsControls controls = createShownRowsControls(QStringLiteral("Concordance"), this);
+    m_export = new ShownRowsExport(
+        dialogs, std::move(title),
+        [this] { return std::make_shared<ConcordanceRows>(m_model->linesShown()); }, controls,
+        this);
+    connect(m_export, &ShownRowsExport::finished, this, &OccurrencePanel::exportFinished);
+    auto *row = new QHBoxLayout;
+    row->addWidget(controls.status, 1);
+    row->addWidget(controls.csv);
+    row->addWidget(controls.workbook);
+    return row;
+}
+
+void OccurrencePanel::applyOrder()
+{
+    std::vector<ConcordanceKey> keys;
+    for (const QComboBox *box : m_sortKeys) {
+        if (const std::optional<ConcordanceKey> key = kKeyChoices[box->currentIndex()].key)
+            keys.push_back(*key);
+    }
+    m_model->setOrder(std::move(keys), m_options);
 }
 
 OccurrencePanel::~OccurrencePanel()
@@ -74,6 +132,7 @@ void OccurrencePanel::setCountedTexts(std::vector<CountedSource> sources, TextOp
 {
     m_sources = std::move(sources);
     m_options = options;
+    applyOrder();
 }
 
 void OccurrencePanel::stop()
@@ -81,6 +140,7 @@ void OccurrencePanel::stop()
     m_pending.reset();
     m_stop.request_stop();
     m_job->waitForEnd();
+    m_export->stop();
 }
 
 void OccurrencePanel::showPhrase(const QString &phrase)

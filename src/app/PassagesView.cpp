@@ -31,12 +31,23 @@ PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString tit
     m_minimumWords->setObjectName(QStringLiteral("PassagesMinimumWords"));
     m_minimumWords->setRange(1, 100000);
     m_minimumWords->setValue(kDefaultMinimumWords);
+    m_letterPercent = new QSpinBox(this);
+    m_letterPercent->setObjectName(QStringLiteral("PassagesLetterShare"));
+    m_letterPercent->setRange(0, 100);
+    m_letterPercent->setSuffix(QStringLiteral("%"));
+    m_letterPercent->setValue(kDefaultLetterPercent);
+    m_letterPercent->setToolTip(QStringLiteral(
+        "Passages whose words hold a letter less often than this, such as dot leaders and "
+        "tables of numbers, are hidden."));
     m_counts = new QLabel(this);
     m_counts->setObjectName(QStringLiteral("PassagesCounts"));
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Passages of at least"), this));
     top->addWidget(m_minimumWords);
     top->addWidget(new QLabel(QStringLiteral("words that occur more than once"), this));
+    top->addSpacing(12);
+    top->addWidget(new QLabel(QStringLiteral("Words with letters at least:"), this));
+    top->addWidget(m_letterPercent);
     top->addStretch(1);
     top->addWidget(m_counts);
 
@@ -68,7 +79,16 @@ PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString tit
             [this] { emit passageChosen(currentPassage()); });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { emit passageChosen({}); });
     connect(m_model, &ResultsFilterModel::countsChanged, this, &PassagesView::showCounts);
+    connect(m_letterPercent, &QSpinBox::valueChanged, this, &PassagesView::applyLetterShare);
+    applyLetterShare();
     showCounts();
+}
+
+void PassagesView::applyLetterShare()
+{
+    ListRefinement refinement;
+    refinement.minimumLetterShare = m_letterPercent->value() / 100.0;
+    m_model->setRefinement(refinement);
 }
 
 PassagesView::~PassagesView()
@@ -139,8 +159,7 @@ void PassagesView::search()
 
 void PassagesView::showCounts()
 {
-    m_counts->setText(
-        QStringLiteral("%1 of %2 passages").arg(m_model->rowCount()).arg(m_model->listedCount()));
+    m_counts->setText(shownRowsText(*m_model, QStringLiteral("passages")));
 }
 
 } // namespace orvanta

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/LetterShare.h"
 #include "run/OccurrenceFinder.h"
 
 #include <QWidget>
@@ -29,6 +30,7 @@ class PassagesView final : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kDefaultMinimumWords = 8;
+    static constexpr int kDefaultLetterPercent = int(kDefaultLetterWordShare * 100);
 
     PassagesView(TextStore &store, DialogService &dialogs, QString title,
                  QWidget *parent = nullptr);
@@ -46,6 +48,7 @@ public:
     ResultsFilterModel &model() { return *m_model; }
     QTreeView *list() const { return m_view; }
     QSpinBox *minimumWords() const { return m_minimumWords; }
+    QSpinBox *letterPercent() const { return m_letterPercent; }
 
 signals:
     // The current passage has changed to these words (empty: none).
@@ -58,6 +61,7 @@ protected:
 
 private:
     void showCounts();
+    void applyLetterShare();
 
     TextStore &m_store;
     std::vector<CountedSource> m_sources;
@@ -66,6 +70,7 @@ private:
     ResultsModel *m_list = nullptr;
     ResultsFilterModel *m_model = nullptr;
     QSpinBox *m_minimumWords = nullptr;
+    QSpinBox *m_letterPercent = nullptr;
     QTreeView *m_view = nullptr;
     QLabel *m_counts = nullptr;
     QLabel *m_status = nullptr;

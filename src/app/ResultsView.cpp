@@ -34,6 +34,16 @@ QTreeView *createResultsView(const char *name, ResultsFilterModel *model, QWidge
     return view;
 }
 
+QString shownRowsText(const ResultsFilterModel &model, const QString &rowsName)
+{
+    QString text =
+        QStringLiteral("%1 of %2 %3").arg(model.rowCount()).arg(model.listedCount()).arg(rowsName);
+    const QString hidden = hiddenRowsText(model.hidden());
+    if (!hidden.isEmpty())
+        text += QStringLiteral(" (%1)").arg(hidden);
+    return text;
+}
+
 ShownRowsControls createShownRowsControls(const QString &prefix, QWidget *parent)
 {
     ShownRowsControls controls{new QPushButton(QStringLiteral("Export Shown As CSV..."), parent),

@@ -13,6 +13,9 @@ namespace orvanta {
 
 class ResultsFilterModel;
 
+// "12 of 40 phrases", and what was hidden beyond the filter: "(3 inside longer ones hidden)".
+QString shownRowsText(const ResultsFilterModel &model, const QString &rowsName);
+
 QPushButton *createNamedButton(const char *name, const QString &caption, QWidget *parent);
 
 // A list of results shown by `model`: one row per result, whole rows chosen, sortable by any

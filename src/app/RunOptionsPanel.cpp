@@ -22,7 +22,7 @@ struct TextBox {
     bool TextOptions::*member;
 };
 
-// In the order of TextOptions::namesOfThoseOn(): three down the left, two down the right.
+// In the order of TextOptions::namesOfThoseOn(): three down the left, three down the right.
 constexpr TextBox kTextBoxes[] = {
     {"JoinWrappedLines", "Join wrapped lines", &TextOptions::joinWrappedLines},
     {"RejoinHyphenatedWords", "Rejoin hyphenated words", &TextOptions::rejoinHyphenatedWords},
@@ -30,6 +30,7 @@ constexpr TextBox kTextBoxes[] = {
     {"IgnorePunctuation", "Ignore punctuation at word ends", &TextOptions::ignorePunctuation},
     {"NormaliseCompatibility", "Normalise compatibility characters",
      &TextOptions::normaliseCompatibility},
+    {"WordsNeedLetters", "Words need a letter or digit", &TextOptions::wordsNeedLetters},
 };
 
 QGroupBox *createFrame(const char *name, const QString &title, QWidget *window, const QRect &at)

@@ -47,7 +47,7 @@ private:
     void languageToggled();
     void showLanguages();
 
-    std::array<QCheckBox *, 5> m_textBoxes{};
+    std::array<QCheckBox *, 6> m_textBoxes{};
     QGroupBox *m_textFrame = nullptr;
     QGroupBox *m_scanFrame = nullptr;
     QCheckBox *m_readScans = nullptr;

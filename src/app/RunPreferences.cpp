@@ -23,6 +23,7 @@ constexpr Flag kTextFlags[] = {
     {keys::kDropRunningHeads, &TextOptions::dropRunningHeads},
     {keys::kIgnorePunctuation, &TextOptions::ignorePunctuation},
     {keys::kNormaliseCompatibility, &TextOptions::normaliseCompatibility},
+    {keys::kWordsNeedLetters, &TextOptions::wordsNeedLetters},
 };
 
 bool readFlag(const SettingsStore &settings, const char *key)

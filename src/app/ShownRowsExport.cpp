@@ -14,9 +14,21 @@ namespace orvanta {
 ShownRowsExport::ShownRowsExport(DialogService &dialogs, QString title, const ResultsModel &list,
                                  const ResultsFilterModel &shown, const ShownRowsControls &controls,
                                  QObject *parent)
+    : ShownRowsExport(
+          dialogs, std::move(title),
+          [&list, &shown] {
+              const std::span<const std::uint32_t> ids = shown.shownResults();
+              return std::make_shared<ResultRows>(
+                  list.phrases(), std::vector<std::uint32_t>(ids.begin(), ids.end()));
+          },
+          controls, parent)
+{
+}
+
+ShownRowsExport::ShownRowsExport(DialogService &dialogs, QString title, ShownRows shownRows,
+                                 const ShownRowsControls &controls, QObject *parent)
     : QObject(parent)
-    , m_list(list)
-    , m_shown(shown)
+    , m_shownRows(std::move(shownRows))
     , m_controls(controls)
     , m_flow(new ExportFlow(dialogs, std::move(title), this))
 {
@@ -40,9 +52,7 @@ void ShownRowsExport::start(bool workbook)
                                    QLatin1String(kCsvFilter), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    const std::span<const std::uint32_t> shown = m_shown.shownResults();
-    auto rows = std::make_shared<ResultRows>(
-        m_list.phrases(), std::vector<std::uint32_t>(shown.begin(), shown.end()));
+    std::shared_ptr<ExportRows> rows = m_shownRows();
     m_controls.csv->setEnabled(false);
     m_controls.workbook->setEnabled(false);
     m_controls.status->setText(QStringLiteral("Writing %1...").arg(QFileInfo(path).fileName()));

@@ -5,10 +5,14 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 namespace orvanta {
 
 class DialogService;
 class ExportFlow;
+class ExportRows;
 class ResultsFilterModel;
 class ResultsModel;
 
@@ -18,9 +22,14 @@ class ResultsModel;
 class ShownRowsExport final : public QObject {
     Q_OBJECT
 public:
+    // A copy of the rows shown, made when a button is pressed.
+    using ShownRows = std::function<std::shared_ptr<ExportRows>()>;
+
     ShownRowsExport(DialogService &dialogs, QString title, const ResultsModel &list,
                     const ResultsFilterModel &shown, const ShownRowsControls &controls,
                     QObject *parent);
+    ShownRowsExport(DialogService &dialogs, QString title, ShownRows shownRows,
+                    const ShownRowsControls &controls, QObject *parent);
 
     // Stops a write under way and waits for it to end.
     void stop();
@@ -31,8 +40,7 @@ signals:
 private:
     void start(bool workbook);
 
-    const ResultsModel &m_list;
-    const ResultsFilterModel &m_shown;
+    ShownRows m_shownRows;
     ShownRowsControls m_controls;
     ExportFlow *m_flow;
 };

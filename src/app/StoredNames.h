@@ -22,6 +22,7 @@ inline constexpr auto kRejoinHyphenatedWords = "RejoinHyphenatedWords";
 inline constexpr auto kDropRunningHeads = "DropRunningHeads";
 inline constexpr auto kIgnorePunctuation = "IgnorePunctuation";
 inline constexpr auto kNormaliseCompatibility = "NormaliseCompatibility";
+inline constexpr auto kWordsNeedLetters = "WordsNeedLetters";
 inline constexpr auto kReadScannedPages = "ReadScannedPages";
 inline constexpr auto kRecognitionLanguages = "RecognitionLanguages";
 

@@ -57,6 +57,17 @@ std::optional<QString> WidgetDialogService::input(const QString &prompt, const Q
     return text;
 }
 
+std::optional<QString> WidgetDialogService::editText(const QString &prompt, const QString &title,
+                                                     const QString &text)
+{
+    bool accepted = false;
+    const QString edited =
+        QInputDialog::getMultiLineText(m_owner, title, withLineBreaks(prompt), text, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return edited;
+}
+
 QStringList WidgetDialogService::openFiles(const QString &title, const QString &filter)
 {
     return QFileDialog::getOpenFileNames(m_owner, title, QString(), filter);

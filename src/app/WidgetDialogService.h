@@ -18,6 +18,8 @@ public:
     void message(const QString &text, const QString &title, Icon icon) override;
     bool question(const QString &text, const QString &title) override;
     std::optional<QString> input(const QString &prompt, const QString &title, bool masked) override;
+    std::optional<QString> editText(const QString &prompt, const QString &title,
+                                    const QString &text) override;
     QStringList openFiles(const QString &title, const QString &filter) override;
     QString saveFile(const QString &title, const QString &filter) override;
     QString chooseFolder(const QString &title, const QString &startFolder) override;

@@ -22,6 +22,10 @@ public:
     // The typed text, or nothing when the box was cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title,
                                          bool masked) = 0;
+    // The text as edited in a box of several lines that starts with `text`, or nothing when the
+    // box was cancelled.
+    virtual std::optional<QString> editText(const QString &prompt, const QString &title,
+                                            const QString &text) = 0;
     // Chosen files; empty when cancelled.
     virtual QStringList openFiles(const QString &title, const QString &filter) = 0;
     // The chosen path; empty when cancelled.

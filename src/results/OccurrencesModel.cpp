@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QFont>
 
+#include <algorithm>
 #include <set>
 
 namespace orvanta {
@@ -18,7 +19,53 @@ void OccurrencesModel::setOccurrences(Occurrences found, QStringList paths)
     beginResetModel();
     m_found = std::move(found);
     m_paths = std::move(paths);
+    applyOrder();
     endResetModel();
+}
+
+void OccurrencesModel::setOrder(std::vector<ConcordanceKey> keys, const TextOptions &options)
+{
+    if (keys.size() > size_t(kMaxSortKeys))
+        keys.resize(size_t(kMaxSortKeys));
+    beginResetModel();
+    m_keys = std::move(keys);
+    m_options = options;
+    applyOrder();
+    endResetModel();
+}
+
+void OccurrencesModel::applyOrder()
+{
+    m_rows = concordanceOrder(m_found.found, m_paths, m_keys, Qt::AscendingOrder,
+                              ContextWords(m_options));
+}
+
+std::vector<OccurrencesModel::SortWord> OccurrencesModel::sortWordsAt(int row) const
+{
+    std::vector<SortWord> words;
+    const ContextWords context(m_options);
+    for (size_t key = 0; key < m_keys.size(); ++key) {
+        if (const std::optional<ContextWord> word = context.wordOf(occurrenceAt(row), m_keys[key]))
+            words.push_back({*word, int(key)});
+    }
+    return words;
+}
+
+// Red, green and blue, dark enough to read on white and on the selection.
+QColor OccurrencesModel::sortWordColour(int key)
+{
+    static const QColor kColours[kMaxSortKeys] = {
+        QColor(0xc0, 0x00, 0x00), QColor(0x00, 0x80, 0x00), QColor(0x00, 0x40, 0xd0)};
+    return kColours[std::clamp(key, 0, kMaxSortKeys - 1)];
+}
+
+std::vector<ConcordanceLine> OccurrencesModel::linesShown() const
+{
+    std::vector<ConcordanceLine> lines;
+    lines.reserve(m_rows.size());
+    for (int row = 0; row < rowCount(); ++row)
+        lines.push_back(concordanceLine(occurrenceAt(row), m_paths));
+    return lines;
 }
 
 void OccurrencesModel::clear()
@@ -31,12 +78,14 @@ QString OccurrencesModel::pathAt(int row) const
     return m_paths.value(occurrenceAt(row).source);
 }
 
+// Counted in text order, whatever the order shown.
 int OccurrencesModel::placeOnPage(int row) const
 {
-    const Occurrence &occurrence = occurrenceAt(row);
+    const size_t at = size_t(m_rows[size_t(row)]);
+    const Occurrence &occurrence = m_found.found[at];
     int place = 0;
-    for (int earlier = row - 1; earlier >= 0; --earlier, ++place) {
-        const Occurrence &other = occurrenceAt(earlier);
+    for (size_t earlier = at; earlier-- > 0; ++place) {
+        const Occurrence &other = m_found.found[earlier];
         if (other.source != occurrence.source || other.page != occurrence.page)
             break;
     }
@@ -53,7 +102,7 @@ int OccurrencesModel::fileCount() const
 
 int OccurrencesModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_found.found.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int OccurrencesModel::columnCount(const QModelIndex &parent) const

@@ -1,9 +1,11 @@
 #include "results/ResultOrder.h"
 
 #include "base/LowerCase.h"
+#include "results/PhrasePattern.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <tuple>
 
@@ -106,6 +108,31 @@ QByteArray needleOf(const QString &text)
     return lowerCase(text.simplified().toUtf8());
 }
 
+bool isPattern(const ResultFilter &filter)
+{
+    return filter.regularExpression || filter.text.contains(QLatin1Char('*')) ||
+           filter.text.contains(QLatin1Char('?'));
+}
+
+// What the filter's text asks of a phrase.
+std::function<bool(std::string_view)> textTest(const ResultFilter &filter)
+{
+    if (!isPattern(filter)) {
+        return [needle = needleOf(filter.text).toStdString()](std::string_view phrase) {
+            return phrase.find(needle) != std::string_view::npos;
+        };
+    }
+    const auto kind = filter.regularExpression ? PhrasePattern::Kind::RegularExpression
+                                               : PhrasePattern::Kind::Wildcards;
+    const QString text = filter.regularExpression ? filter.text : filter.text.simplified();
+    Result<PhrasePattern> pattern = PhrasePattern::make(text, kind);
+    if (!pattern)
+        return [](std::string_view) { return false; };
+    return [pattern = std::move(*pattern)](std::string_view phrase) {
+        return pattern.matches(phrase);
+    };
+}
+
 } // namespace
 
 void sortResults(std::vector<std::uint32_t> &ids, const PhraseResults &results, ResultKey key,
@@ -119,21 +146,24 @@ void sortResults(std::vector<std::uint32_t> &ids, const PhraseResults &results, 
         std::reverse(ids.begin(), ids.end());
 }
 
+// A pattern is narrower than another only when it is the same one.
 bool ResultFilter::isNarrowerThan(const ResultFilter &wider) const
 {
-    return minFrequency >= wider.minFrequency && minFiles >= wider.minFiles &&
-           needleOf(text).contains(needleOf(wider.text));
+    const bool narrowerText =
+        isPattern(*this) || isPattern(wider)
+            ? text == wider.text && regularExpression == wider.regularExpression
+            : needleOf(text).contains(needleOf(wider.text));
+    return minFrequency >= wider.minFrequency && minFiles >= wider.minFiles && narrowerText;
 }
 
 std::vector<std::uint32_t> filterResults(std::span<const std::uint32_t> ids,
                                          const PhraseResults &results, const ResultFilter &filter)
 {
-    const QByteArray needle = needleOf(filter.text);
-    const std::string_view wanted(needle.constData(), size_t(needle.size()));
+    const auto holdsText = textTest(filter);
     std::vector<std::uint32_t> passed;
     for (const std::uint32_t id : ids) {
         if (results.frequency(id) >= filter.minFrequency && results.files(id) >= filter.minFiles &&
-            results.phraseUtf8(id).find(wanted) != std::string_view::npos)
+            holdsText(results.phraseUtf8(id)))
             passed.push_back(id);
     }
     return passed;

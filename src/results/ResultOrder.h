@@ -19,12 +19,15 @@ enum class ResultKey { Phrase, Words, Frequency, Files };
 void sortResults(std::vector<std::uint32_t> &ids, const PhraseResults &results, ResultKey key,
                  Qt::SortOrder order);
 
-// Which results the explorer shows: those whose phrase holds the text (words or part of a
-// word, in any case) and that reach both lower bounds.
+// Which results the explorer shows: those that reach both lower bounds and whose phrase holds
+// the text (words or part of a word, in any case). A text with "*" or "?" is a wildcard
+// pattern for the whole phrase instead, and with `regularExpression` a regular expression
+// (results/PhrasePattern.h); an invalid one matches nothing.
 struct ResultFilter {
     QString text;
     int minFrequency = 0;
     int minFiles = 0;
+    bool regularExpression = false;
 
     // True when every result that passes this filter passes `wider` as well.
     bool isNarrowerThan(const ResultFilter &wider) const;

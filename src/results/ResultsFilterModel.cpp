@@ -1,5 +1,6 @@
 #include "results/ResultsFilterModel.h"
 
+#include "results/ClosedPhrases.h"
 #include "results/ResultsModel.h"
 
 #include <algorithm>
@@ -40,8 +41,9 @@ void ResultsFilterModel::rebuild()
     beginResetModel();
     const std::span<const std::uint32_t> listed = m_list.listedResults();
     m_ordered.assign(listed.begin(), listed.end());
+    m_insideLongerKnown = false;
     applyOrder();
-    m_shown = filterResults(m_ordered, *m_list.phrases(), m_filter);
+    m_shown = passing(m_ordered);
     endResetModel();
     emit countsChanged();
 }
@@ -59,7 +61,7 @@ void ResultsFilterModel::sort(int column, Qt::SortOrder order)
     m_sortColumn = column;
     m_sortOrder = order;
     applyOrder();
-    replaceShown(filterResults(m_ordered, *m_list.phrases(), m_filter));
+    replaceShown(passing(m_ordered));
 }
 
 void ResultsFilterModel::setFilter(const ResultFilter &filter)
@@ -67,12 +69,36 @@ void ResultsFilterModel::setFilter(const ResultFilter &filter)
     if (filter == m_filter)
         return;
     // A narrower filter only ever hides rows, so it need look at the shown ones alone: typing
-    // on in the filter box gets quicker with every letter.
-    const bool narrower = filter.isNarrowerThan(m_filter);
+    // on in the filter box gets quicker with every letter. Rows a refinement hid are counted
+    // anew from all of them.
+    const bool narrower = m_refinement.isOff() && filter.isNarrowerThan(m_filter);
     m_filter = filter;
-    replaceShown(filterResults(narrower ? std::span<const std::uint32_t>(m_shown)
-                                        : std::span<const std::uint32_t>(m_ordered),
-                               *m_list.phrases(), m_filter));
+    replaceShown(passing(narrower ? std::span<const std::uint32_t>(m_shown)
+                                  : std::span<const std::uint32_t>(m_ordered)));
+}
+
+void ResultsFilterModel::setRefinement(const ListRefinement &refinement)
+{
+    if (refinement == m_refinement)
+        return;
+    m_refinement = refinement;
+    replaceShown(passing(m_ordered));
+}
+
+std::vector<std::uint32_t> ResultsFilterModel::passing(std::span<const std::uint32_t> ids)
+{
+    std::vector<std::uint32_t> filtered = filterResults(ids, *m_list.phrases(), m_filter);
+    if (m_refinement.isOff()) {
+        m_hidden = {};
+        return filtered;
+    }
+    if (m_refinement.hideInsideLonger && !m_insideLongerKnown) {
+        m_insideLonger = phrasesInsideLonger(m_list.listedResults(), *m_list.phrases());
+        m_insideLongerKnown = true;
+    }
+    RefinedRows refined = refineResults(filtered, *m_list.phrases(), m_refinement, m_insideLonger);
+    m_hidden = refined.hidden;
+    return std::move(refined.shown);
 }
 
 // A layout change keeps the views' selection and current row on the results that stay.
@@ -102,6 +128,11 @@ void ResultsFilterModel::dropUnlisted()
 {
     const auto unlisted = [this](std::uint32_t id) { return !m_list.isListed(id); };
     std::erase_if(m_ordered, unlisted);
+    m_insideLongerKnown = false;
+    if (!m_refinement.isOff()) { // a removed phrase may have hidden a shorter one
+        replaceShown(passing(m_ordered));
+        return;
+    }
     if (std::none_of(m_shown.begin(), m_shown.end(), unlisted)) {
         emit countsChanged();
         return;

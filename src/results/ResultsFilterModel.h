@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/ListRefinement.h"
 #include "results/ResultOrder.h"
 
 #include <QAbstractTableModel>
@@ -26,6 +27,10 @@ public:
 
     void setFilter(const ResultFilter &filter);
     const ResultFilter &filter() const { return m_filter; }
+    // What is hidden beyond the filter, and how many rows each choice hid.
+    void setRefinement(const ListRefinement &refinement);
+    const ListRefinement &refinement() const { return m_refinement; }
+    const HiddenRows &hidden() const { return m_hidden; }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
@@ -63,6 +68,8 @@ private:
     bool isValidCell(const QModelIndex &index) const;
     std::vector<std::uint32_t> resultsOf(std::span<const int> rows) const;
     void rebuild();
+    // The ids that pass the filter and the refinement, counting those the refinement hid.
+    std::vector<std::uint32_t> passing(std::span<const std::uint32_t> ids);
     void applyOrder();
     void dropUnlisted();
     void forwardTicks(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles);
@@ -74,6 +81,10 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     std::vector<std::uint32_t> m_ordered; // every listed result, in the chosen order
     std::vector<std::uint32_t> m_shown;   // those that pass the filter
+    ListRefinement m_refinement;
+    HiddenRows m_hidden;
+    std::vector<bool> m_insideLonger; // over every result, once known
+    bool m_insideLongerKnown = false;
 };
 
 } // namespace orvanta

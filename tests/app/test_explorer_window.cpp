@@ -9,7 +9,9 @@
 #include "results/OccurrencesModel.h"
 #include "results/ResultsFilterModel.h"
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -213,4 +215,103 @@ TEST_F(ExplorerWindowTest, TheShownRowsAreExportedInTheShownOrder)
     EXPECT_TRUE(m_dialogs.messages().last().startsWith(QStringLiteral("Cannot create ")))
         << m_dialogs.messages().last().toStdString();
     EXPECT_EQ(m_dialogs.shown.back().icon, DialogService::Icon::Warning);
+}
+
+// Phrases hidden as parts of longer ones and as stop words are counted beside the rows shown;
+// an invalid regular expression is named and leaves the list as it was.
+TEST_F(ExplorerWindowTest, HiddenPhrasesAreCountedAndAnInvalidExpressionIsNamed)
+{
+    open();
+    lengthBox(4)->click();
+    lengthBox(5)->click(); // "at the end of the" 4 holds two of the four-word phrases
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    count();
+    child<QPushButton>(objects::kExploreButton)->click();
+    auto *counts = inExplorer<QLabel>("ExplorerCounts");
+    EXPECT_EQ(counts->text(), QStringLiteral("5 of 5 phrases"));
+
+    inExplorer<QCheckBox>("ExplorerHideInsideLonger")->click();
+    EXPECT_EQ(counts->text(), QStringLiteral("3 of 5 phrases (2 inside longer ones hidden)"));
+    EXPECT_FALSE(shownPhrases().contains(QStringLiteral("at the end of")));
+    EXPECT_TRUE(shownPhrases().contains(QStringLiteral("at the end of the")));
+
+    auto *language = inExplorer<QComboBox>("ExplorerStopLanguage");
+    EXPECT_EQ(language->currentText(), QStringLiteral("English"));
+    EXPECT_GE(language->count(), 9);
+    inExplorer<QComboBox>("ExplorerStopWordMode")->setCurrentIndex(2); // at an edge too
+    EXPECT_EQ(counts->text(),
+              QStringLiteral("0 of 5 phrases (2 inside longer ones, 3 of stop words hidden)"));
+
+    m_dialogs.inputs.push_back(QStringLiteral("at\nhome."));
+    inExplorer<QPushButton>("ExplorerEditStopWords")->click();
+    EXPECT_TRUE(m_dialogs.shown.back().text.contains(QStringLiteral("\nthe\n")));
+    EXPECT_EQ(language->currentText(), QStringLiteral("Own list"));
+    EXPECT_EQ(shownPhrases(), QStringList{"the quick brown fox"});
+
+    inExplorer<QCheckBox>("ExplorerFilterRegex")->click();
+    QTest::keyClicks(inExplorer<QLineEdit>("ExplorerFilter"), QStringLiteral("(quick"));
+    auto *error = inExplorer<QLabel>("ExplorerFilterError");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !error->isHidden(); }, 5000));
+    EXPECT_TRUE(error->text().startsWith(QStringLiteral("The regular expression is not valid")))
+        << error->text().toStdString();
+    EXPECT_EQ(shownPhrases(), QStringList{"the quick brown fox"});
+    QTest::keyClick(inExplorer<QLineEdit>("ExplorerFilter"), Qt::Key_Backspace);
+    inExplorer<QLineEdit>("ExplorerFilter")->home(false);
+    QTest::keyClick(inExplorer<QLineEdit>("ExplorerFilter"), Qt::Key_Delete);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return error->isHidden(); }, 5000));
+    EXPECT_EQ(m_window->explorer()->model().filter().text, QStringLiteral("quic"));
+
+    // Asked to show a hidden phrase, the explorer stops hiding.
+    const PhraseResults &results = *m_window->results().phrases();
+    std::uint32_t inside = 0;
+    while (results.row(inside).phrase != QStringLiteral("at the end of"))
+        ++inside;
+    m_window->explorer()->showResult(inside);
+    EXPECT_EQ(m_window->explorer()->model().phraseAt(list()->currentIndex().row()),
+              QStringLiteral("at the end of"));
+    EXPECT_FALSE(inExplorer<QCheckBox>("ExplorerHideInsideLonger")->isChecked());
+}
+
+// The filter takes wildcards and reaches the passages, which need half their words to hold a
+// letter unless told otherwise.
+TEST_F(ExplorerWindowTest, TheFilterReachesThePassages)
+{
+    ExplorerWindow &explorer = openExplorer();
+    inExplorer<QTabWidget>("ExplorerTabs")->setCurrentIndex(1);
+    inExplorer<QSpinBox>("PassagesMinimumWords")->setValue(4);
+    PassagesView &passages = explorer.passages();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return passages.model().rowCount() == 3; }, 30000));
+    EXPECT_EQ(passages.letterPercent()->value(), 50);
+
+    filterBy(QStringLiteral("*fox*"), QStringLiteral("2 of 4 phrases"));
+    EXPECT_EQ(inExplorer<QLabel>("PassagesCounts")->text(), QStringLiteral("2 of 3 passages"));
+}
+
+// Where it occurs, sorted by the word left of the phrase and written out as shown.
+TEST_F(ExplorerWindowTest, TheConcordanceSortsByTheWordsAroundAndIsExportedAsShown)
+{
+    ExplorerWindow &explorer = openExplorer();
+    filterBy(QStringLiteral("QUICK"), QStringLiteral("1 of 4 phrases"));
+    QSignalSpy searched(&explorer.occurrences(), &OccurrencePanel::searchFinished);
+    list()->setCurrentIndex(explorer.model().index(0, 0));
+    ASSERT_TRUE(searched.wait(30000));
+
+    explorer.occurrences().sortKey(0)->setCurrentText(QStringLiteral("1st word left"));
+    OccurrencesModel &found = explorer.occurrences().occurrences();
+    ASSERT_EQ(found.rowCount(), 3);
+    EXPECT_EQ(found.occurrenceAt(2).before, QStringLiteral("Later")) << "a missing word first";
+    EXPECT_EQ(found.sortWordsAt(2).size(), 1u);
+
+    const QString target = m_tmp.filePath(QStringLiteral("concordance.csv"));
+    m_dialogs.saveResults.push_back(target);
+    QSignalSpy exported(&explorer, &ExplorerWindow::exportFinished);
+    inExplorer<QPushButton>("ConcordanceExportCsv")->click();
+    ASSERT_TRUE(exported.wait(30000));
+    const QByteArray csv = readFile(target);
+    EXPECT_TRUE(csv.startsWith("file,page,line_number,left,phrase,right\r\n")) << csv.constData();
+    const QList<QByteArray> lines = csv.split('\n');
+    ASSERT_EQ(lines.size(), 5) << csv.constData(); // the header, three lines, the last CRLF
+    EXPECT_TRUE(
+        lines[3].startsWith(fixture("text-a.pdf").toUtf8() + ",1,2,Later,the quick brown fox,naps"))
+        << lines[3].constData();
 }

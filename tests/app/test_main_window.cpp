@@ -72,6 +72,7 @@ TEST_F(MainWindowTest, TickedTextOptionsAndOcrReachTheCountingRun)
     open();
     lengthBox(4)->click();
     child<QCheckBox>("IgnorePunctuation")->click();
+    child<QCheckBox>("WordsNeedLetters")->click();
     child<QCheckBox>("ReadScannedPages")->click();
     addFiles({fixture("text-a.pdf"), fixture("text-b.pdf"),
               QStringLiteral(ORVANTA_SCAN_DIR "/scan-300.pdf")});
@@ -84,10 +85,12 @@ TEST_F(MainWindowTest, TickedTextOptionsAndOcrReachTheCountingRun)
         << rows.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(
         child<QLabel>(objects::kStatusLine)->text(),
-        QStringLiteral("Text options: punctuation ignored. Scanned pages read with OCR (eng)."));
+        QStringLiteral("Text options: punctuation ignored, words need a letter or digit. Scanned "
+                       "pages read with OCR (eng)."));
 
     open(); // the choices are kept for the next start
     EXPECT_TRUE(child<QCheckBox>("IgnorePunctuation")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("WordsNeedLetters")->isChecked());
     EXPECT_TRUE(child<QCheckBox>("ReadScannedPages")->isChecked());
     EXPECT_FALSE(child<QCheckBox>("JoinWrappedLines")->isChecked());
 }

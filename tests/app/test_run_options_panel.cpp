@@ -49,16 +49,18 @@ TEST_F(RunOptionsPanelTest, TickedBoxesAndLanguagesMakeThePreferences)
     RunOptionsPanel &panel = make({QStringLiteral("deu"), QStringLiteral("eng")});
     QSignalSpy changed(&panel, &RunOptionsPanel::changed);
     m_window.findChild<QCheckBox *>(QStringLiteral("DropRunningHeads"))->click();
+    m_window.findChild<QCheckBox *>(QStringLiteral("WordsNeedLetters"))->click();
     m_window.findChild<QCheckBox *>(QStringLiteral("ReadScannedPages"))->click();
     language("deu")->trigger();
 
     RunPreferences expected;
     expected.text.dropRunningHeads = true;
+    expected.text.wordsNeedLetters = true;
     expected.readScannedPages = true;
     expected.languages = {QStringLiteral("deu"), QStringLiteral("eng")};
     EXPECT_EQ(panel.preferences(), expected);
     EXPECT_EQ(buttonText(), QStringLiteral("deu+eng"));
-    EXPECT_EQ(changed.count(), 3);
+    EXPECT_EQ(changed.count(), 4);
 }
 
 TEST_F(RunOptionsPanelTest, TheLastTickedLanguageCannotBeUnticked)

@@ -35,6 +35,7 @@ TEST_F(RunPreferencesTest, StoredChoicesReadBackFromANewStore)
     chosen.text.rejoinHyphenatedWords = true;
     chosen.text.ignorePunctuation = true;
     chosen.text.normaliseCompatibility = true;
+    chosen.text.wordsNeedLetters = true;
     chosen.readScannedPages = true;
     chosen.languages = {QStringLiteral("eng"), QStringLiteral("deu")};
     {
@@ -45,6 +46,7 @@ TEST_F(RunPreferencesTest, StoredChoicesReadBackFromANewStore)
     const SettingsStore reopened(iniFile());
     EXPECT_EQ(RunPreferences::read(reopened), chosen);
     EXPECT_EQ(reopened.readText(QStringLiteral("RecognitionLanguages")), QStringLiteral("eng+deu"));
+    EXPECT_EQ(reopened.readText(QStringLiteral("WordsNeedLetters")), QStringLiteral("1"));
 }
 
 TEST_F(RunPreferencesTest, TheRunGetsTheTextOptionsAndLanguagesOnlyWhenReadingScans)

@@ -109,3 +109,36 @@ TEST_F(OccurrencesModelTest, AnOccurrenceOnARecognisedPageIsMarkedAsReadByOcr)
               QStringLiteral("/docs/a.pdf\npage 2, line 1\nRead by OCR from a scanned page: its "
                              "words may be wrong."));
 }
+
+TEST_F(OccurrencesModelTest, OrderedByTheWordsAroundThePhraseWithThoseWordsKnownForColour)
+{
+    Occurrences found;
+    found.found = {at(0, 1, 3, "the end"), at(0, 1, 9, "the end"), at(1, 2, 1, "the end")};
+    found.found[0].after = QStringLiteral("of days");
+    found.found[1].after = QStringLiteral("came");
+    found.found[2].before = QStringLiteral("so at");
+    found.found[2].after = QStringLiteral("came soon");
+    m_model.setOccurrences(found, {QStringLiteral("/docs/b.pdf"), QStringLiteral("/docs/a.pdf")});
+
+    m_model.setOrder({ConcordanceKey::Right1, ConcordanceKey::Left1}, TextOptions{});
+    const std::vector<ConcordanceLine> lines = m_model.linesShown();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], concordanceLine(found.found[2], {"/docs/b.pdf", "/docs/a.pdf"}))
+        << "\"came\" ties, then \"at\" before \"before\"";
+    EXPECT_EQ(lines[1].lineNumber, 9);
+    EXPECT_EQ(lines[2].right, QStringLiteral("of days"));
+    EXPECT_EQ(m_model.placeOnPage(1), 1) << "its place on the page in text order";
+    EXPECT_EQ(cell(0, OccurrencesModel::BeforeColumn).toString(), QStringLiteral("so at"));
+
+    const std::vector<OccurrencesModel::SortWord> words = m_model.sortWordsAt(0);
+    ASSERT_EQ(words.size(), 2u);
+    EXPECT_EQ(words[0].word, (ContextWord{true, 0, 4}));
+    EXPECT_EQ(words[0].key, 0);
+    EXPECT_EQ(words[1].word, (ContextWord{false, 3, 2}));
+    EXPECT_EQ(words[1].key, 1);
+    EXPECT_NE(OccurrencesModel::sortWordColour(0), OccurrencesModel::sortWordColour(1));
+
+    m_model.setOrder({}, TextOptions{});
+    EXPECT_EQ(m_model.linesShown()[0].right, QStringLiteral("of days")) << "text order again";
+    EXPECT_TRUE(m_model.sortWordsAt(0).empty());
+}

@@ -144,3 +144,39 @@ TEST(ResultFilter, NarrowerWhenItCanOnlyHideMore)
     EXPECT_FALSE((ResultFilter{QStringLiteral("end"), 2, 0}).isNarrowerThan(wide));
     EXPECT_TRUE(wide.isNarrowerThan(ResultFilter{}));
 }
+
+TEST(ResultFilter, WildcardsMatchTheWholePhraseAndAnExpressionAnyPart)
+{
+    const auto regex = [](const char *text) {
+        return ResultFilter{QLatin1String(text), 0, 0, true};
+    };
+    const struct {
+        ResultFilter filter;
+        Ids expected;
+    } cases[] = {
+        {{QStringLiteral("a b*")}, {2, 4, 5, 6}},
+        {{QStringLiteral("*B")}, {2, 3}},
+        {{QStringLiteral("? b")}, {2, 3}},
+        {{QStringLiteral("  the   * of ")}, {0}},
+        {{QStringLiteral("*j"), 0, 0}, {4}},
+        {{QStringLiteral("the*"), 4, 0}, {}},
+        {regex("^a b( c d)?$"), {2, 6}},
+        {regex("TOP"), {1}},
+        {regex("[jk]$"), {4, 5}},
+        {regex("a b*"), {2, 4, 5, 6}}, // not wildcards: "b*" is any number of b
+        {regex("(unclosed"), {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(filtered(c.filter), c.expected) << c.filter.text.toStdString();
+}
+
+TEST(ResultFilter, APatternIsNarrowerOnlyThanItself)
+{
+    const ResultFilter wildcards{QStringLiteral("a*"), 2, 1};
+    EXPECT_TRUE((ResultFilter{QStringLiteral("a*"), 3, 1}).isNarrowerThan(wildcards));
+    EXPECT_FALSE((ResultFilter{QStringLiteral("a*b"), 2, 1}).isNarrowerThan(wildcards));
+    EXPECT_FALSE((ResultFilter{QStringLiteral("a"), 2, 1}).isNarrowerThan(wildcards));
+    EXPECT_FALSE((ResultFilter{QStringLiteral("a*"), 2, 1, true}).isNarrowerThan(wildcards));
+    EXPECT_FALSE((ResultFilter{QStringLiteral("ab"), 2, 1, true})
+                     .isNarrowerThan(ResultFilter{QStringLiteral("a"), 2, 1, true}));
+}

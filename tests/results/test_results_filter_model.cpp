@@ -163,3 +163,31 @@ TEST_F(ResultsFilterModelTest, NewResultsInTheListKeepTheChosenOrderAndFilter)
     EXPECT_EQ(m_model.rowCount(), 0);
     EXPECT_EQ(m_model.listedCount(), 0);
 }
+
+TEST_F(ResultsFilterModelTest, ARefinementHidesRowsCountsThemAndFollowsRemovals)
+{
+    PhraseResults results;
+    results.append("the number", 2, 3, 1);    // inside the next with the same frequency
+    results.append("the number of", 3, 3, 1); //
+    results.append("of the", 2, 5, 2);        // stop words only
+    m_list.setResults(std::move(results));
+    const auto stopWords = std::make_shared<const StopWords>(StopWords::fromText("of the"));
+    QSignalSpy counts(&m_model, &ResultsFilterModel::countsChanged);
+
+    m_model.setRefinement({true, stopWords, StopWordMode::OnlyStopWords, 0});
+    EXPECT_EQ(shownPhrases(), QStringList{"the number of"});
+    EXPECT_EQ(m_model.hidden(), (HiddenRows{1, 1, 0}));
+    EXPECT_EQ(m_model.listedCount(), 3);
+    EXPECT_EQ(counts.count(), 1);
+
+    m_model.setFilter({QStringLiteral("the*")});
+    EXPECT_EQ(m_model.hidden(), (HiddenRows{1, 0, 0})) << "counted among the rows filtered";
+
+    m_model.removeShownRows(std::vector<int>{0});
+    EXPECT_EQ(shownPhrases(), QStringList{"the number"}) << "nothing longer holds it now";
+    EXPECT_EQ(m_model.hidden(), HiddenRows{});
+
+    m_model.setRefinement({});
+    m_model.setFilter({});
+    EXPECT_EQ(shownPhrases(), (QStringList{"the number", "of the"}));
+}

@@ -14,7 +14,7 @@ namespace orvanta {
 class ScriptedDialogService final : public DialogService {
 public:
     struct Shown {
-        QString kind; // "message", "question", "input", "open", "save", "folder", "about"
+        QString kind; // "message", "question", "input", "edit", "open", "save", "folder", "about"
         QString text;
         QString title;
         Icon icon = Icon::None;
@@ -37,6 +37,18 @@ public:
     std::optional<QString> input(const QString &prompt, const QString &title, bool masked) override
     {
         shown.push_back({QStringLiteral("input"), prompt, title, Icon::None, masked});
+        if (inputs.empty())
+            return std::nullopt;
+        const bool cancelled = !inputs.front().has_value();
+        const QString answer = inputs.front().value_or(QString());
+        inputs.pop_front();
+        return cancelled ? std::nullopt : std::optional<QString>(answer);
+    }
+    // Answered from `inputs` as well; records the text it starts with.
+    std::optional<QString> editText(const QString &, const QString &title,
+                                    const QString &text) override
+    {
+        shown.push_back({QStringLiteral("edit"), text, title});
         if (inputs.empty())
             return std::nullopt;
         const bool cancelled = !inputs.front().has_value();
