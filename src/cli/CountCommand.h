@@ -3,6 +3,8 @@
 #include "cli/Command.h"
 #include "results/RowSelection.h"
 
+#include <stop_token>
+
 namespace orvanta {
 
 struct CountOptions;
@@ -11,16 +13,23 @@ struct CountOptions;
 // record each, with their words, frequency and, when asked, files.
 class CountCommand final : public Command {
 public:
-    explicit CountCommand(const CountOptions &options);
+    // `stop` ends the printing of rows counted within a memory limit.
+    explicit CountCommand(const CountOptions &options, std::stop_token stop = {});
 
     std::vector<int> prepare(CountingRunOptions &run) const override;
     QStringList fieldNames() const override;
     bool print(const RunOutcome &outcome, RecordStream &out) override;
+    QString failure() const override { return m_failure; }
 
 private:
+    bool add(const RowView &row, RecordStream &out) const;
+    bool printBounded(BoundedCount &rows, RecordStream &out);
+
     std::vector<int> m_lengths;
     RowSelection m_rows;
     bool m_files;
+    std::stop_token m_stop;
+    QString m_failure;
 };
 
 } // namespace orvanta

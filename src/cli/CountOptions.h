@@ -36,6 +36,8 @@ struct CountOptions {
     TextOptions text;
     QStringList recognitionLanguages; // --ocr: scanned pages read in these languages
     ConversionLimits conversionLimits;
+    qint64 memoryLimit = 0; // above 0: count in partitions spilled to disk within this memory
+    QString spillDir;       // where they go; empty: the private temporary folder
 };
 
 // A size as typed: a number of bytes, or with K, M or G after it (binary: 1K is 1024 bytes),

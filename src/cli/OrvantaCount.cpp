@@ -99,7 +99,7 @@ std::unique_ptr<Command> OrvantaCount::commandFor(const CountOptions &options)
         return std::make_unique<PassagesCommand>(options);
     if (!options.where.isEmpty())
         return std::make_unique<WhereCommand>(options, *m_store, m_err);
-    return std::make_unique<CountCommand>(options);
+    return std::make_unique<CountCommand>(options, m_host->stopSource().get_token());
 }
 
 int OrvantaCount::run(const QStringList &arguments)
@@ -168,6 +168,9 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
     run.parallelConversions = options.jobs;
     run.text = options.text;
     run.recognitionLanguages = options.recognitionLanguages;
+    run.memoryLimit = std::uint64_t(options.memoryLimit);
+    run.spillFolder = options.spillDir;
+    run.rowsWhenPrinted = true;
     const std::vector<int> lengths = command.prepare(run);
     const RunOutcome outcome = m_run->run(found.rows, lengths, run);
     m_host->clearProgress();
@@ -202,6 +205,14 @@ bool OrvantaCount::print(const CountOptions &options, Command &command, const Ru
         RecordWriter writer(options.format, command.fieldNames(), options.header);
         RecordStream out(destination, writer);
         written = command.print(outcome, out);
+        // Rows counted within a memory limit are counted as they are printed: an interrupt or
+        // a spill file that cannot be read ends the printing.
+        if (!written && m_interrupt != 0 && m_interrupt != SIGPIPE)
+            return false;
+        if (!written && !command.failure().isEmpty()) {
+            say(command.failure());
+            return false;
+        }
     }
     if (written && destination.finish())
         return true;

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -19,6 +20,7 @@
 
 namespace orvanta {
 
+class BoundedCount;
 class PhraseTable;
 class TextStore;
 
@@ -93,6 +95,13 @@ struct CountingRunOptions {
     bool countsPerFile = false;
     // The outcome keeps the counted words, to find where a phrase stands in each file.
     bool keepCountedWords = false;
+    // Above 0: the phrases are counted in partitions spilled to disk, so that the run stays near
+    // this many bytes of memory; the rows are the same.
+    std::uint64_t memoryLimit = 0;
+    QString spillFolder; // where the partitions go; empty: the private temporary folder
+    // With a memory limit, the rows are left in the outcome's boundedRows to be handed over as
+    // they are printed, instead of being held in its phrases.
+    bool rowsWhenPrinted = false;
 };
 
 struct FileFailure {
@@ -114,6 +123,7 @@ struct RunOutcome {
     // What was counted: the files read, their words (by index in `sources`), distinct words.
     CorpusSize corpus;
     std::shared_ptr<const PhraseTable> countedWords; // when asked for
+    std::shared_ptr<BoundedCount> boundedRows;       // when asked for: the rows, not yet counted
 
     bool finished() const { return ran && !cancelled; }
 };
