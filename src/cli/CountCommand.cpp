@@ -53,7 +53,7 @@ bool CountCommand::print(const RunOutcome &outcome, RecordStream &out)
 }
 
 // The rows are counted as they are printed; a failure of the count is not one of the writes.
-bool CountCommand::printBounded(BoundedCount &rows, RecordStream &out)
+bool CountCommand::printBounded(RowSource &rows, RecordStream &out)
 {
     bool written = true;
     const Status counted = rows.handOver(

@@ -23,7 +23,7 @@ public:
 
 private:
     bool add(const RowView &row, RecordStream &out) const;
-    bool printBounded(BoundedCount &rows, RecordStream &out);
+    bool printBounded(RowSource &rows, RecordStream &out);
 
     std::vector<int> m_lengths;
     RowSelection m_rows;

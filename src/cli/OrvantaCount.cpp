@@ -172,7 +172,8 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
     run.spillFolder = options.spillDir;
     run.rowsWhenPrinted = true;
     const std::vector<int> lengths = command.prepare(run);
-    const RunOutcome outcome = m_run->run(found.rows, lengths, run);
+    const RunOutcome outcome = m_counter ? m_counter(*m_run, found.rows, lengths, run)
+                                         : m_run->run(found.rows, lengths, run);
     m_host->clearProgress();
     return finish(options, command, outcome);
 }
@@ -195,7 +196,7 @@ int OrvantaCount::finish(const CountOptions &options, Command &command, const Ru
 
 bool OrvantaCount::print(const CountOptions &options, Command &command, const RunOutcome &outcome)
 {
-    Destination destination(m_out, options.output);
+    Destination destination(m_out, m_writesOutputFile ? options.output : QString());
     bool written = destination.open();
     if (written && options.passages > 0) {
         if (const QString leftOut = leftOutPassagesText(outcome.passages); !leftOut.isEmpty())

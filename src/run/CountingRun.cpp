@@ -396,7 +396,9 @@ private:
 
     void countLine(QByteArrayView line)
     {
-        if (!m_bounded)
+        if (m_options.countedLines)
+            m_options.countedLines(int(m_outcome.sources.size()) - 1, line);
+        else if (!m_bounded)
             m_table->countLine(line);
         else if (m_spillFailure.ok())
             m_spillFailure = m_bounded->countLine(line);

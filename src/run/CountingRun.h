@@ -7,6 +7,7 @@
 #include "run/OccurrenceFinder.h"
 #include "run/PassageSearch.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +21,7 @@
 
 namespace orvanta {
 
-class BoundedCount;
+class RowSource;
 class PhraseTable;
 class TextStore;
 
@@ -102,6 +103,9 @@ struct CountingRunOptions {
     // With a memory limit, the rows are left in the outcome's boundedRows to be handed over as
     // they are printed, instead of being held in its phrases.
     bool rowsWhenPrinted = false;
+    // When set, the run counts no phrase: it hands each counted line, with the index of its
+    // file in the list, to this, as one of several processes that count together does.
+    std::function<void(int file, QByteArrayView line)> countedLines;
 };
 
 struct FileFailure {
@@ -123,7 +127,7 @@ struct RunOutcome {
     // What was counted: the files read, their words (by index in `sources`), distinct words.
     CorpusSize corpus;
     std::shared_ptr<const PhraseTable> countedWords; // when asked for
-    std::shared_ptr<BoundedCount> boundedRows;       // when asked for: the rows, not yet counted
+    std::shared_ptr<RowSource> boundedRows;          // when asked for: the rows, not yet counted
 
     bool finished() const { return ran && !cancelled; }
 };

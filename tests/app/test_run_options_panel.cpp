@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QWidget>
 
@@ -51,14 +52,16 @@ TEST_F(RunOptionsPanelTest, TickedBoxesAndLanguagesMakeThePreferences)
     m_window.findChild<QCheckBox *>(QStringLiteral("DropRunningHeads"))->click();
     m_window.findChild<QCheckBox *>(QStringLiteral("ReadScannedPages"))->click();
     language("deu")->trigger();
+    m_window.findChild<QSpinBox *>(QStringLiteral("MemoryLimit"))->setValue(512);
 
     RunPreferences expected;
+    expected.memoryLimitMiB = 512;
     expected.text.dropRunningHeads = true;
     expected.readScannedPages = true;
     expected.languages = {QStringLiteral("deu"), QStringLiteral("eng")};
     EXPECT_EQ(panel.preferences(), expected);
     EXPECT_EQ(buttonText(), QStringLiteral("deu+eng"));
-    EXPECT_EQ(changed.count(), 3);
+    EXPECT_EQ(changed.count(), 4);
 }
 
 TEST_F(RunOptionsPanelTest, TheLastTickedLanguageCannotBeUnticked)
@@ -78,6 +81,7 @@ TEST_F(RunOptionsPanelTest, RestoredChoicesShowWithoutAChangeAndAMissingLanguage
     RunPreferences stored;
     stored.text.joinWrappedLines = true;
     stored.languages = {QStringLiteral("fra")};
+    stored.memoryLimitMiB = 1024;
     panel.setPreferences(stored);
 
     EXPECT_EQ(panel.preferences(), stored);
