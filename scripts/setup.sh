@@ -30,6 +30,7 @@ build=(
   dpkg-dev lintian appstream desktop-file-utils librsvg2-bin
   tesseract-ocr libtesseract-dev libleptonica-dev
   libpoppler-private-dev
+  openmpi-bin libopenmpi-dev
 )
 
 case "${1:-}" in

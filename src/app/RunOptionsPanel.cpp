@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QToolButton>
 
 namespace orvanta {
@@ -65,6 +67,27 @@ void RunOptionsPanel::createTextFrame(QWidget *window, const Place &place, int t
         connect(box, &QCheckBox::clicked, this, &RunOptionsPanel::changed);
         m_textBoxes[i] = box;
     }
+    createMemoryLimitField(place);
+}
+
+// Under the right column of text options: "None" or a limit in MiB.
+void RunOptionsPanel::createMemoryLimitField(const Place &place)
+{
+    auto *label = new QLabel(QStringLiteral("Memory limit:"), m_textFrame);
+    label->setObjectName(QStringLiteral("MemoryLimitLabel"));
+    label->setGeometry(place({267, 61, 90, 15}));
+    m_memoryLimit = new QSpinBox(m_textFrame);
+    m_memoryLimit->setObjectName(QStringLiteral("MemoryLimit"));
+    m_memoryLimit->setGeometry(place({360, 57, 140, 22}));
+    m_memoryLimit->setRange(kLeastMemoryLimitMiB - 1, 1 << 20);
+    m_memoryLimit->setSingleStep(256);
+    m_memoryLimit->setSpecialValueText(QStringLiteral("None"));
+    m_memoryLimit->setSuffix(QStringLiteral(" MiB"));
+    m_memoryLimit->setToolTip(QStringLiteral(
+        "Count within this much memory, keeping the phrases in temporary files on disk while "
+        "counting; the results are the same. For texts too big to count in memory."));
+    label->setBuddy(m_memoryLimit);
+    connect(m_memoryLimit, &QSpinBox::valueChanged, this, &RunOptionsPanel::changed);
 }
 
 void RunOptionsPanel::createScanFrame(QWidget *window, const Place &place, int top)
@@ -143,6 +166,8 @@ RunPreferences RunOptionsPanel::preferences() const
         preferences.text.*kTextBoxes[i].member = m_textBoxes[i]->isChecked();
     preferences.readScannedPages = m_readScans->isChecked();
     preferences.languages = m_languages;
+    if (m_memoryLimit->value() >= kLeastMemoryLimitMiB)
+        preferences.memoryLimitMiB = m_memoryLimit->value();
     return preferences;
 }
 
@@ -153,6 +178,8 @@ void RunOptionsPanel::setPreferences(const RunPreferences &preferences)
     m_readScans->setChecked(preferences.readScannedPages);
     m_languages = preferences.languages;
     fillLanguageMenu();
+    const QSignalBlocker quiet(m_memoryLimit);
+    m_memoryLimit->setValue(std::max(preferences.memoryLimitMiB, kLeastMemoryLimitMiB - 1));
 }
 
 } // namespace orvanta

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QGroupBox;
 class QMenu;
+class QSpinBox;
 class QToolButton;
 class QWidget;
 
@@ -18,8 +19,8 @@ namespace orvanta {
 
 // The main window's two frames for how a run reads its texts: "Text Options" with a tick box
 // for each text option, and "Scanned Pages" with the tick box for text recognition and a menu
-// of the installed recognition languages. It only shows the choices; the window stores them and
-// hands them to the run.
+// of the installed recognition languages; and the field for the memory limit of a run. It only
+// shows the choices; the window stores them and hands them to the run.
 class RunOptionsPanel final : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +44,7 @@ signals:
 private:
     void createTextFrame(QWidget *window, const Place &place, int top);
     void createScanFrame(QWidget *window, const Place &place, int top);
+    void createMemoryLimitField(const Place &place);
     void fillLanguageMenu();
     void languageToggled();
     void showLanguages();
@@ -53,6 +55,7 @@ private:
     QCheckBox *m_readScans = nullptr;
     QToolButton *m_languageButton = nullptr;
     QMenu *m_languageMenu = nullptr;
+    QSpinBox *m_memoryLimit = nullptr;
     QStringList m_installed;
     QStringList m_languages;
 };

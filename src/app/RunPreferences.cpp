@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace orvanta {
 
 namespace {
@@ -59,6 +61,8 @@ RunPreferences RunPreferences::read(const SettingsStore &settings)
         parseLanguages(settings.readText(QLatin1String(keys::kRecognitionLanguages)));
     if (!languages.isEmpty())
         preferences.languages = languages;
+    const int limit = settings.readText(QLatin1String(keys::kMemoryLimit)).toInt();
+    preferences.memoryLimitMiB = limit > 0 ? std::max(limit, kLeastMemoryLimitMiB) : 0;
     return preferences;
 }
 
@@ -70,6 +74,7 @@ std::vector<std::pair<QString, QString>> RunPreferences::entries() const
     stored.emplace_back(QLatin1String(keys::kReadScannedPages), flagText(readScannedPages));
     stored.emplace_back(QLatin1String(keys::kRecognitionLanguages),
                         languages.join(QLatin1Char('+')));
+    stored.emplace_back(QLatin1String(keys::kMemoryLimit), QString::number(memoryLimitMiB));
     return stored;
 }
 
@@ -82,6 +87,7 @@ void RunPreferences::applyTo(CountingRunOptions &options) const
 {
     options.text = text;
     options.recognitionLanguages = recognitionLanguages();
+    options.memoryLimit = std::uint64_t(std::max(memoryLimitMiB, 0)) << 20;
 }
 
 QString runOptionsSummary(const CountingRunOptions &options)
@@ -93,6 +99,8 @@ QString runOptionsSummary(const CountingRunOptions &options)
     if (!options.recognitionLanguages.isEmpty())
         parts << QStringLiteral("Scanned pages read with OCR (%1).")
                      .arg(options.recognitionLanguages.join(QLatin1Char('+')));
+    if (options.memoryLimit > 0)
+        parts << QStringLiteral("Counted within %1 MiB of memory.").arg(options.memoryLimit >> 20);
     return parts.join(QLatin1Char(' '));
 }
 

@@ -25,6 +25,7 @@ inline constexpr auto kNormaliseCompatibility = "NormaliseCompatibility";
 inline constexpr auto kWordsNeedLetters = "WordsNeedLetters";
 inline constexpr auto kReadScannedPages = "ReadScannedPages";
 inline constexpr auto kRecognitionLanguages = "RecognitionLanguages";
+inline constexpr auto kMemoryLimit = "MemoryLimitMiB"; // 0 or missing: none
 
 // The tick of the box for phrases of `index` + 2 words, "0" or "1".
 inline QString lengthBoxKey(int index)

@@ -31,6 +31,8 @@ public:
     virtual void setFirstReference(qsizetype) {}
     // Prints the records of a finished run; false at the first failed write.
     virtual bool print(const RunOutcome &outcome, RecordStream &out) = 0;
+    // Why print failed when it was not a write, such as a spill file that could not be read.
+    virtual QString failure() const { return {}; }
 };
 
 } // namespace orvanta

@@ -51,6 +51,8 @@ const QList<QCommandLineOption> &optionList()
         {{"j", "jobs"}, "Convert n PDFs at once (default: one per core).", "n", "0"},
         {"convert-timeout", "Give up on a PDF after n seconds (default 120).", "n", "120"},
         {"convert-memory", "Memory one conversion may take (default 2G).", "size", "2G"},
+        {"memory-limit", "Count within this memory, spilling to disk (8G).", "size"},
+        {"spill-dir", "Folder for the spill files of --memory-limit.", "folder"},
         {{"q", "quiet"}, "Print nothing on stderr but errors."},
     };
     return options;
@@ -118,6 +120,34 @@ Result<ConversionLimits> conversionLimits(const QCommandLineParser &parser)
                                       "or 512M, not \"%2\"")
                            .arg(describeMemoryLimit(ConversionLimits::kLeastMemory), size)};
     return ConversionLimits{std::chrono::seconds(*seconds), memory};
+}
+
+// The least memory a count can be limited to: the buffers and rows of a partitioned count.
+constexpr qint64 kLeastMemoryLimit = qint64(64) << 20;
+
+Status readMemoryLimit(const QCommandLineParser &parser, CountOptions &options)
+{
+    options.spillDir = parser.value(QStringLiteral("spill-dir"));
+    if (!parser.isSet(QStringLiteral("memory-limit"))) {
+        if (!options.spillDir.isEmpty())
+            return Failure{QStringLiteral("--spill-dir needs --memory-limit")};
+        return {};
+    }
+    const QString size = parser.value(QStringLiteral("memory-limit"));
+    options.memoryLimit = parseByteSize(size);
+    if (options.memoryLimit < kLeastMemoryLimit)
+        return Failure{QStringLiteral("--memory-limit takes a size of at least 64M, such as 8G "
+                                      "or 300M, not \"%1\"")
+                           .arg(size)};
+    // Rows counted within a limit are printed as they come: what needs them all at once, or
+    // their counts in each file, cannot be had that way.
+    for (const char *other : {"closed", "stop-words", "match", "match-regex", "dispersion",
+                              "by-file", "reference", "overlap"}) {
+        if (parser.isSet(QLatin1String(other)))
+            return Failure{QStringLiteral("--memory-limit and --%1 cannot be used together")
+                               .arg(QLatin1String(other))};
+    }
+    return {};
 }
 
 Result<RowOrder> rowOrder(const QString &key)
@@ -333,6 +363,8 @@ Result<CountOptions> parseCountOptions(const QStringList &arguments)
         return Failure{modes.error()};
     if (const Status filters = readFilters(parser, options); !filters.ok())
         return Failure{filters.error()};
+    if (const Status limit = readMemoryLimit(parser, options); !limit.ok())
+        return Failure{limit.error()};
     options.keepTextIn = parser.value(QStringLiteral("keep-text"));
     options.askPassword = parser.isSet(QStringLiteral("ask-password"));
     options.quiet = parser.isSet(QStringLiteral("quiet"));

@@ -46,6 +46,8 @@ struct CountOptions {
     QStringList references;  // inputs of the reference set: the others are the target
     int overlap = 0;         // above 0: the pairs of inputs sharing stretches of this many words
     double overlapIgnoreAbovePercent = 100;
+    qint64 memoryLimit = 0; // above 0: count in partitions spilled to disk within this memory
+    QString spillDir;       // where they go; empty: the private temporary folder
 };
 
 // A size as typed: a number of bytes, or with K, M or G after it (binary: 1K is 1024 bytes),

@@ -124,7 +124,7 @@ std::unique_ptr<Command> OrvantaCount::commandFor(const CountOptions &options)
         return std::make_unique<KeynessCommand>(options);
     if (!options.where.isEmpty())
         return std::make_unique<WhereCommand>(options, *m_store, m_err);
-    return std::make_unique<CountCommand>(options);
+    return std::make_unique<CountCommand>(options, m_host->stopSource().get_token());
 }
 
 int OrvantaCount::run(const QStringList &arguments)
@@ -206,8 +206,12 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
     run.parallelConversions = options.jobs;
     run.text = options.text;
     run.recognitionLanguages = options.recognitionLanguages;
+    run.memoryLimit = std::uint64_t(options.memoryLimit);
+    run.spillFolder = options.spillDir;
+    run.rowsWhenPrinted = true;
     const std::vector<int> lengths = command.prepare(run);
-    const RunOutcome outcome = m_run->run(found.rows, lengths, run);
+    const RunOutcome outcome = m_counter ? m_counter(*m_run, found.rows, lengths, run)
+                                         : m_run->run(found.rows, lengths, run);
     m_host->clearProgress();
     return finish(options, command, outcome);
 }
@@ -236,7 +240,7 @@ int OrvantaCount::finish(const CountOptions &options, Command &command, const Ru
 
 bool OrvantaCount::print(const CountOptions &options, Command &command, const RunOutcome &outcome)
 {
-    Destination destination(m_out, options.output);
+    Destination destination(m_out, m_writesOutputFile ? options.output : QString());
     bool written = destination.open();
     if (written && options.passages > 0) {
         if (const QString leftOut = leftOutPassagesText(outcome.passages); !leftOut.isEmpty())
@@ -248,6 +252,14 @@ bool OrvantaCount::print(const CountOptions &options, Command &command, const Ru
             writer.setHeaderObject(QStringLiteral("corpus"), corpusFields(outcome.corpus));
         RecordStream out(destination, writer);
         written = command.print(outcome, out);
+        // Rows counted within a memory limit are counted as they are printed: an interrupt or
+        // a spill file that cannot be read ends the printing.
+        if (!written && m_interrupt != 0 && m_interrupt != SIGPIPE)
+            return false;
+        if (!written && !command.failure().isEmpty()) {
+            say(command.failure());
+            return false;
+        }
     }
     if (written && destination.finish())
         return true;

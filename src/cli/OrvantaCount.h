@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QIODevice;
@@ -34,6 +35,15 @@ public:
     // Shows progress on the error stream (for a terminal) unless --quiet is given.
     void setShowProgress(bool show) { m_showProgress = show; }
 
+    // How the found inputs are counted: by default with one counting run over them all.
+    using Counter =
+        std::function<RunOutcome(CountingRun &run, const QStringList &inputs,
+                                 const std::vector<int> &lengths, CountingRunOptions &options)>;
+    void setCounter(Counter counter) { m_counter = std::move(counter); }
+    // False for a process that counts with others but leaves the printing to one of them: its
+    // records go to its standard output, never to the --output file.
+    void setWritesOutputFile(bool writes) { m_writesOutputFile = writes; }
+
     int run(const QStringList &arguments);
     // Safe from any thread, such as a signal watcher: stops every wait (scan, prompt,
     // conversion, reading) and makes run() return 128 + signal.
@@ -56,6 +66,8 @@ private:
     std::unique_ptr<TextStore> m_store;
     std::unique_ptr<CountingRun> m_run;
     std::atomic<int> m_interrupt{0};
+    Counter m_counter;
+    bool m_writesOutputFile = true;
 };
 
 } // namespace orvanta

@@ -10,4 +10,9 @@ std::uint32_t partitionOfWord(std::string_view lowerWord, std::uint32_t partitio
     return std::uint32_t((unsigned __int128)hashOf(lowerWord) * partitions >> 64);
 }
 
+std::uint32_t shareOfWord(std::string_view lowerWord, std::uint32_t shares)
+{
+    return std::uint32_t(hashOf(lowerWord) % shares);
+}
+
 } // namespace orvanta::detail

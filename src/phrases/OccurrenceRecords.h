@@ -90,5 +90,8 @@ void forEachRecord(std::span<const std::uint32_t> line, std::size_t shortest, st
 // The first split of the records: by a hash of the text of their first word, so that every
 // process that counts with the same number of partitions puts a record in the same one.
 std::uint32_t partitionOfWord(std::string_view lowerWord, std::uint32_t partitions);
+// Which of `shares` processes counts the phrases that begin with the word: from the hash's low
+// bits, so that the partitions within each process stay even.
+std::uint32_t shareOfWord(std::string_view lowerWord, std::uint32_t shares);
 
 } // namespace orvanta::detail

@@ -19,6 +19,8 @@ namespace {
 constexpr double kGroupShare = 0.6;
 // Kept apart from the budgets for what they do not cover: stacks, small buffers, the runtime.
 constexpr std::uint64_t kSlack = std::uint64_t(24) << 20;
+// The partition of a first word whose phrases another process counts.
+constexpr std::uint32_t kOtherShare = ~std::uint32_t(0);
 // Neither budget goes below this however tight the limit: a count that cannot stay near the
 // limit still finishes.
 constexpr std::uint64_t kSmallestBudget = std::uint64_t(1) << 20;
@@ -100,11 +102,21 @@ void PartitionedCount::beginDocument(std::uint32_t file)
     m_file = file;
 }
 
+void PartitionedCount::countShare(std::uint32_t share, std::uint32_t shares)
+{
+    m_share = share;
+    m_shares = std::max<std::uint32_t>(shares, 1);
+}
+
 void PartitionedCount::extendPartitionsOfWords()
 {
-    for (auto id = std::uint32_t(m_partitionOfWord.size()); id < m_words.size(); ++id)
+    for (auto id = std::uint32_t(m_partitionOfWord.size()); id < m_words.size(); ++id) {
+        const std::string_view word = m_words.text(id);
         m_partitionOfWord.push_back(
-            detail::partitionOfWord(m_words.text(id), std::uint32_t(m_plan.partitions)));
+            m_shares > 1 && detail::shareOfWord(word, m_shares) != m_share
+                ? kOtherShare
+                : detail::partitionOfWord(word, std::uint32_t(m_plan.partitions)));
+    }
 }
 
 Status PartitionedCount::countLine(QByteArrayView utf8Line)
@@ -120,6 +132,8 @@ Status PartitionedCount::countLine(QByteArrayView utf8Line)
     detail::SpillFile *failed = nullptr;
     detail::forEachRecord(m_line, m_shortest, m_longest, [&](std::span<const std::uint32_t> words) {
         const std::uint32_t partition = m_partitionOfWord[words[0]];
+        if (partition == kOtherShare)
+            return;
         detail::SpillFile &file = *m_partitions[partition];
         detail::appendRecord(file, m_file, words);
         ++m_partitionRecords[partition];

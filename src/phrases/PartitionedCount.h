@@ -67,6 +67,9 @@ public:
     // The lines counted from here on belong to file `file` (ids are global: the index in the
     // input list). Each file's lines come together. Without a call they belong to file 0.
     void beginDocument(std::uint32_t file);
+    // Counts only the phrases whose first word (lower-cased) falls to `share` of `shares`, as one
+    // of several processes that read the same lines does. Call before counting.
+    void countShare(std::uint32_t share, std::uint32_t shares);
     // Fails, naming the spill folder, when an occurrence cannot be written; nothing more is
     // counted then.
     Status countLine(QByteArrayView utf8Line);
@@ -95,6 +98,8 @@ private:
     std::vector<std::uint32_t> m_partitionOfWord; // by word id
     std::vector<std::uint32_t> m_line;            // the word ids of the line being counted
     std::uint32_t m_file = 0;
+    std::uint32_t m_share = 0;
+    std::uint32_t m_shares = 1;
     std::size_t m_wordCount = 0;
     Status m_writeFailure;
     bool m_finished = false;

@@ -5,6 +5,8 @@
 #include "extract/TextReader.h"
 #include "phrases/LengthList.h"
 #include "phrases/PhraseTable.h"
+#include "phrases/RepeatedPassages.h"
+#include "run/BoundedCount.h"
 
 #include <QFile>
 #include <QThread>
@@ -129,6 +131,7 @@ public:
         , m_store(store)
         , m_paths(paths)
         , m_options(options)
+        , m_lengths(lengths)
         , m_stop(std::move(stop))
         , m_table(std::make_shared<PhraseTable>(lengths))
         , m_passages(*m_table)
@@ -142,7 +145,9 @@ public:
         if (!prepare())
             return std::move(m_outcome);
         processFiles();
-        if (!m_stop.stop_requested())
+        if (!m_spillFailure.ok())
+            refuse(m_spillFailure.error());
+        else if (!m_stop.stop_requested())
             finish();
         m_pending.clear(); // waits for converters still stopping
         m_outcome.cancelled = m_stop.stop_requested();
@@ -166,6 +171,8 @@ private:
     bool prepare()
     {
         m_outcome.ran = true;
+        if (!prepareBoundedCount())
+            return false;
         if (!needsConverter())
             return true;
         if (!m_options.recognitionLanguages.isEmpty()) {
@@ -181,6 +188,20 @@ private:
             return true;
         }
         return refuse(converter.ok() ? folder.error() : converter.error());
+    }
+
+    bool prepareBoundedCount()
+    {
+        if (m_options.memoryLimit == 0 || findsPassages())
+            return true;
+        if (const Status kept = checkLimitCanBeKept(m_options); !kept.ok())
+            return refuse(kept.error());
+        Result<std::unique_ptr<BoundedCount>> bounded =
+            BoundedCount::create(m_lengths, m_options.memoryLimit, m_options.spillFolder);
+        if (!bounded.ok())
+            return refuse(bounded.error());
+        m_bounded = std::move(bounded).value();
+        return true;
     }
 
     bool refuse(const QString &problem)
@@ -210,7 +231,7 @@ private:
                    !m_stop.stop_requested())
                 submit(submitted++);
         };
-        for (int k = 0; k < count && !m_stop.stop_requested(); ++k) {
+        for (int k = 0; k < count && !m_stop.stop_requested() && m_spillFailure.ok(); ++k) {
             topUp();
             if (m_pending.empty())
                 break;
@@ -277,6 +298,8 @@ private:
     {
         if (findsPassages())
             m_passages.beginSource();
+        else if (m_bounded)
+            m_bounded->beginDocument(std::uint32_t(m_outcome.sources.size()));
         else
             m_table->beginDocument();
         m_outcome.sources.push_back({file.path, std::nullopt, file.plainText, {}});
@@ -361,9 +384,8 @@ private:
                           m_options.text, text,
                           [this](const CountedLine &line) { m_passages.countLine(line); },
                           /*withPlaces=*/true)
-                    : readCountedLines(m_options.text, text, [this](const CountedLine &line) {
-                          m_table->countLine(line.text);
-                      });
+                    : readCountedLines(m_options.text, text,
+                                       [this](const CountedLine &line) { countLine(line.text); });
             if (!read.ok())
                 throw OperationError(read.error());
             ++m_countedFiles;
@@ -372,8 +394,22 @@ private:
         }
     }
 
+    void countLine(QByteArrayView line)
+    {
+        if (m_options.countedLines)
+            m_options.countedLines(int(m_outcome.sources.size()) - 1, line);
+        else if (!m_bounded)
+            m_table->countLine(line);
+        else if (m_spillFailure.ok())
+            m_spillFailure = m_bounded->countLine(line);
+    }
+
     void finish()
     {
+        if (m_bounded) {
+            finishBounded();
+            return;
+        }
         m_host.reportProgress({RunProgress::Stage::Counting, 0, 0, {}});
         PhraseResults &results = m_outcome.phrases;
         m_operation.step(114, [&] { results = m_table->extractRepeatedPhrases(m_stop); });
@@ -384,6 +420,13 @@ private:
         if (m_options.keepCountedWords)
             m_outcome.countedWords = m_table;
         if (findsPassages()) {
+            if (m_options.memoryLimit > 0) {
+                const Status fits = checkPassageMemory(m_table->wordCount(), m_options.memoryLimit);
+                if (!fits.ok()) {
+                    refuse(fits.error());
+                    return;
+                }
+            }
             m_host.reportProgress({RunProgress::Stage::FindingPassages, 0, 0, {}});
             m_operation.step(115, [&] {
                 m_outcome.passages = m_passages.find(m_options.passageMinimumWords, m_stop);
@@ -395,10 +438,31 @@ private:
         m_operation.step(116, [&] { results.sortForDisplay(); });
     }
 
+    // The rows are counted from the spill files now, or when they are printed.
+    void finishBounded()
+    {
+        m_outcome.corpus.files = m_countedFiles;
+        m_outcome.corpus.words = m_bounded->wordCount();
+        if (m_options.rowsWhenPrinted) {
+            m_outcome.boundedRows = std::move(m_bounded);
+            return;
+        }
+        m_host.reportProgress({RunProgress::Stage::Counting, 0, 0, {}});
+        Result<PhraseResults> rows = m_bounded->repeatedPhrases(m_stop);
+        if (m_stop.stop_requested())
+            return;
+        if (!rows.ok()) {
+            refuse(rows.error());
+            return;
+        }
+        m_outcome.phrases = std::move(rows).value();
+    }
+
     CountingRunHost &m_host;
     TextStore &m_store;
     const QStringList m_paths;
     const CountingRunOptions m_options;
+    const std::vector<int> m_lengths;
     std::stop_token m_stop;
     std::shared_ptr<PhraseTable> m_table;
     PassageCollector m_passages; // counts into m_table when passages are asked for
@@ -407,6 +471,8 @@ private:
     RunOutcome m_outcome;
     std::optional<Converter> m_converter;
     std::deque<PendingFile> m_pending;
+    std::shared_ptr<BoundedCount> m_bounded; // counts the phrases within a memory limit
+    Status m_spillFailure;
 };
 
 CountingRun::CountingRun(CountingRunHost &host, ErrorSink &errors, TextStore &store,

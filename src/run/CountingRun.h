@@ -7,10 +7,12 @@
 #include "run/OccurrenceFinder.h"
 #include "run/PassageSearch.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -19,6 +21,7 @@
 
 namespace orvanta {
 
+class RowSource;
 class PhraseTable;
 class TextStore;
 
@@ -96,6 +99,16 @@ struct CountingRunOptions {
     // The run only reads the files, for their sources and corpus size, and needs no phrase
     // lengths: what compares documents reads the texts again.
     bool readsOnly = false;
+    // Above 0: the phrases are counted in partitions spilled to disk, so that the run stays near
+    // this many bytes of memory; the rows are the same.
+    std::uint64_t memoryLimit = 0;
+    QString spillFolder; // where the partitions go; empty: the private temporary folder
+    // With a memory limit, the rows are left in the outcome's boundedRows to be handed over as
+    // they are printed, instead of being held in its phrases.
+    bool rowsWhenPrinted = false;
+    // When set, the run counts no phrase: it hands each counted line, with the index of its
+    // file in the list, to this, as one of several processes that count together does.
+    std::function<void(int file, QByteArrayView line)> countedLines;
 };
 
 struct FileFailure {
@@ -117,6 +130,7 @@ struct RunOutcome {
     // What was counted: the files read, their words (by index in `sources`), distinct words.
     CorpusSize corpus;
     std::shared_ptr<const PhraseTable> countedWords; // when asked for
+    std::shared_ptr<RowSource> boundedRows;          // when asked for: the rows, not yet counted
 
     bool finished() const { return ran && !cancelled; }
 };

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QWidget>
 
@@ -52,8 +53,10 @@ TEST_F(RunOptionsPanelTest, TickedBoxesAndLanguagesMakeThePreferences)
     m_window.findChild<QCheckBox *>(QStringLiteral("WordsNeedLetters"))->click();
     m_window.findChild<QCheckBox *>(QStringLiteral("ReadScannedPages"))->click();
     language("deu")->trigger();
+    m_window.findChild<QSpinBox *>(QStringLiteral("MemoryLimit"))->setValue(512);
 
     RunPreferences expected;
+    expected.memoryLimitMiB = 512;
     expected.text.dropRunningHeads = true;
     expected.text.wordsNeedLetters = true;
     expected.readScannedPages = true;
@@ -80,6 +83,7 @@ TEST_F(RunOptionsPanelTest, RestoredChoicesShowWithoutAChangeAndAMissingLanguage
     RunPreferences stored;
     stored.text.joinWrappedLines = true;
     stored.languages = {QStringLiteral("fra")};
+    stored.memoryLimitMiB = 1024;
     panel.setPreferences(stored);
 
     EXPECT_EQ(panel.preferences(), stored);

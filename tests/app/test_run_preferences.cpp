@@ -27,6 +27,7 @@ TEST_F(RunPreferencesTest, NothingStoredReadsAsEverythingOffAndEnglish)
     EXPECT_FALSE(preferences.readScannedPages);
     EXPECT_EQ(preferences.languages, QStringList{QStringLiteral("eng")});
     EXPECT_TRUE(preferences.recognitionLanguages().isEmpty());
+    EXPECT_EQ(preferences.memoryLimitMiB, 0);
 }
 
 TEST_F(RunPreferencesTest, StoredChoicesReadBackFromANewStore)
@@ -38,6 +39,7 @@ TEST_F(RunPreferencesTest, StoredChoicesReadBackFromANewStore)
     chosen.text.wordsNeedLetters = true;
     chosen.readScannedPages = true;
     chosen.languages = {QStringLiteral("eng"), QStringLiteral("deu")};
+    chosen.memoryLimitMiB = 2048;
     {
         SettingsStore store(iniFile());
         for (const auto &[key, text] : chosen.entries())
@@ -59,9 +61,29 @@ TEST_F(RunPreferencesTest, TheRunGetsTheTextOptionsAndLanguagesOnlyWhenReadingSc
     EXPECT_EQ(options.text, chosen.text);
     EXPECT_TRUE(options.recognitionLanguages.isEmpty());
 
+    EXPECT_EQ(options.memoryLimit, 0U);
+
     chosen.readScannedPages = true;
+    chosen.memoryLimitMiB = 300;
     chosen.applyTo(options);
     EXPECT_EQ(options.recognitionLanguages, QStringList{QStringLiteral("fra")});
+    EXPECT_EQ(options.memoryLimit, std::uint64_t(300) << 20);
+    EXPECT_EQ(runOptionsSummary(options),
+              QStringLiteral("Text options: running heads and feet left out. Scanned pages read "
+                             "with OCR (fra). Counted within 300 MiB of memory."));
+}
+
+TEST_F(RunPreferencesTest, AStoredMemoryLimitBelowTheLeastIsRaisedToIt)
+{
+    const struct {
+        const char *stored;
+        int read;
+    } cases[] = {{"0", 0}, {"-5", 0}, {"junk", 0}, {"10", kLeastMemoryLimitMiB}, {"4096", 4096}};
+    for (const auto &[stored, read] : cases) {
+        SettingsStore store(iniFile());
+        ASSERT_TRUE(store.writeText(QStringLiteral("MemoryLimitMiB"), QLatin1String(stored)));
+        EXPECT_EQ(RunPreferences::read(store).memoryLimitMiB, read) << stored;
+    }
 }
 
 TEST_F(RunPreferencesTest, LanguagesAreSplitAtPlusCommaOrSpaceWithoutRepeats)

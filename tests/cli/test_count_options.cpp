@@ -362,3 +362,42 @@ TEST(CountOptionsLimits, SizesAndLimitsAreReadAsTypedAndNonsenseIsAUsageError)
     EXPECT_EQ(parse({QStringLiteral("--convert-memory=10M")}).error(),
               "--convert-memory takes a size of at least 64 MiB, such as 2G or 512M, not \"10M\"");
 }
+
+TEST(CountOptionsLimits, AMemoryLimitAndItsSpillFolderAreReadOrNamedAsWrong)
+{
+    const auto parse = [](const QStringList &arguments) {
+        return parseCountOptions(QStringList{QStringLiteral("orvanta-count")} + arguments +
+                                 QStringList{QStringLiteral("a.txt")});
+    };
+    const struct {
+        QStringList arguments;
+        qint64 limit;
+        const char *spillDir;
+        const char *error;
+    } cases[] = {
+        {{}, 0, "", ""},
+        {{QStringLiteral("--memory-limit=300M")}, qint64(300) << 20, "", ""},
+        {{QStringLiteral("--memory-limit"), QStringLiteral("8G"), QStringLiteral("--spill-dir"),
+          QStringLiteral("/scratch")},
+         qint64(8) << 30,
+         "/scratch",
+         ""},
+        {{QStringLiteral("--memory-limit=10M")},
+         0,
+         "",
+         "--memory-limit takes a size of at least 64M, such as 8G or 300M, not \"10M\""},
+        {{QStringLiteral("--memory-limit=lots")},
+         0,
+         "",
+         "--memory-limit takes a size of at least 64M, such as 8G or 300M, not \"lots\""},
+        {{QStringLiteral("--spill-dir=/scratch")}, 0, "", "--spill-dir needs --memory-limit"},
+    };
+    for (const auto &[arguments, limit, spillDir, error] : cases) {
+        const Result<CountOptions> options = parse(arguments);
+        EXPECT_EQ(options.error(), QString::fromUtf8(error)) << arguments.join(' ').toStdString();
+        if (options.ok()) {
+            EXPECT_EQ(options->memoryLimit, limit);
+            EXPECT_EQ(options->spillDir, QString::fromUtf8(spillDir));
+        }
+    }
+}

@@ -315,6 +315,50 @@ TEST_F(OrvantaCountTest, AnOutputFileIsReplacedOnlyWhenComplete)
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file left";
 }
 
+// Within a memory limit the rows are counted from spill files as they are printed: the same
+// output in every order; a full disk names the spill folder and leaves the output file as it was.
+TEST_F(OrvantaCountTest, AMemoryLimitPrintsTheSameRowsAndAFullDiskIsNamed)
+{
+    const QString a = write(QStringLiteral("a.txt"), "x y z\nx y\nx y z w\np q\n");
+    const QString b = write(QStringLiteral("b.txt"), "x y\np q z\nr s\nr s\nr s w\n");
+    const QStringList shown[] = {
+        {QStringLiteral("--files"), QStringLiteral("-l"), QStringLiteral("1-3")},
+        {QStringLiteral("--sort"), QStringLiteral("files"), QStringLiteral("--reverse"),
+         QStringLiteral("--files"), QStringLiteral("--format"), QStringLiteral("json")},
+        {QStringLiteral("--min-files"), QStringLiteral("2"), QStringLiteral("-l"),
+         QStringLiteral("1-2"), QStringLiteral("--top"), QStringLiteral("2")},
+    };
+    for (const QStringList &options : shown) {
+        ASSERT_EQ(run(options + QStringList{a, b}), 0);
+        const QByteArray plain = m_out;
+        m_out.clear();
+        ASSERT_EQ(run(options +
+                      QStringList{QStringLiteral("--memory-limit"), QStringLiteral("64M"), a, b}),
+                  0)
+            << m_err.constData();
+        EXPECT_EQ(m_out, plain);
+        m_out.clear();
+    }
+
+    const QString big = write(QStringLiteral("big.txt"),
+                              QByteArray("one two three four five six\n").repeated(40000));
+    const QString target = write(QStringLiteral("out.tsv"), "last week's results\n");
+    const QString spill = m_dir.filePath(QStringLiteral("spill"));
+    ASSERT_TRUE(QDir().mkdir(spill));
+    int code = 0;
+    {
+        const FileSizeCap cap(4096);
+        code = run({QStringLiteral("-l"), QStringLiteral("2-6"), QStringLiteral("--memory-limit"),
+                    QStringLiteral("64M"), QStringLiteral("--spill-dir"), spill,
+                    QStringLiteral("-o"), target, big});
+    }
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(m_err.contains("Cannot write to the spill folder " + spill.toUtf8()))
+        << m_err.constData();
+    EXPECT_EQ(readFile(target), QByteArray("last week's results\n"));
+    EXPECT_TRUE(QDir(spill).isEmpty());
+}
+
 // --keep-text: a second run with other lengths converts nothing; passwords leave nothing behind.
 TEST_F(OrvantaCountPdfTest, KeptTextsServeTheNextRun)
 {

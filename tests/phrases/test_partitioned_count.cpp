@@ -64,12 +64,14 @@ Rows plainRows(const Files &files, const std::vector<int> &lengths, const RowSel
 // Counts the files with the plan, in a spill folder below `parent`.
 Result<Rows> partitionedRows(const Files &files, const std::vector<int> &lengths,
                              const SpillPlan &plan, const RowSelection &selection,
-                             const QString &parent)
+                             const QString &parent, std::uint32_t share = 0,
+                             std::uint32_t shares = 1)
 {
     Result<std::unique_ptr<PartitionedCount>> count =
         PartitionedCount::create(lengths, openFolder(parent), plan);
     if (!count.ok())
         return Failure{count.error()};
+    (*count)->countShare(share, shares);
     for (std::size_t file = 0; file < files.size(); ++file) {
         (*count)->beginDocument(std::uint32_t(file));
         for (const QByteArray &line : files[file]) {
@@ -227,6 +229,33 @@ TEST(PartitionedCount, GivesThePlainCountsRowsInEveryOrder)
                 << planCase.name << ", order " << int(selection.order) << ", reverse "
                 << selection.reverse << ", top " << selection.top;
         }
+    }
+}
+
+// Processes that all read every line and count their share each give, together, the plain rows.
+TEST(PartitionedCount, SharesOfTheFirstWordsTogetherGiveThePlainRows)
+{
+    QTemporaryDir spill;
+    const Files files = plantedFiles(4);
+    RowSelection selection;
+    selection.order = RowOrder::Files;
+    selection.minimumFiles = 2;
+    for (const std::uint32_t shares : {2U, 3U, 5U}) {
+        Rows together;
+        for (std::uint32_t share = 0; share < shares; ++share) {
+            const Result<Rows> rows = partitionedRows(files, kLengths.front(), roomyPlan(),
+                                                      selection, spill.path(), share, shares);
+            ASSERT_TRUE(rows.ok()) << rows.error().toStdString();
+            EXPECT_LT(rows->size(), plainRows(files, kLengths.front(), selection).size());
+            together.insert(together.end(), rows->begin(), rows->end());
+        }
+        const auto view = [](const Row &row) {
+            return RowView{row.phrase, row.words, row.frequency, row.files};
+        };
+        std::sort(together.begin(), together.end(), [&](const Row &a, const Row &b) {
+            return comesBefore(view(a), view(b), selection);
+        });
+        EXPECT_EQ(together, plainRows(files, kLengths.front(), selection)) << shares << " shares";
     }
 }
 
