@@ -19,14 +19,24 @@ constexpr auto kGraceTime = std::chrono::seconds(5);
 // thread and taken by one watcher thread, which SIGUSR1 wakes when the program is done. Should the
 // command not end in time, or a second signal come, the watcher ends the process itself; a later
 // start removes what was left behind.
+
+// Blocked from the first moment, so that a signal that comes while the program starts waits for
+// the watcher instead of ending the process before it can clean up.
+sigset_t blockWatchedSignals()
+{
+    sigset_t watched;
+    sigemptyset(&watched);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGUSR1})
+        sigaddset(&watched, signal);
+    pthread_sigmask(SIG_BLOCK, &watched, nullptr);
+    return watched;
+}
+
 class SignalWatcher {
 public:
-    explicit SignalWatcher(orvanta::OrvantaCount &command)
+    SignalWatcher(orvanta::OrvantaCount &command, const sigset_t &watched)
+        : m_signals(watched)
     {
-        sigemptyset(&m_signals);
-        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGUSR1})
-            sigaddset(&m_signals, signal);
-        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
         m_thread = std::thread([this, &command] { watch(command); });
     }
     ~SignalWatcher()
@@ -66,6 +76,7 @@ private:
 
 int main(int argc, char *argv[])
 {
+    const sigset_t watched = blockWatchedSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvanta-count"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
@@ -77,6 +88,6 @@ int main(int argc, char *argv[])
              QIODevice::WriteOnly | QIODevice::Unbuffered); // progress and waits show at once
     orvanta::OrvantaCount command(out, err);
     command.setShowProgress(isatty(STDERR_FILENO));
-    SignalWatcher watcher(command);
+    SignalWatcher watcher(command, watched);
     return command.run(QCoreApplication::arguments());
 }
