@@ -67,18 +67,17 @@ void RunOptionsPanel::createTextFrame(QWidget *window, const Place &place, int t
         connect(box, &QCheckBox::clicked, this, &RunOptionsPanel::changed);
         m_textBoxes[i] = box;
     }
-    createMemoryLimitField(place);
 }
 
-// Under the right column of text options: "None" or a limit in MiB.
+// Beside "Read scanned pages with OCR", the one free place: "None" or a limit in MiB.
 void RunOptionsPanel::createMemoryLimitField(const Place &place)
 {
-    auto *label = new QLabel(QStringLiteral("Memory limit:"), m_textFrame);
+    auto *label = new QLabel(QStringLiteral("Memory limit:"), m_scanFrame);
     label->setObjectName(QStringLiteral("MemoryLimitLabel"));
-    label->setGeometry(place({267, 61, 90, 15}));
-    m_memoryLimit = new QSpinBox(m_textFrame);
+    label->setGeometry(place({262, 21, 88, 15}));
+    m_memoryLimit = new QSpinBox(m_scanFrame);
     m_memoryLimit->setObjectName(QStringLiteral("MemoryLimit"));
-    m_memoryLimit->setGeometry(place({360, 57, 140, 22}));
+    m_memoryLimit->setGeometry(place({352, 17, 150, 22}));
     m_memoryLimit->setRange(kLeastMemoryLimitMiB - 1, 1 << 20);
     m_memoryLimit->setSingleStep(256);
     m_memoryLimit->setSpecialValueText(QStringLiteral("None"));
@@ -96,7 +95,7 @@ void RunOptionsPanel::createScanFrame(QWidget *window, const Place &place, int t
                               place({kRightColumn, top, kFrameWidth, kFrameHeight}));
     m_readScans = new QCheckBox(QStringLiteral("Read scanned pages with OCR"), m_scanFrame);
     m_readScans->setObjectName(QStringLiteral("ReadScannedPages"));
-    m_readScans->setGeometry(place({16, 20, 333, 17}));
+    m_readScans->setGeometry(place({16, 20, 240, 17}));
     m_readScans->setToolTip(QStringLiteral("Pages that are pictures of text are read by text "
                                            "recognition (OCR), which takes a while and may get "
                                            "words wrong."));
@@ -115,6 +114,7 @@ void RunOptionsPanel::createScanFrame(QWidget *window, const Place &place, int t
     m_languageMenu->setObjectName(QStringLiteral("RecognitionLanguageMenu"));
     m_languageButton->setMenu(m_languageMenu);
     fillLanguageMenu();
+    createMemoryLimitField(place);
 }
 
 // The installed languages, and any chosen one that is no longer installed, so it can be

@@ -63,7 +63,7 @@ TEST_F(RunOptionsPanelTest, TickedBoxesAndLanguagesMakeThePreferences)
     expected.languages = {QStringLiteral("deu"), QStringLiteral("eng")};
     EXPECT_EQ(panel.preferences(), expected);
     EXPECT_EQ(buttonText(), QStringLiteral("deu+eng"));
-    EXPECT_EQ(changed.count(), 4);
+    EXPECT_EQ(changed.count(), 5);
 }
 
 TEST_F(RunOptionsPanelTest, TheLastTickedLanguageCannotBeUnticked)
