@@ -23,6 +23,9 @@ public:
     virtual QStringList fieldNames() const = 0;
     // Prints the records of a finished run; false at the first failed write.
     virtual bool print(const RunOutcome &outcome, RecordStream &out) = 0;
+    // Whether printing missed inputs it had to read again (each named as it went): the command
+    // then fails, though what it found is printed.
+    virtual bool missedInputs() const { return false; }
 };
 
 } // namespace orvanta
