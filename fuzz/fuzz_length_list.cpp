@@ -46,6 +46,26 @@ std::optional<int> plainNumber(const QString &entry)
     return int(value);
 }
 
+// digits-digits, 1 <= first <= last <= 32767, ASCII digits only.
+std::optional<std::pair<int, int>> plainRange(const QString &entry)
+{
+    const qsizetype dash = entry.indexOf(QLatin1Char('-'));
+    if (dash <= 0 || dash + 1 >= entry.size())
+        return std::nullopt;
+    const QString first = entry.left(dash);
+    const QString last = entry.mid(dash + 1);
+    if (!std::all_of(first.begin(), first.end(), isAsciiDigit) ||
+        !std::all_of(last.begin(), last.end(), isAsciiDigit))
+        return std::nullopt;
+    bool firstFits = false;
+    bool lastFits = false;
+    const int from = first.toInt(&firstFits);
+    const int to = last.toInt(&lastFits);
+    if (!firstFits || !lastFits || from < 1 || to < from || to > 32767)
+        return std::nullopt;
+    return std::pair(from, to);
+}
+
 std::vector<int> plainLengthList(const ChosenLengths &ticked, const QString &typed)
 {
     std::vector<int> lengths;
@@ -59,8 +79,12 @@ std::vector<int> plainLengthList(const ChosenLengths &ticked, const QString &typ
             entry.remove(0, 1);
         while (entry.endsWith(QLatin1Char(' ')))
             entry.chop(1);
-        if (const auto length = plainNumber(entry))
+        if (const auto length = plainNumber(entry)) {
             lengths.push_back(*length);
+        } else if (const auto range = plainRange(entry)) {
+            for (int length = range->first; length <= range->second; ++length)
+                lengths.push_back(length);
+        }
     }
     return lengths;
 }
@@ -88,6 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (lengths != expected)
         fail("length list",
              typed + QStringLiteral(": ") + describe(lengths) + " != " + describe(expected));
+
+    const QStringList unread = unreadLengthEntries(typed);
+    for (const QString &entry : unread) {
+        const std::optional<int> number = plainNumber(entry);
+        check(number ? *number < 1 : !plainRange(entry), "an unread entry gives no length");
+    }
 
     const std::vector<int> distinct = distinctCountableLengths(lengths);
     for (size_t i = 0; i < distinct.size(); ++i) {

@@ -175,10 +175,10 @@ void ExplorerWindow::connectControls()
     connect(m_hiding, &PhraseHidingBar::changed, this,
             [this] { m_model->setRefinement(m_hiding->refinement()); });
     connect(m_model, &ResultsFilterModel::countsChanged, this, &ExplorerWindow::showCounts);
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        if (m_tabs->currentIndex() == kPhrasesTab)
-            showWhereItOccurs({});
-    });
+    // Filtering and removing move or drop the current row without always saying so.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ExplorerWindow::currentRowChanged);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &ExplorerWindow::currentRowChanged);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ExplorerWindow::currentRowChanged);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &ExplorerWindow::currentRowChanged);
     connect(m_tickShown, &QPushButton::clicked, m_model, &ResultsFilterModel::tickAllShown);
@@ -201,6 +201,8 @@ void ExplorerWindow::connectControls()
 
 void ExplorerWindow::showWhereItOccurs(const QString &words)
 {
+    if (words == m_occurrences->phrase())
+        return;
     m_page->clear();
     m_occurrences->showPhrase(words);
 }
@@ -267,10 +269,12 @@ void ExplorerWindow::showResult(std::uint32_t result)
     m_view->scrollTo(index);
 }
 
+// The lower panes show the current row, or nothing when no row is current.
 void ExplorerWindow::currentRowChanged()
 {
+    const QModelIndex current = m_view->currentIndex();
     if (m_tabs->currentIndex() == kPhrasesTab)
-        showWhereItOccurs(m_model->phraseAt(m_view->currentIndex().row()));
+        showWhereItOccurs(current.isValid() ? m_model->phraseAt(current.row()) : QString());
 }
 
 // Whole selection ranges are walked rather than one index per cell: a selection may hold a

@@ -54,16 +54,31 @@ void InputListWork::check(const QStringList &paths)
 
 void InputListWork::walk(const QStringList &paths, bool scan)
 {
+    startWalk(
+        [this, paths, scan](const ScanControl &control) {
+            return scan ? filesInFolderTree(paths.first(), QLatin1String(kScanPattern), m_errors,
+                                            control)
+                        : rowsForDrop(paths, m_errors, control);
+        },
+        scan);
+}
+
+void InputListWork::walkOpened(const QStringList &paths)
+{
+    startWalk([this, paths](
+                  const ScanControl &control) { return rowsForOpening(paths, m_errors, control); },
+              /*scan=*/true);
+}
+
+void InputListWork::startWalk(std::function<ScanResult(const ScanControl &)> walker, bool scan)
+{
     auto *job = new BackgroundJob(this);
     m_walks.append(job);
     auto found = std::make_shared<ScanResult>();
     const std::stop_token stop = m_walkStop.get_token();
     job->start(
-        [this, paths, scan, found, stop] {
-            const ScanControl control{stop, {}};
-            *found = scan ? filesInFolderTree(paths.first(), QLatin1String(kScanPattern), m_errors,
-                                              control)
-                          : rowsForDrop(paths, m_errors, control);
+        [walker = std::move(walker), found, stop] {
+            *found = walker(ScanControl{stop, {}});
         },
         [this, job, found, scan] {
             m_walks.removeOne(job);

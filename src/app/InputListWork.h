@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <stop_token>
 
 namespace orvanta {
@@ -26,6 +27,9 @@ public:
     void check(const QStringList &paths);
     // Walks a folder for PDFs (a scan) or dropped paths for files (a drop).
     void walk(const QStringList &paths, bool scan);
+    // Walks paths handed over on the command line: folders for PDFs, files as named; it ends
+    // as a scan does.
+    void walkOpened(const QStringList &paths);
 
     bool isChecking() const;
     bool isWalking() const { return !m_walks.isEmpty(); }
@@ -40,6 +44,8 @@ signals:
     void checkWanted();
 
 private:
+    void startWalk(std::function<ScanResult(const ScanControl &)> walker, bool scan);
+
     AdmissionCheck &m_check;
     ErrorSink &m_errors;
     BackgroundJob *m_checkJob;

@@ -62,6 +62,16 @@ bool isEnterKey(const QEvent *event)
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// What "More:" cannot read, for the status line; empty when it reads every entry.
+QString unreadLengthsText(const QString &typed)
+{
+    const QStringList unread = unreadLengthEntries(typed);
+    if (unread.isEmpty())
+        return {};
+    return QStringLiteral("\"More:\" cannot read \"%1\": type lengths such as 20 or 2-5.")
+        .arg(unread.join(QStringLiteral("\", \"")));
+}
+
 } // namespace
 
 MainWindow::MainWindow(DialogService &dialogs, SettingsStore &settings, QString dataDir,
@@ -250,6 +260,12 @@ void MainWindow::addInputFiles(const QStringList &paths)
     runAdmissionCheck();
 }
 
+void MainWindow::openPaths(const QStringList &paths)
+{
+    setPointerMode(Hourglass);
+    m_inputWork->walkOpened(paths);
+}
+
 void MainWindow::addFiles()
 {
     TrappedOperation operation(tag(operations::kAddFiles), errorSink());
@@ -383,6 +399,7 @@ void MainWindow::startCounting()
     for (int i = 0; i < kListedLengthCount; ++i)
         ticked[size_t(i)] = m_lengthBoxes[size_t(i)]->isChecked();
     const std::vector<int> lengths = buildLengthList(ticked, m_extraLengths->text());
+    const QString lengthsNote = unreadLengthsText(m_extraLengths->text());
     CountingRunOptions options;
     options.promptForPassword = m_promptForPassword->isChecked();
     m_runOptions->preferences().applyTo(options);
@@ -390,12 +407,12 @@ void MainWindow::startCounting()
     setPointerMode(Hourglass);
     m_runJob->start(
         [this, paths, lengths, options] { m_runOutcome = m_run->run(paths, lengths, options); },
-        [this, options] { finishCounting(options); });
+        [this, options, lengthsNote] { finishCounting(options, lengthsNote); });
 }
 
 // A finished run's phrases replace the list, and the closing notice names the files that failed;
 // a cancelled or refused one leaves the list as it was.
-void MainWindow::finishCounting(const CountingRunOptions &options)
+void MainWindow::finishCounting(const CountingRunOptions &options, const QString &lengthsNote)
 {
     RunOutcome outcome = std::exchange(m_runOutcome, {});
     const bool counted = outcome.finished();
@@ -408,7 +425,8 @@ void MainWindow::finishCounting(const CountingRunOptions &options)
     }
     clearProgress();
     if (counted)
-        m_status->setText(runOptionsSummary(options));
+        m_status->setText(
+            QStringList{runOptionsSummary(options), lengthsNote}.join(QLatin1Char(' ')).trimmed());
     setPointerMode(DefaultPointer);
     if (counted)
         m_dialogs.message(closingNotice(outcome.failures), applicationTitle());
@@ -548,6 +566,9 @@ void MainWindow::lengthBoxChanged(int index)
 
 void MainWindow::extraLengthsChanged()
 {
+    const QString note = unreadLengthsText(m_extraLengths->text());
+    if (!note.isEmpty() || m_status->text().startsWith(QLatin1String("\"More:\"")))
+        m_status->setText(note);
     storePreference(QLatin1String(keys::kExtraLengths), m_extraLengths->text());
 }
 
@@ -555,43 +576,6 @@ void MainWindow::runOptionsChanged()
 {
     for (const auto &[key, text] : m_runOptions->preferences().entries())
         storePreference(key, text);
-}
-
-void MainWindow::showHelp()
-{
-    TrappedOperation operation(tag(operations::kShowHelp), errorSink());
-    operation.step([&] {
-        m_dialogs.message(QStringLiteral("For your information: This software considers "
-                                         "\"low-budget job\" to be a two word phrase."),
-                          applicationTitle());
-    });
-    operation.step([&] {
-        m_dialogs.message(
-            QStringLiteral("This program will:\r\rextract text from a PDF. This text is usually "
-                           "typed into the PDF using the keyboard.\r\rThis program will not:\r\r"
-                           "extract text that is inside an image. Even though the image is "
-                           "embedded within a PDF file, it is still an image and \"unreadable\"."),
-            applicationTitle());
-    });
-}
-
-void MainWindow::showAbout()
-{
-    TrappedOperation operation(tag(operations::kShowAbout), errorSink());
-    operation.step([&] {
-        m_dialogs.about(aboutText() + QStringLiteral("\n\nRunning with ") + librariesInUse() + '.',
-                        QStringLiteral("About Orvanta"));
-    });
-}
-
-void MainWindow::showLengthHelp()
-{
-    TrappedOperation operation(tag(operations::kShowLengthHelp), errorSink());
-    operation.step([&] {
-        m_dialogs.message(QStringLiteral("You can list additional numbers separated by comma or "
-                                         "space such as: 20, 21, 22, 23"),
-                          applicationTitle());
-    });
 }
 
 } // namespace orvanta

@@ -61,6 +61,9 @@ public:
 
     QStringList inputFiles() const;
     void addInputFiles(const QStringList &paths); // then the admission check
+    // Paths handed over on the command line: each folder adds the PDFs of its tree, as "Add All
+    // PDF File(s) In Folder" does, and files are added as named.
+    void openPaths(const QStringList &paths);
     ResultsModel &results() { return *m_results; }
     TextStore &textStore() { return *m_store; }
     bool isCounting() const { return m_countingBusy; }
@@ -137,7 +140,8 @@ private:
 
     void runAdmissionCheck();
     void finishAdmissionCheck(const AdmissionResult &result);
-    void finishCounting(const CountingRunOptions &options);
+    // `lengthsNote` names what "More:" could not read for the run.
+    void finishCounting(const CountingRunOptions &options, const QString &lengthsNote);
     void showProgress(const RunProgress &progress);
     void clearProgress();
     void cancelWork();

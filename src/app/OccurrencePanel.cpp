@@ -189,7 +189,8 @@ QString OccurrencePanel::summary() const
 {
     const int count = m_model->rowCount();
     QString text =
-        count == 1 ? QStringLiteral("1 occurrence") : QStringLiteral("%1 occurrences").arg(count);
+        QStringLiteral("\u201c%1\u201d: ").arg(m_searched) +
+        (count == 1 ? QStringLiteral("1 occurrence") : QStringLiteral("%1 occurrences").arg(count));
     const int files = m_model->fileCount();
     text += files == 1 ? QStringLiteral(" in 1 file.") : QStringLiteral(" in %1 files.").arg(files);
     if (!m_model->unavailable().isEmpty())

@@ -36,6 +36,8 @@ public:
     void setCountedTexts(std::vector<CountedSource> sources, TextOptions options);
     // Searches for the phrase (a result's lower-case words); an empty one clears the list.
     void showPhrase(const QString &phrase);
+    // The phrase shown, or to be shown once the search under way ends; empty for none.
+    QString phrase() const { return m_pending.value_or(m_searched); }
     // Stops the search and waits for it to end.
     void stop();
 

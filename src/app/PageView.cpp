@@ -106,6 +106,8 @@ void PageView::finishDrawing()
         draw(*std::exchange(m_pending, std::nullopt));
         return;
     }
+    if (m_path.isEmpty())
+        return; // cleared while it was drawn
     const Result<PhrasePage> &drawn = **m_drawn;
     if (!drawn.ok()) {
         m_image->clear();

@@ -29,7 +29,7 @@ PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString tit
     setObjectName(QStringLiteral("PassagesView"));
     m_minimumWords = new QSpinBox(this);
     m_minimumWords->setObjectName(QStringLiteral("PassagesMinimumWords"));
-    m_minimumWords->setRange(1, 100000);
+    m_minimumWords->setRange(1, kMostPassageWords);
     m_minimumWords->setValue(kDefaultMinimumWords);
     m_letterPercent = new QSpinBox(this);
     m_letterPercent->setObjectName(QStringLiteral("PassagesLetterShare"));
@@ -78,6 +78,10 @@ PassagesView::PassagesView(TextStore &store, DialogService &dialogs, QString tit
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { emit passageChosen(currentPassage()); });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { emit passageChosen({}); });
+    // Filtering and removing move or drop the current row without always saying so.
+    const auto followCurrent = [this] { emit passageChosen(currentPassage()); };
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, followCurrent);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, followCurrent);
     connect(m_model, &ResultsFilterModel::countsChanged, this, &PassagesView::showCounts);
     connect(m_letterPercent, &QSpinBox::valueChanged, this, &PassagesView::applyLetterShare);
     applyLetterShare();

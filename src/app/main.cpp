@@ -22,7 +22,9 @@ void forwardSignal(int signal)
 }
 
 // Ctrl-C, SIGTERM and SIGHUP close the window as the user would, so running work stops and the
-// converted texts are removed; the process then exits with 128 plus the signal's number.
+// converted texts are removed; the process then exits with 128 plus the signal's number. Every
+// event loop ends, a modal message's too, and no other starts (a message asked for later returns
+// at once): quit() would leave a window that refuses to close, such as a message box, open.
 void closeOnSignals(orvanta::MainWindow &window, int &exitSignal)
 {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -33,7 +35,7 @@ void closeOnSignals(orvanta::MainWindow &window, int &exitSignal)
         while (::read(g_signalPipe[0], &number, 1) == 1)
             exitSignal = number;
         window.close();
-        QApplication::quit();
+        QCoreApplication::exit(128 + exitSignal);
     });
     struct sigaction action {};
     action.sa_handler = forwardSignal;
@@ -61,13 +63,16 @@ int main(int argc, char *argv[])
     int exitSignal = 0;
     closeOnSignals(window, exitSignal);
     window.startUp();
+    if (exitSignal != 0)
+        return 128 + exitSignal; // ended while a start-up message was open
     window.show();
-    // Files named on the command line, as a desktop's "Open With" passes them (Exec=orvanta %F).
-    QStringList files;
+    // Files and folders named on the command line, as a desktop's "Open With" passes them
+    // (Exec=orvanta %F).
+    QStringList paths;
     for (const QString &argument : QApplication::arguments().mid(1))
-        files << QFileInfo(argument).absoluteFilePath();
-    if (!files.isEmpty())
-        window.addInputFiles(files);
+        paths << QFileInfo(argument).absoluteFilePath();
+    if (!paths.isEmpty())
+        window.openPaths(paths);
     const int code = app.exec();
     return exitSignal != 0 ? 128 + exitSignal : code;
 }

@@ -33,6 +33,9 @@ public:
     virtual bool print(const RunOutcome &outcome, RecordStream &out) = 0;
     // Why print failed when it was not a write, such as a spill file that could not be read.
     virtual QString failure() const { return {}; }
+    // Whether printing missed inputs it had to read again (each named as it went): the command
+    // then fails, though what it found is printed.
+    virtual bool missedInputs() const { return false; }
 };
 
 } // namespace orvanta

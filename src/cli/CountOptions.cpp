@@ -2,8 +2,10 @@
 
 #include "phrases/LengthList.h"
 #include "results/LetterShare.h"
+#include "run/PassageSearch.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace orvanta {
@@ -21,7 +23,7 @@ const QList<QCommandLineOption> &optionList()
         {"sort", "Order: frequency, phrase, words or files.", "key", "frequency"},
         {"reverse", "Reverse the order."},
         {"files", "Add the column of files each phrase occurs in."},
-        {"format", "Output: tsv (default), csv, json or jsonl.", "format", "tsv"},
+        {"format", "tsv, csv, json or jsonl (default: as -o ends).", "format", "tsv"},
         {"no-header", "Leave out the header line of tsv and csv."},
         {{"o", "output"}, "Write to this file, replaced only when complete.", "file"},
         {"where", "Print where a phrase occurs: file, page, line.", "phrase"},
@@ -67,10 +69,16 @@ QString description()
         "included), FIFOs and devices (read as text), and - for standard input.");
 }
 
-Result<int> wholeNumber(const QCommandLineParser &parser, const QString &name, int minimum)
+Result<int> wholeNumber(const QCommandLineParser &parser, const QString &name, int minimum,
+                        std::optional<int> maximum = std::nullopt)
 {
     bool valid = false;
     const int value = parser.value(name).toInt(&valid);
+    if (maximum && (!valid || value < minimum || value > *maximum))
+        return Failure{QStringLiteral("--%1 takes a whole number from %2 to %3")
+                           .arg(name)
+                           .arg(minimum)
+                           .arg(*maximum)};
     if (!valid || value < minimum)
         return Failure{
             QStringLiteral("--%1 takes a whole number of at least %2").arg(name).arg(minimum)};
@@ -175,6 +183,17 @@ Result<OutputFormat> outputFormat(const QString &name)
     return formats.value(name);
 }
 
+// The format --format names, else the one the output file's name ends in, else TSV.
+Result<OutputFormat> chosenFormat(const QCommandLineParser &parser)
+{
+    const QString format = QStringLiteral("format");
+    if (parser.isSet(format))
+        return outputFormat(parser.value(format));
+    const QString ending = QFileInfo(parser.value(QStringLiteral("output"))).suffix();
+    const Result<OutputFormat> named = outputFormat(ending.toLower());
+    return named.ok() ? named : Result<OutputFormat>(OutputFormat::Tsv);
+}
+
 TextOptions textOptions(const QCommandLineParser &parser)
 {
     const bool all = parser.isSet(QStringLiteral("as-read"));
@@ -197,13 +216,14 @@ Status readChoices(const QCommandLineParser &parser, CountOptions &options)
     const Result<int> minFiles = wholeNumber(parser, QStringLiteral("min-files"), 1);
     const Result<int> jobs = wholeNumber(parser, QStringLiteral("jobs"), 0);
     const Result<RowOrder> order = rowOrder(parser.value(QStringLiteral("sort")));
-    const Result<OutputFormat> format = outputFormat(parser.value(QStringLiteral("format")));
+    const Result<OutputFormat> format = chosenFormat(parser);
     const Result<int> top = parser.isSet(QStringLiteral("top"))
                                 ? wholeNumber(parser, QStringLiteral("top"), 0)
                                 : Result<int>(-1);
-    const Result<int> passages = parser.isSet(QStringLiteral("passages"))
-                                     ? wholeNumber(parser, QStringLiteral("passages"), 1)
-                                     : Result<int>(0);
+    const Result<int> passages =
+        parser.isSet(QStringLiteral("passages"))
+            ? wholeNumber(parser, QStringLiteral("passages"), 1, kMostPassageWords)
+            : Result<int>(0);
     const Result<ConversionLimits> limits = conversionLimits(parser);
     for (const QString &error :
          {lengths.error(), minFrequency.error(), minFiles.error(), jobs.error(), order.error(),

@@ -3,6 +3,7 @@
 #include "base/DataFolder.h"
 #include "cli/CountCommand.h"
 #include "cli/CountOptions.h"
+#include "cli/InputChecks.h"
 #include "cli/MeasureCommands.h"
 #include "cli/OverlapCommand.h"
 #include "cli/PassagesCommand.h"
@@ -19,7 +20,6 @@
 #include <QIODevice>
 
 #include <csignal>
-#include <sys/stat.h>
 
 namespace orvanta {
 
@@ -48,18 +48,10 @@ bool takePendingBrokenPipe()
     return true;
 }
 
-bool isFifoOrDevice(const QString &path)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
-           (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
-}
-
 // Standard input, FIFOs and devices are text: they cannot be PDFs the converter could seek in.
 bool readsAsText(const QString &path)
 {
-    return path == QLatin1String("-") ||
-           path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) || isFifoOrDevice(path);
+    return path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) || isStreamedInput(path);
 }
 
 ScanResult expandInputs(const QStringList &inputs, ErrorSink &errors, std::stop_token stop)
@@ -89,6 +81,22 @@ std::vector<NamedField> corpusFields(const CorpusSize &corpus)
     return {{QStringLiteral("files"), qint64(corpus.files)},
             {QStringLiteral("words"), qint64(corpus.words)},
             {QStringLiteral("distinct_words"), qint64(corpus.distinctWords)}};
+}
+
+// Why the inputs cannot be read as asked, checked before any is read; empty when they can.
+QString refusedInputs(const CountOptions &options, const QStringList &inputs)
+{
+    if (const QString replaced = inputReplacedBy(options.output, inputs); !replaced.isEmpty())
+        return QStringLiteral("the output file \"%1\" is also an input (\"%2\"); choose another "
+                              "output file")
+            .arg(options.output, replaced);
+    if (const QStringList streamed = streamedInputs(inputs);
+        !options.where.isEmpty() && !streamed.isEmpty())
+        return QStringLiteral("--where reads each input again after counting, which standard "
+                              "input, FIFOs and devices cannot be (\"%1\"); save them to a file "
+                              "first")
+            .arg(streamed.join(QStringLiteral("\", \"")));
+    return {};
 }
 
 } // namespace
@@ -123,7 +131,8 @@ std::unique_ptr<Command> OrvantaCount::commandFor(const CountOptions &options)
     if (!options.references.isEmpty())
         return std::make_unique<KeynessCommand>(options);
     if (!options.where.isEmpty())
-        return std::make_unique<WhereCommand>(options, *m_store, m_err);
+        return std::make_unique<WhereCommand>(options, *m_store, m_err,
+                                              m_host->stopSource().get_token());
     return std::make_unique<CountCommand>(options, m_host->stopSource().get_token());
 }
 
@@ -190,6 +199,10 @@ int OrvantaCount::count(const CountOptions &options, Command &command)
         return kInputFailed;
     }
     command.setFirstReference(firstReference);
+    if (const QString refused = refusedInputs(options, found.rows); !refused.isEmpty()) {
+        writeText(m_err, QStringLiteral("%1: %2\n").arg(kProgram, refused));
+        return kUsageError;
+    }
     if (options.text.any() && !options.quiet)
         say(QStringLiteral("text options: ") +
             options.text.namesOfThoseOn().join(QStringLiteral(", ")));
@@ -234,13 +247,15 @@ int OrvantaCount::finish(const CountOptions &options, Command &command, const Ru
         say(corpusSizeText(outcome.corpus));
     if (!print(options, command, outcome))
         return m_interrupt != 0 ? stopped() : kInputFailed;
-    const bool failed = !outcome.failures.empty() || m_host->reports() > 0;
+    const bool failed =
+        !outcome.failures.empty() || m_host->reports() > 0 || command.missedInputs();
     return failed ? kInputFailed : kSuccess;
 }
 
 bool OrvantaCount::print(const CountOptions &options, Command &command, const RunOutcome &outcome)
 {
-    Destination destination(m_out, m_writesOutputFile ? options.output : QString());
+    Destination destination(m_out, m_writesOutputFile ? options.output : QString(),
+                            m_host->stopSource().get_token());
     bool written = destination.open();
     if (written && options.passages > 0) {
         if (const QString leftOut = leftOutPassagesText(outcome.passages); !leftOut.isEmpty())
@@ -263,8 +278,8 @@ bool OrvantaCount::print(const CountOptions &options, Command &command, const Ru
     }
     if (written && destination.finish())
         return true;
-    if (m_interrupt != 0) // stopped while the records were being made
-        return false;
+    if (m_interrupt != 0)
+        return false; // stopped: a file is left as it was
     // A reader that went away (`| head`) ends the command as SIGPIPE would, quietly.
     if (options.output.isEmpty() && takePendingBrokenPipe()) {
         m_interrupt = SIGPIPE;

@@ -12,9 +12,10 @@ constexpr qsizetype kChunkBytes = 1 << 20;
 
 } // namespace
 
-Destination::Destination(QIODevice &standardOutput, const QString &path)
+Destination::Destination(QIODevice &standardOutput, const QString &path, std::stop_token stop)
     : m_standardOutput(standardOutput)
     , m_file(path.isEmpty() ? nullptr : std::make_unique<OutputFile>(path))
+    , m_stop(std::move(stop))
 {
 }
 
@@ -27,6 +28,8 @@ bool Destination::open()
 
 bool Destination::write(QByteArrayView bytes)
 {
+    if (m_stop.stop_requested())
+        return false;
     if (m_file)
         return m_file->write(bytes);
     return m_standardOutput.write(bytes.data(), bytes.size()) == bytes.size();
@@ -34,6 +37,8 @@ bool Destination::write(QByteArrayView bytes)
 
 bool Destination::finish()
 {
+    if (m_stop.stop_requested())
+        return false;
     if (m_file)
         return m_file->finish();
     auto *file = qobject_cast<QFileDevice *>(&m_standardOutput);

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <span>
+#include <stop_token>
 
 class QIODevice;
 
@@ -15,10 +16,11 @@ namespace orvanta {
 class OutputFile;
 
 // Where the printed records go: standard output, or a file put in place once complete
-// (OutputFile, which writes a FIFO or device as it is).
+// (OutputFile, which writes a FIFO or device as it is). Once `stop` is requested nothing more is
+// written and a file is not put in place.
 class Destination {
 public:
-    Destination(QIODevice &standardOutput, const QString &path);
+    Destination(QIODevice &standardOutput, const QString &path, std::stop_token stop = {});
     ~Destination();
 
     bool open();
@@ -29,6 +31,7 @@ public:
 private:
     QIODevice &m_standardOutput;
     std::unique_ptr<OutputFile> m_file;
+    std::stop_token m_stop;
 };
 
 // Lays records out with the record writer and writes them in pieces; false at the first failed

@@ -3,6 +3,7 @@
 #include "phrases/CorpusMeasures.h"
 #include "results/ExportWriters.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -71,6 +72,32 @@ void appendJsonValue(QByteArray &out, const Field &field)
         else
             appendJsonString(out, text);
     });
+}
+
+// A TSV field keeps its text on one line and in one column: tabs and line breaks (which no
+// phrase holds, but a file's name may) are written as \t, \n and \r.
+void appendTsvField(QByteArray &out, QByteArrayView text)
+{
+    const auto breaksLayout = [](char c) { return c == '\t' || c == '\n' || c == '\r'; };
+    if (std::none_of(text.begin(), text.end(), breaksLayout)) {
+        out += text;
+        return;
+    }
+    for (const char c : text) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
 }
 
 } // namespace
@@ -156,7 +183,7 @@ void RecordWriter::appendDelimited(QByteArray &out, std::span<const Field> field
             if (separator == ',')
                 appendCsvField(out, text);
             else
-                out += text;
+                appendTsvField(out, text);
         });
     }
     out += separator == ',' ? "\r\n" : "\n";

@@ -9,11 +9,13 @@
 
 namespace orvanta {
 
-WhereCommand::WhereCommand(const CountOptions &options, TextStore &store, QIODevice &err)
+WhereCommand::WhereCommand(const CountOptions &options, TextStore &store, QIODevice &err,
+                           std::stop_token stop)
     : m_phrase(options.where)
     , m_text(options.text)
     , m_store(store)
     , m_err(err)
+    , m_stop(std::move(stop))
 {
 }
 
@@ -31,7 +33,11 @@ QStringList WhereCommand::fieldNames() const
 
 bool WhereCommand::print(const RunOutcome &outcome, RecordStream &out)
 {
-    const Occurrences found = OccurrenceFinder(m_store, m_text).find(outcome.sources, m_phrase);
+    const Occurrences found =
+        OccurrenceFinder(m_store, m_text).find(outcome.sources, m_phrase, m_stop);
+    if (m_stop.stop_requested())
+        return false;
+    m_missed = !found.unavailable.isEmpty();
     for (const QString &path : found.unavailable)
         sayOn(m_err, path + QStringLiteral("  - its text is no longer at hand; count it again."));
     for (const Occurrence &occurrence : found.found) {

@@ -19,18 +19,34 @@ QStringList droppedPaths(const QMimeData &data)
     return paths;
 }
 
-ScanResult rowsForDrop(const QStringList &dropped, ErrorSink &errors, const ScanControl &control)
+namespace {
+
+// Each folder's files matching `pattern` in its place, anything else as it is.
+ScanResult rowsWithFoldersWalked(const QStringList &paths, const QString &pattern,
+                                 ErrorSink &errors, const ScanControl &control)
 {
     ScanResult result;
-    for (const QString &path : dropped) {
+    for (const QString &path : paths) {
         if (control.stop.stop_requested())
             break;
         if (isFolder(path))
-            result.append(filesInFolderTree(path, QLatin1String(kDropPattern), errors, control));
+            result.append(filesInFolderTree(path, pattern, errors, control));
         else
             result.rows << path;
     }
     return result;
+}
+
+} // namespace
+
+ScanResult rowsForDrop(const QStringList &dropped, ErrorSink &errors, const ScanControl &control)
+{
+    return rowsWithFoldersWalked(dropped, QLatin1String(kDropPattern), errors, control);
+}
+
+ScanResult rowsForOpening(const QStringList &paths, ErrorSink &errors, const ScanControl &control)
+{
+    return rowsWithFoldersWalked(paths, QLatin1String(kScanPattern), errors, control);
 }
 
 } // namespace orvanta

@@ -20,4 +20,9 @@ QStringList droppedPaths(const QMimeData &data);
 ScanResult rowsForDrop(const QStringList &dropped, ErrorSink &errors,
                        const ScanControl &control = {});
 
+// The rows of paths handed over on the command line ("Open With"): a folder (or a link to one)
+// adds the PDFs of its tree, as a folder scan does; anything else is added as named.
+ScanResult rowsForOpening(const QStringList &paths, ErrorSink &errors,
+                          const ScanControl &control = {});
+
 } // namespace orvanta

@@ -41,9 +41,36 @@ std::optional<int> parseLength(const QString &entry)
     if (!number.match(entry).hasMatch())
         return std::nullopt;
     const double value = std::nearbyint(entry.toDouble());
-    if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+    if (value < std::numeric_limits<qint16>::min() || value > kLongestPhraseLength)
         return std::nullopt;
     return int(value);
+}
+
+// "first-last" in ASCII digits, from 1 up to the longest length, as the command line takes it.
+std::optional<std::pair<int, int>> parseRange(const QString &entry)
+{
+    static const QRegularExpression range(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]+)-([0-9]+)")));
+    const QRegularExpressionMatch match = range.match(entry);
+    bool firstFits = false;
+    bool lastFits = false;
+    const int first = match.captured(1).toInt(&firstFits);
+    const int last = match.captured(2).toInt(&lastFits);
+    if (!match.hasMatch() || !firstFits || !lastFits || first < 1 || last < first ||
+        last > kLongestPhraseLength)
+        return std::nullopt;
+    return std::pair(first, last);
+}
+
+// The typed entries, each without the blanks around it; empty ones are left out.
+QStringList typedEntries(const QString &typed)
+{
+    QStringList entries;
+    for (const QString &rawEntry : splitEntries(typed)) {
+        if (const QString entry = trimSpaces(rawEntry); !entry.isEmpty())
+            entries << entry;
+    }
+    return entries;
 }
 
 } // namespace
@@ -55,16 +82,26 @@ std::vector<int> buildLengthList(const ChosenLengths &chosen, const QString &typ
         if (chosen[size_t(i)])
             lengths.push_back(i + 2);
     }
-    if (typed.isEmpty())
-        return lengths;
-    for (const QString &rawEntry : splitEntries(typed)) {
-        const QString entry = trimSpaces(rawEntry);
-        if (entry.isEmpty())
-            continue;
-        if (const auto length = parseLength(entry))
+    for (const QString &entry : typedEntries(typed)) {
+        if (const auto length = parseLength(entry)) {
             lengths.push_back(*length);
+        } else if (const auto range = parseRange(entry)) {
+            for (int length = range->first; length <= range->second; ++length)
+                lengths.push_back(length);
+        }
     }
     return lengths;
+}
+
+QStringList unreadLengthEntries(const QString &typed)
+{
+    QStringList unread;
+    for (const QString &entry : typedEntries(typed)) {
+        const std::optional<int> length = parseLength(entry);
+        if (length ? *length < 1 : !parseRange(entry))
+            unread << entry;
+    }
+    return unread;
 }
 
 Result<std::vector<int>> parseLengthRanges(const QString &text)
@@ -78,10 +115,16 @@ Result<std::vector<int>> parseLengthRanges(const QString &text)
     std::vector<int> lengths;
     for (const QString &entry : entries) {
         const QRegularExpressionMatch match = entryPattern.match(entry);
-        const int first = match.captured(1).toInt();
-        const int last = match.hasCaptured(2) ? match.captured(2).toInt() : first;
-        if (!match.hasMatch() || first < 1 || last < first ||
-            last > std::numeric_limits<qint16>::max())
+        bool firstFits = true;
+        bool lastFits = true;
+        const int first = match.captured(1).toInt(&firstFits);
+        const int last = match.hasCaptured(2) ? match.captured(2).toInt(&lastFits) : first;
+        if (match.hasMatch() &&
+            (!firstFits || !lastFits || std::max(first, last) > kLongestPhraseLength))
+            return Failure{QStringLiteral("\"%1\" is longer than the longest phrase length, %2")
+                               .arg(entry)
+                               .arg(kLongestPhraseLength)};
+        if (!match.hasMatch() || first < 1 || last < first)
             return Failure{QStringLiteral("\"%1\" is not a phrase length or a range of them "
                                           "(such as 4 or 2-5)")
                                .arg(entry)};

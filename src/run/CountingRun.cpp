@@ -7,6 +7,7 @@
 #include "phrases/PhraseTable.h"
 #include "phrases/RepeatedPassages.h"
 #include "run/BoundedCount.h"
+#include "run/MemoryShortage.h"
 
 #include <QFile>
 #include <QThread>
@@ -147,8 +148,11 @@ public:
         processFiles();
         if (!m_spillFailure.ok())
             refuse(m_spillFailure.error());
-        else if (!m_stop.stop_requested())
+        else if (!m_stop.stop_requested() && m_memoryShortage.isEmpty())
             finish();
+        // A count that ran out of memory may hold part of a file: none of it is shown.
+        if (!m_memoryShortage.isEmpty())
+            refuse(m_memoryShortage);
         m_pending.clear(); // waits for converters still stopping
         m_outcome.cancelled = m_stop.stop_requested();
         if (m_outcome.cancelled)
@@ -231,7 +235,9 @@ private:
                    !m_stop.stop_requested())
                 submit(submitted++);
         };
-        for (int k = 0; k < count && !m_stop.stop_requested() && m_spillFailure.ok(); ++k) {
+        for (int k = 0; k < count && !m_stop.stop_requested() && m_spillFailure.ok() &&
+                        m_memoryShortage.isEmpty();
+             ++k) {
             topUp();
             if (m_pending.empty())
                 break;
@@ -377,7 +383,7 @@ private:
             ::lseek(fd, 0, SEEK_SET);
             return readLines(fd, path, sink, m_stop);
         };
-        try {
+        const bool counted = withMemory(QStringLiteral("reading ") + path, [&] {
             const Status read =
                 findsPassages()
                     ? readCountedLines(
@@ -388,9 +394,20 @@ private:
                                        [this](const CountedLine &line) { countLine(line.text); });
             if (!read.ok())
                 throw OperationError(read.error());
+        });
+        if (counted)
             ++m_countedFiles;
+    }
+
+    // Runs `body`; when it cannot get memory, the run ends saying what it was doing.
+    template <typename Body> bool withMemory(const QString &doing, const Body &body)
+    {
+        try {
+            body();
+            return true;
         } catch (const std::bad_alloc &) {
-            throw OperationError(QStringLiteral("Out of memory while reading %1").arg(path));
+            m_memoryShortage = outOfMemoryText(doing);
+            return false;
         }
     }
 
@@ -412,8 +429,12 @@ private:
         }
         m_host.reportProgress({RunProgress::Stage::Counting, 0, 0, {}});
         PhraseResults &results = m_outcome.phrases;
-        m_operation.step(114, [&] { results = m_table->extractRepeatedPhrases(m_stop); });
-        if (m_stop.stop_requested())
+        m_operation.step(114, [&] {
+            withMemory(
+                QStringLiteral("gathering the repeated phrases of %1 files").arg(m_countedFiles),
+                [&] { results = m_table->extractRepeatedPhrases(m_stop); });
+        });
+        if (m_stop.stop_requested() || !m_memoryShortage.isEmpty())
             return;
         m_outcome.corpus = m_table->corpusSize();
         m_outcome.corpus.files = m_countedFiles;
@@ -467,6 +488,7 @@ private:
     std::shared_ptr<PhraseTable> m_table;
     PassageCollector m_passages; // counts into m_table when passages are asked for
     std::uint64_t m_countedFiles = 0;
+    QString m_memoryShortage; // what the run was doing when it could not get memory
     TrappedOperation m_operation;
     RunOutcome m_outcome;
     std::optional<Converter> m_converter;

@@ -124,7 +124,9 @@ struct RunOutcome {
     bool cancelled = false;
     PhraseResults phrases;             // the repeated phrases in the order the list shows them
     std::vector<FileFailure> failures; // in list order; closingNotice() words them
-    QString converterProblem; // set when the converter or the temporary folder cannot be used
+    // Set when the converter or the temporary folder cannot be used, or the count ran out of
+    // memory: nothing was counted.
+    QString converterProblem;
     std::vector<CountedSource> sources; // every listed file, as it was read, in list order
     RepeatedPassages passages;          // when asked for; occurrences index `sources`
     // What was counted: the files read, their words (by index in `sources`), distinct words.

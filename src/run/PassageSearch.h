@@ -18,6 +18,9 @@
 
 namespace orvanta {
 
+// The longest least length of a passage that can be asked for.
+inline constexpr int kMostPassageWords = 100000;
+
 class OccurrenceFinder;
 class PhraseTable;
 

@@ -83,7 +83,7 @@ TEST_F(ExplorerWindowTest, FromACountToThePageOfAnOccurrence)
     OccurrencesModel &found = explorer.occurrences().occurrences();
     ASSERT_EQ(found.rowCount(), 3);
     EXPECT_EQ(inExplorer<QLabel>("OccurrenceStatus")->text(),
-              QStringLiteral("3 occurrences in 2 files."));
+              QStringLiteral("\u201cthe quick brown fox\u201d: 3 occurrences in 2 files."));
     QStringList places;
     for (int row = 0; row < found.rowCount(); ++row)
         places << QStringLiteral("%1 %2 %3 [%4]")
@@ -111,6 +111,39 @@ TEST_F(ExplorerWindowTest, FromACountToThePageOfAnOccurrence)
     EXPECT_EQ(m_dialogs.messages().last(), cannotOpenMessage(fixture("text-a.pdf")));
 }
 
+// "Where it occurs" and the page follow the current row when rows are hidden or removed.
+TEST_F(ExplorerWindowTest, TheLowerPanesShowTheCurrentRowOrNothing)
+{
+    ExplorerWindow &explorer = openExplorer();
+    const auto shownPhrase = [&] { return explorer.occurrences().phrase(); };
+    const auto currentPhrase = [&] {
+        const QModelIndex current = list()->currentIndex();
+        return current.isValid() ? explorer.model().phraseAt(current.row()) : QString();
+    };
+    QSignalSpy searched(&explorer.occurrences(), &OccurrencePanel::searchFinished);
+    QSignalSpy drawn(&explorer.pageView(), &PageView::pageShown);
+    list()->setCurrentIndex(explorer.model().index(1, 0));
+    ASSERT_EQ(currentPhrase(), QStringLiteral("the quick brown fox"));
+    ASSERT_TRUE(searched.wait(30000));
+    explorer.occurrences().list()->setCurrentIndex(
+        explorer.occurrences().occurrences().index(0, 0));
+    ASSERT_TRUE(drawn.wait(30000));
+
+    filterBy(QStringLiteral("end"), QStringLiteral("2 of 4 phrases")); // hides the current row
+    EXPECT_TRUE(currentPhrase().isEmpty());
+    EXPECT_TRUE(shownPhrase().isEmpty());
+    EXPECT_TRUE(inExplorer<QLabel>("OccurrenceStatus")->text().isEmpty());
+    EXPECT_FALSE(explorer.pageView().hasImage());
+
+    list()->setCurrentIndex(explorer.model().index(0, 0));
+    ASSERT_EQ(shownPhrase(), QStringLiteral("at the end of"));
+    ASSERT_TRUE(searched.wait(30000));
+    inExplorer<QPushButton>("ExplorerRemove")->click();
+    EXPECT_EQ(shownPhrases(), QStringList{"the end of the"});
+    EXPECT_EQ(shownPhrase(), currentPhrase());
+    EXPECT_NE(shownPhrase(), QStringLiteral("at the end of"));
+}
+
 // The passages of the same texts, longest first; where one occurs; the shown rows written out.
 TEST_F(ExplorerWindowTest, PassagesOfTheCountedTextsWithWhereTheyOccur)
 {
@@ -126,7 +159,7 @@ TEST_F(ExplorerWindowTest, PassagesOfTheCountedTextsWithWhereTheyOccur)
     passages.list()->setCurrentIndex(passages.model().index(0, 0));
     ASSERT_TRUE(searched.wait(30000));
     EXPECT_EQ(inExplorer<QLabel>("OccurrenceStatus")->text(),
-              QStringLiteral("4 occurrences in 2 files."));
+              QStringLiteral("\u201cat the end of the\u201d: 4 occurrences in 2 files."));
 
     const QString target = m_tmp.filePath(QStringLiteral("passages.csv"));
     m_dialogs.saveResults.push_back(target);

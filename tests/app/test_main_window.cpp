@@ -281,6 +281,24 @@ TEST_F(MainWindowTest, ClosingDuringARunStopsItCleanly)
     EXPECT_TRUE(privateFolderEntries().isEmpty());
 }
 
+// "More:" takes ranges as the command line does, and names what it cannot read.
+TEST_F(MainWindowTest, MoreTakesRangesAndNamesWhatItCannotRead)
+{
+    open();
+    auto *status = child<QLabel>(objects::kStatusLine);
+    child<QLineEdit>(objects::kExtraLengths)->setText(QStringLiteral("3-4, abc, 0"));
+    const QString note = QStringLiteral("\"More:\" cannot read \"abc\", \"0\": type lengths such "
+                                        "as 20 or 2-5.");
+    EXPECT_EQ(status->text(), note);
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf")});
+    count();
+    EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the quick brown|3|3")));
+    EXPECT_TRUE(resultTexts().contains(QStringLiteral(" the quick brown fox|4|3")));
+    EXPECT_EQ(status->text(), note);
+    child<QLineEdit>(objects::kExtraLengths)->setText(QStringLiteral("3-4"));
+    EXPECT_TRUE(status->text().isEmpty());
+}
+
 // Results list
 
 TEST_F(MainWindowTest, DoubleClickRemovesTheRowUnlessBusyAndTicksStayWithTheirRows)
@@ -349,6 +367,22 @@ TEST_F(MainWindowTest, AFolderScanAddsThePdfsOfTheTreeAndRemembersTheFolder)
     EXPECT_EQ(m_dialogs.shown[0].title, QStringLiteral("Please select folder:"));
     EXPECT_EQ(m_settings->readText(QStringLiteral("LastFolder")), tree.path());
     EXPECT_EQ(m_settings->readText(QStringLiteral("Extension")), QStringLiteral("pdf"));
+}
+
+// "Open With" and the command line hand over folders too: each adds the PDFs of its tree.
+TEST_F(MainWindowTest, OpenedPathsAddTheFilesAndEachFoldersPdfs)
+{
+    QTemporaryDir folder;
+    const QString inFolder = folder.filePath(QStringLiteral("in-folder.pdf"));
+    QFile::copy(fixture("text-a.pdf"), inFolder);
+    QFile::copy(fixture("text-a.pdf"), folder.filePath(QStringLiteral("notes.txt")));
+    open();
+    QSignalSpy checked(m_window.get(), &MainWindow::admissionCheckFinished);
+    m_window->openPaths({fixture("text-b.pdf"), folder.path()});
+    ASSERT_TRUE(checked.wait(60000));
+    EXPECT_EQ(m_window->inputFiles(), (QStringList{fixture("text-b.pdf"), inFolder}));
+    EXPECT_EQ(m_window->pointerMode(), DefaultPointer);
+    EXPECT_TRUE(m_dialogs.messages().isEmpty()) << "nothing unreadable";
 }
 
 TEST_F(MainWindowTest, DroppedFilesAndFoldersAreAddedAndOtherDataRefused)

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -358,17 +359,52 @@ TEST_F(MainWindowFaultTest, AWindowAndATerminalRunSideBySideKeepTheirOwnResults)
     EXPECT_EQ(privateFolderEntries().size(), 1);
 }
 
-TEST(WindowProcess, SigtermClosesTheWindowAndRemovesItsFiles)
+namespace {
+
+// Whether the process has its own handler for the signal (Linux: /proc/PID/status, SigCgt).
+bool catchesSignal(qint64 pid, int signal)
 {
-    ScopedTmpdir tmp;
-    QProcess window;
-    window.start(QStringLiteral(ORVANTA_BIN_DIR "/orvanta"), {});
-    ASSERT_TRUE(window.waitForStarted(10000));
-    const QString privateFolder = QStringLiteral("orvanta-") + QString::number(::geteuid());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !tmp.entries(privateFolder).isEmpty(); }, 20000))
-        << "the window made its folder";
-    ::kill(pid_t(window.processId()), SIGTERM);
-    ASSERT_TRUE(window.waitForFinished(20000));
-    EXPECT_EQ(window.exitCode(), 128 + SIGTERM);
-    EXPECT_TRUE(tmp.entries(privateFolder).isEmpty());
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
+}
+
+} // namespace
+
+// Each signal ends the window, also while a message is open: here the one saying that the
+// preferences cannot be saved, as the settings file lies under a regular file.
+TEST(WindowProcess, EachSignalClosesTheWindowAndRemovesItsFilesEvenWithAMessageOpen)
+{
+    for (const bool messageOpen : {false, true}) {
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            ScopedTmpdir tmp;
+            QTemporaryDir home;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            if (messageOpen)
+                environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                                   writeFile(home.filePath(QStringLiteral("file")), "x") +
+                                       QStringLiteral("/c"));
+            QProcess window;
+            window.setProcessEnvironment(environment);
+            window.start(QStringLiteral(ORVANTA_BIN_DIR "/orvanta"), {});
+            ASSERT_TRUE(window.waitForStarted(10000));
+            const QString privateFolder = QStringLiteral("orvanta-") + QString::number(::geteuid());
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    return catchesSignal(window.processId(), signal) &&
+                           (messageOpen || !tmp.entries(privateFolder).isEmpty());
+                },
+                20000))
+                << "the window is up";
+            ::kill(pid_t(window.processId()), signal);
+            ASSERT_TRUE(window.waitForFinished(20000)) << "signal " << signal;
+            EXPECT_EQ(window.exitCode(), 128 + signal);
+            EXPECT_TRUE(tmp.entries(privateFolder).isEmpty());
+        }
+    }
 }

@@ -22,6 +22,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -396,6 +397,34 @@ TEST_F(BadInputTest, ScannedPagesAreReadWithOcrAndAMissingLanguageNamesItsPackag
 }
 
 // Limits, locks and a reader that goes away
+
+// A count that cannot get memory names the file it was reading and the limit, and exits 1:
+// 1.5 million distinct words at eight lengths need about 230 MB, and 200 MiB of address space
+// are allowed.
+TEST_F(BadInputTest, ACountOutOfMemoryNamesTheFileAndTheLimit)
+{
+    if (!kMemoryCapsHold)
+        GTEST_SKIP() << "the address sanitizer reserves more address space than any cap";
+    const QString path = m_work.filePath(QStringLiteral("distinct.txt"));
+    QByteArray text;
+    for (int word = 0; word < 1500000; ++word)
+        text += 'w' + QByteArray::number(word) + (word % 10 == 9 ? '\n' : ' ');
+    writeFile(path, text);
+    QProcess process;
+    process.setChildProcessModifier([] {
+        const rlimit space{200 << 20, 200 << 20};
+        ::setrlimit(RLIMIT_AS, &space);
+    });
+    start(process, {QStringLiteral("-q"), QStringLiteral("-l"), QStringLiteral("1-8"), path});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError(),
+              "orvanta-count: Out of memory while reading " + path.toUtf8() +
+                  ": this process may use 200 MiB of address space (ulimit -v); count fewer "
+                  "files or lengths at once\n");
+    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+}
 
 TEST_F(BadInputTest, APdfPastTheTimeLimitIsNamedAndTheRestIsCounted)
 {

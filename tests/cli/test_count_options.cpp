@@ -88,6 +88,19 @@ INSTANTIATE_TEST_SUITE_P(
                         EXPECT_TRUE(o.files);
                         EXPECT_EQ(o.output, QStringLiteral("out.jsonl"));
                     }},
+        // The output file's ending chooses among the formats; --format wins.
+        OptionsCase{"OutputEndingChoosesTheFormat",
+                    {"-o", "out.JSON", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_EQ(o.format, OutputFormat::Json); }},
+        OptionsCase{"OutputEndingJsonLines",
+                    {"-o", "dir.csv/out.jsonl", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_EQ(o.format, OutputFormat::JsonLines); }},
+        OptionsCase{"FormatWinsOverTheEnding",
+                    {"--format", "tsv", "-o", "out.csv", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_EQ(o.format, OutputFormat::Tsv); }},
+        OptionsCase{"AnUnknownEndingIsTsv",
+                    {"-o", "json", "a.txt"},
+                    [](const CountOptions &o) { EXPECT_EQ(o.format, OutputFormat::Tsv); }},
         // The phrase is compared as counted: lower case, single spaces.
         OptionsCase{
             "WhereTakesThePhraseAsCounted",
@@ -189,7 +202,10 @@ INSTANTIATE_TEST_SUITE_P(
                        "--format takes tsv, csv, json or jsonl, not \"xml\""},
         UsageErrorCase{"PassagesOfNoWords",
                        {"--passages", "0", "a.txt"},
-                       "--passages takes a whole number of at least 1"},
+                       "--passages takes a whole number from 1 to 100000"},
+        UsageErrorCase{"PassagesPastTheLongest",
+                       {"--passages", "100001", "a.txt"},
+                       "--passages takes a whole number from 1 to 100000"},
         UsageErrorCase{"WhereWithoutAPhrase", {"--where", "  ", "a.txt"}, "--where takes a phrase"},
         UsageErrorCase{"WhereAndPassages",
                        {"--where", "x y", "--passages", "a.txt"},

@@ -359,6 +359,29 @@ TEST_F(OrvantaCountTest, AMemoryLimitPrintsTheSameRowsAndAFullDiskIsNamed)
     EXPECT_TRUE(QDir(spill).isEmpty());
 }
 
+// Inputs that cannot be read as asked are refused before any is read.
+TEST_F(OrvantaCountTest, AnOutputThatIsAnInputAndWhereOnStandardInputAreRefusedUpFront)
+{
+    const QString a = write(QStringLiteral("a.txt"), "one two\none two\n");
+    const QString link = m_dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(a, link));
+    const struct {
+        QStringList arguments;
+        const char *message;
+    } refused[] = {
+        {{QStringLiteral("-o"), link, a}, "is also an input"},
+        {{QStringLiteral("--where"), QStringLiteral("one two"), a, QStringLiteral("-")},
+         "save them to a file first"},
+    };
+    for (const auto &c : refused) {
+        m_err.clear();
+        EXPECT_EQ(run(c.arguments), 2) << c.message;
+        EXPECT_TRUE(m_err.contains(c.message)) << m_err.constData();
+        EXPECT_TRUE(m_out.isEmpty());
+        EXPECT_EQ(readFile(a), QByteArray("one two\none two\n"));
+    }
+}
+
 // --keep-text: a second run with other lengths converts nothing; passwords leave nothing behind.
 TEST_F(OrvantaCountPdfTest, KeptTextsServeTheNextRun)
 {

@@ -1,7 +1,12 @@
 // The one record writer of orvanta-count: the same records in every format.
 
 #include "QtPrinters.h"
+#include "TestSupport.h"
+#include "cli/RecordOutput.h"
 #include "cli/RecordWriter.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "phrase\twords\ngro\xc3\x9f"
                    "e worte\t2\nthe end\t-1\n"},
         WriterCase{"TsvWithoutHeader", OutputFormat::Tsv, false, {kBytes}, "the end\t-1\n"},
+        WriterCase{"TsvKeepsEachRecordOnOneLine",
+                   OutputFormat::Tsv,
+                   false,
+                   {kTricky},
+                   "a, \"b\"\\\\n\\r\\t\x01\t0\n"},
         WriterCase{"TsvNoRecords", OutputFormat::Tsv, true, {}, "phrase\twords\n"},
         WriterCase{"CsvQuotesAsRfc4180Asks",
                    OutputFormat::Csv,
@@ -110,4 +120,20 @@ TEST(RecordWriterHeader, JsonAloneHoldsTheHeaderObjectBeforeTheRows)
         writer.append(out, kBytes);
         EXPECT_EQ(out + writer.end(), expected);
     }
+}
+
+// A stop (a signal) while the records are written leaves a file as it was.
+TEST(Destination, AStopWritesNoMoreAndPutsNothingInPlace)
+{
+    QTemporaryDir dir;
+    const QString target = writeFile(dir.filePath(QStringLiteral("out.tsv")), "before\n");
+    QBuffer unused;
+    std::stop_source stop;
+    Destination destination(unused, target, stop.get_token());
+    ASSERT_TRUE(destination.open());
+    EXPECT_TRUE(destination.write("phrase\twords\n"));
+    stop.request_stop();
+    EXPECT_FALSE(destination.write("more\n"));
+    EXPECT_FALSE(destination.finish());
+    EXPECT_EQ(readFile(target), QByteArray("before\n"));
 }

@@ -111,3 +111,16 @@ TEST_F(FileDropTest, ItemsKeepTheirOrderWithEachFolderInPlaceOfItsFiles)
     EXPECT_EQ(drop({m_tree.at(QStringLiteral("A")), m_tree.at(QStringLiteral("A"))}),
               (QStringList{a, a}));
 }
+
+// Paths handed over on the command line: a folder adds the PDFs of its tree, as a folder scan
+// does (not every file, as a drop does); a file is added as named, whatever its kind.
+TEST_F(FileDropTest, AnOpenedFolderAddsThePdfsOfItsTreeInPlace)
+{
+    const QString a = m_tree.file(QStringLiteral("A/a.pdf"));
+    m_tree.file(QStringLiteral("A/notes.txt"));
+    const QString c = m_tree.file(QStringLiteral("A/sub/c.PDF"));
+    const QString named = m_tree.file(QStringLiteral("named.txt"));
+    EXPECT_EQ(rowsForOpening({named, m_tree.at(QStringLiteral("A"))}, m_sink).rows,
+              (QStringList{named, a, c}));
+    EXPECT_TRUE(m_sink.reports.empty());
+}

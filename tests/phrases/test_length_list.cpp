@@ -48,6 +48,12 @@ INSTANTIATE_TEST_SUITE_P(
         LengthCase{"HalvesRoundToEven", {}, "3.5, 2.5", {4, 2}},
         LengthCase{"SignsAndFractionsAreNumbers", {}, "+7, -3, .5, 8.", {7, -3, 0, 8}},
         LengthCase{"ASingleNumberIsALength", {}, "7", {7}},
+        LengthCase{
+            "RangesAsTheCommandLineTakesThem", ticked({2}), "2-4, 7, 9-9", {2, 2, 3, 4, 7, 9}},
+        LengthCase{"RangesBackwardsFromZeroOrPastTheLongestAreSkipped",
+                   {},
+                   "5-2, 0-1, 3-32768, +2-3, 7",
+                   {7}},
         LengthCase{"ASingleNonNumberGivesNothing", {}, "seven", {}},
         LengthCase{"NumbersOutsideSixteenBitsAreSkipped",
                    {},
@@ -58,6 +64,15 @@ INSTANTIATE_TEST_SUITE_P(
         LengthCase{"ALineBreakAfterANumberMakesItANonNumber", {}, "4\n, 5", {5}},
         LengthCase{"OnlyAsciiDigitsAreNumbers", {}, "\xd9\xa3, \xef\xbc\x97, 6", {6}}),
     [](const ::testing::TestParamInfo<LengthCase> &info) { return std::string(info.param.name); });
+
+// What "More:" names as unread: every entry that gives no length of at least 1.
+TEST(UnreadLengthEntries, AreTheEntriesThatGiveNoLength)
+{
+    EXPECT_EQ(unreadLengthEntries(QStringLiteral("2-3, abc, 0, -3, 4.5, , 32768, 5-2, 1-")),
+              (QStringList{"abc", "0", "-3", "32768", "5-2", "1-"}));
+    EXPECT_EQ(unreadLengthEntries(QStringLiteral(" 4 5-6 ")), QStringList());
+    EXPECT_EQ(unreadLengthEntries(QString()), QStringList());
+}
 
 TEST(DistinctCountableLengths, DropsRepeatsAndLengthsBelowOneKeepingFirstSeenOrder)
 {
@@ -79,7 +94,7 @@ TEST(LengthRanges, NumbersAndRangesSeparatedByCommasOrBlanks)
 
 TEST(LengthRanges, AnythingElseIsRefusedNamingTheEntry)
 {
-    for (const char *text : {"2 to 4", "x", "0", "-3", "5-2", "2.5", "2-", "1-40000", "4,,x"}) {
+    for (const char *text : {"2 to 4", "x", "0", "-3", "5-2", "2.5", "2-", "4,,x"}) {
         const Result<std::vector<int>> lengths = parseLengthRanges(QLatin1String(text));
         ASSERT_FALSE(lengths.ok()) << text;
         EXPECT_TRUE(lengths.error().contains(QStringLiteral("is not a phrase length")))
@@ -88,4 +103,8 @@ TEST(LengthRanges, AnythingElseIsRefusedNamingTheEntry)
     EXPECT_TRUE(
         parseLengthRanges(QStringLiteral("2 to 4")).error().startsWith(QStringLiteral("\"to\"")));
     EXPECT_FALSE(parseLengthRanges(QStringLiteral(" , ")).ok());
+    for (const char *text : {"1-32768", "32768", "99999999999", "99999999999-2"})
+        EXPECT_EQ(parseLengthRanges(QLatin1String(text)).error(),
+                  QStringLiteral("\"%1\" is longer than the longest phrase length, 32767")
+                      .arg(QLatin1String(text)));
 }
