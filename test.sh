@@ -10,25 +10,31 @@ cd "$(dirname "$0")"
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Both builds link with lld, much faster than the default linker over a hundred test programs.
+link=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
 
 echo "== formatting (clang-format 14, .clang-format)"
 find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
   xargs -0 clang-format --dry-run -Werror
 
-echo "== normal build"
-cmake -S . -B build -G Ninja -DORVANTA_WERROR=ON >/dev/null
+echo "== normal build (at ${SECONDS} s)"
+# At -O1 and without debug information: the tests need neither, and the build takes much less
+# time. (Benchmarks are built with -O2 on their own.)
+cmake -S . -B build -G Ninja -DORVANTA_WERROR=ON "${link[@]}" \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DNDEBUG" >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build (at ${SECONDS} s)"
 # -O1 and line tables only: reports still name file and line, and the build takes a fifth less.
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DORVANTA_SANITIZE=ON \
-  -DORVANTA_FUZZ=ON -DORVANTA_BUILD_BENCH=OFF -DORVANTA_WERROR=ON \
+  -DORVANTA_FUZZ=ON -DORVANTA_BUILD_BENCH=OFF -DORVANTA_WERROR=ON "${link[@]}" \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" >/dev/null
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
 if [[ $(id -u) -eq 0 ]]; then
-  echo "== tests that need an unprivileged user"
+  echo "== tests that need an unprivileged user (at ${SECONDS} s)"
   ./scripts/unprivileged-tests.sh
 fi
+echo "== all passed in ${SECONDS} s"

@@ -21,7 +21,7 @@ build=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang-format clang-14 libclang-rt-14-dev
+  clang-format clang-14 libclang-rt-14-dev lld
   python3 gawk
   ghostscript qpdf groff
   time
