@@ -19,7 +19,7 @@ find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
 
 echo "== normal build (at ${SECONDS} s)"
 # At -O1 and without debug information: the tests need neither, and the build takes much less
-# time. (Benchmarks are built with -O2 on their own.)
+# time. (Benchmarks are timed in optimised builds of their own, build-rel by default.)
 cmake -S . -B build -G Ninja -DORVANTA_WERROR=ON "${link[@]}" \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DNDEBUG" >/dev/null
 cmake --build build -j "$jobs"
