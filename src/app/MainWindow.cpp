@@ -109,6 +109,8 @@ MainWindow::~MainWindow()
 {
     cancelWork();
     delete m_inputWork; // before the check it uses
+    delete m_explorer;  // before the results its lists show
+    m_explorer = nullptr;
 }
 
 QString MainWindow::applicationTitle()
