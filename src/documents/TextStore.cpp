@@ -186,13 +186,39 @@ Result<DocumentVersion> TextStore::versionOf(const QString &path, const QString 
     version.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
     version.device = info.st_dev;
     version.inode = info.st_ino;
-    // A file we may not read has no content to tell apart; the converter will not read it either.
-    if (fd.isOpen())
+    if (fd.isOpen()) {
         version.digest = contentDigest(fd.get(), info.st_size);
+        rememberReadable(version);
+    } else {
+        version = lastReadable(version);
+    }
     if (!password.isEmpty())
         version.passwordKey =
             QCryptographicHash::hash(m_salt + password.toUtf8(), QCryptographicHash::Sha256);
     return version;
+}
+
+// Taking away read permission changes a file's change time but not its content.
+QByteArray TextStore::identityOf(const DocumentVersion &version)
+{
+    return QFile::encodeName(version.path) + '\0' + QByteArray::number(version.size) + ':' +
+           QByteArray::number(version.modifiedNs) + ':' + QByteArray::number(version.device) + ':' +
+           QByteArray::number(version.inode);
+}
+
+void TextStore::rememberReadable(const DocumentVersion &version) const
+{
+    const std::lock_guard lock(m_mutex);
+    m_lastReadable[identityOf(version)] = version;
+}
+
+// A file we may no longer read is the version last read with the same size, time and inode; a
+// file never read has no content to tell apart, and the converter will not read it either.
+DocumentVersion TextStore::lastReadable(const DocumentVersion &unreadable) const
+{
+    const std::lock_guard lock(m_mutex);
+    const auto known = m_lastReadable.find(identityOf(unreadable));
+    return known == m_lastReadable.end() ? unreadable : known->second;
 }
 
 Result<StoreFolder *> TextStore::folder()

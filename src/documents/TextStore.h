@@ -163,6 +163,9 @@ private:
     recogniseInto(const Directory &directory, QString &fileName, const RecognitionRequest &request,
                   const QByteArray &converted, const std::vector<int> &blank,
                   const std::function<void(int, int)> &progress, std::stop_token stop);
+    static QByteArray identityOf(const DocumentVersion &version);
+    void rememberReadable(const DocumentVersion &version) const;
+    DocumentVersion lastReadable(const DocumentVersion &unreadable) const;
     std::optional<StoredTextHandle> findEntry(const QByteArray &key);
     StoredTextHandle open(const Entry &entry) const;
     void keep(const QByteArray &key, std::shared_ptr<StoredText> text);
@@ -173,7 +176,8 @@ private:
     std::condition_variable_any m_changed;
     std::shared_ptr<StoreFolder> m_folder; // shared with conversions in flight
     std::map<QByteArray, Entry> m_entries;
-    std::list<QByteArray> m_uses; // least recently used first
+    mutable std::map<QByteArray, DocumentVersion> m_lastReadable; // by identityOf
+    std::list<QByteArray> m_uses;                                 // least recently used first
     QByteArray m_salt;
     ConversionLimits m_conversionLimits;
     qint64 m_limit = 0;
