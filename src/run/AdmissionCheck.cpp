@@ -2,6 +2,7 @@
 
 #include "base/ErrorReport.h"
 #include "documents/TextStore.h"
+#include "run/ConversionQueue.h"
 #include "run/CountingRun.h"
 
 #include <QHash>
@@ -67,12 +68,14 @@ AdmissionResult AdmissionCheck::check(const QStringList &paths, std::stop_token 
     QHash<QString, bool> readable; // a file listed twice is converted once
     QSet<QString> scanned;
     std::deque<Probe> inFlight;
-    const int parallel = defaultParallelConversions();
+    // The biggest files first on every thread, the answers taken in list order.
+    ConversionQueue conversions(defaultParallelConversions());
+    const int ahead = filesToConvertAhead(defaultParallelConversions());
     const int total = int(paths.size());
     int next = 0;
     int done = 0;
     while ((next < total || !inFlight.empty()) && !stop.stop_requested()) {
-        for (; next < total && int(inFlight.size()) < parallel; ++next) {
+        for (; next < total && int(inFlight.size()) < ahead; ++next) {
             const QString &path = paths[next];
             if (readable.contains(path))
                 continue;
@@ -80,7 +83,7 @@ AdmissionResult AdmissionCheck::check(const QStringList &paths, std::stop_token 
             const Result<DocumentVersion> version = m_store.versionOf(path, {});
             if (!version.ok())
                 continue;
-            inFlight.push_back({path, std::async(std::launch::async, [&, version = *version] {
+            inFlight.push_back({path, conversions.add(version->size, [&, version = *version] {
                                     return m_store.obtain(version, {}, *converter, stop);
                                 })});
         }

@@ -7,6 +7,7 @@
 #include "phrases/PhraseTable.h"
 #include "phrases/RepeatedPassages.h"
 #include "run/BoundedCount.h"
+#include "run/ConversionQueue.h"
 #include "run/MemoryShortage.h"
 
 #include <QFile>
@@ -153,7 +154,8 @@ public:
         // A count that ran out of memory may hold part of a file: none of it is shown.
         if (!m_memoryShortage.isEmpty())
             refuse(m_memoryShortage);
-        m_pending.clear(); // waits for converters still stopping
+        m_pending.clear();
+        m_conversions.reset(); // waits for converters still stopping
         m_outcome.cancelled = m_stop.stop_requested();
         if (m_outcome.cancelled)
             m_outcome.phrases = {};
@@ -223,15 +225,28 @@ private:
                                                   : defaultParallelConversions());
     }
 
-    // Keeps at most the chosen number of conversions running. A file leaves the queue once its
-    // text is there, and the next one starts while the finished file is counted.
+    // How many files may be converted ahead of the one being counted, so that every conversion
+    // thread stays busy while a long one runs; no more bytes of PDF than the text store holds
+    // (see topUp). Passwords asked for each file are asked near the file being counted.
+    int filesAhead(int parallel) const
+    {
+        if (m_options.promptForPassword)
+            return parallel;
+        return filesToConvertAhead(parallel);
+    }
+
+    // Converts on the chosen number of threads, the biggest file ahead first, and counts the
+    // texts in list order, so the results do not depend on which conversion ends first.
     void processFiles()
     {
         const int count = int(m_paths.size());
         const int parallel = parallelConversions();
+        const int ahead = filesAhead(parallel);
+        m_conversions.emplace(parallel);
         int submitted = 0;
         const auto topUp = [&] {
-            while (submitted < count && int(m_pending.size()) < parallel &&
+            while (submitted < count && int(m_pending.size()) < ahead &&
+                   (m_pending.empty() || m_bytesAhead < m_store.limit()) &&
                    !m_stop.stop_requested())
                 submit(submitted++);
         };
@@ -247,6 +262,7 @@ private:
                 m_pending.front().text.wait();
             PendingFile file = std::move(m_pending.front());
             m_pending.pop_front();
+            m_bytesAhead -= file.version ? file.version->size : 0;
             topUp();
             m_operation.step(110, [&] { collect(file); });
         }
@@ -275,10 +291,11 @@ private:
             file.text = readyText(std::move(*stored));
         } else {
             file.fromStore = stored.has_value();
-            file.text = std::async(std::launch::async, [this, version = *version, password] {
+            file.text = m_conversions->add(version->size, [this, version = *version, password] {
                 return textOf(version, password);
             });
         }
+        m_bytesAhead += file.version ? file.version->size : 0;
         m_pending.push_back(std::move(file));
     }
 
@@ -495,6 +512,9 @@ private:
     std::deque<PendingFile> m_pending;
     std::shared_ptr<BoundedCount> m_bounded; // counts the phrases within a memory limit
     Status m_spillFailure;
+    qint64 m_bytesAhead = 0; // of the files converted or converting ahead of the one counted
+    // Last, so its threads end before anything they use.
+    std::optional<ConversionQueue> m_conversions;
 };
 
 CountingRun::CountingRun(CountingRunHost &host, ErrorSink &errors, TextStore &store,
