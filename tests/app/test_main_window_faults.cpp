@@ -7,6 +7,7 @@
 #include "FakeConverter.h"
 #include "FileSizeCap.h"
 #include "MainWindowFixture.h"
+#include "ProcessSignals.h"
 #include "QtPrinters.h"
 #include "app/WindowRunHost.h"
 #include "base/ErrorReport.h"
@@ -359,23 +360,6 @@ TEST_F(MainWindowFaultTest, AWindowAndATerminalRunSideBySideKeepTheirOwnResults)
     EXPECT_EQ(privateFolderEntries().size(), 1);
 }
 
-namespace {
-
-// Whether the process has its own handler for the signal (Linux: /proc/PID/status, SigCgt).
-bool catchesSignal(qint64 pid, int signal)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
-    }
-    return false;
-}
-
-} // namespace
-
 // Each signal ends the window, also while a message is open: here the one saying that the
 // preferences cannot be saved, as the settings file lies under a regular file.
 TEST(WindowProcess, EachSignalClosesTheWindowAndRemovesItsFilesEvenWithAMessageOpen)
@@ -396,7 +380,7 @@ TEST(WindowProcess, EachSignalClosesTheWindowAndRemovesItsFilesEvenWithAMessageO
             const QString privateFolder = QStringLiteral("orvanta-") + QString::number(::geteuid());
             ASSERT_TRUE(QTest::qWaitFor(
                 [&] {
-                    return catchesSignal(window.processId(), signal) &&
+                    return takesSignal(window.processId(), signal) &&
                            (messageOpen || !tmp.entries(privateFolder).isEmpty());
                 },
                 20000))

@@ -3,6 +3,7 @@
 // every wait, and a second instance beside it.
 #include "FakeConverter.h"
 #include "Fixtures.h"
+#include "ProcessSignals.h"
 #include "QtPrinters.h"
 #include "TestSupport.h"
 #include "run/CountingRun.h"
@@ -272,6 +273,8 @@ TEST_F(BadInputTest, AnInterruptDuringAFolderScanEndsTheRun)
 {
     QProcess process;
     start(process, {QStringLiteral("/")});
+    for (int wait = 0; wait < 1000 && !takesSignal(process.processId(), SIGINT); ++wait)
+        QThread::msleep(10);
     QThread::msleep(300);
     ::kill(pid_t(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(30000));
