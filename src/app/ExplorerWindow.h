@@ -23,6 +23,7 @@ namespace orvanta {
 
 class BackgroundJob;
 class DialogService;
+class DocumentsView;
 class OccurrencePanel;
 class PageView;
 class PassagesView;
@@ -56,6 +57,7 @@ public:
     OccurrencePanel &occurrences() { return *m_occurrences; }
     PageView &pageView() { return *m_page; }
     PassagesView &passages() { return *m_passages; }
+    DocumentsView &documents() { return *m_documents; }
 
 signals:
     void exportFinished();
@@ -98,6 +100,7 @@ private:
     ShownRowsControls m_exportControls{};
     ShownRowsExport *m_export = nullptr;
     PassagesView *m_passages = nullptr;
+    DocumentsView *m_documents = nullptr;
     QTabWidget *m_tabs = nullptr;
 };
 
