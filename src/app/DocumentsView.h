@@ -56,6 +56,8 @@ public:
     void openPair(int first, int second);
 
     OverlapSettings settings() const;
+    // The texts read, once read; null before.
+    const OverlapTexts *texts() const { return m_texts.get(); }
     OverlapPairsModel &pairs() { return *m_pairs; }
     OverlapMatrixModel &matrix() { return *m_matrix; }
     PairView *pairView() const { return m_pairView; }
