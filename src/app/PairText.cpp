@@ -1,5 +1,7 @@
 #include "app/PairText.h"
 
+#include <algorithm>
+
 namespace orvanta {
 
 namespace {
@@ -10,6 +12,22 @@ bool isPlaced(const SharedStretch &stretch, qsizetype lineCount)
 }
 
 } // namespace
+
+std::vector<TextSpan> spansWithin(const std::vector<TextSpan> &spans, int begin, int end)
+{
+    std::vector<TextSpan> within;
+    // The first span that ends after `begin`.
+    auto span = std::partition_point(spans.begin(), spans.end(), [begin](const TextSpan &s) {
+        return s.start + s.length <= begin;
+    });
+    for (; span != spans.end() && span->start < end; ++span) {
+        const int from = std::max(span->start, begin);
+        const int to = std::min(span->start + span->length, end);
+        if (to > from)
+            within.push_back({from - begin, to - from});
+    }
+    return within;
+}
 
 PairSideText::PairSideText(const PairSide &side)
     : m_stretches(side.stretches)

@@ -18,13 +18,18 @@ struct TextSpan {
     bool operator==(const TextSpan &) const = default;
 };
 
+// The parts of `spans` (ordered by start, not overlapping) that lie in characters [begin, end),
+// counted from `begin`: what to mark in one paragraph of a text.
+std::vector<TextSpan> spansWithin(const std::vector<TextSpan> &spans, int begin, int end);
+
 class PairSideText {
 public:
     // A side whose text could not be read again shows its stretches' words, one a paragraph.
     explicit PairSideText(const PairSide &side);
 
     const QString &text() const { return m_text; }
-    // Where each of the side's stretches stands, in text order.
+    // Where each of the side's stretches stands, in text order (which is the order of their
+    // starts).
     const std::vector<TextSpan> &spans() const { return m_spans; }
     int stretchCount() const { return int(m_stretches.size()); }
     // "Stretch 2 of 15, 9 words: page 4, line 12" (and "to page 5, line 1" when it ends

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
+#include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -28,6 +29,30 @@ QString sharedText(std::uint32_t shared, std::uint32_t words)
         .arg(words)
         .arg(words == 0 ? 0.0 : 100.0 * shared / words, 0, 'f', 1);
 }
+
+// Marks the shared stretches paragraph by paragraph as the text is laid out, which costs far
+// less than a selection per stretch on a text of hundreds of pages.
+class StretchMarks final : public QSyntaxHighlighter {
+public:
+    StretchMarks(std::vector<TextSpan> spans, QTextDocument *document)
+        : QSyntaxHighlighter(document)
+        , m_spans(std::move(spans))
+    {
+        m_format.setBackground(kSharedColour);
+    }
+
+protected:
+    void highlightBlock(const QString &text) override
+    {
+        const int begin = currentBlock().position();
+        for (const TextSpan &span : spansWithin(m_spans, begin, begin + int(text.size())))
+            setFormat(span.start, span.length, m_format);
+    }
+
+private:
+    std::vector<TextSpan> m_spans;
+    QTextCharFormat m_format;
+};
 
 } // namespace
 
@@ -121,6 +146,8 @@ void PairView::showPair(std::shared_ptr<const OverlapTexts> texts,
     for (SidePane &pane : m_sides) {
         pane.shown.reset();
         pane.cursor = StretchCursor();
+        delete pane.marks;
+        pane.text->setExtraSelections({});
         pane.text->clear();
         pane.caption->clear();
         pane.place->clear();
@@ -132,10 +159,12 @@ void PairView::showPair(std::shared_ptr<const OverlapTexts> texts,
                        .arg(QFileInfo(m_sides[First].path).fileName(),
                             QFileInfo(m_sides[Second].path).fileName()));
     m_status->setText(QStringLiteral("Reading the two files..."));
-    auto reading = std::make_shared<PairReading>();
+    auto reading = std::make_shared<Reading>();
     m_job->start(
         [reading, texts = m_texts, overlap, first, second, stop = m_stop.get_token()] {
-            *reading = texts->readPair(*overlap, first, second, stop);
+            reading->pair = texts->readPair(*overlap, first, second, stop);
+            reading->first.emplace(reading->pair.first);
+            reading->second.emplace(reading->pair.second);
         },
         [this, reading] {
             if (!m_stop.stop_requested())
@@ -143,21 +172,23 @@ void PairView::showPair(std::shared_ptr<const OverlapTexts> texts,
         });
 }
 
-void PairView::finishReading(const PairReading &reading)
+void PairView::finishReading(Reading &reading)
 {
-    showSide(First, reading.first, m_sides[Second].path);
-    showSide(Second, reading.second, m_sides[First].path);
-    m_status->setText(reading.unavailable.isEmpty()
+    showSide(First, reading.pair.first, std::move(*reading.first), m_sides[Second].path);
+    showSide(Second, reading.pair.second, std::move(*reading.second), m_sides[First].path);
+    const QStringList &unavailable = reading.pair.unavailable;
+    m_status->setText(unavailable.isEmpty()
                           ? QString()
                           : QStringLiteral("Not read again, only the shared words are shown: %1")
-                                .arg(reading.unavailable.join(QStringLiteral(", "))));
+                                .arg(unavailable.join(QStringLiteral(", "))));
     emit pairShown();
 }
 
-void PairView::showSide(Side side, const PairSide &pairSide, const QString &otherPath)
+void PairView::showSide(Side side, const PairSide &pairSide, PairSideText shown,
+                        const QString &otherPath)
 {
     SidePane &pane = m_sides[side];
-    pane.shown.emplace(pairSide);
+    pane.shown.emplace(std::move(shown));
     pane.cursor = StretchCursor(pane.shown->stretchCount());
     std::uint32_t shared = 0;
     for (const SharedStretch &stretch : pairSide.stretches)
@@ -167,33 +198,31 @@ void PairView::showSide(Side side, const PairSide &pairSide, const QString &othe
                                    sharedText(shared, m_texts->wordsOf(pairSide.source)),
                                    QFileInfo(otherPath).fileName()));
     pane.caption->setToolTip(pane.path);
+    delete pane.marks;
     pane.text->setPlainText(pane.shown->text());
+    pane.marks = new StretchMarks(pane.shown->spans(), pane.text->document());
     pane.place->setText(pane.shown->placeText(-1));
     pane.previous->setEnabled(pane.shown->stretchCount() > 0);
     pane.next->setEnabled(pane.shown->stretchCount() > 0);
-    markStretches(side);
+    markCurrent(side);
 }
 
-// Every shared stretch of the side marked, the current one more strongly.
-void PairView::markStretches(Side side)
+// The current stretch of the side marked more strongly than the others.
+void PairView::markCurrent(Side side)
 {
     SidePane &pane = m_sides[side];
-    if (!pane.shown)
+    const int current = pane.cursor.current();
+    if (!pane.shown || current < 0) {
+        pane.text->setExtraSelections({});
         return;
-    QList<QTextEdit::ExtraSelection> marks;
-    const std::vector<TextSpan> &spans = pane.shown->spans();
-    marks.reserve(qsizetype(spans.size()));
-    QTextCursor cursor(pane.text->document());
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        QTextEdit::ExtraSelection mark;
-        mark.cursor = cursor;
-        mark.cursor.setPosition(spans[i].start);
-        mark.cursor.setPosition(spans[i].start + spans[i].length, QTextCursor::KeepAnchor);
-        const bool current = int(i) == pane.cursor.current();
-        mark.format.setBackground(current ? kCurrentColour : kSharedColour);
-        marks << mark;
     }
-    pane.text->setExtraSelections(marks);
+    const TextSpan span = pane.shown->spans()[std::size_t(current)];
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(pane.text->document());
+    mark.cursor.setPosition(span.start);
+    mark.cursor.setPosition(span.start + span.length, QTextCursor::KeepAnchor);
+    mark.format.setBackground(kCurrentColour);
+    pane.text->setExtraSelections({mark});
 }
 
 void PairView::goToNext(Side side)
@@ -218,7 +247,7 @@ void PairView::goTo(Side side, int stretch)
     pane.text->setTextCursor(cursor);
     pane.text->centerCursor();
     pane.place->setText(pane.shown->placeText(stretch));
-    markStretches(side);
+    markCurrent(side);
     const SharedStretch &shared = pane.shown->stretch(stretch);
     m_page->showPage(pane.path, shared.first.page, shared.text, shared.placeOnPage);
 }

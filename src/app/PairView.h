@@ -3,6 +3,8 @@
 #include "app/PairText.h"
 #include "run/OverlapSearch.h"
 
+#include <QPointer>
+#include <QSyntaxHighlighter>
 #include <QWidget>
 
 #include <array>
@@ -63,15 +65,24 @@ private:
         QLabel *place = nullptr;
         QPushButton *previous = nullptr;
         QPushButton *next = nullptr;
+        QPointer<QSyntaxHighlighter> marks; // the shared stretches
         QString path;
         std::optional<PairSideText> shown;
         StretchCursor cursor;
     };
 
+    // The two files read again, and each laid out as one text, off the window thread.
+    struct Reading {
+        PairReading pair;
+        std::optional<PairSideText> first;
+        std::optional<PairSideText> second;
+    };
+
     QWidget *createSide(Side side, const char *name);
-    void finishReading(const PairReading &reading);
-    void showSide(Side side, const PairSide &pairSide, const QString &otherPath);
-    void markStretches(Side side);
+    void finishReading(Reading &reading);
+    void showSide(Side side, const PairSide &pairSide, PairSideText shown,
+                  const QString &otherPath);
+    void markCurrent(Side side);
     void goTo(Side side, int stretch);
 
     std::array<SidePane, 2> m_sides;

@@ -46,6 +46,22 @@ TEST(PairSideText, ShowsTheSharedWordsAloneWhenTheTextIsGone)
     EXPECT_EQ(marked(text), (QStringList{"two three", "four five six"}));
 }
 
+// Spans cut to one paragraph, counted from its start.
+TEST(PairSideText, FindsTheSpansOfOneParagraph)
+{
+    const std::vector<TextSpan> spans{{2, 3}, {8, 4}, {20, 10}};
+    const struct {
+        int begin, end;
+        std::vector<TextSpan> within;
+    } cases[] = {
+        {0, 2, {}},         {0, 10, {{2, 3}, {8, 2}}},
+        {5, 8, {}},         {9, 25, {{0, 3}, {11, 5}}},
+        {22, 24, {{0, 2}}}, {30, 40, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(spansWithin(spans, c.begin, c.end), c.within) << c.begin << ',' << c.end;
+}
+
 TEST(PairSideText, SaysWhereEachStretchStands)
 {
     PairSide side;
