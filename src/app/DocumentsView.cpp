@@ -239,8 +239,10 @@ void DocumentsView::stop()
     m_stop.request_stop();
     m_job->waitForEnd();
     m_export->stop();
-    if (m_pairView)
+    if (m_pairView) {
         m_pairView->stop();
+        m_pairView->close();
+    }
 }
 
 // The texts are read only when they are not at hand; a job under way starts the next when it

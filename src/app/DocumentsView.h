@@ -50,7 +50,8 @@ public:
     void setDocumentOpener(std::function<bool(const QString &)> open);
     // Reads or compares the texts unless the pairs shown are those of the texts and settings.
     void compare();
-    // Stops the reading, the comparing, an export and the pair shown, and waits for them.
+    // Stops the reading, the comparing and an export, and waits for them; closes the pair
+    // shown.
     void stop();
     // Opens the pair of the two files side by side.
     void openPair(int first, int second);

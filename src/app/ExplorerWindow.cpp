@@ -80,6 +80,14 @@ void ExplorerWindow::stopWork()
     m_page->stop();
 }
 
+// Reading and comparing the documents takes a while: it stops with the window, and goes on
+// when the tab is shown again.
+void ExplorerWindow::closeEvent(QCloseEvent *event)
+{
+    m_documents->stop();
+    QWidget::closeEvent(event);
+}
+
 void ExplorerWindow::createControls()
 {
     m_view = createResultsView("ExplorerList", m_model, this);

@@ -239,6 +239,8 @@ TEST_F(ExplorerWindowTest, DocumentsThatShareTextSideBySide)
     EXPECT_EQ(pair.findChild<QLabel *>(QStringLiteral("PairSecondPlace"))->text(),
               QStringLiteral("Stretch 4 of 4, 4 words: page 2, line 2"));
     EXPECT_TRUE(pair.pageView().hasImage());
+    explorer.close();
+    EXPECT_FALSE(pair.isVisible());
 }
 
 // What is ticked or removed in the explorer is what the main window's exports see.
