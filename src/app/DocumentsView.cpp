@@ -152,7 +152,7 @@ QWidget *DocumentsView::createMatrixPage()
     m_matrixView = new QTableView(page);
     m_matrixView->setObjectName(QStringLiteral("DocumentsMatrix"));
     m_matrixView->setModel(m_matrix);
-    m_matrixView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_matrixView->setSelectionMode(QAbstractItemView::NoSelection); // the colours stay seen
     m_matrixView->horizontalHeader()->setDefaultSectionSize(kMatrixCellSize);
     m_matrixView->horizontalHeader()->setMinimumSectionSize(kMatrixCellSize);
     m_matrixView->verticalHeader()->setDefaultSectionSize(kMatrixCellSize);
