@@ -1,5 +1,6 @@
 #include "app/ExplorerWindow.h"
 
+#include "app/DocumentsView.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
 #include "app/PassagesView.h"
@@ -74,8 +75,17 @@ void ExplorerWindow::stopWork()
 {
     m_export->stop();
     m_passages->stop();
+    m_documents->stop();
     m_occurrences->stop();
     m_page->stop();
+}
+
+// Reading and comparing the documents takes a while: it stops with the window, and goes on
+// when the tab is shown again.
+void ExplorerWindow::closeEvent(QCloseEvent *event)
+{
+    m_documents->stop();
+    QWidget::closeEvent(event);
 }
 
 void ExplorerWindow::createControls()
@@ -98,6 +108,8 @@ void ExplorerWindow::createControls()
     m_tabs->setObjectName(QStringLiteral("ExplorerTabs"));
     m_tabs->addTab(results, QStringLiteral("Phrases"));
     m_tabs->addTab(m_passages, QStringLiteral("Passages"));
+    m_documents = new DocumentsView(m_store, m_dialogs, m_title);
+    m_tabs->addTab(m_documents, QStringLiteral("Documents"));
 
     m_occurrences = new OccurrencePanel(m_store, m_dialogs, m_title, this);
     m_page = new PageView(m_dialogs, m_title, this);
@@ -187,6 +199,7 @@ void ExplorerWindow::connectControls()
     m_export = new ShownRowsExport(m_dialogs, m_title, m_list, *m_model, m_exportControls, this);
     connect(m_export, &ShownRowsExport::finished, this, &ExplorerWindow::exportFinished);
     connect(m_passages, &PassagesView::exportFinished, this, &ExplorerWindow::exportFinished);
+    connect(m_documents, &DocumentsView::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::occurrenceChosen, m_page, &PageView::showPage);
     connect(m_passages, &PassagesView::passageChosen, this, [this](const QString &passage) {
@@ -210,6 +223,7 @@ void ExplorerWindow::showWhereItOccurs(const QString &words)
 void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOptions options)
 {
     m_passages->setCountedTexts(sources, options);
+    m_documents->setCountedTexts(sources, options);
     m_occurrences->setCountedTexts(std::move(sources), options);
 }
 
@@ -220,6 +234,7 @@ void ExplorerWindow::setDataFolder(const QString &folder)
 
 void ExplorerWindow::setDocumentOpener(std::function<bool(const QString &)> open)
 {
+    m_documents->setDocumentOpener(open);
     m_page->setOpener(std::move(open));
 }
 

@@ -23,6 +23,7 @@ namespace orvanta {
 
 class BackgroundJob;
 class DialogService;
+class DocumentsView;
 class OccurrencePanel;
 class PageView;
 class PassagesView;
@@ -56,12 +57,14 @@ public:
     OccurrencePanel &occurrences() { return *m_occurrences; }
     PageView &pageView() { return *m_page; }
     PassagesView &passages() { return *m_passages; }
+    DocumentsView &documents() { return *m_documents; }
 
 signals:
     void exportFinished();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
@@ -98,6 +101,7 @@ private:
     ShownRowsControls m_exportControls{};
     ShownRowsExport *m_export = nullptr;
     PassagesView *m_passages = nullptr;
+    DocumentsView *m_documents = nullptr;
     QTabWidget *m_tabs = nullptr;
 };
 

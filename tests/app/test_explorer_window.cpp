@@ -1,12 +1,16 @@
 #include "MainWindowFixture.h"
 #include "QtPrinters.h"
 #include "XlsxReader.h"
+#include "app/DocumentsView.h"
 #include "app/ExplorerWindow.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
+#include "app/PairView.h"
 #include "app/PassagesView.h"
 #include "results/DesktopOpener.h"
 #include "results/OccurrencesModel.h"
+#include "results/OverlapMatrixModel.h"
+#include "results/OverlapPairsModel.h"
 #include "results/ResultsFilterModel.h"
 
 #include <QCheckBox>
@@ -16,10 +20,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTreeView>
 
@@ -170,6 +176,71 @@ TEST_F(ExplorerWindowTest, PassagesOfTheCountedTextsWithWhereTheyOccur)
     EXPECT_TRUE(csv.startsWith("Phrase,Words,Frequency,Files\r\nat the end of the,5,4,2\r\n"))
         << csv.constData();
     EXPECT_EQ(csv.count("\r\n"), 4);
+}
+
+// Which files share text: read once, compared again for each setting, written out, and a pair
+// opened from the matrix side by side with the page of a stretch.
+TEST_F(ExplorerWindowTest, DocumentsThatShareTextSideBySide)
+{
+    ExplorerWindow &explorer = openExplorer();
+    DocumentsView &documents = explorer.documents();
+    QSignalSpy compared(&documents, &DocumentsView::compared);
+    inExplorer<QTabWidget>("ExplorerTabs")->setCurrentIndex(2);
+    ASSERT_TRUE(compared.wait(30000));
+    auto *counts = inExplorer<QLabel>("DocumentsCounts");
+    EXPECT_EQ(counts->text(), QStringLiteral("0 of 0 pairs")) << "no eight words in common";
+    const OverlapTexts *read = documents.texts();
+    ASSERT_NE(read, nullptr);
+
+    const auto compareWith = [&](auto change) {
+        change();
+        EXPECT_TRUE(compared.wait(30000));
+        EXPECT_EQ(documents.texts(), read) << "compared again without reading again";
+    };
+    compareWith([&] { inExplorer<QSpinBox>("DocumentsStretchWords")->setValue(4); });
+    ASSERT_EQ(counts->text(), QStringLiteral("1 of 1 pairs"));
+    EXPECT_EQ(documents.pairs().pairAt(0), (OverlapPair{0, 1, 31, 33, 22, 18}));
+    compareWith([&] { inExplorer<QCheckBox>("DocumentsIgnoreCommon")->setChecked(true); });
+    EXPECT_EQ(counts->text(), QStringLiteral("0 of 0 pairs")) << "every stretch is in both files";
+    compareWith([&] { inExplorer<QCheckBox>("DocumentsIgnoreCommon")->setChecked(false); });
+
+    const QString target = m_tmp.filePath(QStringLiteral("pairs.csv"));
+    m_dialogs.saveResults.push_back(target);
+    QSignalSpy exported(&explorer, &ExplorerWindow::exportFinished);
+    inExplorer<QPushButton>("DocumentsExportCsv")->click();
+    ASSERT_TRUE(exported.wait(30000));
+    EXPECT_EQ(readFile(target), QStringLiteral("file_a,file_b,words_a,words_b,shared_a,shared_b,"
+                                               "share_a,share_b\r\n%1,%2,31,33,22,18,0.7097,"
+                                               "0.5455\r\n")
+                                    .arg(fixture("text-a.pdf"), fixture("text-b.pdf"))
+                                    .toUtf8());
+
+    inExplorer<QTabWidget>("DocumentsTabs")->setCurrentIndex(1);
+    auto *matrix = inExplorer<QTableView>("DocumentsMatrix");
+    ASSERT_EQ(documents.matrix().rowCount(), 2);
+    QTest::mouseClick(matrix->viewport(), Qt::LeftButton, {},
+                      matrix->visualRect(documents.matrix().index(1, 0)).center());
+    ASSERT_NE(documents.pairView(), nullptr);
+    PairView &pair = *documents.pairView();
+    QSignalSpy shown(&pair, &PairView::pairShown);
+    ASSERT_TRUE(shown.wait(30000));
+    const PairSideText &first = *pair.sideText(PairView::First);
+    ASSERT_EQ(first.stretchCount(), 5);
+    EXPECT_EQ(first.text().mid(first.spans()[0].start, first.spans()[0].length),
+              QStringLiteral("The quick brown fox"));
+    EXPECT_EQ(pair.textOf(PairView::Second)->toPlainText().count(QLatin1Char('\n')), 3);
+
+    QSignalSpy drawn(&pair.pageView(), &PageView::pageShown);
+    pair.textOf(PairView::Second)->setFocus();
+    QTest::keyClick(&pair, Qt::Key_F3, Qt::ShiftModifier); // the last stretch of the second
+    EXPECT_EQ(pair.currentStretch(PairView::Second),
+              pair.sideText(PairView::Second)->stretchCount() - 1);
+    ASSERT_TRUE(drawn.wait(30000));
+    EXPECT_EQ(pair.findChild<QLabel *>(QStringLiteral("PairSecondPlace"))->text(),
+              QStringLiteral("Stretch 4 of 4, 4 words: page 2, line 2"));
+    EXPECT_TRUE(pair.pageView().hasImage());
+    explorer.close();
+    EXPECT_FALSE(pair.isVisible());
 }
 
 // What is ticked or removed in the explorer is what the main window's exports see.
