@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
@@ -63,6 +64,7 @@ ExplorerWindow::ExplorerWindow(ResultsModel &list, TextStore &store, DialogServi
     connectControls();
     resize(1000, 700);
     showCounts();
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
 }
 
 ExplorerWindow::~ExplorerWindow()
