@@ -21,40 +21,71 @@ QString damaged(const QString &why)
     return QStringLiteral("The project is damaged: %1.").arg(why);
 }
 
-template <typename Numbers> QJsonArray numberArray(const Numbers &numbers)
+// The results are written by hand: a million rows through QJsonArray take seconds.
+void appendString(QByteArray &out, std::string_view utf8)
 {
-    QJsonArray array;
-    for (const auto number : numbers)
-        array.append(qint64(number));
-    return array;
-}
-
-QJsonObject resultsObject(const Project &project)
-{
-    const PhraseResults &results = project.results;
-    QJsonArray phrases, words, frequencies, files, fileCounts;
-    for (qsizetype row = 0; row < results.size(); ++row) {
-        const std::string_view phrase = results.phraseUtf8(row);
-        phrases.append(QString::fromUtf8(phrase.data(), qsizetype(phrase.size())));
-        words.append(results.wordCount(row));
-        frequencies.append(results.frequency(row));
-        files.append(results.files(row));
-        if (results.hasFileCounts()) {
-            QJsonArray counts;
-            for (const FileCount &count : results.fileCounts(row))
-                counts << qint64(count.file) << qint64(count.frequency);
-            fileCounts.append(counts);
+    out += '"';
+    for (const char c : utf8) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += QByteArray("\\u00") + QByteArray::number(int(c), 16).rightJustified(2, '0');
+        } else {
+            out += c;
         }
     }
-    QJsonObject object{{QStringLiteral("phrases"), phrases},
-                       {QStringLiteral("words"), words},
-                       {QStringLiteral("frequencies"), frequencies},
-                       {QStringLiteral("files"), files},
-                       {QStringLiteral("ticked"), numberArray(project.ticked)},
-                       {QStringLiteral("removed"), numberArray(project.removed)}};
-    if (results.hasFileCounts())
-        object.insert(QStringLiteral("fileCounts"), fileCounts);
-    return object;
+    out += '"';
+}
+
+template <typename Number> void appendNumbers(QByteArray &out, qsizetype count, Number number)
+{
+    out += '[';
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0)
+            out += ',';
+        out += QByteArray::number(qint64(number(i)));
+    }
+    out += ']';
+}
+
+void appendResults(QByteArray &out, const Project &project)
+{
+    const PhraseResults &results = project.results;
+    const qsizetype rows = results.size();
+    out += "{\"phrases\":[";
+    for (qsizetype row = 0; row < rows; ++row) {
+        if (row > 0)
+            out += ',';
+        appendString(out, results.phraseUtf8(row));
+    }
+    out += "],\"words\":";
+    appendNumbers(out, rows, [&](qsizetype row) { return results.wordCount(row); });
+    out += ",\"frequencies\":";
+    appendNumbers(out, rows, [&](qsizetype row) { return results.frequency(row); });
+    out += ",\"files\":";
+    appendNumbers(out, rows, [&](qsizetype row) { return results.files(row); });
+    if (results.hasFileCounts()) {
+        out += ",\"fileCounts\":[";
+        for (qsizetype row = 0; row < rows; ++row) {
+            const std::span<const FileCount> counts = results.fileCounts(row);
+            out += row > 0 ? ",[" : "[";
+            for (size_t i = 0; i < counts.size(); ++i) {
+                out += i > 0 ? "," : "";
+                out += QByteArray::number(counts[i].file) + ',' +
+                       QByteArray::number(counts[i].frequency);
+            }
+            out += ']';
+        }
+        out += ']';
+    }
+    out += ",\"ticked\":";
+    appendNumbers(out, qsizetype(project.ticked.size()),
+                  [&](qsizetype i) { return project.ticked[size_t(i)]; });
+    out += ",\"removed\":";
+    appendNumbers(out, qsizetype(project.removed.size()),
+                  [&](qsizetype i) { return project.removed[size_t(i)]; });
+    out += '}';
 }
 
 QJsonObject explorerObject(const ExplorerState &state)
@@ -171,7 +202,6 @@ QByteArray projectJson(const Project &project)
                      {QStringLiteral("moreLengths"), project.moreLengths},
                      {QStringLiteral("promptForPassword"), project.promptForPassword},
                      {QStringLiteral("runOptions"), options},
-                     {QStringLiteral("results"), resultsObject(project)},
                      {QStringLiteral("explorer"), explorerObject(project.explorer)}};
     if (project.summary)
         root.insert(
@@ -179,7 +209,13 @@ QByteArray projectJson(const Project &project)
             QJsonObject{{QStringLiteral("files"), qint64(project.summary->files)},
                         {QStringLiteral("words"), qint64(project.summary->words)},
                         {QStringLiteral("milliseconds"), qint64(project.summary->milliseconds)}});
-    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+    QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    json.reserve(json.size() + project.results.size() * 48);
+    json.chop(1); // the closing brace: the results follow
+    json += ",\"results\":";
+    appendResults(json, project);
+    json += '}';
+    return json;
 }
 
 Result<Project> projectFromJson(const QByteArray &json)

@@ -36,7 +36,7 @@ Project sampleProject(const QString &folder)
     std::copy(std::begin(filled), std::end(filled), counts.begin());
     project.results.append("the end of", 3, 3, 2);
     project.results.append("straße und", 2, 5, 1);
-    project.results.append("of the", 2, 10, 2);
+    project.results.append("of \"the\\\tend", 2, 10, 2); // quotes, a backslash, a tab
     project.ticked = {0};
     project.removed = {2};
     project.explorer = {QStringLiteral("^the"), true, 3, 2, 2, true};
