@@ -397,7 +397,6 @@ void MainWindow::removeCurrentResult()
     const QModelIndex current = m_resultsList->currentIndex();
     if (current.isValid())
         m_results->removeRowAt(current.row());
-    showRunSummary();
 }
 
 // Explorer

@@ -235,6 +235,9 @@ void MainWindow::connectControls()
     connect(m_exploreButton, &QPushButton::clicked, this, [this] { openExplorer(); });
     connect(m_aboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(m_stopButton, &QPushButton::clicked, this, &MainWindow::escapePressed);
+    // The summary counts the rows still listed, whichever window removed them.
+    connect(m_results, &QAbstractItemModel::rowsRemoved, this, &MainWindow::showRunSummary);
+    connect(m_results, &QAbstractItemModel::layoutChanged, this, &MainWindow::showRunSummary);
     connect(m_runOptions, &RunOptionsPanel::changed, this, &MainWindow::runOptionsChanged);
     connect(m_promptForPassword, &QCheckBox::clicked, this, &MainWindow::promptForPasswordChanged);
     connect(m_extraLengths, &QLineEdit::textChanged, this, &MainWindow::extraLengthsChanged);

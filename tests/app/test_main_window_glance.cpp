@@ -57,6 +57,7 @@ TEST_F(MainWindowTest, AfterACountTheSummarySaysWhatWasCountedAndTheStatusLineIs
     EXPECT_TRUE(summary->text().startsWith(u"2 files counted, ")) << summary->text().toStdString();
     EXPECT_TRUE(summary->text().contains(u", 4 phrases listed in "));
     m_window->results().removeRowAt(0);
+    EXPECT_TRUE(summary->text().contains(u", 3 phrases listed in "));
     child<QPushButton>(objects::kClearResultsButton)->click();
     EXPECT_EQ(summary->text(), QString());
 
