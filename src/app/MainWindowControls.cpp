@@ -152,9 +152,14 @@ void MainWindow::createControls()
     m_exploreButton =
         createButton(objects::kExploreButton, QStringLiteral("&Explore Results"), this,
                      {right + kSecondButton, kExploreTop, kButtonWidth, kExploreHeight});
-    m_summary = new ElidedLabel(this);
+    // Two lines of smaller type, so that the counts of a large corpus fit beside the button.
+    m_summary = new QLabel(this);
     m_summary->setObjectName(QLatin1String(objects::kRunSummary));
     m_summary->setGeometry(scaled({right, kExploreTop, kButtonWidth, kExploreHeight}));
+    m_summary->setWordWrap(true);
+    QFont small = font;
+    small.setPixelSize(scaled(10));
+    m_summary->setFont(small);
 
     for (QWidget *hoverable :
          {static_cast<QWidget *>(m_lengthFrame), static_cast<QWidget *>(m_passwordFrame),
