@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the real window under Xvfb, adds the fixture PDFs, counts four-word phrases and saves a
-# picture of the window.
+# picture of the window, then pictures of the explorer's phrases and passages beside it.
 #
 # usage: scripts/screenshot.sh [OUTPUT.png]      (default docs/window.png)
 set -euo pipefail

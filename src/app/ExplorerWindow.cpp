@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
@@ -64,6 +65,7 @@ ExplorerWindow::ExplorerWindow(ResultsModel &list, TextStore &store, DialogServi
     connectControls();
     resize(1000, 700);
     showCounts();
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
 }
 
 ExplorerWindow::~ExplorerWindow()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ProjectFile.h"
 #include "app/ResultsView.h"
 #include "run/OccurrenceFinder.h"
 
@@ -52,6 +53,9 @@ public:
     void showResult(std::uint32_t result);
     // Stops the work in the background and waits for it to end.
     void stopWork();
+    // Its filter and sort, as a project keeps them (ExplorerWindowState.cpp).
+    ExplorerState state() const;
+    void setState(const ExplorerState &state);
 
     ResultsFilterModel &model() { return *m_model; }
     OccurrencePanel &occurrences() { return *m_occurrences; }

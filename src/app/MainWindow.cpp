@@ -134,8 +134,7 @@ void MainWindow::startUp()
     refreshSamplesSnapshot(m_dataDir, m_settings);
     setWindowTitle(QStringLiteral("Orvanta"));
     QApplication::setApplicationDisplayName(applicationTitle());
-    if (const QScreen *shown = screen())
-        resize(designedSize().boundedTo(shown->availableSize())); // smaller screens too
+    restoreWindowPlace();
     m_inputList->setHeaderLabels({QStringLiteral("PDF File(s)")});
     m_inputList->setColumnWidth(0, scaled(467));
     m_resultsList->setColumnWidth(0, scaled(233));
@@ -152,18 +151,6 @@ void MainWindow::applySkin()
         setStyleSheet(QString::fromUtf8(skin.readAll()));
 }
 
-void MainWindow::restorePreferences()
-{
-    const auto isOn = [this](const QString &key) {
-        return m_settings.readText(key, QStringLiteral("0")).toInt() != 0;
-    };
-    m_promptForPassword->setChecked(isOn(QLatin1String(keys::kPromptForPassword)));
-    for (int i = 0; i < kListedLengthCount; ++i)
-        m_lengthBoxes[size_t(i)]->setChecked(isOn(keys::lengthBoxKey(i)));
-    m_extraLengths->setText(m_settings.readText(QLatin1String(keys::kExtraLengths)));
-    m_runOptions->setPreferences(RunPreferences::read(m_settings));
-}
-
 void MainWindow::checkConverterAtStartUp()
 {
     const Result<Converter> converter = Converter::locate();
@@ -176,6 +163,7 @@ void MainWindow::checkConverterAtStartUp()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     cancelWork();
+    storeWindowPlace();
     if (m_explorer)
         m_explorer->close();
     m_store->clear(); // the texts of confidential documents do not outlive the window
@@ -197,6 +185,8 @@ void MainWindow::cancelWork()
 void MainWindow::setPointerMode(int mode)
 {
     m_pointerMode = mode;
+    if (m_stopButton)
+        showStopWhileBusy();
     switch (mode) {
     case ArrowPointer:
         setCursor(Qt::ArrowCursor);
@@ -229,9 +219,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         removeCurrentInput();
         return true;
     }
-    if (watched == m_resultsList && isEnterKey(event) &&
-        m_resultsList->selectionModel()->isSelected(m_resultsList->currentIndex())) {
-        openExplorer(m_resultsList->currentIndex().row());
+    if (watched == m_resultsList && isEnterKey(event)) {
+        openExplorerOnCurrentRow();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -243,124 +232,24 @@ void MainWindow::escapePressed()
         return;
     cancelWork();
     m_status->setText(QStringLiteral("Cancelled."));
+    showStopWhileBusy();
 }
 
-// Input list
-
-QStringList MainWindow::inputFiles() const
+void MainWindow::showStopWhileBusy()
 {
-    QStringList paths;
-    for (int i = 0; i < m_inputList->topLevelItemCount(); ++i)
-        paths << m_inputList->topLevelItem(i)->text(0);
-    return paths;
+    m_stopButton->setVisible(m_countingBusy || isChecking() || m_inputWork->isWalking());
+    if (m_stopButton->isVisible())
+        m_stopButton->raise();
 }
 
-void MainWindow::addInputFiles(const QStringList &paths)
+void MainWindow::showRunSummary()
 {
-    for (const QString &path : paths)
-        m_inputList->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
-    runAdmissionCheck();
-}
-
-void MainWindow::openPaths(const QStringList &paths)
-{
-    setPointerMode(Hourglass);
-    m_inputWork->walkOpened(paths);
-}
-
-void MainWindow::addFiles()
-{
-    TrappedOperation operation(tag(operations::kAddFiles), errorSink());
-    QStringList chosen;
-    operation.step([&] {
-        chosen =
-            m_dialogs.openFiles(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
-                                QStringLiteral("PDF Files (*.pdf)"));
-    });
-    operation.step([&] { addInputFiles(chosen); });
-}
-
-void MainWindow::clearInputList()
-{
-    TrappedOperation operation(tag(operations::kClearInput), errorSink());
-    operation.step([&] {
-        if (!isBusy())
-            m_inputList->clear();
-    });
-}
-
-void MainWindow::removeCurrentInput()
-{
-    if (isBusy() || m_inputList->topLevelItemCount() == 0)
-        return;
-    QTreeWidgetItem *selected = m_inputList->currentItem();
-    if (selected && selected->isSelected())
-        delete selected;
-}
-
-// Folder scan, drops and samples
-
-void MainWindow::addFolder()
-{
-    TrappedOperation operation(tag(operations::kAddFolder), errorSink());
-    QString folder;
-    operation.step([&] { folder = chooseScanFolder(m_dialogs, m_settings); });
-    if (folder.isEmpty()) {
-        runAdmissionCheck();
+    if (!m_lastRun) {
+        m_summary->clear();
         return;
     }
-    setPointerMode(Hourglass); // a scan shows the busy pointer; a drop does not
-    m_inputWork->walk(QStringList{folder}, /*scan=*/true);
-}
-
-bool MainWindow::isDropEvent(QEvent::Type type)
-{
-    return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
-}
-
-bool MainWindow::handleDrop(QEvent *event)
-{
-    auto *drop = static_cast<QDropEvent *>(event);
-    const QStringList dropped = droppedPaths(*drop->mimeData());
-    if (dropped.isEmpty()) {
-        drop->ignore();
-        return true;
-    }
-    drop->acceptProposedAction();
-    if (event->type() == QEvent::Drop)
-        m_inputWork->walk(dropped, /*scan=*/false);
-    return true;
-}
-
-void MainWindow::walkFinished(const ScanResult &found, bool scan)
-{
-    if (scan)
-        setPointerMode(DefaultPointer);
-    addInputFiles(found.rows);
-    if (found.skippedNames > 0)
-        m_status->setText(skippedNamesText(found.skippedNames));
-}
-
-void MainWindow::loadSamples()
-{
-    TrappedOperation operation(tag(operations::kLoadSamples), errorSink());
-    operation.step([&] {
-        refreshSamplesSnapshot(m_dataDir, m_settings);
-        for (const QString &path : sampleFilesToAdd(m_settings, inputFiles()))
-            m_inputList->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
-        const QString folder = samplesFolder(m_dataDir);
-        if (!isFolder(folder))
-            m_dialogs.message(QLatin1String(kSamplesMissing).arg(folder), applicationTitle());
-        else if (m_dialogs.question(QLatin1String(kSampleQuestion), applicationTitle()) &&
-                 !(m_openFolder ? m_openFolder : openWithDesktopProgram)(folder))
-            m_dialogs.message(cannotOpenMessage(folder), applicationTitle());
-    });
-    operation.step([&] {
-        for (int i = 0; i < kListedLengthCount; ++i)
-            m_lengthBoxes[size_t(i)]->setChecked(i == 2);
-    });
-    operation.step([&] { m_extraLengths->clear(); });
-    operation.step([&] { runAdmissionCheck(); });
+    m_lastRun->phrases = std::uint64_t(m_results->rowCount());
+    m_summary->setText(runSummaryText(*m_lastRun));
 }
 
 // Admission check
@@ -374,6 +263,7 @@ void MainWindow::runAdmissionCheck()
 {
     setPointerMode(Hourglass);
     m_inputWork->check(inputFiles());
+    showStopWhileBusy();
 }
 
 void MainWindow::finishAdmissionCheck(const AdmissionResult &result)
@@ -384,9 +274,12 @@ void MainWindow::finishAdmissionCheck(const AdmissionResult &result)
         m_dialogs.message(result.converterProblem, applicationTitle(),
                           DialogService::Icon::Warning);
     else if (!result.notice.isEmpty())
-        m_dialogs.message(result.notice, applicationTitle());
+        m_dialogs.message(
+            withRecognitionHint(result.notice, m_runOptions->preferences().readScannedPages),
+            applicationTitle());
     if (!m_runOptions->preferences().readScannedPages)
         m_status->setText(scannedFilesHint(result.scannedFiles));
+    showStopWhileBusy();
     emit admissionCheckFinished();
 }
 
@@ -407,6 +300,7 @@ void MainWindow::startCounting()
     m_runOptions->preferences().applyTo(options);
     const QStringList paths = inputFiles();
     setPointerMode(Hourglass);
+    m_runClock.start();
     m_runJob->start(
         [this, paths, lengths, options] { m_runOutcome = m_run->run(paths, lengths, options); },
         [this, options, lengthsNote] { finishCounting(options, lengthsNote); });
@@ -422,6 +316,8 @@ void MainWindow::finishCounting(const CountingRunOptions &options, const QString
         m_results->setResults(std::move(outcome.phrases));
         m_countedSources = std::move(outcome.sources);
         m_countedOptions = options.text;
+        m_lastRun = RunSummary{outcome.corpus.files, outcome.corpus.words, 0, m_runClock.elapsed()};
+        showRunSummary();
         if (m_explorer)
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
     }
@@ -431,8 +327,11 @@ void MainWindow::finishCounting(const CountingRunOptions &options, const QString
             QStringList{runOptionsSummary(options), lengthsNote}.join(QLatin1Char(' ')).trimmed());
     setPointerMode(DefaultPointer);
     if (counted)
-        m_dialogs.message(closingNotice(outcome.failures), applicationTitle());
+        m_dialogs.message(
+            closingNoticeWithHint(outcome.failures, !options.recognitionLanguages.isEmpty()),
+            applicationTitle());
     m_countingBusy = false;
+    showStopWhileBusy();
     emit countingFinished();
 }
 
@@ -470,6 +369,7 @@ void MainWindow::showProgress(const RunProgress &progress)
         m_progress->setRange(0, 0);
         break;
     }
+    m_summary->hide(); // the bar takes its place while the run lasts
     m_progress->show();
 }
 
@@ -477,6 +377,7 @@ void MainWindow::clearProgress()
 {
     m_status->clear();
     m_progress->hide();
+    m_summary->show();
 }
 
 // Results list
@@ -485,6 +386,8 @@ void MainWindow::clearResults()
 {
     TrappedOperation operation(tag(operations::kClearResults), errorSink());
     operation.step([&] { m_results->clear(); });
+    m_lastRun.reset();
+    showRunSummary();
 }
 
 void MainWindow::removeCurrentResult()
@@ -505,6 +408,8 @@ void MainWindow::openExplorer(int row)
         m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
         m_explorer->setDataFolder(m_dataDir);
         m_explorer->setDocumentOpener(m_openDocument ? m_openDocument : openWithDesktopProgram);
+        if (m_explorerState)
+            m_explorer->setState(*m_explorerState);
     }
     m_explorer->show();
     m_explorer->raise();
@@ -543,41 +448,12 @@ void MainWindow::setWorkbookOpener(std::function<bool(const QString &)> open)
     m_exports->setWorkbookOpener(std::move(open));
 }
 
-// Preferences and help
-
-// A store that cannot be written is said once; the choices then last until the window closes.
-void MainWindow::storePreference(const QString &key, const QString &text)
-{
-    if (m_settings.writeText(key, text) || std::exchange(m_toldPreferencesUnsaved, true))
-        return;
-    m_dialogs.message(QLatin1String(kPreferencesUnsaved), applicationTitle(),
-                      DialogService::Icon::Warning);
-}
-
-void MainWindow::promptForPasswordChanged()
-{
-    storePreference(QLatin1String(keys::kPromptForPassword),
-                    QString::number(m_promptForPassword->isChecked() ? 1 : 0));
-}
-
-void MainWindow::lengthBoxChanged(int index)
-{
-    storePreference(keys::lengthBoxKey(index),
-                    QString::number(m_lengthBoxes[size_t(index)]->isChecked() ? 1 : 0));
-}
-
 void MainWindow::extraLengthsChanged()
 {
     const QString note = unreadLengthsText(m_extraLengths->text());
     if (!note.isEmpty() || m_status->text().startsWith(QLatin1String("\"More:\"")))
         m_status->setText(note);
     storePreference(QLatin1String(keys::kExtraLengths), m_extraLengths->text());
-}
-
-void MainWindow::runOptionsChanged()
-{
-    for (const auto &[key, text] : m_runOptions->preferences().entries())
-        storePreference(key, text);
 }
 
 } // namespace orvanta

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "app/PointerMode.h"
+#include "app/ProjectFile.h"
+#include "app/RunSummary.h"
 #include "filelist/FolderScan.h"
 #include "phrases/LengthList.h"
 #include "run/AdmissionCheck.h"
 #include "run/CountingRun.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QWidget>
 
@@ -19,6 +22,8 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
@@ -85,11 +90,18 @@ public:
     ExplorerWindow *explorer() const { return m_explorer; }
     QSize designedSize() const;
 
+    // Opens a saved project, replacing the list, the choices and the results; a project that
+    // cannot be read is refused with a message, and nothing changes. False when refused.
+    bool openProject(const QString &path);
+    bool saveProject(const QString &path);
+
 signals:
     void countingFinished();
     void admissionCheckFinished();
     // A text or workbook export has ended, written or not.
     void exportFinished();
+    // An opened project's texts have been read again for the explorer's searches.
+    void projectOpened();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -103,6 +115,9 @@ private:
     void createResultsList();
     void createLengthFrame();
     void createStatusLine();
+    void createMenu();
+    void createShortcuts();
+    void orderTabs();
     void createLayout();
     void connectControls();
     QPushButton *createButton(const char *name, const QString &caption, QWidget *parent,
@@ -114,6 +129,10 @@ private:
     void applyIcon();
     void restorePreferences();
     void checkConverterAtStartUp();
+    // The size and place the window had when it last closed; the first time, a size that uses
+    // the screen.
+    void restoreWindowPlace();
+    void storeWindowPlace();
 
     void addFiles();
     void clearInputList();
@@ -146,6 +165,19 @@ private:
     void clearProgress();
     void cancelWork();
     void escapePressed();
+    // "Stop" shows while a run, a check or a folder walk is under way.
+    void showStopWhileBusy();
+    void showRunSummary();
+    void openExplorerOnCurrentRow();
+
+    // Projects (MainWindowProject.cpp)
+    void chooseProjectToSave();
+    void chooseProjectToOpen();
+    void applyProject(Project &project);
+    void readProjectTexts(const QStringList &paths);
+    void finishReadingProject();
+    void rememberProject(const QString &path);
+    void showRecentProjects();
     ErrorSink &errorSink();
 
     DialogService &m_dialogs;
@@ -167,6 +199,7 @@ private:
     QPushButton *m_samplesButton = nullptr;
     QPushButton *m_exploreButton = nullptr;
     QPushButton *m_aboutButton = nullptr;
+    QPushButton *m_stopButton = nullptr;
     QTreeWidget *m_inputList = nullptr;
     QTreeView *m_resultsList = nullptr;
     QGroupBox *m_lengthFrame = nullptr;
@@ -177,7 +210,10 @@ private:
     QLineEdit *m_extraLengths = nullptr;
     RunOptionsPanel *m_runOptions = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_summary = nullptr; // what the last run counted, beside the results
     QProgressBar *m_progress = nullptr;
+    QMenuBar *m_menuBar = nullptr;
+    QMenu *m_recentMenu = nullptr;
 
     std::unique_ptr<TextStore> m_store; // before everything that reads from it
     ResultsModel *m_results = nullptr;
@@ -189,6 +225,9 @@ private:
     std::vector<CountedSource> m_countedSources;
     TextOptions m_countedOptions;
     bool m_countingBusy = false;
+    QElapsedTimer m_runClock;
+    std::optional<RunSummary> m_lastRun;          // its phrases follow the rows listed
+    std::optional<ExplorerState> m_explorerState; // applied when the explorer opens
     std::unique_ptr<AdmissionCheck> m_admission;
     InputListWork *m_inputWork = nullptr;
     ResultsExports *m_exports = nullptr;

@@ -4,10 +4,12 @@
 #include "app/MainWindow.h"
 
 #include "app/CutPhraseTips.h"
+#include "app/ElidedLabel.h"
 #include "app/ListReorder.h"
 #include "app/MainWindowLayout.h"
 #include "app/RunOptionsPanel.h"
 #include "app/StoredNames.h"
+#include "app/WholeNameTips.h"
 #include "base/ProgramInfo.h"
 #include "extract/PageRecognition.h"
 #include "phrases/LengthList.h"
@@ -19,6 +21,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -48,6 +51,7 @@ constexpr int kColumnWidth = 520;
 constexpr int kButtonWidth = 256;
 constexpr int kButtonHeight = 27;
 constexpr int kSecondButton = 264; // from its column's left edge
+constexpr int kStopWidth = 96;
 
 const QString kInputTip =
     QStringLiteral("Drag and drop files here. Double-click item to remove it. "
@@ -89,6 +93,7 @@ void MainWindow::createControls()
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(scaled(12));
     setFont(font);
+    createMenu();
     resize(designedSize());
     setMouseTracking(true);
     installEventFilter(this);
@@ -96,19 +101,19 @@ void MainWindow::createControls()
     constexpr int left = kLeftColumn;
     constexpr int right = kRightColumn;
     m_helpButton =
-        createButton(objects::kHelpButton, QStringLiteral("Help"), this, buttonAt(left, 8));
-    m_aboutButton = createButton(objects::kAboutButton, QStringLiteral("About Orvanta"), this,
+        createButton(objects::kHelpButton, QStringLiteral("&Help"), this, buttonAt(left, 8));
+    m_aboutButton = createButton(objects::kAboutButton, QStringLiteral("A&bout Orvanta"), this,
                                  buttonAt(left + kSecondButton, 8));
     createInputList();
-    m_addFilesButton = createButton(objects::kAddFilesButton, QStringLiteral("Add PDF File(s)"),
+    m_addFilesButton = createButton(objects::kAddFilesButton, QStringLiteral("&Add PDF File(s)"),
                                     this, buttonAt(left, 263));
     m_addFolderButton =
-        createButton(objects::kAddFolderButton, QStringLiteral("Add All PDF File(s) In Folder"),
+        createButton(objects::kAddFolderButton, QStringLiteral("Add All PDF File(s) &In Folder"),
                      this, buttonAt(left + kSecondButton, 263));
-    m_clearInputButton = createButton(objects::kClearInputButton, QStringLiteral("Clear List"),
+    m_clearInputButton = createButton(objects::kClearInputButton, QStringLiteral("C&lear List"),
                                       this, buttonAt(left, 297));
     m_samplesButton =
-        createButton(objects::kSamplesButton, QStringLiteral("Load Sample/Example Files"), this,
+        createButton(objects::kSamplesButton, QStringLiteral("Load Sa&mple/Example Files"), this,
                      buttonAt(left + kSecondButton, 297));
 
     m_passwordFrame = new QGroupBox(QStringLiteral("Password Option"), this);
@@ -121,26 +126,40 @@ void MainWindow::createControls()
     m_promptForPassword->setGeometry(scaled({16, 20, 401, 17}));
 
     createLengthFrame();
-    m_countButton = createButton(objects::kCountButton, QStringLiteral("Start Counting Phrases"),
+    m_countButton = createButton(objects::kCountButton, QStringLiteral("&Start Counting Phrases"),
                                  this, {right, 113, kColumnWidth, kButtonHeight});
+    // Over the count button's right end, shown only while there is something to stop.
+    m_stopButton =
+        createButton(objects::kStopButton, QStringLiteral("St&op"), this,
+                     {right + kColumnWidth - kStopWidth, 113, kStopWidth, kButtonHeight});
+    m_stopButton->setToolTip(QStringLiteral("Stop what is under way (Esc)"));
+    m_stopButton->hide();
     createResultsList();
     m_saveTextButton =
-        createButton(objects::kSaveTextButton, QStringLiteral("Save Results As Text File"), this,
+        createButton(objects::kSaveTextButton, QStringLiteral("Save Results As &Text File"), this,
                      buttonAt(right, 316));
     m_workbookButton =
-        createButton(objects::kWorkbookButton, QStringLiteral("Save Results As Excel File"), this,
+        createButton(objects::kWorkbookButton, QStringLiteral("Save Results As E&xcel File"), this,
                      buttonAt(right + kSecondButton, 316));
-    m_copyButton = createButton(objects::kCopyButton, QStringLiteral("Copy Results To Clipboard"),
+    m_copyButton = createButton(objects::kCopyButton, QStringLiteral("&Copy Results To Clipboard"),
                                 this, buttonAt(right, 350));
-    m_clearResultsButton = createButton(objects::kClearResultsButton, QStringLiteral("Clear List"),
+    m_clearResultsButton = createButton(objects::kClearResultsButton, QStringLiteral("Clea&r List"),
                                         this, buttonAt(right + kSecondButton, 350));
     m_runOptions = new RunOptionsPanel(
         this, [this](const QRect &designed) { return scaled(designed); }, kOptionsTop,
         installedRecognitionLanguages());
     createStatusLine();
     m_exploreButton =
-        createButton(objects::kExploreButton, QStringLiteral("Explore Results"), this,
+        createButton(objects::kExploreButton, QStringLiteral("&Explore Results"), this,
                      {right + kSecondButton, kExploreTop, kButtonWidth, kExploreHeight});
+    // Two lines of smaller type, so that the counts of a large corpus fit beside the button.
+    m_summary = new QLabel(this);
+    m_summary->setObjectName(QLatin1String(objects::kRunSummary));
+    m_summary->setGeometry(scaled({right, kExploreTop, kButtonWidth, kExploreHeight}));
+    m_summary->setWordWrap(true);
+    QFont small = font;
+    small.setPixelSize(scaled(10));
+    m_summary->setFont(small);
 
     for (QWidget *hoverable :
          {static_cast<QWidget *>(m_lengthFrame), static_cast<QWidget *>(m_passwordFrame),
@@ -151,6 +170,8 @@ void MainWindow::createControls()
     }
     createLayout();
     connectControls();
+    createShortcuts();
+    orderTabs();
 }
 
 // The icon installed with the program, else the desktop theme's.
@@ -165,15 +186,19 @@ void MainWindow::applyIcon()
     setWindowIcon(icon);
 }
 
+// The designed controls' room and, above it, the menu bar's.
 QSize MainWindow::designedSize() const
 {
-    return {scaled(kClientWidth), scaled(kClientHeight + kStatusHeight)};
+    return {scaled(kClientWidth),
+            scaled(kClientHeight + kStatusHeight) + m_menuBar->sizeHint().height()};
 }
 
 // Every control at its designed place; the layout moves them when the window is resized.
 void MainWindow::createLayout()
 {
-    m_layout = std::make_unique<MainWindowLayout>(designedSize());
+    const int menuHeight = m_menuBar->sizeHint().height();
+    m_layout = std::make_unique<MainWindowLayout>(designedSize() - QSize(0, menuHeight));
+    m_layout->setTop(menuHeight);
     m_layout->addList(m_inputList);
     m_layout->addList(m_resultsList);
     for (QWidget *frame :
@@ -184,7 +209,8 @@ void MainWindow::createLayout()
             m_layout->add(control);
     }
     for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (control != m_inputList && control != m_resultsList && !control->isWindow())
+        if (control != m_inputList && control != m_resultsList && control != m_menuBar &&
+            !control->isWindow())
             m_layout->add(control);
     }
     setMinimumSize(m_layout->minimumSize());
@@ -193,6 +219,7 @@ void MainWindow::createLayout()
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    m_menuBar->setGeometry(0, 0, event->size().width(), m_menuBar->sizeHint().height());
     if (m_layout)
         m_layout->apply(event->size());
 }
@@ -212,6 +239,10 @@ void MainWindow::connectControls()
     connect(m_lengthHelpButton, &QPushButton::clicked, this, &MainWindow::showLengthHelp);
     connect(m_exploreButton, &QPushButton::clicked, this, [this] { openExplorer(); });
     connect(m_aboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(m_stopButton, &QPushButton::clicked, this, &MainWindow::escapePressed);
+    // The summary counts the rows still listed, whichever window removed them.
+    connect(m_results, &QAbstractItemModel::rowsRemoved, this, &MainWindow::showRunSummary);
+    connect(m_results, &QAbstractItemModel::layoutChanged, this, &MainWindow::showRunSummary);
     connect(m_runOptions, &RunOptionsPanel::changed, this, &MainWindow::runOptionsChanged);
     connect(m_promptForPassword, &QCheckBox::clicked, this, &MainWindow::promptForPasswordChanged);
     connect(m_extraLengths, &QLineEdit::textChanged, this, &MainWindow::extraLengthsChanged);
@@ -229,6 +260,7 @@ void MainWindow::createInputList()
     m_inputList->setRootIsDecorated(false);
     m_inputList->setUniformRowHeights(true);
     m_inputList->setToolTip(kInputTip);
+    m_inputList->setItemDelegate(new WholeNameTips(m_inputList));
     m_inputList->setColumnCount(1);
     m_inputList->installEventFilter(this);
     m_inputList->setAcceptDrops(true);
@@ -281,13 +313,13 @@ void MainWindow::createLengthFrame()
     m_extraLengths = new QLineEdit(QStringLiteral("2, 5, 6"), m_lengthFrame);
     m_extraLengths->setObjectName(QLatin1String(objects::kExtraLengths));
     m_extraLengths->setGeometry(scaled({56, 68, 377, 23}));
-    m_lengthHelpButton = createButton(objects::kLengthHelpButton, QStringLiteral("Help"),
+    m_lengthHelpButton = createButton(objects::kLengthHelpButton, QStringLiteral("Hel&p"),
                                       m_lengthFrame, {440, 68, 64, 23});
 }
 
 void MainWindow::createStatusLine()
 {
-    m_status = new QLabel(this);
+    m_status = new ElidedLabel(this);
     m_status->setObjectName(QLatin1String(objects::kStatusLine));
     m_status->setGeometry(scaled({kLeftColumn, kClientHeight, kColumnWidth, kStatusHeight - 4}));
     m_progress = new QProgressBar(this);

@@ -19,6 +19,14 @@ QString tag(const char *operation)
 
 namespace operations = stored_names::operations;
 
+constexpr auto kRecognitionHelp =
+    "\r\rTick \"Read scanned pages with OCR\" and the program reads such text too, by text "
+    "recognition (OCR), in the languages chosen beside it.";
+constexpr auto kOptionsAndExplorerHelp =
+    "\r\rThe Text Options below the lists change how lines, hyphens, running heads and "
+    "punctuation are read; \"Explore Results\" opens the explorer, to filter the phrases and see "
+    "each one in its files, passages and pages.";
+
 } // namespace
 
 void MainWindow::showHelp()
@@ -34,7 +42,8 @@ void MainWindow::showHelp()
             QStringLiteral("This program will:\r\rextract text from a PDF. This text is usually "
                            "typed into the PDF using the keyboard.\r\rThis program will not:\r\r"
                            "extract text that is inside an image. Even though the image is "
-                           "embedded within a PDF file, it is still an image and \"unreadable\"."),
+                           "embedded within a PDF file, it is still an image and \"unreadable\".") +
+                QLatin1String(kRecognitionHelp) + QLatin1String(kOptionsAndExplorerHelp),
             applicationTitle());
     });
 }

@@ -82,9 +82,11 @@ void MainWindowLayout::apply(QSize size) const
 {
     const QSize least = minimumSize();
     const int extraWidth = std::max(size.width(), least.width()) - m_designed.width();
-    const int extraHeight = std::max(size.height(), least.height()) - m_designed.height();
-    for (const Control &control : m_controls)
-        control.widget->setGeometry(placed(control, extraWidth, extraHeight));
+    const int extraHeight = std::max(size.height(), least.height()) - m_top - m_designed.height();
+    for (const Control &control : m_controls) {
+        const QRect place = placed(control, extraWidth, extraHeight);
+        control.widget->setGeometry(control.inFrame ? place : place.translated(0, m_top));
+    }
 }
 
 QSize MainWindowLayout::minimumSize() const
@@ -96,7 +98,7 @@ QSize MainWindowLayout::minimumSize() const
         const int lowest = kLowestListRows * column.list->fontMetrics().height();
         shrink = std::min(shrink, std::max(column.designed.height() - lowest, 0));
     }
-    return {width, m_designed.height() - shrink};
+    return {width, m_top + m_designed.height() - shrink};
 }
 
 } // namespace orvanta

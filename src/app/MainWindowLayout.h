@@ -26,6 +26,8 @@ public:
     // A control at its designed geometry, in its parent: the window or a frame.
     void add(QWidget *control);
 
+    // Room kept above the designed controls, for the menu bar.
+    void setTop(int pixels) { m_top = pixels; }
     void apply(QSize size) const;
     QSize designedSize() const { return m_designed; }
     QSize minimumSize() const;
@@ -48,6 +50,7 @@ private:
     QRect placed(const Control &control, int extraWidth, int extraHeight) const;
 
     QSize m_designed;
+    int m_top = 0;
     std::vector<Column> m_columns;
     std::vector<Control> m_controls;
 };

@@ -4,6 +4,7 @@
 #include "app/ResultsView.h"
 #include "app/ShownRowsExport.h"
 #include "app/SortWordDelegate.h"
+#include "app/WholeNameTips.h"
 #include "results/ConcordanceRows.h"
 #include "results/OccurrencesModel.h"
 
@@ -47,6 +48,7 @@ QTreeView *createList(OccurrencesModel *model, QWidget *parent)
     auto *delegate = new SortWordDelegate(list);
     list->setItemDelegateForColumn(OccurrencesModel::BeforeColumn, delegate);
     list->setItemDelegateForColumn(OccurrencesModel::AfterColumn, delegate);
+    list->setItemDelegateForColumn(OccurrencesModel::FileColumn, new WholeNameTips(list));
     QHeaderView *header = list->header();
     header->setStretchLastSection(true);
     header->resizeSection(OccurrencesModel::FileColumn, 100);

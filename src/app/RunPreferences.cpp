@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
 
 namespace orvanta {
 
@@ -28,9 +29,11 @@ constexpr Flag kTextFlags[] = {
     {keys::kWordsNeedLetters, &TextOptions::wordsNeedLetters},
 };
 
-bool readFlag(const SettingsStore &settings, const char *key)
+using Lookup = std::function<QString(const QString &key)>;
+
+bool readFlag(const Lookup &lookup, const char *key)
 {
-    return settings.readText(QLatin1String(key), QStringLiteral("0")).toInt() != 0;
+    return lookup(QLatin1String(key)).toInt() != 0;
 }
 
 QString flagText(bool on)
@@ -53,15 +56,30 @@ QStringList parseLanguages(const QString &text)
 
 RunPreferences RunPreferences::read(const SettingsStore &settings)
 {
+    return read([&settings](const QString &key) { return settings.readText(key); });
+}
+
+RunPreferences RunPreferences::read(const std::vector<std::pair<QString, QString>> &entries)
+{
+    return read([&entries](const QString &key) {
+        const auto entry = std::find_if(entries.begin(), entries.end(),
+                                        [&key](const auto &stored) { return stored.first == key; });
+        return entry == entries.end() ? QString() : entry->second;
+    });
+}
+
+RunPreferences RunPreferences::read(const std::function<QString(const QString &key)> &lookup)
+{
+    const Lookup &settings = lookup;
     RunPreferences preferences;
     for (const Flag &flag : kTextFlags)
         preferences.text.*flag.member = readFlag(settings, flag.key);
     preferences.readScannedPages = readFlag(settings, keys::kReadScannedPages);
     const QStringList languages =
-        parseLanguages(settings.readText(QLatin1String(keys::kRecognitionLanguages)));
+        parseLanguages(settings(QLatin1String(keys::kRecognitionLanguages)));
     if (!languages.isEmpty())
         preferences.languages = languages;
-    const int limit = settings.readText(QLatin1String(keys::kMemoryLimit)).toInt();
+    const int limit = settings(QLatin1String(keys::kMemoryLimit)).toInt();
     preferences.memoryLimitMiB = limit > 0 ? std::max(limit, kLeastMemoryLimitMiB) : 0;
     return preferences;
 }
@@ -113,6 +131,22 @@ QString scannedFilesHint(int scannedFiles)
                               : QStringLiteral("%1 files look scanned").arg(scannedFiles);
     return files + QStringLiteral("; tick \"Read scanned pages with OCR\" to read %1.")
                        .arg(scannedFiles == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
+QString withRecognitionHint(const QString &notice, bool readScannedPages)
+{
+    if (readScannedPages || notice.isEmpty())
+        return notice;
+    return notice + QStringLiteral("\r\n\r\nTick \"Read scanned pages with OCR\" to read the text "
+                                   "of scanned pages and of images too.");
+}
+
+QString closingNoticeWithHint(const std::vector<FileFailure> &failures, bool readScannedPages)
+{
+    const bool unread = std::any_of(failures.begin(), failures.end(), [](const FileFailure &f) {
+        return f.reason == QLatin1String(run_texts::kUnreadable);
+    });
+    return withRecognitionHint(closingNotice(failures), readScannedPages || !unread);
 }
 
 } // namespace orvanta

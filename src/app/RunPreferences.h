@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace orvanta {
 
 class SettingsStore;
 struct CountingRunOptions;
+struct FileFailure;
 
 // How the window's counting runs read their texts, as the user last chose it: the text options
 // and whether scanned pages are read by text recognition, and in which languages.
@@ -24,6 +26,8 @@ struct RunPreferences {
 
     // The stored choices; what was never stored reads as everything off and English.
     static RunPreferences read(const SettingsStore &settings);
+    // The choices as entries() gave them, as a project keeps them; what is missing is off.
+    static RunPreferences read(const std::vector<std::pair<QString, QString>> &entries);
     // Every choice as the key and text it is stored under.
     std::vector<std::pair<QString, QString>> entries() const;
 
@@ -32,6 +36,9 @@ struct RunPreferences {
     void applyTo(CountingRunOptions &options) const;
 
     bool operator==(const RunPreferences &) const = default;
+
+private:
+    static RunPreferences read(const std::function<QString(const QString &key)> &lookup);
 };
 
 // Languages as typed or stored, "eng+deu" or "eng, deu", in the order given, without repeats.
@@ -46,5 +53,11 @@ QString runOptionsSummary(const CountingRunOptions &options);
 
 // The status line's hint after an admission check found scanned files while recognition is off.
 QString scannedFilesHint(int scannedFiles);
+
+// A notice that names files read without OCR, ending with the hint to tick it; the notice as it
+// is when OCR was on or there is nothing to say.
+QString withRecognitionHint(const QString &notice, bool readScannedPages);
+// The closing notice, with that hint when a file's text could not be read and OCR was off.
+QString closingNoticeWithHint(const std::vector<FileFailure> &failures, bool readScannedPages);
 
 } // namespace orvanta

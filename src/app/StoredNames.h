@@ -25,7 +25,9 @@ inline constexpr auto kNormaliseCompatibility = "NormaliseCompatibility";
 inline constexpr auto kWordsNeedLetters = "WordsNeedLetters";
 inline constexpr auto kReadScannedPages = "ReadScannedPages";
 inline constexpr auto kRecognitionLanguages = "RecognitionLanguages";
-inline constexpr auto kMemoryLimit = "MemoryLimitMiB"; // 0 or missing: none
+inline constexpr auto kMemoryLimit = "MemoryLimitMiB";    // 0 or missing: none
+inline constexpr auto kWindowPlace = "WindowGeometry";    // QWidget::saveGeometry(), base64
+inline constexpr auto kRecentProjects = "RecentProjects"; // paths, newest first, one a line
 
 // The tick of the box for phrases of `index` + 2 words, "0" or "1".
 inline QString lengthBoxKey(int index)
@@ -61,6 +63,10 @@ inline constexpr auto kExtraLengths = "Text1";
 inline constexpr auto kStatusLine = "StatusLine";
 inline constexpr auto kStatusProgress = "StatusProgress";
 inline constexpr auto kExploreAction = "ExploreAction";
+inline constexpr auto kStopButton = "StopButton";
+inline constexpr auto kRunSummary = "RunSummary";
+inline constexpr auto kMenuBar = "MenuBar";
+inline constexpr auto kRecentProjectsMenu = "RecentProjectsMenu";
 } // namespace objects
 
 // The module and operations that the main window's error reports name ("in

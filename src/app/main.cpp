@@ -67,10 +67,15 @@ int main(int argc, char *argv[])
         return 128 + exitSignal; // ended while a start-up message was open
     window.show();
     // Files and folders named on the command line, as a desktop's "Open With" passes them
-    // (Exec=orvanta %F).
+    // (Exec=orvanta %F); a .orvanta file is a project to open.
     QStringList paths;
-    for (const QString &argument : QApplication::arguments().mid(1))
-        paths << QFileInfo(argument).absoluteFilePath();
+    for (const QString &argument : QApplication::arguments().mid(1)) {
+        const QFileInfo named(argument);
+        if (named.suffix().compare(QLatin1String("orvanta"), Qt::CaseInsensitive) == 0)
+            window.openProject(named.absoluteFilePath());
+        else
+            paths << named.absoluteFilePath();
+    }
     if (!paths.isEmpty())
         window.openPaths(paths);
     const int code = app.exec();

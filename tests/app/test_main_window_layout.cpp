@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QToolTip>
 #include <QTreeView>
@@ -21,13 +22,19 @@ using namespace orvanta;
 
 namespace {
 
-// A place designed in pixels at 96 dots per inch, at the window's own density.
+int menuHeight(const QWidget &window)
+{
+    return window.findChild<QMenuBar *>(QLatin1String(objects::kMenuBar))->height();
+}
+
+// A place designed in pixels at 96 dots per inch, at the window's own density, below the menu
+// bar.
 QRect designedRect(const QWidget &window, int left, int top, int width, int height)
 {
     const auto pixels = [&](int designed) {
         return qRound(designed * window.logicalDpiX() / 96.0);
     };
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+    return {pixels(left), pixels(top) + menuHeight(window), pixels(width), pixels(height)};
 }
 
 // The controls the window names, each with its place in its parent.
@@ -73,7 +80,8 @@ TEST_F(MainWindowTest, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
     MainWindow &window = open();
     window.resize(window.designedSize());
     QApplication::processEvents();
-    EXPECT_EQ(window.designedSize(), designedRect(window, 0, 0, 1065, 496).size());
+    EXPECT_EQ(window.designedSize(),
+              designedRect(window, 0, 0, 1065, 496).size() + QSize(0, menuHeight(window)));
     EXPECT_EQ(child<QTreeWidget>(objects::kInputList)->geometry(),
               designedRect(window, 8, 42, 520, 215));
     EXPECT_EQ(child<QTreeView>(objects::kResultsList)->geometry(),
@@ -82,10 +90,11 @@ TEST_F(MainWindowTest, AtItsDesignedSizeEveryControlIsWhereItWasDesigned)
               designedRect(window, 536, 3, 520, 102));
     EXPECT_EQ(child<QPushButton>(objects::kClearResultsButton)->geometry(),
               designedRect(window, 800, 350, 256, 27));
+    const QPoint inFrame(0, -menuHeight(window)); // a frame's controls: no menu bar above them
     EXPECT_EQ(child<QPushButton>(objects::kLengthHelpButton)->geometry(),
-              designedRect(window, 440, 68, 64, 23));
-    EXPECT_EQ(lengthBox(19)->geometry(), designedRect(window, 475, 43, 37, 17));
-    EXPECT_EQ(child<QPushButton>(objects::kExploreButton)->text(),
+              designedRect(window, 440, 68, 64, 23).translated(inFrame));
+    EXPECT_EQ(lengthBox(19)->geometry(), designedRect(window, 475, 43, 37, 17).translated(inFrame));
+    EXPECT_EQ(child<QPushButton>(objects::kExploreButton)->text().remove(u'&'),
               QStringLiteral("Explore Results"));
 }
 

@@ -117,3 +117,29 @@ TEST_F(RunPreferencesTest, TheScanHintCountsTheFilesAndNamesTheTickBox)
     EXPECT_EQ(scannedFilesHint(2), QStringLiteral("2 files look scanned; tick \"Read scanned pages "
                                                   "with OCR\" to read them."));
 }
+
+TEST_F(RunPreferencesTest, NoticesOfTextNotReadEndWithTheHintToTickOcrWhileItIsOff)
+{
+    const QString hint = QStringLiteral(
+        "\r\n\r\nTick \"Read scanned pages with OCR\" to read the text of scanned pages and of "
+        "images too.");
+    const FileFailure unread{QStringLiteral("scan.pdf"), QLatin1String(run_texts::kUnreadable)};
+    const FileFailure damaged{QStringLiteral("bad.pdf"), QLatin1String(run_texts::kDamaged)};
+    const struct {
+        std::vector<FileFailure> failures;
+        bool ocr;
+        bool hinted;
+    } cases[] = {
+        {{}, false, false},               // "Done." alone stays as it is
+        {{damaged}, false, false},        // nothing OCR would read
+        {{damaged, unread}, false, true}, // a scan among them
+        {{unread}, true, false},          // OCR was on
+    };
+    for (const auto &c : cases) {
+        const QString notice = closingNoticeWithHint(c.failures, c.ocr);
+        EXPECT_EQ(notice, closingNotice(c.failures) + (c.hinted ? hint : QString()));
+    }
+    EXPECT_EQ(withRecognitionHint(QStringLiteral("These files could not be read"), false),
+              QStringLiteral("These files could not be read") + hint);
+    EXPECT_EQ(withRecognitionHint(QString(), false), QString());
+}

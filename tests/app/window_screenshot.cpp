@@ -1,24 +1,74 @@
 // Starts the real window, adds PDFs through a scripted file dialog, counts them with the lengths
-// given, and saves a picture of the window. Used by scripts/screenshot.sh under Xvfb.
+// given, and saves a picture of the window, then one of each of the explorer's views beside it
+// (explorer-phrases.png with an occurrence's page, explorer-passages.png). Used by
+// scripts/screenshot.sh under Xvfb.
 //
 //   window_screenshot OUTPUT.png LENGTHS PDF...
 
 #include "ScriptedDialogService.h"
+#include "app/ExplorerWindow.h"
 #include "app/MainWindow.h"
+#include "app/OccurrencePanel.h"
+#include "app/PageView.h"
+#include "app/PassagesView.h"
 #include "app/StoredNames.h"
 #include "base/SettingsStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <cstdio>
+
+namespace {
+
+bool saved(const QPixmap &picture, const QString &path)
+{
+    if (picture.save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+// The explorer on the first row, with its first occurrence's page drawn, then its passages.
+bool pictureExplorer(orvanta::MainWindow &window, const QString &folder)
+{
+    window.openExplorer(0);
+    orvanta::ExplorerWindow *explorer = window.explorer();
+    explorer->resize(1180, 720);
+    QSignalSpy found(&explorer->occurrences(), &orvanta::OccurrencePanel::searchFinished);
+    found.wait(30000);
+    auto *occurrences = explorer->findChild<QTreeView *>(QStringLiteral("OccurrenceList"));
+    QSignalSpy drawn(&explorer->pageView(), &orvanta::PageView::pageShown);
+    occurrences->setCurrentIndex(occurrences->model()->index(0, 0));
+    drawn.wait(30000);
+    QTest::qWait(200);
+    if (!saved(explorer->grab(), folder + QStringLiteral("explorer-phrases.png")))
+        return false;
+    QSignalSpy passages(&explorer->passages(), &orvanta::PassagesView::searchFinished);
+    explorer->findChild<QTabWidget *>()->setCurrentIndex(1);
+    passages.wait(60000);
+    // The test PDFs are short: passages of five words show what the tab does.
+    auto *least = explorer->findChild<QSpinBox *>(QStringLiteral("PassagesMinimumWords"));
+    if (least->value() > 5) {
+        QSignalSpy again(&explorer->passages(), &orvanta::PassagesView::searchFinished);
+        least->setValue(5);
+        again.wait(60000);
+    }
+    QTest::qWait(200);
+    return saved(explorer->grab(), folder + QStringLiteral("explorer-passages.png"));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -53,11 +103,11 @@ int main(int argc, char *argv[])
     counted.wait(300000);
     QTest::qWait(300);
 
-    const QPixmap picture = window.screen()->grabWindow(window.winId());
-    if (!picture.save(arguments[1])) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(arguments[1]));
+    if (!saved(window.grab(), arguments[1]))
         return 1;
-    }
+    const QString folder = QFileInfo(arguments[1]).path() + QLatin1Char('/');
+    if (!pictureExplorer(window, folder))
+        return 1;
     for (const QString &shown : dialogs.messages())
         std::fprintf(stderr, "notice: %s\n", qPrintable(shown));
     return 0;
