@@ -1,5 +1,6 @@
 #include "app/ExplorerWindow.h"
 
+#include "app/MeasuresBar.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
 #include "app/PassagesView.h"
@@ -91,6 +92,8 @@ void ExplorerWindow::createControls()
     m_hiding = new PhraseHidingBar(m_dialogs, m_title, results);
     m_hiding->setObjectName(QStringLiteral("ExplorerHiding"));
     resultsLayout->addWidget(m_hiding);
+    m_measures = new MeasuresBar(results);
+    resultsLayout->addWidget(m_measures);
     resultsLayout->addWidget(m_view, 1);
     resultsLayout->addLayout(createButtonRow());
     m_passages = new PassagesView(m_store, m_dialogs, m_title);
@@ -174,6 +177,8 @@ void ExplorerWindow::connectControls()
     connect(m_filterDelay, &QTimer::timeout, this, &ExplorerWindow::applyFilter);
     connect(m_hiding, &PhraseHidingBar::changed, this,
             [this] { m_model->setRefinement(m_hiding->refinement()); });
+    connect(m_measures, &MeasuresBar::filterChanged, this,
+            [this] { m_model->setMeasureFilter(m_measures->filter()); });
     connect(m_model, &ResultsFilterModel::countsChanged, this, &ExplorerWindow::showCounts);
     // Filtering and removing move or drop the current row without always saying so.
     connect(m_model, &QAbstractItemModel::modelReset, this, &ExplorerWindow::currentRowChanged);
@@ -211,6 +216,12 @@ void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOpt
 {
     m_passages->setCountedTexts(sources, options);
     m_occurrences->setCountedTexts(std::move(sources), options);
+}
+
+void ExplorerWindow::setCorpus(const CorpusSize &corpus)
+{
+    m_measures->setCorpus(corpus);
+    m_model->setMeasures(std::make_shared<const ResultMeasures>(m_list.phrases(), corpus));
 }
 
 void ExplorerWindow::setDataFolder(const QString &folder)
@@ -256,6 +267,7 @@ void ExplorerWindow::showResult(std::uint32_t result)
         m_filterText->clear();
         m_minFrequency->setValue(m_minFrequency->minimum());
         m_minFiles->setValue(m_minFiles->minimum());
+        m_measures->clearBounds();
         applyFilter();
     }
     if (m_model->rowOfResult(result) < 0)

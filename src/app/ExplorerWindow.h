@@ -23,6 +23,8 @@ namespace orvanta {
 
 class BackgroundJob;
 class DialogService;
+class MeasuresBar;
+struct CorpusSize;
 class OccurrencePanel;
 class PageView;
 class PassagesView;
@@ -44,6 +46,8 @@ public:
 
     // The texts of the last counting run, where occurrences are looked for.
     void setCountedTexts(std::vector<CountedSource> sources, TextOptions options);
+    // The size of what the run of the listed results counted: shown, and the measures made.
+    void setCorpus(const CorpusSize &corpus);
     void setDocumentOpener(std::function<bool(const QString &)> open);
     // Where the programs' data is: the stop-word lists among it.
     void setDataFolder(const QString &folder);
@@ -85,6 +89,7 @@ private:
     QCheckBox *m_regularExpression = nullptr;
     QLabel *m_filterError = nullptr;
     PhraseHidingBar *m_hiding = nullptr;
+    MeasuresBar *m_measures = nullptr;
     QSpinBox *m_minFrequency = nullptr;
     QSpinBox *m_minFiles = nullptr;
     QLabel *m_counts = nullptr;

@@ -405,6 +405,8 @@ void MainWindow::startCounting()
     CountingRunOptions options;
     options.promptForPassword = m_promptForPassword->isChecked();
     m_runOptions->preferences().applyTo(options);
+    options.countsPerFile =
+        options.memoryLimit == 0; // for the explorer's DP; a bounded count has none
     const QStringList paths = inputFiles();
     setPointerMode(Hourglass);
     m_runJob->start(
@@ -422,8 +424,11 @@ void MainWindow::finishCounting(const CountingRunOptions &options, const QString
         m_results->setResults(std::move(outcome.phrases));
         m_countedSources = std::move(outcome.sources);
         m_countedOptions = options.text;
-        if (m_explorer)
+        m_countedCorpus = std::move(outcome.corpus);
+        if (m_explorer) {
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+            m_explorer->setCorpus(m_countedCorpus);
+        }
     }
     clearProgress();
     if (counted)
@@ -503,6 +508,7 @@ void MainWindow::openExplorer(int row)
     if (!m_explorer) {
         m_explorer = new ExplorerWindow(*m_results, *m_store, m_dialogs, applicationTitle(), this);
         m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+        m_explorer->setCorpus(m_countedCorpus);
         m_explorer->setDataFolder(m_dataDir);
         m_explorer->setDocumentOpener(m_openDocument ? m_openDocument : openWithDesktopProgram);
     }

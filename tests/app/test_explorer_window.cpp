@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -233,9 +234,11 @@ TEST_F(ExplorerWindowTest, TheShownRowsAreExportedInTheShownOrder)
     QSignalSpy exported(&explorer, &ExplorerWindow::exportFinished);
     inExplorer<QPushButton>("ExplorerExportCsv")->click();
     ASSERT_TRUE(exported.wait(30000));
-    EXPECT_EQ(readFile(target + QStringLiteral(".csv")),
-              "Phrase,Words,Frequency,Files\r\nthe quick brown fox,4,3,2\r\n"
-              "the end of the,4,4,2\r\nat the end of,4,4,2\r\n");
+    EXPECT_EQ(
+        readFile(target + QStringLiteral(".csv")),
+        "Phrase,Words,Frequency,Files,Per million,DP\r\n"
+        "the quick brown fox,4,3,2,46875.0000,0.1823\r\n"
+        "the end of the,4,4,2,62500.0000,0.0156\r\nat the end of,4,4,2,62500.0000,0.0156\r\n");
 
     m_dialogs.saveResults.push_back(target + QStringLiteral(".csv"));
     m_dialogs.answers.push_back(false); // do not replace it
@@ -248,6 +251,22 @@ TEST_F(ExplorerWindowTest, TheShownRowsAreExportedInTheShownOrder)
     EXPECT_TRUE(m_dialogs.messages().last().startsWith(QStringLiteral("Cannot create ")))
         << m_dialogs.messages().last().toStdString();
     EXPECT_EQ(m_dialogs.shown.back().icon, DialogService::Icon::Warning);
+}
+
+// 64 words in two files of 32; "the quick brown fox" occurs twice in one and once in the other.
+TEST_F(ExplorerWindowTest, TheCorpusSizeIsShownAndPerMillionAndDispersionSortAndFilter)
+{
+    ExplorerWindow &explorer = openExplorer();
+    EXPECT_EQ(m_window->countedCorpus().words, 64u);
+    EXPECT_EQ(inExplorer<QLabel>("ExplorerCorpus")->text(),
+              QStringLiteral("Corpus: 2 files, 64 words, 27 distinct words."));
+    list()->header()->setSortIndicator(ResultsFilterModel::DispersionColumn, Qt::DescendingOrder);
+    EXPECT_EQ(shownPhrases().first(), QStringLiteral("the quick brown fox"));
+    EXPECT_EQ(explorer.model().cellText(0, ResultsFilterModel::DispersionColumn),
+              QStringLiteral("0.1823"));
+    inExplorer<QDoubleSpinBox>("ExplorerMaxDispersion")->setValue(0.1);
+    inExplorer<QDoubleSpinBox>("ExplorerMinPerMillion")->setValue(40000);
+    EXPECT_EQ(shownPhrases(), (QStringList{"the end of the", "at the end of"})); // tied, reversed
 }
 
 // Phrases hidden as parts of longer ones and as stop words are counted beside the rows shown;
