@@ -1,5 +1,6 @@
 #include "app/ExplorerWindow.h"
 
+#include "app/FileSpreadView.h"
 #include "app/MeasuresBar.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
@@ -7,6 +8,7 @@
 #include "app/PhraseHidingBar.h"
 #include "app/ResultsView.h"
 #include "app/ShownRowsExport.h"
+#include "results/OccurrencesModel.h"
 #include "results/PhrasePattern.h"
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
@@ -104,8 +106,13 @@ void ExplorerWindow::createControls()
 
     m_occurrences = new OccurrencePanel(m_store, m_dialogs, m_title, this);
     m_page = new PageView(m_dialogs, m_title, this);
+    m_fileSpread = new FileSpreadView(m_dialogs, m_title, this);
+    auto *occurrenceTabs = new QTabWidget;
+    occurrenceTabs->setObjectName(QStringLiteral("ExplorerOccurrenceTabs"));
+    occurrenceTabs->addTab(m_occurrences, QStringLiteral("Where it occurs"));
+    occurrenceTabs->addTab(m_fileSpread, QStringLiteral("By file"));
     auto *where = new QSplitter(Qt::Horizontal);
-    where->addWidget(m_occurrences);
+    where->addWidget(occurrenceTabs);
     where->addWidget(m_page);
     where->setSizes({520, 480});
     auto *split = new QSplitter(Qt::Vertical);
@@ -194,6 +201,11 @@ void ExplorerWindow::connectControls()
     connect(m_passages, &PassagesView::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::occurrenceChosen, m_page, &PageView::showPage);
+    connect(m_occurrences, &OccurrencePanel::searchFinished, this, [this] {
+        m_fileSpread->setOccurrences(m_occurrences->occurrences().found(),
+                                     m_occurrences->occurrences().paths());
+    });
+    connect(m_fileSpread, &FileSpreadView::occurrenceChosen, m_page, &PageView::showPage);
     connect(m_passages, &PassagesView::passageChosen, this, [this](const QString &passage) {
         if (m_tabs->currentIndex() == kPassagesTab)
             showWhereItOccurs(passage);
@@ -209,6 +221,7 @@ void ExplorerWindow::showWhereItOccurs(const QString &words)
     if (words == m_occurrences->phrase())
         return;
     m_page->clear();
+    m_fileSpread->setOccurrences({}, {});
     m_occurrences->showPhrase(words);
 }
 
@@ -221,6 +234,7 @@ void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOpt
 void ExplorerWindow::setCorpus(const CorpusSize &corpus)
 {
     m_measures->setCorpus(corpus);
+    m_fileSpread->setFileWords(corpus.wordsByFile);
     m_model->setMeasures(std::make_shared<const ResultMeasures>(m_list.phrases(), corpus));
 }
 

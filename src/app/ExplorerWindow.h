@@ -23,6 +23,7 @@ namespace orvanta {
 
 class BackgroundJob;
 class DialogService;
+class FileSpreadView;
 class MeasuresBar;
 struct CorpusSize;
 class OccurrencePanel;
@@ -59,6 +60,7 @@ public:
     ResultsFilterModel &model() { return *m_model; }
     OccurrencePanel &occurrences() { return *m_occurrences; }
     PageView &pageView() { return *m_page; }
+    FileSpreadView &fileSpread() { return *m_fileSpread; }
     PassagesView &passages() { return *m_passages; }
 
 signals:
@@ -100,6 +102,7 @@ private:
     QPushButton *m_remove = nullptr;
     OccurrencePanel *m_occurrences = nullptr;
     PageView *m_page = nullptr;
+    FileSpreadView *m_fileSpread = nullptr;
     ShownRowsControls m_exportControls{};
     ShownRowsExport *m_export = nullptr;
     PassagesView *m_passages = nullptr;
