@@ -405,8 +405,8 @@ void MainWindow::startCounting()
     CountingRunOptions options;
     options.promptForPassword = m_promptForPassword->isChecked();
     m_runOptions->preferences().applyTo(options);
-    options.countsPerFile =
-        options.memoryLimit == 0; // for the explorer's DP; a bounded count has none
+    // The explorer's DP needs counts by file, which a count within a memory limit cannot keep.
+    options.countsPerFile = options.memoryLimit == 0;
     const QStringList paths = inputFiles();
     setPointerMode(Hourglass);
     m_runJob->start(

@@ -90,6 +90,10 @@ std::vector<std::uint32_t> filterByMeasures(std::span<const std::uint32_t> ids,
 
 QString corpusSizeLine(const CorpusSize &corpus)
 {
+    // A count held within a memory limit knows no distinct words.
+    if (corpus.distinctWords == 0 && corpus.words > 0)
+        return QStringLiteral("Corpus: %1, %2.")
+            .arg(counted(corpus.files, "file"), counted(corpus.words, "word"));
     return QStringLiteral("Corpus: %1, %2, %3.")
         .arg(counted(corpus.files, "file"), counted(corpus.words, "word"),
              counted(corpus.distinctWords, "distinct word"));

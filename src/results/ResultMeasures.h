@@ -57,7 +57,8 @@ std::vector<std::uint32_t> filterByMeasures(std::span<const std::uint32_t> ids,
                                             const ResultMeasures &measures,
                                             const MeasureFilter &filter);
 
-// "Corpus: 3 files, 12,345 words, 2,100 distinct words."
+// "Corpus: 3 files, 12,345 words, 2,100 distinct words."; without the distinct words when the
+// count did not know them.
 QString corpusSizeLine(const CorpusSize &corpus);
 
 } // namespace orvanta

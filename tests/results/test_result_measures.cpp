@@ -142,4 +142,5 @@ TEST(ResultMeasures, CorpusLineNamesFilesWordsAndDistinctWords)
     EXPECT_EQ(corpusSizeLine({1, 1, 1, {1}}), "Corpus: 1 file, 1 word, 1 distinct word.");
     EXPECT_EQ(corpusSizeLine({56, 1234567, 20000, {}}),
               "Corpus: 56 files, 1,234,567 words, 20,000 distinct words.");
+    EXPECT_EQ(corpusSizeLine({2, 9, 0, {}}), "Corpus: 2 files, 9 words.");
 }
