@@ -9,7 +9,7 @@ set -euo pipefail
 # What the programs need at run time: Qt, the PDF converter and page renderer, the workbook
 # writer, Tesseract with its English language.
 runtime=(
-  libqt6core6 libqt6gui6 libqt6widgets6
+  libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6
   poppler-utils libpoppler-qt6-3
   libxlsxwriter4
   libtesseract5 liblept5 tesseract-ocr-eng
@@ -19,7 +19,7 @@ runtime=(
 # What building, testing and packaging need besides.
 build=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation xvfb xauth
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-liberation xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang-14 libclang-rt-14-dev lld
   python3 gawk

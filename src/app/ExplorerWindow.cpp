@@ -1,12 +1,15 @@
 #include "app/ExplorerWindow.h"
 
 #include "app/DocumentsView.h"
+#include "app/FileSpreadView.h"
+#include "app/MeasuresBar.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
 #include "app/PassagesView.h"
 #include "app/PhraseHidingBar.h"
 #include "app/ResultsView.h"
 #include "app/ShownRowsExport.h"
+#include "results/OccurrencesModel.h"
 #include "results/PhrasePattern.h"
 #include "results/ResultsFilterModel.h"
 #include "results/ResultsModel.h"
@@ -103,6 +106,8 @@ void ExplorerWindow::createControls()
     m_hiding = new PhraseHidingBar(m_dialogs, m_title, results);
     m_hiding->setObjectName(QStringLiteral("ExplorerHiding"));
     resultsLayout->addWidget(m_hiding);
+    m_measures = new MeasuresBar(results);
+    resultsLayout->addWidget(m_measures);
     resultsLayout->addWidget(m_view, 1);
     resultsLayout->addLayout(createButtonRow());
     m_passages = new PassagesView(m_store, m_dialogs, m_title);
@@ -115,8 +120,13 @@ void ExplorerWindow::createControls()
 
     m_occurrences = new OccurrencePanel(m_store, m_dialogs, m_title, this);
     m_page = new PageView(m_dialogs, m_title, this);
+    m_fileSpread = new FileSpreadView(m_dialogs, m_title, this);
+    auto *occurrenceTabs = new QTabWidget;
+    occurrenceTabs->setObjectName(QStringLiteral("ExplorerOccurrenceTabs"));
+    occurrenceTabs->addTab(m_occurrences, QStringLiteral("Where it occurs"));
+    occurrenceTabs->addTab(m_fileSpread, QStringLiteral("By file"));
     auto *where = new QSplitter(Qt::Horizontal);
-    where->addWidget(m_occurrences);
+    where->addWidget(occurrenceTabs);
     where->addWidget(m_page);
     where->setSizes({520, 480});
     auto *split = new QSplitter(Qt::Vertical);
@@ -188,6 +198,8 @@ void ExplorerWindow::connectControls()
     connect(m_filterDelay, &QTimer::timeout, this, &ExplorerWindow::applyFilter);
     connect(m_hiding, &PhraseHidingBar::changed, this,
             [this] { m_model->setRefinement(m_hiding->refinement()); });
+    connect(m_measures, &MeasuresBar::filterChanged, this,
+            [this] { m_model->setMeasureFilter(m_measures->filter()); });
     connect(m_model, &ResultsFilterModel::countsChanged, this, &ExplorerWindow::showCounts);
     // Filtering and removing move or drop the current row without always saying so.
     connect(m_model, &QAbstractItemModel::modelReset, this, &ExplorerWindow::currentRowChanged);
@@ -204,6 +216,11 @@ void ExplorerWindow::connectControls()
     connect(m_documents, &DocumentsView::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::exportFinished, this, &ExplorerWindow::exportFinished);
     connect(m_occurrences, &OccurrencePanel::occurrenceChosen, m_page, &PageView::showPage);
+    connect(m_occurrences, &OccurrencePanel::searchFinished, this, [this] {
+        m_fileSpread->setOccurrences(m_occurrences->occurrences().found(),
+                                     m_occurrences->occurrences().paths());
+    });
+    connect(m_fileSpread, &FileSpreadView::occurrenceChosen, m_page, &PageView::showPage);
     connect(m_passages, &PassagesView::passageChosen, this, [this](const QString &passage) {
         if (m_tabs->currentIndex() == kPassagesTab)
             showWhereItOccurs(passage);
@@ -219,6 +236,7 @@ void ExplorerWindow::showWhereItOccurs(const QString &words)
     if (words == m_occurrences->phrase())
         return;
     m_page->clear();
+    m_fileSpread->setOccurrences({}, {});
     m_occurrences->showPhrase(words);
 }
 
@@ -227,6 +245,13 @@ void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOpt
     m_passages->setCountedTexts(sources, options);
     m_documents->setCountedTexts(sources, options);
     m_occurrences->setCountedTexts(std::move(sources), options);
+}
+
+void ExplorerWindow::setCorpus(const CorpusSize &corpus)
+{
+    m_measures->setCorpus(corpus);
+    m_fileSpread->setFileWords(corpus.wordsByFile);
+    m_model->setMeasures(std::make_shared<const ResultMeasures>(m_list.phrases(), corpus));
 }
 
 void ExplorerWindow::setDataFolder(const QString &folder)
@@ -273,6 +298,7 @@ void ExplorerWindow::showResult(std::uint32_t result)
         m_filterText->clear();
         m_minFrequency->setValue(m_minFrequency->minimum());
         m_minFiles->setValue(m_minFiles->minimum());
+        m_measures->clearBounds();
         applyFilter();
     }
     if (m_model->rowOfResult(result) < 0)

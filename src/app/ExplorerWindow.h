@@ -25,6 +25,9 @@ namespace orvanta {
 class BackgroundJob;
 class DialogService;
 class DocumentsView;
+class FileSpreadView;
+class MeasuresBar;
+struct CorpusSize;
 class OccurrencePanel;
 class PageView;
 class PassagesView;
@@ -46,6 +49,8 @@ public:
 
     // The texts of the last counting run, where occurrences are looked for.
     void setCountedTexts(std::vector<CountedSource> sources, TextOptions options);
+    // The size of what the run of the listed results counted: shown, and the measures made.
+    void setCorpus(const CorpusSize &corpus);
     void setDocumentOpener(std::function<bool(const QString &)> open);
     // Where the programs' data is: the stop-word lists among it.
     void setDataFolder(const QString &folder);
@@ -60,6 +65,7 @@ public:
     ResultsFilterModel &model() { return *m_model; }
     OccurrencePanel &occurrences() { return *m_occurrences; }
     PageView &pageView() { return *m_page; }
+    FileSpreadView &fileSpread() { return *m_fileSpread; }
     PassagesView &passages() { return *m_passages; }
     DocumentsView &documents() { return *m_documents; }
 
@@ -92,6 +98,7 @@ private:
     QCheckBox *m_regularExpression = nullptr;
     QLabel *m_filterError = nullptr;
     PhraseHidingBar *m_hiding = nullptr;
+    MeasuresBar *m_measures = nullptr;
     QSpinBox *m_minFrequency = nullptr;
     QSpinBox *m_minFiles = nullptr;
     QLabel *m_counts = nullptr;
@@ -102,6 +109,7 @@ private:
     QPushButton *m_remove = nullptr;
     OccurrencePanel *m_occurrences = nullptr;
     PageView *m_page = nullptr;
+    FileSpreadView *m_fileSpread = nullptr;
     ShownRowsControls m_exportControls{};
     ShownRowsExport *m_export = nullptr;
     PassagesView *m_passages = nullptr;

@@ -298,6 +298,8 @@ void MainWindow::startCounting()
     CountingRunOptions options;
     options.promptForPassword = m_promptForPassword->isChecked();
     m_runOptions->preferences().applyTo(options);
+    // The explorer's DP needs counts by file, which a count within a memory limit cannot keep.
+    options.countsPerFile = options.memoryLimit == 0;
     const QStringList paths = inputFiles();
     setPointerMode(Hourglass);
     m_runClock.start();
@@ -318,8 +320,11 @@ void MainWindow::finishCounting(const CountingRunOptions &options, const QString
         m_countedOptions = options.text;
         m_lastRun = RunSummary{outcome.corpus.files, outcome.corpus.words, 0, m_runClock.elapsed()};
         showRunSummary();
-        if (m_explorer)
+        m_countedCorpus = std::move(outcome.corpus);
+        if (m_explorer) {
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+            m_explorer->setCorpus(m_countedCorpus);
+        }
     }
     clearProgress();
     if (counted)
@@ -406,6 +411,7 @@ void MainWindow::openExplorer(int row)
     if (!m_explorer) {
         m_explorer = new ExplorerWindow(*m_results, *m_store, m_dialogs, applicationTitle(), this);
         m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+        m_explorer->setCorpus(m_countedCorpus);
         m_explorer->setDataFolder(m_dataDir);
         m_explorer->setDocumentOpener(m_openDocument ? m_openDocument : openWithDesktopProgram);
         if (m_explorerState)

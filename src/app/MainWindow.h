@@ -72,6 +72,8 @@ public:
     ResultsModel &results() { return *m_results; }
     TextStore &textStore() { return *m_store; }
     bool isCounting() const { return m_countingBusy; }
+    // The size of what the last finished run counted: files, words, distinct words.
+    const CorpusSize &countedCorpus() const { return m_countedCorpus; }
     bool isChecking() const;
 
     static QString applicationTitle();
@@ -224,6 +226,7 @@ private:
     // The texts the last completed run counted, and how, for the explorer's searches.
     std::vector<CountedSource> m_countedSources;
     TextOptions m_countedOptions;
+    CorpusSize m_countedCorpus;
     bool m_countingBusy = false;
     QElapsedTimer m_runClock;
     std::optional<RunSummary> m_lastRun;          // its phrases follow the rows listed

@@ -19,7 +19,8 @@ ShownRowsExport::ShownRowsExport(DialogService &dialogs, QString title, const Re
           [&list, &shown] {
               const std::span<const std::uint32_t> ids = shown.shownResults();
               return std::make_shared<ResultRows>(
-                  list.phrases(), std::vector<std::uint32_t>(ids.begin(), ids.end()));
+                  list.phrases(), std::vector<std::uint32_t>(ids.begin(), ids.end()),
+                  shown.measures());
           },
           controls, parent)
 {

@@ -1,5 +1,6 @@
 #include "results/ExportRows.h"
 
+#include "results/ResultMeasures.h"
 #include "results/ResultsModel.h"
 
 namespace orvanta {
@@ -18,16 +19,21 @@ ExportCell numberCell(qint64 number)
 
 } // namespace
 
-ResultRows::ResultRows(std::shared_ptr<const PhraseResults> results, std::vector<std::uint32_t> ids)
+ResultRows::ResultRows(std::shared_ptr<const PhraseResults> results, std::vector<std::uint32_t> ids,
+                       std::shared_ptr<const ResultMeasures> measures)
     : m_results(std::move(results))
     , m_ids(std::move(ids))
+    , m_measures(std::move(measures))
 {
 }
 
 QStringList ResultRows::headers() const
 {
-    return {QStringLiteral("Phrase"), QStringLiteral("Words"), QStringLiteral("Frequency"),
-            QStringLiteral("Files")};
+    QStringList headers{QStringLiteral("Phrase"), QStringLiteral("Words"),
+                        QStringLiteral("Frequency"), QStringLiteral("Files")};
+    if (m_measures)
+        headers << QStringLiteral("Per million") << QStringLiteral("DP");
+    return headers;
 }
 
 std::span<const ExportCell> ResultRows::cells(qsizetype row)
@@ -37,6 +43,14 @@ std::span<const ExportCell> ResultRows::cells(qsizetype row)
     m_cells[1] = numberCell(m_results->wordCount(id));
     m_cells[2] = numberCell(m_results->frequency(id));
     m_cells[3] = numberCell(m_results->files(id));
+    if (!m_measures)
+        return std::span<const ExportCell>(m_cells, 4);
+    m_perMillion = QByteArray::fromStdString(fourDecimals(m_measures->perMillion(id)));
+    m_dispersion = m_measures->hasDispersion()
+                       ? QByteArray::fromStdString(fourDecimals(m_measures->dispersion(id)))
+                       : QByteArray();
+    m_cells[4] = {m_perMillion};
+    m_cells[5] = {m_dispersion};
     return m_cells;
 }
 

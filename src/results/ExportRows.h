@@ -13,6 +13,7 @@
 
 namespace orvanta {
 
+class ResultMeasures;
 class ResultsModel;
 
 // One cell of a row written out: UTF-8 text, or a whole number.
@@ -37,11 +38,13 @@ public:
     virtual bool isLeftOut(qsizetype) const { return false; }
 };
 
-// Results of a run by their ids, in the order of the ids: phrase, words, frequency and files.
-// The rows an explorer list shows.
+// Results of a run by their ids, in the order of the ids: phrase, words, frequency and files,
+// and with measures of those results, per million and DP to four decimals (DP left empty when
+// the run did not count by file). The rows an explorer list shows.
 class ResultRows final : public ExportRows {
 public:
-    ResultRows(std::shared_ptr<const PhraseResults> results, std::vector<std::uint32_t> ids);
+    ResultRows(std::shared_ptr<const PhraseResults> results, std::vector<std::uint32_t> ids,
+               std::shared_ptr<const ResultMeasures> measures = {});
 
     QStringList headers() const override;
     qsizetype rowCount() const override { return qsizetype(m_ids.size()); }
@@ -50,7 +53,10 @@ public:
 private:
     std::shared_ptr<const PhraseResults> m_results;
     std::vector<std::uint32_t> m_ids;
-    ExportCell m_cells[4];
+    std::shared_ptr<const ResultMeasures> m_measures;
+    QByteArray m_perMillion;
+    QByteArray m_dispersion;
+    ExportCell m_cells[6];
 };
 
 // The results list as it shows, under its own headers: the phrase with its leading space, the

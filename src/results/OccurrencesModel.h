@@ -59,6 +59,9 @@ public:
     int placeOnPage(int row) const;
     int fileCount() const;
     const QStringList &unavailable() const { return m_found.unavailable; }
+    // Every occurrence, in the order found, and the files searched.
+    const Occurrences &found() const { return m_found; }
+    const QStringList &paths() const { return m_paths; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

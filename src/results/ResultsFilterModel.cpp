@@ -50,8 +50,41 @@ void ResultsFilterModel::rebuild()
 
 void ResultsFilterModel::applyOrder()
 {
-    if (m_sortColumn >= 0)
-        sortResults(m_ordered, *m_list.phrases(), keyOf(m_sortColumn), m_sortOrder);
+    if (m_sortColumn < 0)
+        return;
+    if (m_sortColumn == PerMillionColumn || m_sortColumn == DispersionColumn) {
+        if (const auto measures = this->measures())
+            sortByMeasure(m_ordered, *measures,
+                          m_sortColumn == PerMillionColumn ? MeasureKey::PerMillion
+                                                           : MeasureKey::Dispersion,
+                          m_sortOrder);
+        return;
+    }
+    sortResults(m_ordered, *m_list.phrases(), keyOf(m_sortColumn), m_sortOrder);
+}
+
+void ResultsFilterModel::setMeasures(std::shared_ptr<const ResultMeasures> measures)
+{
+    m_measures = std::move(measures);
+    applyOrder();
+    replaceShown(passing(m_ordered));
+    if (!m_shown.empty())
+        emit dataChanged(index(0, PerMillionColumn), index(rowCount() - 1, DispersionColumn));
+}
+
+std::shared_ptr<const ResultMeasures> ResultsFilterModel::measures() const
+{
+    return m_measures && m_measures->results() == m_list.phrases() ? m_measures : nullptr;
+}
+
+void ResultsFilterModel::setMeasureFilter(const MeasureFilter &filter)
+{
+    if (filter == m_measureFilter)
+        return;
+    const bool narrower = m_refinement.isOff() && filter.isNarrowerThan(m_measureFilter);
+    m_measureFilter = filter;
+    replaceShown(passing(narrower ? std::span<const std::uint32_t>(m_shown)
+                                  : std::span<const std::uint32_t>(m_ordered)));
 }
 
 void ResultsFilterModel::sort(int column, Qt::SortOrder order)
@@ -88,6 +121,8 @@ void ResultsFilterModel::setRefinement(const ListRefinement &refinement)
 std::vector<std::uint32_t> ResultsFilterModel::passing(std::span<const std::uint32_t> ids)
 {
     std::vector<std::uint32_t> filtered = filterResults(ids, *m_list.phrases(), m_filter);
+    if (const auto measures = this->measures(); measures && !m_measureFilter.isOff())
+        filtered = filterByMeasures(filtered, *measures, m_measureFilter);
     if (m_refinement.isOff()) {
         m_hidden = {};
         return filtered;
@@ -183,8 +218,18 @@ QString ResultsFilterModel::cellText(int row, int column) const
     case FilesColumn:
         return QString::number(results.files(id));
     default:
-        return {};
+        return measureText(id, column);
     }
+}
+
+QString ResultsFilterModel::measureText(std::uint32_t id, int column) const
+{
+    const auto measures = this->measures();
+    if (!measures || (column == DispersionColumn && !measures->hasDispersion()))
+        return {};
+    const double value =
+        column == PerMillionColumn ? measures->perMillion(id) : measures->dispersion(id);
+    return QString::fromStdString(fourDecimals(value));
 }
 
 std::vector<std::uint32_t> ResultsFilterModel::resultsOf(std::span<const int> rows) const
@@ -275,7 +320,8 @@ Qt::ItemFlags ResultsFilterModel::flags(const QModelIndex &index) const
 
 QVariant ResultsFilterModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *const kHeaders[] = {"Phrase", "Words", "Frequency", "Files"};
+    static const char *const kHeaders[] = {"Phrase", "Words",       "Frequency",
+                                           "Files",  "Per million", "DP"};
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)

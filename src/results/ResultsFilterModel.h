@@ -1,11 +1,13 @@
 #pragma once
 
 #include "results/ListRefinement.h"
+#include "results/ResultMeasures.h"
 #include "results/ResultOrder.h"
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -21,7 +23,15 @@ class ResultsFilterModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column : int { PhraseColumn, WordsColumn, FrequencyColumn, FilesColumn, ColumnCount };
+    enum Column : int {
+        PhraseColumn,
+        WordsColumn,
+        FrequencyColumn,
+        FilesColumn,
+        PerMillionColumn,
+        DispersionColumn,
+        ColumnCount
+    };
 
     explicit ResultsFilterModel(ResultsModel &list, QObject *parent = nullptr);
 
@@ -31,6 +41,12 @@ public:
     void setRefinement(const ListRefinement &refinement);
     const ListRefinement &refinement() const { return m_refinement; }
     const HiddenRows &hidden() const { return m_hidden; }
+    // Per million and dispersion of the list's results; their columns stay empty and their
+    // bounds pass every row until measures of the results listed now are given.
+    void setMeasures(std::shared_ptr<const ResultMeasures> measures);
+    std::shared_ptr<const ResultMeasures> measures() const;
+    void setMeasureFilter(const MeasureFilter &filter);
+    const MeasureFilter &measureFilter() const { return m_measureFilter; }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
@@ -71,6 +87,7 @@ private:
     // The ids that pass the filter and the refinement, counting those the refinement hid.
     std::vector<std::uint32_t> passing(std::span<const std::uint32_t> ids);
     void applyOrder();
+    QString measureText(std::uint32_t id, int column) const;
     void dropUnlisted();
     void forwardTicks(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles);
     void replaceShown(std::vector<std::uint32_t> shown);
@@ -81,6 +98,8 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     std::vector<std::uint32_t> m_ordered; // every listed result, in the chosen order
     std::vector<std::uint32_t> m_shown;   // those that pass the filter
+    std::shared_ptr<const ResultMeasures> m_measures;
+    MeasureFilter m_measureFilter;
     ListRefinement m_refinement;
     HiddenRows m_hidden;
     std::vector<bool> m_insideLonger; // over every result, once known

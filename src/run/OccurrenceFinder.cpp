@@ -44,6 +44,18 @@ std::vector<WordSpan> splitWords(QByteArrayView line)
     return words;
 }
 
+std::uint64_t wordCount(QByteArrayView line)
+{
+    std::uint64_t words = 0;
+    bool inWord = false;
+    for (const char c : line) {
+        const bool separator = isSeparator(c);
+        words += !separator && !inWord;
+        inWord = !separator;
+    }
+    return words;
+}
+
 QString display(QByteArrayView text)
 {
     QString shown = decodeUtf8(text);
@@ -96,7 +108,9 @@ public:
         m_joined = m_words.join(' ');
     }
 
-    void search(const CountedLine &line, int source, std::vector<Occurrence> &found) const
+    // `wordsBefore` are the counted words of the source before the line.
+    void search(const CountedLine &line, int source, std::uint64_t wordsBefore,
+                std::vector<Occurrence> &found) const
     {
         if (m_words.isEmpty())
             return;
@@ -116,6 +130,7 @@ public:
             if (shown.text.isNull())
                 shown = shownLineOf(line, !lowerEachWord);
             found.push_back(occurrence(line, words, first, source, shown));
+            found.back().word = wordsBefore + std::uint64_t(first);
         }
     }
 
@@ -295,6 +310,7 @@ Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources, co
     Occurrences result;
     const PhraseMatcher matcher(phrase);
     int source = 0;
+    std::uint64_t wordsBefore = 0; // in the source
     std::vector<int> recognisedPages;
     const auto markRecognised = [&](size_t first) {
         for (size_t i = first; i < result.found.size(); ++i) {
@@ -307,12 +323,14 @@ Occurrences OccurrenceFinder::find(const std::vector<CountedSource> &sources, co
         sources,
         [&](int index, const std::vector<int> &pages) {
             source = index;
+            wordsBefore = 0;
             recognisedPages = pages;
         },
         [&](const CountedLine &line) {
             const size_t first = result.found.size();
-            matcher.search(line, source, result.found);
+            matcher.search(line, source, wordsBefore, result.found);
             markRecognised(first);
+            wordsBefore += wordCount(line.text);
         },
         stop);
     return result;

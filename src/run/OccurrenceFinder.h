@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 #include <functional>
 #include <optional>
 #include <stop_token>
@@ -27,6 +29,7 @@ struct Occurrence {
     QString after;
     QString text;            // the whole counted line: the line as converted, or its paragraph
     bool recognised = false; // on a page read by text recognition: its words may be wrong
+    std::uint64_t word = 0;  // the counted words of its file before its first word
     bool operator==(const Occurrence &) const = default;
 };
 

@@ -3,6 +3,7 @@
 #include "XlsxReader.h"
 #include "app/DocumentsView.h"
 #include "app/ExplorerWindow.h"
+#include "app/FileSpreadView.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
 #include "app/PairView.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,6 +32,8 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace orvanta;
 
@@ -304,9 +308,11 @@ TEST_F(ExplorerWindowTest, TheShownRowsAreExportedInTheShownOrder)
     QSignalSpy exported(&explorer, &ExplorerWindow::exportFinished);
     inExplorer<QPushButton>("ExplorerExportCsv")->click();
     ASSERT_TRUE(exported.wait(30000));
-    EXPECT_EQ(readFile(target + QStringLiteral(".csv")),
-              "Phrase,Words,Frequency,Files\r\nthe quick brown fox,4,3,2\r\n"
-              "the end of the,4,4,2\r\nat the end of,4,4,2\r\n");
+    EXPECT_EQ(
+        readFile(target + QStringLiteral(".csv")),
+        "Phrase,Words,Frequency,Files,Per million,DP\r\n"
+        "the quick brown fox,4,3,2,46875.0000,0.1823\r\n"
+        "the end of the,4,4,2,62500.0000,0.0156\r\nat the end of,4,4,2,62500.0000,0.0156\r\n");
 
     m_dialogs.saveResults.push_back(target + QStringLiteral(".csv"));
     m_dialogs.answers.push_back(false); // do not replace it
@@ -319,6 +325,62 @@ TEST_F(ExplorerWindowTest, TheShownRowsAreExportedInTheShownOrder)
     EXPECT_TRUE(m_dialogs.messages().last().startsWith(QStringLiteral("Cannot create ")))
         << m_dialogs.messages().last().toStdString();
     EXPECT_EQ(m_dialogs.shown.back().icon, DialogService::Icon::Warning);
+}
+
+// 64 words in two files (31 and 33); "the quick brown fox" occurs twice in one, once in the other.
+TEST_F(ExplorerWindowTest, TheCorpusSizeIsShownAndPerMillionAndDispersionSortAndFilter)
+{
+    ExplorerWindow &explorer = openExplorer();
+    EXPECT_EQ(m_window->countedCorpus().words, 64u);
+    EXPECT_EQ(inExplorer<QLabel>("ExplorerCorpus")->text(),
+              QStringLiteral("Corpus: 2 files, 64 words, 27 distinct words."));
+    list()->header()->setSortIndicator(ResultsFilterModel::DispersionColumn, Qt::DescendingOrder);
+    EXPECT_EQ(shownPhrases().first(), QStringLiteral("the quick brown fox"));
+    EXPECT_EQ(explorer.model().cellText(0, ResultsFilterModel::DispersionColumn),
+              QStringLiteral("0.1823"));
+    inExplorer<QDoubleSpinBox>("ExplorerMaxDispersion")->setValue(0.1);
+    inExplorer<QDoubleSpinBox>("ExplorerMinPerMillion")->setValue(40000);
+    EXPECT_EQ(shownPhrases(), (QStringList{"the end of the", "at the end of"})); // tied, reversed
+}
+
+// "By file": the phrase's frequency in each file, and a plot whose ticks open their page and
+// which is written as PNG and SVG.
+TEST_F(ExplorerWindowTest, ByFileShowsTheFilesAndAPlotWhoseTicksOpenTheirPage)
+{
+    ExplorerWindow &explorer = openExplorer();
+    filterBy(QStringLiteral("quick"), QStringLiteral("1 of 4 phrases"));
+    QSignalSpy searched(&explorer.occurrences(), &OccurrencePanel::searchFinished);
+    list()->setCurrentIndex(explorer.model().index(0, 0));
+    ASSERT_TRUE(searched.wait(30000));
+    inExplorer<QTabWidget>("ExplorerOccurrenceTabs")->setCurrentIndex(1);
+    FileSpreadView &byFile = explorer.fileSpread();
+    const FileSpreadModel &table = byFile.table();
+    ASSERT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(table.data(table.index(0, FileSpreadModel::FrequencyColumn)).toString(), "2");
+    EXPECT_EQ(table.data(table.index(0, FileSpreadModel::PerMillionColumn)).toString(),
+              "64516.1290"); // 2 in 31 words
+
+    const DispersionPlot &plot = byFile.plot();
+    const int width = inExplorer<QWidget>("DispersionPlot")->width();
+    const int plotWidth = width - DispersionPlot::kLabelWidth - 2 * DispersionPlot::kMargin;
+    const double position = plot.files()[0].positionOf(plot.occurrence(1));
+    QSignalSpy shown(&explorer.pageView(), &PageView::pageShown);
+    byFile.clickPlot({DispersionPlot::kLabelWidth + DispersionPlot::kMargin +
+                          int(std::floor(position * plotWidth)),
+                      DispersionPlot::kMargin + DispersionPlot::kStripHeight / 2});
+    ASSERT_TRUE(shown.wait(30000));
+    EXPECT_EQ(inExplorer<QLabel>("PageCaption")->text(), QStringLiteral("text-a.pdf, page 1"));
+
+    for (const char *button : {"ExportPlotPng", "ExportPlotSvg"}) {
+        const QString target = m_tmp.filePath(QLatin1String(button));
+        m_dialogs.saveResults.push_back(target);
+        inExplorer<QPushButton>(button)->click();
+        EXPECT_FALSE(
+            readFile(target + (button == QLatin1String("ExportPlotPng") ? QStringLiteral(".png")
+                                                                        : QStringLiteral(".svg")))
+                .isEmpty())
+            << button;
+    }
 }
 
 // Phrases hidden as parts of longer ones and as stop words are counted beside the rows shown;

@@ -7,6 +7,7 @@
 #include "phrases/PhraseResults.h"
 #include "results/ExportRows.h"
 #include "results/ExportWriters.h"
+#include "results/ResultMeasures.h"
 #include "results/ResultsModel.h"
 
 #include <QDir>
@@ -160,6 +161,48 @@ TEST(ExportRows, ResultRowsFollowTheirIdsWithTheFilesColumn)
     const std::span<const ExportCell> cells = rows.cells(1);
     EXPECT_EQ(cells[0].text, QByteArrayView("a, b and c"));
     EXPECT_EQ(cells[3].number, 2);
+}
+
+// Files of 1 and 2 words: "a b" once in the first, "c d" once in each.
+std::shared_ptr<const PhraseResults> measured(bool byFile)
+{
+    auto results = std::make_shared<PhraseResults>();
+    if (byFile) {
+        const std::uint32_t files[] = {1, 2};
+        std::span<FileCount> counts = results->appendFileCounts(files);
+        counts[0] = {0, 1};
+        counts[1] = {0, 1};
+        counts[2] = {1, 1};
+    }
+    results->append("a b", 2, 1, 1);
+    results->append("c d", 2, 2, 2);
+    return results;
+}
+
+TEST(ExportRows, ResultRowsWithMeasuresAddPerMillionAndDispersionToFourDecimals)
+{
+    const struct {
+        bool byFile;
+        std::uint32_t id;
+        const char *perMillion;
+        const char *dispersion;
+    } cases[] = {
+        {true, 0, "333333.3333", "0.6667"},
+        {true, 1, "666666.6667", "0.1667"},
+        {false, 1, "666666.6667", ""},
+    };
+    for (const auto &c : cases) {
+        const std::shared_ptr<const PhraseResults> results = measured(c.byFile);
+        ResultRows rows(
+            results, {c.id},
+            std::make_shared<const ResultMeasures>(results, CorpusSize{2, 3, 4, {1, 2}}));
+        EXPECT_EQ(rows.headers(),
+                  (QStringList{"Phrase", "Words", "Frequency", "Files", "Per million", "DP"}));
+        const std::span<const ExportCell> cells = rows.cells(0);
+        ASSERT_EQ(cells.size(), 6u);
+        EXPECT_EQ(cells[4].text, QByteArrayView(c.perMillion)) << c.id;
+        EXPECT_EQ(cells[5].text, QByteArrayView(c.dispersion)) << c.id << c.byFile;
+    }
 }
 
 // Text

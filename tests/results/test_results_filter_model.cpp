@@ -65,7 +65,7 @@ TEST_F(ResultsFilterModelTest, StartsInTheListsOrderWithItsOwnHeadersAndNumbersT
     QStringList headers;
     for (int column = 0; column < m_model.columnCount(); ++column)
         headers << m_model.headerData(column, Qt::Horizontal).toString();
-    EXPECT_EQ(headers, (QStringList{"Phrase", "Words", "Frequency", "Files"}));
+    EXPECT_EQ(headers, (QStringList{"Phrase", "Words", "Frequency", "Files", "Per million", "DP"}));
     EXPECT_EQ(m_model.data(m_model.index(4, ResultsFilterModel::FilesColumn)).toString(),
               QStringLiteral("2"));
     EXPECT_EQ(m_model.data(m_model.index(4, ResultsFilterModel::WordsColumn), Qt::TextAlignmentRole)
@@ -190,4 +190,29 @@ TEST_F(ResultsFilterModelTest, ARefinementHidesRowsCountsThemAndFollowsRemovals)
     m_model.setRefinement({});
     m_model.setFilter({});
     EXPECT_EQ(shownPhrases(), (QStringList{"the number", "of the"}));
+}
+
+// Measures
+
+TEST_F(ResultsFilterModelTest,
+       MeasuresFillTheirColumnsSortAndFilterOnlyForTheResultsTheyWereMadeFor)
+{
+    const auto cell = [this](int row, int column) {
+        return m_model.data(m_model.index(row, column)).toString();
+    };
+    m_model.sort(ResultsFilterModel::PerMillionColumn, Qt::DescendingOrder);
+    EXPECT_EQ(cell(0, ResultsFilterModel::PerMillionColumn), QString());
+    // 18 words in all; the sample carries no per-file counts, so no DP.
+    m_model.setMeasures(
+        std::make_shared<const ResultMeasures>(m_list.phrases(), CorpusSize{2, 18, 9, {9, 9}}));
+    EXPECT_EQ(shownPhrases().first(), QStringLiteral("at the end of"));
+    EXPECT_EQ(cell(0, ResultsFilterModel::PerMillionColumn), QStringLiteral("333333.3333"));
+    EXPECT_EQ(cell(0, ResultsFilterModel::DispersionColumn), QString());
+    m_model.setMeasureFilter({200000, 1}); // frequency 4 and above
+    EXPECT_EQ(shownPhrases(), (QStringList{"at the end of", "end of the"}));
+
+    m_list.setResults(sample());
+    EXPECT_EQ(m_model.measures(), nullptr);
+    EXPECT_EQ(m_model.rowCount(), 5);
+    EXPECT_EQ(cell(0, ResultsFilterModel::PerMillionColumn), QString());
 }

@@ -20,9 +20,11 @@ struct Place {
     int source;
     int page;
     int line;
+    std::uint64_t word; // of the file
     bool operator<(const Place &other) const
     {
-        return std::tie(source, page, line) < std::tie(other.source, other.page, other.line);
+        return std::tie(source, page, line, word) <
+               std::tie(other.source, other.page, other.line, other.word);
     }
     bool operator==(const Place &) const = default;
 };
@@ -34,6 +36,7 @@ std::vector<Place> plainSearch(const std::vector<QByteArray> &texts, const QStri
     const QStringList wanted = phrase.split(QLatin1Char(' '));
     std::vector<Place> places;
     for (size_t source = 0; source < texts.size(); ++source) {
+        std::uint64_t wordsBefore = 0;
         const QList<QByteArray> pages = texts[source].split('\f');
         for (qsizetype page = 0; page < pages.size(); ++page) {
             const QList<QByteArray> lines = pages[page].split('\n');
@@ -43,8 +46,10 @@ std::vector<Place> plainSearch(const std::vector<QByteArray> &texts, const QStri
                                               .split(QLatin1Char(' '), Qt::SkipEmptyParts);
                 for (qsizetype w = 0; w + wanted.size() <= words.size(); ++w) {
                     if (words.mid(w, wanted.size()) == wanted)
-                        places.push_back({int(source), int(page + 1), int(line + 1)});
+                        places.push_back({int(source), int(page + 1), int(line + 1),
+                                          wordsBefore + std::uint64_t(w)});
                 }
+                wordsBefore += std::uint64_t(words.size());
             }
         }
     }
@@ -72,7 +77,7 @@ protected:
 
 // Every result's occurrences, against a plain search: a phrase many times in one file, once in
 // many files, at the first and last lines of pages; as many as its frequency, in as many files
-// as its Files column says.
+// as its Files column says, each after as many words of its file as counted.
 TEST_F(OccurrenceFinderTest, FindsWhatWasCountedWherePlainSearchFindsIt)
 {
     const char *vocabulary[] = {"a", "A", "b", "end", "End", "of"};
@@ -100,7 +105,9 @@ TEST_F(OccurrenceFinderTest, FindsWhatWasCountedWherePlainSearchFindsIt)
             std::vector<Place> places;
             std::set<int> files;
             for (const Occurrence &occurrence : found.found) {
-                places.push_back({occurrence.source, occurrence.page, occurrence.line});
+                places.push_back(
+                    {occurrence.source, occurrence.page, occurrence.line, occurrence.word});
+                EXPECT_LT(occurrence.word, outcome.corpus.wordsByFile[size_t(occurrence.source)]);
                 files.insert(occurrence.source);
                 EXPECT_EQ(occurrence.phrase.toLower(), phrase);
             }
@@ -226,4 +233,7 @@ TEST_F(OccurrenceFinderTest, WordsWithoutALetterPartPhrasesButStayInTheContext)
     EXPECT_EQ(found.found[0].before, QStringLiteral("Contents . . . . 12"));
     EXPECT_EQ(found.found[1].after, QStringLiteral("-- of it"));
     EXPECT_EQ(found.found[1].text, QStringLiteral("the end -- of it"));
+    EXPECT_EQ(outcome.corpus.wordsByFile[0], 11u);
+    EXPECT_EQ(found.found[0].word, 2u); // after "Contents" and "12"
+    EXPECT_EQ(found.found[1].word, 4u);
 }
