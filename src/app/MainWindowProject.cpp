@@ -144,9 +144,11 @@ void MainWindow::applyProject(Project &project)
     m_lastRun = project.summary;
     showRunSummary();
     m_countedSources.clear();
+    m_countedCorpus = {};
     m_explorerState = project.explorer;
     if (m_explorer) {
         m_explorer->setCountedTexts({}, {});
+        m_explorer->setCorpus(m_countedCorpus);
         m_explorer->setState(project.explorer);
     }
 }
@@ -163,6 +165,7 @@ void MainWindow::readProjectTexts(const QStringList &paths)
     options.readsOnly = true;
     options.promptForPassword = m_promptForPassword->isChecked();
     m_runOptions->preferences().applyTo(options);
+    options.countsPerFile = options.memoryLimit == 0; // the words of each file, for DP
     setPointerMode(Hourglass);
     m_runJob->start([this, paths, options] { m_runOutcome = m_run->run(paths, {}, options); },
                     [this, options] {
@@ -176,8 +179,11 @@ void MainWindow::finishReadingProject()
     RunOutcome outcome = std::exchange(m_runOutcome, {});
     if (outcome.finished()) {
         m_countedSources = std::move(outcome.sources);
-        if (m_explorer)
+        m_countedCorpus = std::move(outcome.corpus);
+        if (m_explorer) {
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
+            m_explorer->setCorpus(m_countedCorpus);
+        }
     }
     clearProgress();
     setPointerMode(DefaultPointer);

@@ -29,8 +29,12 @@ Status writeBytes(const QString &path, const QByteArray &bytes)
 
 DispersionPlot::DispersionPlot(const Occurrences &found, std::vector<FileOccurrences> files)
     : m_found(found.found)
-    , m_files(std::move(files))
 {
+    // Without a file's words (after a count within a memory limit) its ticks have no place.
+    for (FileOccurrences &file : files) {
+        if (file.words > 0)
+            m_files.push_back(std::move(file));
+    }
     m_ticks.reserve(m_files.size());
     for (const FileOccurrences &file : m_files) {
         std::vector<Tick> ticks;

@@ -37,8 +37,18 @@ ResultMeasures::ResultMeasures(std::shared_ptr<const PhraseResults> results, Cor
     if (!m_results || !m_results->hasFileCounts() || m_corpus.wordsByFile.size() < m_corpus.files)
         return;
     m_dispersion.reserve(std::size_t(m_results->size()));
-    for (qsizetype row = 0; row < m_results->size(); ++row)
-        m_dispersion.push_back(deviationOfProportions(m_results->fileCounts(row), m_corpus));
+    for (qsizetype row = 0; row < m_results->size(); ++row) {
+        const std::span<const FileCount> counts = m_results->fileCounts(row);
+        // Results of other files than the corpus's (a project opened before its texts are read
+        // again) have no dispersion here.
+        if (std::any_of(counts.begin(), counts.end(), [&](const FileCount &count) {
+                return count.file >= m_corpus.wordsByFile.size();
+            })) {
+            m_dispersion.clear();
+            return;
+        }
+        m_dispersion.push_back(deviationOfProportions(counts, m_corpus));
+    }
 }
 
 double ResultMeasures::perMillion(std::uint32_t result) const

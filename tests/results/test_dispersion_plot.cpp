@@ -96,6 +96,16 @@ TEST(DispersionPlot, AClickNearATickChoosesItsOccurrenceAndItsPlaceOnThePage)
     }
 }
 
+// A file whose words are not known (a count within a memory limit) gets no strip.
+TEST(DispersionPlot, FilesOfUnknownSizeHaveNoStrip)
+{
+    const std::vector<std::uint64_t> words = {0, 50, 200};
+    const DispersionPlot plot(sample(), occurrencesByFile(sample(), kPaths, words));
+    ASSERT_EQ(plot.files().size(), 1u);
+    EXPECT_EQ(plot.files()[0].source, 2);
+    EXPECT_TRUE(DispersionPlot(sample(), occurrencesByFile(sample(), kPaths, {})).isEmpty());
+}
+
 TEST(DispersionPlot, TheImageHasATickWhereEachOccurrenceStandsAndExportsAsPngAndSvg)
 {
     const DispersionPlot plot(sample(), occurrencesByFile(sample(), kPaths, kWords));

@@ -86,8 +86,11 @@ TEST(ResultMeasures, PerMillionAndDispersionOfEveryResultFollowTheirDefinitions)
     EXPECT_EQ(fourDecimals(measures.dispersion(1)), "0.9000");
 }
 
+// Without per-file counts, or with counts of files the corpus does not know (results of a
+// project whose texts are not read yet), there is no dispersion.
 TEST(ResultMeasures, ResultsCountedWithoutFilesHaveNoDispersion)
 {
+    EXPECT_FALSE(ResultMeasures(resultsOf(kRows), CorpusSize{}).hasDispersion());
     const ResultMeasures measures(resultsOf(kRows, false), corpus());
     EXPECT_FALSE(measures.hasDispersion());
     EXPECT_DOUBLE_EQ(measures.perMillion(1), 10'000);
