@@ -76,34 +76,9 @@ bool isKeptAsVerdict(ConversionOutcome outcome)
            outcome == ConversionOutcome::TimedOut || outcome == ConversionOutcome::OutOfMemory;
 }
 
-// The first and last blocks, or the whole of a smaller file, go into a version's digest.
-constexpr qint64 kDigestBlock = 64 * 1024;
-
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-QByteArray contentDigest(int fd, qint64 size)
-{
-    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
-    hash.addData(QByteArray::number(size));
-    QByteArray block(kDigestBlock, Qt::Uninitialized);
-    const auto addFrom = [&](qint64 offset, qint64 length) {
-        for (qint64 done = 0; done < length;) {
-            const ssize_t got = ::pread(
-                fd, block.data(), size_t(std::min(kDigestBlock, length - done)), offset + done);
-            if (got <= 0)
-                return false;
-            hash.addData(QByteArrayView(block.data(), got));
-            done += got;
-        }
-        return true;
-    };
-    const bool read = size <= 2 * kDigestBlock
-                          ? addFrom(0, size)
-                          : addFrom(0, kDigestBlock) && addFrom(size - kDigestBlock, kDigestBlock);
-    return read ? hash.result() : QByteArray();
 }
 
 QString notWritten(const Directory &directory, int error)
@@ -147,15 +122,6 @@ QByteArray recognisedKey(const DocumentVersion &version, const QStringList &lang
 
 } // namespace
 
-QByteArray DocumentVersion::key() const
-{
-    QByteArray key = QFile::encodeName(path);
-    key += '\0' + QByteArray::number(size) + ':' + QByteArray::number(modifiedNs) + ':' +
-           QByteArray::number(changedNs) + ':' + QByteArray::number(device) + ':' +
-           QByteArray::number(inode) + ':' + digest.toHex() + ':' + passwordKey;
-    return key;
-}
-
 TextStore::TextStore(qint64 limitBytes)
     : m_salt(randomSalt())
     , m_limit(limitBytes)
@@ -188,37 +154,14 @@ Result<DocumentVersion> TextStore::versionOf(const QString &path, const QString 
     version.inode = info.st_ino;
     if (fd.isOpen()) {
         version.digest = contentDigest(fd.get(), info.st_size);
-        rememberReadable(version);
+        m_readable.remember(version);
     } else {
-        version = lastReadable(version);
+        version = m_readable.lastRead(version);
     }
     if (!password.isEmpty())
         version.passwordKey =
             QCryptographicHash::hash(m_salt + password.toUtf8(), QCryptographicHash::Sha256);
     return version;
-}
-
-// Taking away read permission changes a file's change time but not its content.
-QByteArray TextStore::identityOf(const DocumentVersion &version)
-{
-    return QFile::encodeName(version.path) + '\0' + QByteArray::number(version.size) + ':' +
-           QByteArray::number(version.modifiedNs) + ':' + QByteArray::number(version.device) + ':' +
-           QByteArray::number(version.inode);
-}
-
-void TextStore::rememberReadable(const DocumentVersion &version) const
-{
-    const std::lock_guard lock(m_mutex);
-    m_lastReadable[identityOf(version)] = version;
-}
-
-// A file we may no longer read is the version last read with the same size, time and inode; a
-// file never read has no content to tell apart, and the converter will not read it either.
-DocumentVersion TextStore::lastReadable(const DocumentVersion &unreadable) const
-{
-    const std::lock_guard lock(m_mutex);
-    const auto known = m_lastReadable.find(identityOf(unreadable));
-    return known == m_lastReadable.end() ? unreadable : known->second;
 }
 
 Result<StoreFolder *> TextStore::folder()

@@ -2,6 +2,7 @@
 
 #include "base/Descriptor.h"
 #include "base/Result.h"
+#include "documents/DocumentVersion.h"
 #include "extract/Converter.h"
 #include "extract/PageRecognition.h"
 
@@ -23,22 +24,6 @@ namespace orvanta {
 
 class Directory;
 class StoreFolder;
-
-// A PDF as it is on disk now: the same path changed since is another version, and so is the
-// same file opened with another password. A file rewritten within one tick of its clock keeps
-// its size and times, so a digest of its content is part of the version too.
-struct DocumentVersion {
-    QString path;
-    qint64 size = 0;
-    qint64 modifiedNs = 0;
-    qint64 changedNs = 0;
-    quint64 device = 0;
-    quint64 inode = 0;
-    QByteArray digest;      // of the size and the first and last blocks, or of all of a small file
-    QByteArray passwordKey; // empty without a password; a salted digest, never the password
-
-    QByteArray key() const;
-};
 
 // A page that text recognition could not read, and why (the page is not named in `reason`).
 struct PageFailure {
@@ -163,9 +148,6 @@ private:
     recogniseInto(const Directory &directory, QString &fileName, const RecognitionRequest &request,
                   const QByteArray &converted, const std::vector<int> &blank,
                   const std::function<void(int, int)> &progress, std::stop_token stop);
-    static QByteArray identityOf(const DocumentVersion &version);
-    void rememberReadable(const DocumentVersion &version) const;
-    DocumentVersion lastReadable(const DocumentVersion &unreadable) const;
     std::optional<StoredTextHandle> findEntry(const QByteArray &key);
     StoredTextHandle open(const Entry &entry) const;
     void keep(const QByteArray &key, std::shared_ptr<StoredText> text);
@@ -176,8 +158,8 @@ private:
     std::condition_variable_any m_changed;
     std::shared_ptr<StoreFolder> m_folder; // shared with conversions in flight
     std::map<QByteArray, Entry> m_entries;
-    mutable std::map<QByteArray, DocumentVersion> m_lastReadable; // by identityOf
-    std::list<QByteArray> m_uses;                                 // least recently used first
+    mutable ReadableVersions m_readable;
+    std::list<QByteArray> m_uses; // least recently used first
     QByteArray m_salt;
     ConversionLimits m_conversionLimits;
     qint64 m_limit = 0;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -457,4 +458,35 @@ TEST_F(KeptFolderTest, AfterAKillNoPasswordTextOutlivesTheRun)
     TextStore next;
     ASSERT_TRUE(next.prepare().ok());
     EXPECT_FALSE(holdsTheSecret(m_tmp.path()));
+}
+
+// A file we may no longer read is the version last read when only its change time differs (as
+// taking away read permission changes it); any other change makes it a version never read.
+TEST(ReadableVersionsTest, AnUnreadableFileIsTheVersionLastReadOfTheSameSizeTimeAndInode)
+{
+    DocumentVersion read;
+    read.path = QStringLiteral("/in/a.pdf");
+    read.size = 100;
+    read.modifiedNs = 5;
+    read.changedNs = 5;
+    read.inode = 7;
+    read.digest = "digest";
+    ReadableVersions versions;
+    versions.remember(read);
+
+    DocumentVersion chmodded = read;
+    chmodded.changedNs = 9;
+    chmodded.digest.clear();
+    EXPECT_EQ(versions.lastRead(chmodded).key(), read.key());
+
+    for (const auto &change : std::vector<std::function<void(DocumentVersion &)>>{
+             [](DocumentVersion &v) { v.size = 101; },
+             [](DocumentVersion &v) { v.modifiedNs = 6; },
+             [](DocumentVersion &v) { v.inode = 8; },
+             [](DocumentVersion &v) { v.path = QStringLiteral("/in/b.pdf"); },
+         }) {
+        DocumentVersion other = chmodded;
+        change(other);
+        EXPECT_EQ(versions.lastRead(other).key(), other.key());
+    }
 }
