@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
