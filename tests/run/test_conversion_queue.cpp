@@ -77,7 +77,7 @@ TEST(ConversionQueueTest, WaitingFilesEndStoppedAndExceptionsReachTheCaller)
             release.count_down();
         });
     }
-    EXPECT_THROW(thrown.get(), std::runtime_error);
+    EXPECT_THROW((void)thrown.get(), std::runtime_error);
     EXPECT_FALSE(waiting.get().ok());
     EXPECT_TRUE(started.empty());
 }
