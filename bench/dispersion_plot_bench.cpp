@@ -3,7 +3,7 @@
 // text's words (split at blanks, as counted) and the places of the word "the" in it; every file
 // gets one occurrence, the other 7,000 are spread evenly over the remaining places. Fewer texts
 // than files are used again in turn. Timed, median of ROUNDS (default 5):
-// - window: grouping the occurrences by file, making the plot and drawing the part a window of
+// - window: grouping the occurrences by file, making the plot and drawing what a window of
 //   1,000 x 600 pixels shows;
 // - whole: the same, drawing every strip into a picture (as the PNG export does); at 3,000 strips
 //   the picture is 1,000 x 54,012 pixels, and making its 216 MB takes most of the time;
