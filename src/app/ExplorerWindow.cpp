@@ -2,6 +2,7 @@
 
 #include "app/DocumentsView.h"
 #include "app/FileSpreadView.h"
+#include "app/KeynessBar.h"
 #include "app/MeasuresBar.h"
 #include "app/OccurrencePanel.h"
 #include "app/PageView.h"
@@ -108,6 +109,8 @@ void ExplorerWindow::createControls()
     resultsLayout->addWidget(m_hiding);
     m_measures = new MeasuresBar(results);
     resultsLayout->addWidget(m_measures);
+    m_keyness = new KeynessBar(results);
+    resultsLayout->addWidget(m_keyness);
     resultsLayout->addWidget(m_view, 1);
     resultsLayout->addLayout(createButtonRow());
     m_passages = new PassagesView(m_store, m_dialogs, m_title);
@@ -200,6 +203,8 @@ void ExplorerWindow::connectControls()
             [this] { m_model->setRefinement(m_hiding->refinement()); });
     connect(m_measures, &MeasuresBar::filterChanged, this,
             [this] { m_model->setMeasureFilter(m_measures->filter()); });
+    connect(m_keyness, &KeynessBar::presenceChanged, this,
+            [this] { m_model->setPresence(m_keyness->presence()); });
     connect(m_model, &ResultsFilterModel::countsChanged, this, &ExplorerWindow::showCounts);
     // Filtering and removing move or drop the current row without always saying so.
     connect(m_model, &QAbstractItemModel::modelReset, this, &ExplorerWindow::currentRowChanged);
@@ -247,11 +252,15 @@ void ExplorerWindow::setCountedTexts(std::vector<CountedSource> sources, TextOpt
     m_occurrences->setCountedTexts(std::move(sources), options);
 }
 
-void ExplorerWindow::setCorpus(const CorpusSize &corpus)
+void ExplorerWindow::setCorpus(const CorpusSize &corpus, std::span<const FileSet> sets)
 {
     m_measures->setCorpus(corpus);
     m_fileSpread->setFileWords(corpus.wordsByFile);
     m_model->setMeasures(std::make_shared<const ResultMeasures>(m_list.phrases(), corpus));
+    std::shared_ptr<const ResultKeyness> keyness =
+        m_keyness->compare(m_list.phrases(), corpus, sets);
+    showKeynessColumns(m_view, keyness != nullptr);
+    m_model->setKeyness(std::move(keyness));
 }
 
 void ExplorerWindow::setDataFolder(const QString &folder)
@@ -299,6 +308,7 @@ void ExplorerWindow::showResult(std::uint32_t result)
         m_minFrequency->setValue(m_minFrequency->minimum());
         m_minFiles->setValue(m_minFiles->minimum());
         m_measures->clearBounds();
+        m_keyness->setPresence(SetPresence::Any);
         applyFilter();
     }
     if (m_model->rowOfResult(result) < 0)

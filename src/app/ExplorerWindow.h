@@ -2,12 +2,14 @@
 
 #include "app/ProjectFile.h"
 #include "app/ResultsView.h"
+#include "phrases/Keyness.h"
 #include "run/OccurrenceFinder.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -26,8 +28,8 @@ class BackgroundJob;
 class DialogService;
 class DocumentsView;
 class FileSpreadView;
+class KeynessBar;
 class MeasuresBar;
-struct CorpusSize;
 class OccurrencePanel;
 class PageView;
 class PassagesView;
@@ -50,7 +52,9 @@ public:
     // The texts of the last counting run, where occurrences are looked for.
     void setCountedTexts(std::vector<CountedSource> sources, TextOptions options);
     // The size of what the run of the listed results counted: shown, and the measures made.
-    void setCorpus(const CorpusSize &corpus);
+    // When `sets` (by the run's file index) marks a reference set, the keyness of the target
+    // against it too.
+    void setCorpus(const CorpusSize &corpus, std::span<const FileSet> sets);
     void setDocumentOpener(std::function<bool(const QString &)> open);
     // Where the programs' data is: the stop-word lists among it.
     void setDataFolder(const QString &folder);
@@ -99,6 +103,7 @@ private:
     QLabel *m_filterError = nullptr;
     PhraseHidingBar *m_hiding = nullptr;
     MeasuresBar *m_measures = nullptr;
+    KeynessBar *m_keyness = nullptr;
     QSpinBox *m_minFrequency = nullptr;
     QSpinBox *m_minFiles = nullptr;
     QLabel *m_counts = nullptr;

@@ -2,6 +2,8 @@
 
 #include "app/ExplorerWindow.h"
 
+#include "app/KeynessBar.h"
+
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -18,7 +20,8 @@ ExplorerState ExplorerWindow::state() const
             m_minFrequency->value(),
             m_minFiles->value(),
             header->isSortIndicatorShown() ? header->sortIndicatorSection() : -1,
-            header->sortIndicatorOrder() == Qt::DescendingOrder};
+            header->sortIndicatorOrder() == Qt::DescendingOrder,
+            int(m_keyness->presence())};
 }
 
 void ExplorerWindow::setState(const ExplorerState &state)
@@ -27,6 +30,7 @@ void ExplorerWindow::setState(const ExplorerState &state)
     m_regularExpression->setChecked(state.regularExpression);
     m_minFrequency->setValue(state.leastFrequency);
     m_minFiles->setValue(state.leastFiles);
+    m_keyness->setPresence(SetPresence(state.presence));
     if (state.sortColumn >= 0)
         m_view->sortByColumn(state.sortColumn,
                              state.descending ? Qt::DescendingOrder : Qt::AscendingOrder);

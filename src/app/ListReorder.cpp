@@ -1,5 +1,7 @@
 #include "app/ListReorder.h"
 
+#include "app/WholeNameTips.h"
+
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTreeWidget>
@@ -55,9 +57,11 @@ void ListReorder::moved(const QPoint &position, int screenY)
     QTreeWidgetItem *dragged = m_list->topLevelItem(m_dragIndex);
     if (!under || !dragged || under->text(0) == dragged->text(0))
         return;
-    const QString draggedText = dragged->text(0);
-    dragged->setText(0, under->text(0));
-    under->setText(0, draggedText);
+    for (const int role : {int(Qt::DisplayRole), kCellNoteRole}) { // a file's mark goes with it
+        const QVariant draggedData = dragged->data(0, role);
+        dragged->setData(0, role, under->data(0, role));
+        under->setData(0, role, draggedData);
+    }
     m_list->setCurrentItem(under);
     m_dragIndex = m_list->indexOfTopLevelItem(under);
 

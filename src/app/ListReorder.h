@@ -11,7 +11,7 @@ namespace orvanta {
 
 // Lets the user reorder the input list by pressing on an entry and dragging it up or down: the
 // dragged text trades places with each entry the pointer passes over, and the list scrolls when
-// the pointer is high or low on the screen. Only texts move; the entries stay.
+// the pointer is high or low on the screen. Only texts and their notes move; the entries stay.
 class ListReorder : public QObject {
     Q_OBJECT
 public:

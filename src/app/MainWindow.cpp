@@ -72,6 +72,18 @@ QString unreadLengthsText(const QString &typed)
         .arg(unread.join(QStringLiteral("\", \"")));
 }
 
+// What the status line says after a run: the options it used, what "More:" could not read,
+// and, with a reference set, that the list counts both sets together.
+QString runStatusText(const QString &options, const QString &lengthsNote,
+                      const std::vector<FileSet> &sets)
+{
+    QStringList parts{options, lengthsNote};
+    if (!sets.empty())
+        parts << QLatin1String(kBothSetsNote);
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char(' ')).trimmed();
+}
+
 } // namespace
 
 MainWindow::MainWindow(DialogService &dialogs, SettingsStore &settings, QString dataDir,
@@ -301,16 +313,20 @@ void MainWindow::startCounting()
     // The explorer's DP needs counts by file, which a count within a memory limit cannot keep.
     options.countsPerFile = options.memoryLimit == 0;
     const QStringList paths = inputFiles();
+    std::vector<FileSet> sets = fileSetsOf(inputMarks());
     setPointerMode(Hourglass);
     m_runClock.start();
     m_runJob->start(
         [this, paths, lengths, options] { m_runOutcome = m_run->run(paths, lengths, options); },
-        [this, options, lengthsNote] { finishCounting(options, lengthsNote); });
+        [this, options, lengthsNote, sets = std::move(sets)]() mutable {
+            finishCounting(options, lengthsNote, std::move(sets));
+        });
 }
 
 // A finished run's phrases replace the list, and the closing notice names the files that failed;
 // a cancelled or refused one leaves the list as it was.
-void MainWindow::finishCounting(const CountingRunOptions &options, const QString &lengthsNote)
+void MainWindow::finishCounting(const CountingRunOptions &options, const QString &lengthsNote,
+                                std::vector<FileSet> sets)
 {
     RunOutcome outcome = std::exchange(m_runOutcome, {});
     const bool counted = outcome.finished();
@@ -321,15 +337,15 @@ void MainWindow::finishCounting(const CountingRunOptions &options, const QString
         m_lastRun = RunSummary{outcome.corpus.files, outcome.corpus.words, 0, m_runClock.elapsed()};
         showRunSummary();
         m_countedCorpus = std::move(outcome.corpus);
+        m_countedSets = std::move(sets);
         if (m_explorer) {
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
-            m_explorer->setCorpus(m_countedCorpus);
+            m_explorer->setCorpus(m_countedCorpus, m_countedSets);
         }
     }
     clearProgress();
     if (counted)
-        m_status->setText(
-            QStringList{runOptionsSummary(options), lengthsNote}.join(QLatin1Char(' ')).trimmed());
+        m_status->setText(runStatusText(runOptionsSummary(options), lengthsNote, m_countedSets));
     setPointerMode(DefaultPointer);
     if (counted)
         m_dialogs.message(
@@ -411,7 +427,7 @@ void MainWindow::openExplorer(int row)
     if (!m_explorer) {
         m_explorer = new ExplorerWindow(*m_results, *m_store, m_dialogs, applicationTitle(), this);
         m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
-        m_explorer->setCorpus(m_countedCorpus);
+        m_explorer->setCorpus(m_countedCorpus, m_countedSets);
         m_explorer->setDataFolder(m_dataDir);
         m_explorer->setDocumentOpener(m_openDocument ? m_openDocument : openWithDesktopProgram);
         if (m_explorerState)

@@ -4,6 +4,7 @@
 #include "app/ProjectFile.h"
 #include "app/RunSummary.h"
 #include "filelist/FolderScan.h"
+#include "phrases/Keyness.h"
 #include "phrases/LengthList.h"
 #include "run/AdmissionCheck.h"
 #include "run/CountingRun.h"
@@ -18,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -46,6 +48,9 @@ class WindowRunHost;
 inline constexpr auto kPreferencesUnsaved =
     "Your preferences cannot be saved, so the boxes ticked and the numbers typed now will be "
     "forgotten when Orvanta closes.";
+
+inline constexpr auto kBothSetsNote =
+    "The results count the target and the reference files together; the explorer compares them.";
 
 // The main window. It creates the controls, restores and stores the preferences, and wires the
 // controls to the classes that do the work.
@@ -159,10 +164,21 @@ private:
     void removeCurrentInput();
     void removeCurrentResult();
 
+    // The reference set among the listed files (MainWindowReference.cpp)
+    void createReferenceActions();
+    void markSelectedInputs(bool reference);
+    void showMarkChoices();
+    std::vector<bool> inputMarks() const;
+    void markInputs(const QStringList &referencePaths);
+    // The set of each file by the marks of the list's rows; empty when no file is marked.
+    static std::vector<FileSet> fileSetsOf(const std::vector<bool> &marks);
+
     void runAdmissionCheck();
     void finishAdmissionCheck(const AdmissionResult &result);
     // `lengthsNote` names what "More:" could not read for the run.
-    void finishCounting(const CountingRunOptions &options, const QString &lengthsNote);
+    // `sets`: the reference set the run counted, by file; empty without one.
+    void finishCounting(const CountingRunOptions &options, const QString &lengthsNote,
+                        std::vector<FileSet> sets);
     void showProgress(const RunProgress &progress);
     void clearProgress();
     void cancelWork();
@@ -216,6 +232,8 @@ private:
     QProgressBar *m_progress = nullptr;
     QMenuBar *m_menuBar = nullptr;
     QMenu *m_recentMenu = nullptr;
+    QAction *m_markReference = nullptr;
+    QAction *m_markTarget = nullptr;
 
     std::unique_ptr<TextStore> m_store; // before everything that reads from it
     ResultsModel *m_results = nullptr;
@@ -227,6 +245,7 @@ private:
     std::vector<CountedSource> m_countedSources;
     TextOptions m_countedOptions;
     CorpusSize m_countedCorpus;
+    std::vector<FileSet> m_countedSets; // by the run's file index; empty without a reference set
     bool m_countingBusy = false;
     QElapsedTimer m_runClock;
     std::optional<RunSummary> m_lastRun;          // its phrases follow the rows listed

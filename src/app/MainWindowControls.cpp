@@ -266,6 +266,7 @@ void MainWindow::createInputList()
     m_inputList->setAcceptDrops(true);
     m_inputList->viewport()->setAcceptDrops(true);
     new ListReorder(m_inputList, m_dataDir + QStringLiteral("/drag.ico"), this);
+    createReferenceActions();
 }
 
 void MainWindow::createResultsList()

@@ -12,6 +12,7 @@
 #include "app/StoredNames.h"
 #include "base/DialogService.h"
 #include "base/SettingsStore.h"
+#include "filelist/ReferenceMarks.h"
 #include "results/ResultsModel.h"
 
 #include <QCheckBox>
@@ -73,6 +74,7 @@ bool MainWindow::saveProject(const QString &path)
 {
     Project project;
     project.files = inputFiles();
+    project.referenceFiles = referencePaths(project.files, inputMarks());
     for (int i = 0; i < kListedLengthCount; ++i)
         project.lengths[size_t(i)] = m_lengthBoxes[size_t(i)]->isChecked();
     project.moreLengths = m_extraLengths->text();
@@ -131,6 +133,7 @@ void MainWindow::applyProject(Project &project)
         if (QFileInfo(path).isFile())
             m_inputList->addTopLevelItem(new QTreeWidgetItem(QStringList{path}));
     }
+    markInputs(project.referenceFiles);
     for (int i = 0; i < kListedLengthCount; ++i)
         m_lengthBoxes[size_t(i)]->setChecked(project.lengths[size_t(i)]);
     m_extraLengths->setText(project.moreLengths);
@@ -145,10 +148,12 @@ void MainWindow::applyProject(Project &project)
     showRunSummary();
     m_countedSources.clear();
     m_countedCorpus = {};
+    // By the project's files, which its per-file counts follow.
+    m_countedSets = fileSetsOf(marksOf(project.files, project.referenceFiles));
     m_explorerState = project.explorer;
     if (m_explorer) {
         m_explorer->setCountedTexts({}, {});
-        m_explorer->setCorpus(m_countedCorpus);
+        m_explorer->setCorpus(m_countedCorpus, m_countedSets);
         m_explorer->setState(project.explorer);
     }
 }
@@ -182,7 +187,7 @@ void MainWindow::finishReadingProject()
         m_countedCorpus = std::move(outcome.corpus);
         if (m_explorer) {
             m_explorer->setCountedTexts(m_countedSources, m_countedOptions);
-            m_explorer->setCorpus(m_countedCorpus);
+            m_explorer->setCorpus(m_countedCorpus, m_countedSets);
         }
     }
     clearProgress();

@@ -15,6 +15,7 @@ namespace orvanta {
 namespace {
 
 constexpr auto kFormat = "orvanta-project";
+constexpr int kMostPresence = 3; // "In both"
 
 QString damaged(const QString &why)
 {
@@ -95,7 +96,8 @@ QJsonObject explorerObject(const ExplorerState &state)
             {QStringLiteral("leastFrequency"), state.leastFrequency},
             {QStringLiteral("leastFiles"), state.leastFiles},
             {QStringLiteral("sortColumn"), state.sortColumn},
-            {QStringLiteral("descending"), state.descending}};
+            {QStringLiteral("descending"), state.descending},
+            {QStringLiteral("presence"), state.presence}};
 }
 
 // Reading: every value is checked for its kind and range, so a damaged file is refused whole.
@@ -203,6 +205,9 @@ QByteArray projectJson(const Project &project)
                      {QStringLiteral("promptForPassword"), project.promptForPassword},
                      {QStringLiteral("runOptions"), options},
                      {QStringLiteral("explorer"), explorerObject(project.explorer)}};
+    if (!project.referenceFiles.isEmpty())
+        root.insert(QStringLiteral("referenceFiles"),
+                    QJsonArray::fromStringList(project.referenceFiles));
     if (project.summary)
         root.insert(
             QStringLiteral("summary"),
@@ -241,6 +246,8 @@ Result<Project> projectFromJson(const QByteArray &json)
     Project project;
     for (const QJsonValue &file : reader.array(root, "files"))
         project.files << file.toString();
+    for (const QJsonValue &file : root.value(QStringLiteral("referenceFiles")).toArray())
+        project.referenceFiles << file.toString();
     for (const QJsonValue &length : reader.array(root, "lengths")) {
         const std::uint32_t words = reader.number(length, kListedLengthCount + 2);
         if (words < 2)
@@ -263,7 +270,10 @@ Result<Project> projectFromJson(const QByteArray &json)
                         explorer.value(QStringLiteral("leastFrequency")).toInt(2),
                         explorer.value(QStringLiteral("leastFiles")).toInt(1),
                         explorer.value(QStringLiteral("sortColumn")).toInt(-1),
-                        explorer.value(QStringLiteral("descending")).toBool()};
+                        explorer.value(QStringLiteral("descending")).toBool(),
+                        explorer.value(QStringLiteral("presence")).toInt(0)};
+    if (project.explorer.presence < 0 || project.explorer.presence > kMostPresence)
+        reader.fail(QStringLiteral("the explorer's filter is out of range"));
     const QJsonObject summary = root.value(QStringLiteral("summary")).toObject();
     if (!summary.isEmpty())
         project.summary =

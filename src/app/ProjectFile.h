@@ -23,6 +23,7 @@ struct ExplorerState {
     int leastFiles = 1;
     int sortColumn = -1; // -1: the run's order
     bool descending = false;
+    int presence = 0; // SetPresence: which of the two sets a shown phrase occurs in
     bool operator==(const ExplorerState &) const = default;
 };
 
@@ -30,6 +31,7 @@ struct ExplorerState {
 // counted, and the results with their ticks and removed rows.
 struct Project {
     QStringList files;
+    QStringList referenceFiles; // those of `files` marked as the reference set
     ChosenLengths lengths{};
     QString moreLengths; // "More:" as typed
     bool promptForPassword = false;

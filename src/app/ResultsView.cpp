@@ -31,7 +31,15 @@ QTreeView *createResultsView(const char *name, ResultsFilterModel *model, QWidge
     view->header()->setStretchLastSection(false);
     view->header()->setSectionResizeMode(ResultsFilterModel::PhraseColumn, QHeaderView::Stretch);
     view->setSortingEnabled(true);
+    showKeynessColumns(view, false);
     return view;
+}
+
+void showKeynessColumns(QTreeView *view, bool shown)
+{
+    for (int column = ResultsFilterModel::TargetColumn;
+         column <= ResultsFilterModel::LogRatioColumn; ++column)
+        view->setColumnHidden(column, !shown);
 }
 
 QString shownRowsText(const ResultsFilterModel &model, const QString &rowsName)

@@ -20,8 +20,9 @@ QPushButton *createNamedButton(const char *name, const QString &caption, QWidget
 
 // A list of results shown by `model`: one row per result, whole rows chosen, sortable by any
 // column, the phrase column taking the spare width and a phrase it cuts off shown in full as its
-// row's tooltip.
+// row's tooltip. The keyness columns are hidden until shown.
 QTreeView *createResultsView(const char *name, ResultsFilterModel *model, QWidget *parent);
+void showKeynessColumns(QTreeView *view, bool shown);
 
 // The buttons that write out the rows a list shows, and the label that says how it went: named
 // `prefix` + "ExportCsv", "ExportXlsx" and "Status".

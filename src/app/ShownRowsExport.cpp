@@ -20,7 +20,7 @@ ShownRowsExport::ShownRowsExport(DialogService &dialogs, QString title, const Re
               const std::span<const std::uint32_t> ids = shown.shownResults();
               return std::make_shared<ResultRows>(
                   list.phrases(), std::vector<std::uint32_t>(ids.begin(), ids.end()),
-                  shown.measures());
+                  shown.measures(), shown.keyness());
           },
           controls, parent)
 {

@@ -15,6 +15,9 @@ void WholeNameTips::initStyleOption(QStyleOptionViewItem *option, const QModelIn
 {
     QStyledItemDelegate::initStyleOption(option, index);
     option->textElideMode = Qt::ElideMiddle;
+    const QString note = index.data(kCellNoteRole).toString();
+    if (!note.isEmpty())
+        option->text += QLatin1Char(' ') + note;
 }
 
 bool WholeNameTips::helpEvent(QHelpEvent *event, QAbstractItemView *view,

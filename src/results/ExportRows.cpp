@@ -1,5 +1,6 @@
 #include "results/ExportRows.h"
 
+#include "results/ResultKeyness.h"
 #include "results/ResultMeasures.h"
 #include "results/ResultsModel.h"
 
@@ -20,11 +21,14 @@ ExportCell numberCell(qint64 number)
 } // namespace
 
 ResultRows::ResultRows(std::shared_ptr<const PhraseResults> results, std::vector<std::uint32_t> ids,
-                       std::shared_ptr<const ResultMeasures> measures)
+                       std::shared_ptr<const ResultMeasures> measures,
+                       std::shared_ptr<const ResultKeyness> keyness)
     : m_results(std::move(results))
     , m_ids(std::move(ids))
     , m_measures(std::move(measures))
+    , m_keyness(std::move(keyness))
 {
+    m_cells.reserve(10);
 }
 
 QStringList ResultRows::headers() const
@@ -33,24 +37,36 @@ QStringList ResultRows::headers() const
                         QStringLiteral("Frequency"), QStringLiteral("Files")};
     if (m_measures)
         headers << QStringLiteral("Per million") << QStringLiteral("DP");
+    if (m_keyness)
+        headers << QStringLiteral("frequency") << QStringLiteral("reference_frequency")
+                << QStringLiteral("log_likelihood") << QStringLiteral("log_ratio");
     return headers;
 }
 
 std::span<const ExportCell> ResultRows::cells(qsizetype row)
 {
     const std::uint32_t id = m_ids[size_t(row)];
-    m_cells[0] = {utf8Of(m_results->phraseUtf8(id))};
-    m_cells[1] = numberCell(m_results->wordCount(id));
-    m_cells[2] = numberCell(m_results->frequency(id));
-    m_cells[3] = numberCell(m_results->files(id));
-    if (!m_measures)
-        return std::span<const ExportCell>(m_cells, 4);
-    m_perMillion = QByteArray::fromStdString(fourDecimals(m_measures->perMillion(id)));
-    m_dispersion = m_measures->hasDispersion()
-                       ? QByteArray::fromStdString(fourDecimals(m_measures->dispersion(id)))
-                       : QByteArray();
-    m_cells[4] = {m_perMillion};
-    m_cells[5] = {m_dispersion};
+    m_cells.assign({{utf8Of(m_results->phraseUtf8(id))},
+                    numberCell(m_results->wordCount(id)),
+                    numberCell(m_results->frequency(id)),
+                    numberCell(m_results->files(id))});
+    if (m_measures) {
+        m_perMillion = QByteArray::fromStdString(fourDecimals(m_measures->perMillion(id)));
+        m_dispersion = m_measures->hasDispersion()
+                           ? QByteArray::fromStdString(fourDecimals(m_measures->dispersion(id)))
+                           : QByteArray();
+        m_cells.push_back({m_perMillion});
+        m_cells.push_back({m_dispersion});
+    }
+    if (m_keyness) {
+        const KeynessRow &keyness = m_keyness->of(id);
+        m_logLikelihood = QByteArray::fromStdString(fourDecimals(keyness.keyness.logLikelihood));
+        m_logRatio = QByteArray::fromStdString(fourDecimals(keyness.keyness.logRatio));
+        m_cells.insert(m_cells.end(), {numberCell(qint64(keyness.target)),
+                                       numberCell(qint64(keyness.reference)),
+                                       {m_logLikelihood},
+                                       {m_logRatio}});
+    }
     return m_cells;
 }
 

@@ -13,6 +13,7 @@
 
 namespace orvanta {
 
+class ResultKeyness;
 class ResultMeasures;
 class ResultsModel;
 
@@ -40,11 +41,14 @@ public:
 
 // Results of a run by their ids, in the order of the ids: phrase, words, frequency and files,
 // and with measures of those results, per million and DP to four decimals (DP left empty when
-// the run did not count by file). The rows an explorer list shows.
+// the run did not count by file); with their keyness against a reference set, the frequencies in
+// the target and the reference, log-likelihood and log ratio under the command line's names. The
+// rows an explorer list shows.
 class ResultRows final : public ExportRows {
 public:
     ResultRows(std::shared_ptr<const PhraseResults> results, std::vector<std::uint32_t> ids,
-               std::shared_ptr<const ResultMeasures> measures = {});
+               std::shared_ptr<const ResultMeasures> measures = {},
+               std::shared_ptr<const ResultKeyness> keyness = {});
 
     QStringList headers() const override;
     qsizetype rowCount() const override { return qsizetype(m_ids.size()); }
@@ -54,9 +58,12 @@ private:
     std::shared_ptr<const PhraseResults> m_results;
     std::vector<std::uint32_t> m_ids;
     std::shared_ptr<const ResultMeasures> m_measures;
+    std::shared_ptr<const ResultKeyness> m_keyness;
     QByteArray m_perMillion;
     QByteArray m_dispersion;
-    ExportCell m_cells[6];
+    QByteArray m_logLikelihood;
+    QByteArray m_logRatio;
+    std::vector<ExportCell> m_cells;
 };
 
 // The results list as it shows, under its own headers: the phrase with its leading space, the

@@ -23,6 +23,26 @@ ResultKey keyOf(int column)
     }
 }
 
+bool isKeynessColumn(int column)
+{
+    return column >= ResultsFilterModel::TargetColumn &&
+           column <= ResultsFilterModel::LogRatioColumn;
+}
+
+KeynessKey keynessKeyOf(int column)
+{
+    switch (column) {
+    case ResultsFilterModel::TargetColumn:
+        return KeynessKey::Target;
+    case ResultsFilterModel::ReferenceColumn:
+        return KeynessKey::Reference;
+    case ResultsFilterModel::LogLikelihoodColumn:
+        return KeynessKey::LogLikelihood;
+    default:
+        return KeynessKey::LogRatio;
+    }
+}
+
 } // namespace
 
 ResultsFilterModel::ResultsFilterModel(ResultsModel &list, QObject *parent)
@@ -60,6 +80,11 @@ void ResultsFilterModel::applyOrder()
                           m_sortOrder);
         return;
     }
+    if (isKeynessColumn(m_sortColumn)) {
+        if (const auto keyness = this->keyness())
+            sortByKeyness(m_ordered, *keyness, keynessKeyOf(m_sortColumn), m_sortOrder);
+        return;
+    }
     sortResults(m_ordered, *m_list.phrases(), keyOf(m_sortColumn), m_sortOrder);
 }
 
@@ -75,6 +100,28 @@ void ResultsFilterModel::setMeasures(std::shared_ptr<const ResultMeasures> measu
 std::shared_ptr<const ResultMeasures> ResultsFilterModel::measures() const
 {
     return m_measures && m_measures->results() == m_list.phrases() ? m_measures : nullptr;
+}
+
+void ResultsFilterModel::setKeyness(std::shared_ptr<const ResultKeyness> keyness)
+{
+    m_keyness = std::move(keyness);
+    applyOrder();
+    replaceShown(passing(m_ordered));
+    if (!m_shown.empty())
+        emit dataChanged(index(0, TargetColumn), index(rowCount() - 1, LogRatioColumn));
+}
+
+std::shared_ptr<const ResultKeyness> ResultsFilterModel::keyness() const
+{
+    return m_keyness && m_keyness->results() == m_list.phrases() ? m_keyness : nullptr;
+}
+
+void ResultsFilterModel::setPresence(SetPresence presence)
+{
+    if (presence == m_presence)
+        return;
+    m_presence = presence;
+    replaceShown(passing(m_ordered));
 }
 
 void ResultsFilterModel::setMeasureFilter(const MeasureFilter &filter)
@@ -123,6 +170,8 @@ std::vector<std::uint32_t> ResultsFilterModel::passing(std::span<const std::uint
     std::vector<std::uint32_t> filtered = filterResults(ids, *m_list.phrases(), m_filter);
     if (const auto measures = this->measures(); measures && !m_measureFilter.isOff())
         filtered = filterByMeasures(filtered, *measures, m_measureFilter);
+    if (const auto keyness = this->keyness(); keyness && m_presence != SetPresence::Any)
+        filtered = filterByPresence(filtered, *keyness, m_presence);
     if (m_refinement.isOff()) {
         m_hidden = {};
         return filtered;
@@ -218,7 +267,25 @@ QString ResultsFilterModel::cellText(int row, int column) const
     case FilesColumn:
         return QString::number(results.files(id));
     default:
-        return measureText(id, column);
+        return isKeynessColumn(column) ? keynessText(id, column) : measureText(id, column);
+    }
+}
+
+QString ResultsFilterModel::keynessText(std::uint32_t id, int column) const
+{
+    const auto keyness = this->keyness();
+    if (!keyness)
+        return {};
+    const KeynessRow &row = keyness->of(id);
+    switch (column) {
+    case TargetColumn:
+        return QString::number(row.target);
+    case ReferenceColumn:
+        return QString::number(row.reference);
+    case LogLikelihoodColumn:
+        return QString::fromStdString(fourDecimals(row.keyness.logLikelihood));
+    default:
+        return QString::fromStdString(fourDecimals(row.keyness.logRatio));
     }
 }
 
@@ -320,8 +387,10 @@ Qt::ItemFlags ResultsFilterModel::flags(const QModelIndex &index) const
 
 QVariant ResultsFilterModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *const kHeaders[] = {"Phrase", "Words",       "Frequency",
-                                           "Files",  "Per million", "DP"};
+    static const char *const kHeaders[] = {
+        "Phrase",         "Words",    "Frequency",           "Files",
+        "Per million",    "DP",       "Frequency in target", "Reference frequency",
+        "Log-likelihood", "Log ratio"};
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/ListRefinement.h"
+#include "results/ResultKeyness.h"
 #include "results/ResultMeasures.h"
 #include "results/ResultOrder.h"
 
@@ -30,6 +31,10 @@ public:
         FilesColumn,
         PerMillionColumn,
         DispersionColumn,
+        TargetColumn, // the keyness columns, filled when a reference set was counted
+        ReferenceColumn,
+        LogLikelihoodColumn,
+        LogRatioColumn,
         ColumnCount
     };
 
@@ -47,6 +52,13 @@ public:
     std::shared_ptr<const ResultMeasures> measures() const;
     void setMeasureFilter(const MeasureFilter &filter);
     const MeasureFilter &measureFilter() const { return m_measureFilter; }
+    // The keyness of the list's results against a reference set; as with the measures, its
+    // columns stay empty and its filter passes every row until keyness of the results listed
+    // now is given.
+    void setKeyness(std::shared_ptr<const ResultKeyness> keyness);
+    std::shared_ptr<const ResultKeyness> keyness() const;
+    void setPresence(SetPresence presence);
+    SetPresence presence() const { return m_presence; }
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
@@ -88,6 +100,7 @@ private:
     std::vector<std::uint32_t> passing(std::span<const std::uint32_t> ids);
     void applyOrder();
     QString measureText(std::uint32_t id, int column) const;
+    QString keynessText(std::uint32_t id, int column) const;
     void dropUnlisted();
     void forwardTicks(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles);
     void replaceShown(std::vector<std::uint32_t> shown);
@@ -100,6 +113,8 @@ private:
     std::vector<std::uint32_t> m_shown;   // those that pass the filter
     std::shared_ptr<const ResultMeasures> m_measures;
     MeasureFilter m_measureFilter;
+    std::shared_ptr<const ResultKeyness> m_keyness;
+    SetPresence m_presence = SetPresence::Any;
     ListRefinement m_refinement;
     HiddenRows m_hidden;
     std::vector<bool> m_insideLonger; // over every result, once known

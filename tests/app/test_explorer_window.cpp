@@ -8,12 +8,15 @@
 #include "app/PageView.h"
 #include "app/PairView.h"
 #include "app/PassagesView.h"
+#include "app/WholeNameTips.h"
+#include "phrases/Keyness.h"
 #include "results/DesktopOpener.h"
 #include "results/OccurrencesModel.h"
 #include "results/OverlapMatrixModel.h"
 #include "results/OverlapPairsModel.h"
 #include "results/ResultsFilterModel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -30,6 +33,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -334,6 +338,7 @@ TEST_F(ExplorerWindowTest, TheCorpusSizeIsShownAndPerMillionAndDispersionSortAnd
     EXPECT_EQ(m_window->countedCorpus().words, 64u);
     EXPECT_EQ(inExplorer<QLabel>("ExplorerCorpus")->text(),
               QStringLiteral("Corpus: 2 files, 64 words, 27 distinct words."));
+    EXPECT_TRUE(list()->isColumnHidden(ResultsFilterModel::TargetColumn)) << "no reference set";
     list()->header()->setSortIndicator(ResultsFilterModel::DispersionColumn, Qt::DescendingOrder);
     EXPECT_EQ(shownPhrases().first(), QStringLiteral("the quick brown fox"));
     EXPECT_EQ(explorer.model().cellText(0, ResultsFilterModel::DispersionColumn),
@@ -341,6 +346,62 @@ TEST_F(ExplorerWindowTest, TheCorpusSizeIsShownAndPerMillionAndDispersionSortAnd
     inExplorer<QDoubleSpinBox>("ExplorerMaxDispersion")->setValue(0.1);
     inExplorer<QDoubleSpinBox>("ExplorerMinPerMillion")->setValue(40000);
     EXPECT_EQ(shownPhrases(), (QStringList{"the end of the", "at the end of"})); // tied, reversed
+}
+
+// Two files marked as the reference: the list counts every file together, and the explorer shows
+// each phrase's frequency in either set and its keyness as the engine gives it for the run's
+// counts.
+TEST_F(ExplorerWindowTest, AReferenceSetAddsTheKeynessColumnsAndTheirFilter)
+{
+    open();
+    lengthBox(4)->click();
+    addFiles({fixture("text-a.pdf"), fixture("text-b.pdf"), fixture("with space.pdf"),
+              fixture("en–dash.pdf")}); // the last two: "Odd file names must not matter."
+    auto *inputs = child<QTreeWidget>(objects::kInputList);
+    auto *markReference = m_window->findChild<QAction *>(QStringLiteral("MarkAsReferenceAction"));
+    for (int row : {2, 3}) {
+        inputs->setCurrentItem(inputs->topLevelItem(row));
+        ASSERT_TRUE(markReference->isEnabled());
+        markReference->trigger();
+    }
+    EXPECT_EQ(inputs->topLevelItem(3)->data(0, kCellNoteRole).toString(),
+              QStringLiteral("(reference)"));
+    EXPECT_FALSE(markReference->isEnabled());
+    EXPECT_TRUE(m_window->findChild<QAction *>(QStringLiteral("MarkAsTargetAction"))->isEnabled());
+    count();
+    EXPECT_EQ(m_window->inputFiles().value(3), fixture("en–dash.pdf"));
+    EXPECT_TRUE(child<QLabel>(objects::kStatusLine)->text().contains(QLatin1String(kBothSetsNote)));
+    child<QPushButton>(objects::kExploreButton)->click();
+    ResultsFilterModel &model = m_window->explorer()->model();
+    EXPECT_FALSE(list()->isColumnHidden(ResultsFilterModel::LogLikelihoodColumn));
+    EXPECT_EQ(model.headerData(ResultsFilterModel::TargetColumn, Qt::Horizontal).toString(),
+              QStringLiteral("Frequency in target"));
+
+    list()->header()->setSortIndicator(ResultsFilterModel::LogLikelihoodColumn,
+                                       Qt::DescendingOrder);
+    const PhraseResults &phrases = *m_window->results().phrases();
+    const std::vector<std::uint64_t> &words = m_window->countedCorpus().wordsByFile;
+    ASSERT_EQ(words.size(), 4u);
+    for (int row = 0; row < model.rowCount(); ++row) {
+        std::uint64_t inSet[2] = {0, 0}; // target, reference
+        for (const FileCount &count : phrases.fileCounts(model.resultAt(row)))
+            inSet[count.file >= 2] += count.frequency;
+        EXPECT_EQ(model.cellText(row, ResultsFilterModel::FrequencyColumn),
+                  QString::number(inSet[0] + inSet[1])); // the list's combined count
+        EXPECT_EQ(model.cellText(row, ResultsFilterModel::ReferenceColumn),
+                  QString::number(inSet[1]));
+        const Keyness expected =
+            keynessOf(inSet[0], inSet[1], words[0] + words[1], words[2] + words[3]);
+        EXPECT_EQ(model.cellText(row, ResultsFilterModel::LogLikelihoodColumn),
+                  QString::fromStdString(fourDecimals(expected.logLikelihood)));
+        EXPECT_EQ(model.cellText(row, ResultsFilterModel::LogRatioColumn),
+                  QString::fromStdString(fourDecimals(expected.logRatio)));
+    }
+
+    inExplorer<QComboBox>("ExplorerPresence")
+        ->setCurrentText(QStringLiteral("Only in the reference"));
+    EXPECT_EQ(shownPhrases(), (QStringList{"odd file names must", "names must not matter.",
+                                           "file names must not"})); // tied, reversed
 }
 
 // "By file": the phrase's frequency in each file, and a plot whose ticks open their page and

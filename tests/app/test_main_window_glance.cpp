@@ -7,8 +7,10 @@
 #include "app/ExplorerWindow.h"
 #include "app/ProjectFile.h"
 #include "app/RunSummary.h"
+#include "app/WholeNameTips.h"
 #include "results/ResultsFilterModel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QHelpEvent>
@@ -142,6 +144,9 @@ TEST_F(MainWindowTest, AProjectBringsBackTheListTheChoicesTheResultsAndTheExplor
     child<QLineEdit>(objects::kExtraLengths)->setText(QStringLiteral("7"));
     const QStringList files{fixture("text-b.pdf"), fixture("text-a.pdf")};
     addFiles(files);
+    auto *inputs = child<QTreeWidget>(objects::kInputList);
+    inputs->setCurrentItem(inputs->topLevelItem(0));
+    m_window->findChild<QAction *>(QStringLiteral("MarkAsReferenceAction"))->trigger();
     count();
     m_window->results().setTicked(0, true);
     m_window->results().removeRowAt(1);
@@ -158,6 +163,9 @@ TEST_F(MainWindowTest, AProjectBringsBackTheListTheChoicesTheResultsAndTheExplor
     ASSERT_TRUE(m_window->openProject(path));
     ASSERT_TRUE(opened.count() > 0 || opened.wait(60000));
     EXPECT_EQ(m_window->inputFiles(), files);
+    const QTreeWidget *listed = child<QTreeWidget>(objects::kInputList);
+    EXPECT_EQ(listed->topLevelItem(0)->data(0, kCellNoteRole).toString(), "(reference)");
+    EXPECT_EQ(listed->topLevelItem(1)->data(0, kCellNoteRole).toString(), QString());
     EXPECT_TRUE(lengthBox(4)->isChecked());
     EXPECT_EQ(child<QLineEdit>(objects::kExtraLengths)->text(), QStringLiteral("7"));
     EXPECT_EQ(resultTexts(), rows);
@@ -165,6 +173,10 @@ TEST_F(MainWindowTest, AProjectBringsBackTheListTheChoicesTheResultsAndTheExplor
     EXPECT_FALSE(m_window->results().isTicked(1));
     m_window->openExplorer();
     EXPECT_EQ(m_window->explorer()->state(), explored);
+    EXPECT_FALSE(m_window->explorer()
+                     ->findChild<QTreeView *>(QStringLiteral("ExplorerList"))
+                     ->isColumnHidden(ResultsFilterModel::LogLikelihoodColumn))
+        << "the reference set is compared again";
 
     QFile damaged(m_tmp.filePath(QStringLiteral("damaged.orvanta")));
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));

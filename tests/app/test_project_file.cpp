@@ -22,6 +22,7 @@ Project sampleProject(const QString &folder)
 {
     Project project;
     project.files = {folder + QStringLiteral("/b.pdf"), folder + QStringLiteral("/a é.pdf")};
+    project.referenceFiles = {project.files[1]};
     project.lengths[2] = project.lengths[17] = true;
     project.moreLengths = QStringLiteral("20, 2-5");
     project.promptForPassword = true;
@@ -39,7 +40,7 @@ Project sampleProject(const QString &folder)
     project.results.append("of \"the\\\tend", 2, 10, 2); // quotes, a backslash, a tab
     project.ticked = {0};
     project.removed = {2};
-    project.explorer = {QStringLiteral("^the"), true, 3, 2, 2, true};
+    project.explorer = {QStringLiteral("^the"), true, 3, 2, 2, true, 2};
     project.summary = RunSummary{2, 1234, 0, 5678};
     return project;
 }
@@ -98,6 +99,7 @@ TEST(ProjectFile, WhatIsSavedComesBackAsItWas)
     const Result<Project> opened = readProject(path);
     ASSERT_TRUE(opened.ok()) << opened.error().toStdString();
     EXPECT_EQ(opened->files, saved.files);
+    EXPECT_EQ(opened->referenceFiles, saved.referenceFiles);
     EXPECT_EQ(opened->lengths, saved.lengths);
     EXPECT_EQ(opened->moreLengths, saved.moreLengths);
     EXPECT_TRUE(opened->promptForPassword);
@@ -141,6 +143,8 @@ TEST(ProjectFile, ADamagedOrNewerProjectIsRefusedSayingWhy)
          bytes(withResult("fileCounts",
                           QJsonArray{QJsonArray{0, 2}, QJsonArray{1, 5}, QJsonArray{0, 1, 1, 9}})),
          "the counts per file do not match"},
+        {"a filter past the choices",
+         bytes(with("explorer", QJsonObject{{QStringLiteral("presence"), 4}})), "out of range"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,6 +153,21 @@ TEST(ProjectFile, ADamagedOrNewerProjectIsRefusedSayingWhy)
         EXPECT_TRUE(project.error().contains(QLatin1String(c.says)))
             << project.error().toStdString();
     }
+}
+
+// Projects saved before files could be marked as the reference set open with none marked.
+TEST(ProjectFile, AProjectWithoutAReferenceSetOpensWithNone)
+{
+    QJsonObject root = sampleJson();
+    root.remove(QStringLiteral("referenceFiles"));
+    QJsonObject explorer = root.value(QStringLiteral("explorer")).toObject();
+    explorer.remove(QStringLiteral("presence"));
+    root.insert(QStringLiteral("explorer"), explorer);
+    const Result<Project> project = projectFromJson(bytes(root));
+    ASSERT_TRUE(project.ok()) << project.error().toStdString();
+    EXPECT_TRUE(project->referenceFiles.isEmpty());
+    EXPECT_EQ(project->explorer.presence, 0);
+    EXPECT_FALSE(projectJson(*project).contains("referenceFiles"));
 }
 
 TEST(ProjectFile, AProjectThatCannotBeWrittenOrReadIsNamed)

@@ -7,6 +7,7 @@
 #include "phrases/PhraseResults.h"
 #include "results/ExportRows.h"
 #include "results/ExportWriters.h"
+#include "results/ResultKeyness.h"
 #include "results/ResultMeasures.h"
 #include "results/ResultsModel.h"
 
@@ -203,6 +204,28 @@ TEST(ExportRows, ResultRowsWithMeasuresAddPerMillionAndDispersionToFourDecimals)
         EXPECT_EQ(cells[4].text, QByteArrayView(c.perMillion)) << c.id;
         EXPECT_EQ(cells[5].text, QByteArrayView(c.dispersion)) << c.id << c.byFile;
     }
+}
+
+// The keyness columns follow the measures under the command line's names, with its numbers.
+TEST(ExportRows, ResultRowsWithKeynessAddBothFrequenciesAndTheKeyness)
+{
+    const std::shared_ptr<const PhraseResults> results = measured(true);
+    const CorpusSize corpus{2, 3, 4, {1, 2}};
+    const FileSet sets[] = {FileSet::Target, FileSet::Reference};
+    Result<ResultKeyness> keyness = ResultKeyness::make(results, corpus, sets);
+    ASSERT_TRUE(keyness.ok());
+    ResultRows rows(results, {1}, std::make_shared<const ResultMeasures>(results, corpus),
+                    std::make_shared<const ResultKeyness>(std::move(*keyness)));
+    EXPECT_EQ(rows.headers().mid(6),
+              (QStringList{"frequency", "reference_frequency", "log_likelihood", "log_ratio"}));
+    const std::span<const ExportCell> cells = rows.cells(0);
+    ASSERT_EQ(cells.size(), 10u);
+    EXPECT_EQ(cells[6].number, 1); // "c d": once in each file
+    EXPECT_EQ(cells[7].number, 1);
+    const Keyness expected = keynessOf(1, 1, 1, 2);
+    EXPECT_EQ(cells[8].text, QByteArrayView(fourDecimals(expected.logLikelihood)));
+    EXPECT_EQ(cells[9].text, QByteArrayView(fourDecimals(expected.logRatio)));
+    EXPECT_NE(cells[9].text, QByteArrayView("0.0000")) << "the sets differ in size";
 }
 
 // Text

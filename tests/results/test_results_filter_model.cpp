@@ -65,7 +65,9 @@ TEST_F(ResultsFilterModelTest, StartsInTheListsOrderWithItsOwnHeadersAndNumbersT
     QStringList headers;
     for (int column = 0; column < m_model.columnCount(); ++column)
         headers << m_model.headerData(column, Qt::Horizontal).toString();
-    EXPECT_EQ(headers, (QStringList{"Phrase", "Words", "Frequency", "Files", "Per million", "DP"}));
+    EXPECT_EQ(headers, (QStringList{"Phrase", "Words", "Frequency", "Files", "Per million", "DP",
+                                    "Frequency in target", "Reference frequency", "Log-likelihood",
+                                    "Log ratio"}));
     EXPECT_EQ(m_model.data(m_model.index(4, ResultsFilterModel::FilesColumn)).toString(),
               QStringLiteral("2"));
     EXPECT_EQ(m_model.data(m_model.index(4, ResultsFilterModel::WordsColumn), Qt::TextAlignmentRole)
@@ -215,4 +217,51 @@ TEST_F(ResultsFilterModelTest,
     EXPECT_EQ(m_model.measures(), nullptr);
     EXPECT_EQ(m_model.rowCount(), 5);
     EXPECT_EQ(cell(0, ResultsFilterModel::PerMillionColumn), QString());
+}
+
+// Keyness: file 0 is the target, file 1 the reference, 10 words each.
+TEST_F(ResultsFilterModelTest, KeynessFillsItsColumnsSortsAndFiltersByTheSetsAPhraseIsIn)
+{
+    PhraseResults counted;
+    const std::uint32_t files[] = {1, 1, 2};
+    std::span<FileCount> counts = counted.appendFileCounts(files);
+    const FileCount filled[] = {{0, 2}, {1, 3}, {0, 1}, {1, 3}};
+    std::copy(std::begin(filled), std::end(filled), counts.begin());
+    counted.append("only target", 2, 2, 1);
+    counted.append("only reference", 2, 3, 1);
+    counted.append("in both", 2, 4, 2);
+    m_list.setResults(std::move(counted));
+    const FileSet sets[] = {FileSet::Target, FileSet::Reference};
+    Result<ResultKeyness> keyness =
+        ResultKeyness::make(m_list.phrases(), CorpusSize{2, 20, 6, {10, 10}}, sets);
+    ASSERT_TRUE(keyness.ok());
+    m_model.setKeyness(std::make_shared<const ResultKeyness>(std::move(*keyness)));
+
+    m_model.sort(ResultsFilterModel::LogLikelihoodColumn, Qt::DescendingOrder);
+    EXPECT_EQ(shownPhrases(), (QStringList{"only target", "in both", "only reference"}));
+    EXPECT_EQ(m_model.cellText(1, ResultsFilterModel::TargetColumn), QStringLiteral("1"));
+    EXPECT_EQ(m_model.cellText(1, ResultsFilterModel::ReferenceColumn), QStringLiteral("3"));
+    const Keyness expected = keynessOf(1, 3, 10, 10);
+    EXPECT_EQ(m_model.cellText(1, ResultsFilterModel::LogLikelihoodColumn),
+              QString::fromStdString(fourDecimals(expected.logLikelihood)));
+    EXPECT_EQ(m_model.cellText(1, ResultsFilterModel::LogRatioColumn),
+              QString::fromStdString(fourDecimals(expected.logRatio)));
+
+    const struct {
+        SetPresence presence;
+        QStringList shown;
+    } cases[] = {{SetPresence::TargetOnly, {"only target"}},
+                 {SetPresence::ReferenceOnly, {"only reference"}},
+                 {SetPresence::Both, {"in both"}},
+                 {SetPresence::Any, {"only target", "in both", "only reference"}}};
+    for (const auto &c : cases) {
+        m_model.setPresence(c.presence);
+        EXPECT_EQ(shownPhrases(), c.shown) << int(c.presence);
+    }
+
+    m_model.setPresence(SetPresence::Both);
+    m_list.setResults(sample()); // a new run: the keyness was for the one before
+    EXPECT_EQ(m_model.keyness(), nullptr);
+    EXPECT_EQ(m_model.rowCount(), 5);
+    EXPECT_EQ(m_model.cellText(0, ResultsFilterModel::LogLikelihoodColumn), QString());
 }
