@@ -14,13 +14,12 @@ endfunction()
 orvanta_add_test_main(orvanta_test_main)
 orvanta_add_test_main(orvanta_widget_test_main ORVANTA_WIDGET_TESTS)
 
-# What every test program is compiled with. The tests' own code is compiled without
-# optimisation (it runs little, and compiles in half the time, most of all under the sanitizers);
-# the code under test keeps the build's flags. Every test program links the same Qt modules so
-# that all of them can share one precompiled header of the libraries' headers.
+# What every test program is compiled with. Every test program links the same Qt modules so that
+# all of them can share one precompiled header of the libraries' headers, and the tests' own code
+# is compiled without optimisation (it compiles in half the time, most of all under the
+# sanitizers); the code under test keeps the build's flags.
 add_library(orvanta_test_flags INTERFACE)
 target_link_libraries(orvanta_test_flags INTERFACE Qt6::Widgets Qt6::Svg Qt6::Test GTest::gtest)
-target_compile_options(orvanta_test_flags INTERFACE -O0)
 target_compile_definitions(orvanta_test_flags INTERFACE
   ORVANTA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
   ORVANTA_TEST_SOURCE="${PROJECT_SOURCE_DIR}/tests"
@@ -30,15 +29,21 @@ target_include_directories(orvanta_test_flags INTERFACE ${PROJECT_SOURCE_DIR}/te
                            ${PROJECT_SOURCE_DIR}/tests)
 add_executable(orvanta_test_precompiled ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
 target_link_libraries(orvanta_test_precompiled PRIVATE orvanta_test_flags)
+target_compile_options(orvanta_test_precompiled PRIVATE -O0)
 target_precompile_headers(orvanta_test_precompiled PRIVATE
                           ${PROJECT_SOURCE_DIR}/tests/support/TestPrecompiled.h)
 set_target_properties(orvanta_test_precompiled PROPERTIES EXCLUDE_FROM_ALL ON AUTOMOC OFF)
 
+# OPTIMISED tests, whose own code does much work (reference counts over generated text), keep
+# the build's optimisation and so compile without the shared header.
 function(orvanta_add_test name)
-  cmake_parse_arguments(ARG "WIDGETS;PDF_FIXTURES" "" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS;PDF_FIXTURES;OPTIMISED" "" "LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE orvanta_test_flags orvanta_core ${ARG_LIBRARIES})
-  target_precompile_headers(${name} REUSE_FROM orvanta_test_precompiled)
+  if(NOT ARG_OPTIMISED)
+    target_compile_options(${name} PRIVATE -O0)
+    target_precompile_headers(${name} REUSE_FROM orvanta_test_precompiled)
+  endif()
   # No test declares a Qt object of its own.
   set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   if(ARG_WIDGETS)

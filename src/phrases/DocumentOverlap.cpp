@@ -62,14 +62,14 @@ private:
 
     void grow()
     {
-        std::vector<std::uint32_t> slots(m_slots.size() * 2, kNoSet);
+        std::vector<std::uint32_t> grown(m_slots.size() * 2, kNoSet);
         for (std::uint32_t set = 0; set < m_hashes.size(); ++set) {
-            std::size_t slot = m_hashes[set] & (slots.size() - 1);
-            while (slots[slot] != kNoSet)
-                slot = (slot + 1) & (slots.size() - 1);
-            slots[slot] = set;
+            std::size_t slot = m_hashes[set] & (grown.size() - 1);
+            while (grown[slot] != kNoSet)
+                slot = (slot + 1) & (grown.size() - 1);
+            grown[slot] = set;
         }
-        m_slots = std::move(slots);
+        m_slots = std::move(grown);
     }
 
     std::vector<std::uint32_t> &m_files;
