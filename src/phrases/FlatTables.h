@@ -89,6 +89,10 @@ public:
     }
 
     std::size_t size() const { return m_count; }
+    std::uint64_t bytesHeld() const
+    {
+        return bytesOf(m_slots) + bytesOf(m_longWords) + bytesOf(m_longText);
+    }
 
 private:
     static constexpr std::size_t kInSlot = sizeof(std::uint64_t);
@@ -197,6 +201,10 @@ public:
         return std::string_view(m_text.data() + m_entries[id].offset, m_entries[id].length);
     }
     std::size_t size() const { return m_entries.size(); }
+    std::uint64_t bytesHeld() const
+    {
+        return m_ids.bytesHeld() + bytesOf(m_entries) + bytesOf(m_text);
+    }
 
 private:
     struct Entry {

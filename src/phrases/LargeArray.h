@@ -6,6 +6,7 @@
 // from the usual heap.
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <vector>
@@ -41,5 +42,11 @@ public:
 
 template <typename T> using LargeArray = std::vector<T, LargeArrayAllocator<T>>;
 using LargeText = std::basic_string<char, std::char_traits<char>, LargeArrayAllocator<char>>;
+
+// The bytes an array or text has taken, in use or not.
+template <typename Array> std::uint64_t bytesOf(const Array &array)
+{
+    return array.capacity() * sizeof(typename Array::value_type);
+}
 
 } // namespace orvanta::detail

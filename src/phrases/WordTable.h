@@ -41,6 +41,7 @@ public:
     // How many distinct lower-case words there are.
     std::size_t size() const { return m_lowerWords.size(); }
     const StringInterner &lowerWords() const { return m_lowerWords; }
+    std::uint64_t bytesHeld() const { return m_rawWords.bytesHeld() + m_lowerWords.bytesHeld(); }
 
 private:
     static bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r'; }
