@@ -1,8 +1,9 @@
 // Where the memory of a count goes: runs the steps orvanta-count takes for text files (reading
 // the lines into the table, each length's level, ordering the rows, printing them) and prints,
-// after each step, the peak resident set during that step, the resident set after it and the
-// bytes the step's structures hold. The peak is reset between steps (clear_refs), so each row's
-// peak is its own step's; the largest of them is the program's peak.
+// after each step, the peak resident set during that step, the resident set after it, the bytes
+// freed but kept by the heap (malloc's free chunks) and the bytes the step's structures hold. The
+// peak is reset between steps (clear_refs), so each row's peak is its own step's; the largest of
+// them is the program's peak.
 //
 // usage: bench_count_phases [-l LENGTHS] FILE...     (LENGTHS as orvanta-count takes them; 2-5)
 // The rows are printed to /dev/null, as orvanta-count -q prints them.
@@ -21,6 +22,7 @@
 #include <QString>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -51,11 +53,11 @@ void stepDone(std::string_view step, std::uint64_t heldBytes, std::string_view h
 {
     const std::uint64_t peak = statusKib("VmHWM");
     largestPeak = std::max(largestPeak, peak);
-    std::printf("%-12.*s %9llu %9llu %9llu %9.0f  %.*s\n", int(step.size()), step.data(),
+    const struct mallinfo2 heap = mallinfo2();
+    std::printf("%-12.*s %9llu %9llu %9zu %9.0f  %.*s\n", int(step.size()), step.data(),
                 static_cast<unsigned long long>(peak),
-                static_cast<unsigned long long>(statusKib("VmRSS")),
-                static_cast<unsigned long long>(statusKib("RssAnon")), double(heldBytes) / 1024,
-                int(held.size()), held.data());
+                static_cast<unsigned long long>(statusKib("VmRSS")), heap.fordblks >> 10,
+                double(heldBytes) / 1024, int(held.size()), held.data());
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
@@ -111,7 +113,7 @@ int main(int argc, char **argv)
     if (!lengths.ok() || first >= argc)
         return usage();
 
-    std::printf("%-12s %9s %9s %9s %9s  %s\n", "step", "peak KiB", "RSS KiB", "anon KiB",
+    std::printf("%-12s %9s %9s %9s %9s  %s\n", "step", "peak KiB", "RSS KiB", "heap free",
                 "held KiB", "held by");
     stepDone("start", 0, "");
     auto table = std::make_shared<orvanta::PhraseTable>(*lengths);
@@ -119,6 +121,8 @@ int main(int argc, char **argv)
     for (int i = first; i < argc; ++i)
         allRead = countFile(*table, argv[i]) && allRead;
     stepDone("reading", table->bytesHeld(), "word table and word ids");
+    table->finishReading();
+    stepDone("raw freed", table->bytesHeld(), "word table without its raw words, word ids");
     table->observeSteps(
         [](std::string_view step, std::uint64_t levelBytes, std::uint64_t rowBytes) {
             stepDone(step, levelBytes + rowBytes,

@@ -42,6 +42,9 @@ public:
     // phrase occurs. Without a call every line belongs to one file.
     void beginDocument();
     void countLine(QByteArrayView utf8Line);
+    // Frees what only reading needs, when the last line has been counted (lines counted after
+    // it count the same, a little slower).
+    void finishReading() { m_words.forgetRawWords(); }
 
     // Every phrase of a requested length that occurred at least twice, in no particular order.
     // Returns what it has found so far when a stop is requested.

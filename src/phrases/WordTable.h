@@ -41,6 +41,9 @@ public:
     // How many distinct lower-case words there are.
     std::size_t size() const { return m_lowerWords.size(); }
     const StringInterner &lowerWords() const { return m_lowerWords; }
+    // Frees the table of raw words. It is only a shortcut to their lower-case ids: words read
+    // after this are lower-cased again and get the ids they had.
+    void forgetRawWords() { m_rawWords = {}; }
     std::uint64_t bytesHeld() const { return m_rawWords.bytesHeld() + m_lowerWords.bytesHeld(); }
 
 private:
