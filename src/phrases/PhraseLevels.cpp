@@ -98,6 +98,7 @@ public:
         });
         std::erase_if(level.positions,
                       [&](std::uint32_t k) { return level.classes[k] == kNoClass; });
+        releaseUnusedCapacity(level.positions);
     }
 
 private:
