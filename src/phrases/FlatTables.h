@@ -62,13 +62,39 @@ inline std::uint64_t hashOf(std::string_view word)
 // Up to 2^28 slots: 187 million distinct words, far beyond what fits in memory with their text.
 class WordMap {
 public:
+    struct Key {
+        std::uint64_t hash;
+        std::uint64_t head;
+        std::uint32_t tag;
+    };
+
+    static Key keyOf(std::string_view word)
+    {
+        const std::uint64_t hash = hashOf(word);
+        return {hash, headOf(word.data(), word.size()), tagOf(hash, word.size())};
+    }
+
+    // Starts loading the slot where a look-up of the key begins, so that look-ups of several
+    // words wait for memory at once rather than one after another.
+    void prefetch(const Key &key) const
+    {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[key.hash >> (64 - m_bits)]);
+    }
+
     // The word's value; for a new word, `makeValue()` gives it.
     template <typename MakeValue>
     std::uint32_t findOrAdd(std::string_view word, MakeValue makeValue)
     {
+        return findOrAdd(word, keyOf(word), makeValue);
+    }
+
+    // The same, given the word's key.
+    template <typename MakeValue>
+    std::uint32_t findOrAdd(std::string_view word, const Key &key, MakeValue makeValue)
+    {
         if ((m_count + 1) * 10 > m_slots.size() * 7)
             grow();
-        const Key key = keyOf(word);
         const std::size_t slot = probe(word, key);
         if (m_slots[slot].tag != 0)
             return valueIn(m_slots[slot], word.size());
@@ -89,6 +115,10 @@ public:
     }
 
     std::size_t size() const { return m_count; }
+    std::uint64_t bytesHeld() const
+    {
+        return bytesOf(m_slots) + bytesOf(m_longWords) + bytesOf(m_longText);
+    }
 
 private:
     static constexpr std::size_t kInSlot = sizeof(std::uint64_t);
@@ -103,18 +133,6 @@ private:
         std::uint32_t length;
         std::uint32_t value;
     };
-
-    struct Key {
-        std::uint64_t hash;
-        std::uint64_t head;
-        std::uint32_t tag;
-    };
-
-    static Key keyOf(std::string_view word)
-    {
-        const std::uint64_t hash = hashOf(word);
-        return {hash, headOf(word.data(), word.size()), tagOf(hash, word.size())};
-    }
 
     // The slot that holds the word, or the empty slot where it belongs.
     std::size_t probe(std::string_view word, const Key &key) const
@@ -197,6 +215,10 @@ public:
         return std::string_view(m_text.data() + m_entries[id].offset, m_entries[id].length);
     }
     std::size_t size() const { return m_entries.size(); }
+    std::uint64_t bytesHeld() const
+    {
+        return m_ids.bytesHeld() + bytesOf(m_entries) + bytesOf(m_text);
+    }
 
 private:
     struct Entry {

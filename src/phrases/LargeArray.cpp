@@ -43,6 +43,18 @@ void *allocateLarge(std::size_t bytes)
     return block;
 }
 
+void releaseTail(void *block, std::size_t used, std::size_t bytes) noexcept
+{
+    if (bytes < kHugePage)
+        return;
+    constexpr std::uintptr_t kPage = 4096;
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t from = (start + used + kPage - 1) & ~(kPage - 1);
+    const std::uintptr_t end = start + mappedSize(bytes);
+    if (from < end)
+        madvise(reinterpret_cast<void *>(from), end - from, MADV_DONTNEED);
+}
+
 void releaseLarge(void *block, std::size_t bytes) noexcept
 {
     if (bytes < kHugePage)

@@ -6,6 +6,7 @@
 // from the usual heap.
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@ namespace orvanta::detail {
 
 void *allocateLarge(std::size_t bytes);
 void releaseLarge(void *block, std::size_t bytes) noexcept;
+// Gives the pages of a block from `used` bytes on back to the system; they read as zeros when
+// touched again. Blocks from the heap are left alone.
+void releaseTail(void *block, std::size_t used, std::size_t bytes) noexcept;
 
 template <typename T> class LargeArrayAllocator {
 public:
@@ -41,5 +45,18 @@ public:
 
 template <typename T> using LargeArray = std::vector<T, LargeArrayAllocator<T>>;
 using LargeText = std::basic_string<char, std::char_traits<char>, LargeArrayAllocator<char>>;
+
+// Gives back the memory an array has taken but no longer uses, without moving it: for an array
+// that shrank and will not grow again.
+template <typename T> void releaseUnusedCapacity(LargeArray<T> &array) noexcept
+{
+    releaseTail(array.data(), array.size() * sizeof(T), array.capacity() * sizeof(T));
+}
+
+// The bytes an array or text has taken, in use or not.
+template <typename Array> std::uint64_t bytesOf(const Array &array)
+{
+    return array.capacity() * sizeof(typename Array::value_type);
+}
 
 } // namespace orvanta::detail

@@ -27,6 +27,10 @@ public:
     std::span<const FileCount> row(std::size_t row) const;
     // Row i takes the counts that row order[i] had; `order` names every row once.
     void reorder(std::span<const std::uint32_t> order);
+    std::uint64_t bytesHeld() const
+    {
+        return detail::bytesOf(m_offsets) + detail::bytesOf(m_counts);
+    }
 
 private:
     detail::LargeArray<std::uint64_t> m_offsets; // row r's counts run from m_offsets[r] to [r + 1]

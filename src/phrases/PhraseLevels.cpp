@@ -69,8 +69,11 @@ public:
     {
         const std::size_t buckets = m_bucketStart.size() - 1;
         m_found.assign(buckets, {});
-        m_localClass.assign(m_candidates.size(), kNoClass);
-        runInParallel(buckets, [this](std::size_t bucket) { countBucket(bucket); });
+        // The previous length's classes were all read by the partition; each bucket writes its
+        // own classes, counted from 0, where its windows start, and then shifts them.
+        for (std::uint32_t k : level.positions)
+            level.classes[k] = kNoClass;
+        runInParallel(buckets, [&](std::size_t bucket) { countBucket(bucket, level.classes); });
 
         std::vector<std::uint32_t> classBase(buckets + 1, 0);
         for (std::size_t b = 0; b < buckets; ++b)
@@ -85,16 +88,17 @@ public:
             level.firstSeen.insert(level.firstSeen.end(), found.firstSeen.begin(),
                                    found.firstSeen.end());
         }
-        for (std::uint32_t k : level.positions)
-            level.classes[k] = kNoClass;
         runInParallel(buckets, [&](std::size_t bucket) {
+            if (classBase[bucket] == 0)
+                return;
             for (std::size_t i = m_bucketStart[bucket]; i < m_bucketStart[bucket + 1]; ++i) {
-                if (m_localClass[i] != kNoClass)
-                    level.classes[m_candidates[i].position] = classBase[bucket] + m_localClass[i];
+                if (std::uint32_t &c = level.classes[m_candidates[i].position]; c != kNoClass)
+                    c += classBase[bucket];
             }
         });
         std::erase_if(level.positions,
                       [&](std::uint32_t k) { return level.classes[k] == kNoClass; });
+        releaseUnusedCapacity(level.positions);
     }
 
 private:
@@ -149,7 +153,8 @@ private:
         });
     }
 
-    void countBucket(std::size_t bucket)
+    // Writes the bucket's classes, counted from 0, into `classes` where their windows start.
+    void countBucket(std::size_t bucket, LargeArray<std::uint32_t> &classes)
     {
         const std::size_t begin = m_bucketStart[bucket];
         const std::size_t end = m_bucketStart[bucket + 1];
@@ -171,7 +176,7 @@ private:
                 found.frequencies.push_back(frequency);
                 found.firstSeen.push_back(m_candidates[i].position);
             }
-            m_localClass[i] = classOfKey[key];
+            classes[m_candidates[i].position] = classOfKey[key];
         }
     }
 
@@ -206,8 +211,7 @@ private:
     unsigned m_bits = 0;
     LargeArray<Candidate> m_candidates;
     std::vector<std::size_t> m_bucketStart;
-    LargeArray<std::uint32_t> m_localClass; // by candidate
-    std::vector<BucketClasses> m_found;     // by bucket
+    std::vector<BucketClasses> m_found; // by bucket
 };
 
 } // namespace

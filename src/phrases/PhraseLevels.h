@@ -23,6 +23,12 @@ struct Level {
     LargeArray<std::uint32_t> firstSeen;   // by class: the first position of that window
 };
 
+inline std::uint64_t bytesOf(const Level &level)
+{
+    return bytesOf(level.positions) + bytesOf(level.classes) + bytesOf(level.frequencies) +
+           bytesOf(level.firstSeen);
+}
+
 // Single words that occur at least twice. `ids` holds word ids, each line closed by kLineBreak.
 Level firstLevel(std::span<const std::uint32_t> ids, std::size_t distinctWords);
 

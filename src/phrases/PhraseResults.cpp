@@ -166,6 +166,11 @@ void PhraseResults::reserve(std::size_t rows, std::size_t textBytes)
     m_text.reserve(textBytes);
 }
 
+std::uint64_t PhraseResults::bytesHeld() const
+{
+    return detail::bytesOf(m_rows) + detail::bytesOf(m_text) + m_fileCounts.bytesHeld();
+}
+
 detail::LargeArray<std::uint32_t> PhraseResults::displayOrder() const
 {
     detail::LargeArray<SortKey> keys(m_rows.size());

@@ -57,6 +57,8 @@ public:
     // Room for `rows` rows of `textBytes` bytes of phrases in all, so that appending them copies
     // nothing.
     void reserve(std::size_t rows, std::size_t textBytes);
+    // The bytes the rows, their text and their per-file counts have taken.
+    std::uint64_t bytesHeld() const;
 
     // Ascending frequency, then ascending phrase by code point: the order the list shows.
     void sortForDisplay();

@@ -36,6 +36,12 @@ void PhraseTable::countLine(QByteArrayView utf8Line)
         closeLine();
 }
 
+std::uint64_t PhraseTable::bytesHeld() const
+{
+    return m_words.bytesHeld() + detail::bytesOf(m_ids) + detail::bytesOf(m_documentStarts) +
+           detail::bytesOf(m_lineBreaksBefore);
+}
+
 PassageList PhraseTable::findPassages(std::uint32_t minimumWords, std::stop_token stop) const
 {
     return findRepeatedPassages(m_ids, minimumWords, std::move(stop));
@@ -180,14 +186,20 @@ PhraseResults PhraseTable::extractRepeatedPhrases(std::stop_token stop) const
 
     RowWriter writer(m_ids, m_documentStarts, m_words, m_countsPerFile, results);
     detail::Level level = detail::firstLevel(m_ids, m_words.size());
+    const auto stepDone = [&](int length) {
+        if (m_observer)
+            m_observer("level " + std::to_string(length), bytesOf(level), results.bytesHeld());
+    };
     if (wanted(1))
         writer.write(level, 1);
+    stepDone(1);
     for (int length = 1; length < longest && !level.positions.empty(); ++length) {
         if (stop.stop_requested())
             break;
         detail::advanceLevel(level, m_ids, length);
         if (wanted(length + 1))
             writer.write(level, length + 1);
+        stepDone(length + 1);
     }
     return results;
 }

@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stop_token>
 #include <string>
@@ -29,10 +30,21 @@ public:
     // default: it costs time and memory).
     void setCountsPerFile(bool on) { m_countsPerFile = on; }
 
+    // For measuring memory: called after each step of extractRepeatedPhrases ("level 2" and so
+    // on) with the bytes held by that length's arrays and by the results so far.
+    using StepObserver = std::function<void(std::string_view step, std::uint64_t levelBytes,
+                                            std::uint64_t resultBytes)>;
+    void observeSteps(StepObserver observer) { m_observer = std::move(observer); }
+    // The bytes held by the word table and the word ids.
+    std::uint64_t bytesHeld() const;
+
     // The lines counted from here on belong to the next file; rows say in how many files their
     // phrase occurs. Without a call every line belongs to one file.
     void beginDocument();
     void countLine(QByteArrayView utf8Line);
+    // Frees what only reading needs, when the last line has been counted (lines counted after
+    // it count the same, a little slower).
+    void finishReading() { m_words.forgetRawWords(); }
 
     // Every phrase of a requested length that occurred at least twice, in no particular order.
     // Returns what it has found so far when a stop is requested.
@@ -74,6 +86,7 @@ private:
     std::vector<std::uint64_t> m_lineBreaksBefore; // the line breaks before each file's start
     std::size_t m_lineBreaks = 0;
     bool m_countsPerFile = false;
+    StepObserver m_observer;
 };
 
 } // namespace orvanta

@@ -446,6 +446,7 @@ private:
         }
         m_host.reportProgress({RunProgress::Stage::Counting, 0, 0, {}});
         PhraseResults &results = m_outcome.phrases;
+        m_table->finishReading();
         m_operation.step(114, [&] {
             withMemory(
                 QStringLiteral("gathering the repeated phrases of %1 files").arg(m_countedFiles),

@@ -101,3 +101,19 @@ TEST(LargeArray, KeepsItsValuesAsItGrowsPastTheHeapAndStartsOnAHugePage)
     values = LargeArray<std::uint32_t>(5, 7); // the big block goes back while the small one lives
     EXPECT_EQ(values, LargeArray<std::uint32_t>({7, 7, 7, 7, 7}));
 }
+
+TEST(LargeArray, KeepsWhatItHoldsWhenItsUnusedCapacityIsGivenBack)
+{
+    for (const std::size_t kept : {std::size_t(0), std::size_t(1000), std::size_t(700'001)}) {
+        LargeArray<std::uint32_t> values(1'500'000); // 6 MB: a mapped block
+        for (std::uint32_t i = 0; i < values.size(); ++i)
+            values[i] = i + 1;
+        values.resize(kept);
+        releaseUnusedCapacity(values);
+        for (std::uint32_t i = 0; i < kept; ++i)
+            ASSERT_EQ(values[i], i + 1) << "at " << i << " of " << kept;
+        values.resize(1'500'000, 9); // within its capacity, over the pages given back
+        EXPECT_EQ(values.back(), 9u);
+        EXPECT_EQ(values[kept], 9u);
+    }
+}
