@@ -8,13 +8,13 @@
 // usage: bench_count_phases [-l LENGTHS] FILE...     (LENGTHS as orvanta-count takes them; 2-5)
 // The rows are printed to /dev/null, as orvanta-count -q prints them.
 
+#include "CountArguments.h"
 #include "base/Descriptor.h"
 #include "cli/CountCommand.h"
 #include "cli/CountOptions.h"
 #include "cli/RecordOutput.h"
 #include "documents/CountedText.h"
 #include "extract/TextReader.h"
-#include "phrases/LengthList.h"
 #include "phrases/PhraseTable.h"
 #include "run/CountingRun.h"
 
@@ -93,33 +93,21 @@ bool printRows(const orvanta::RunOutcome &outcome, const std::vector<int> &lengt
     return destination.open() && command.print(outcome, out) && destination.finish();
 }
 
-int usage()
-{
-    std::fprintf(stderr, "usage: bench_count_phases [-l LENGTHS] FILE...\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QString lengthText = QStringLiteral("2-5");
-    int first = 1;
-    if (argc > 2 && QByteArrayView(argv[1]) == "-l") {
-        lengthText = QString::fromLocal8Bit(argv[2]);
-        first = 3;
-    }
-    const orvanta::Result<std::vector<int>> lengths = orvanta::parseLengthRanges(lengthText);
-    if (!lengths.ok() || first >= argc)
-        return usage();
+    const auto arguments = orvanta::bench::countArguments(argc, argv, "bench_count_phases");
+    if (!arguments)
+        return 2;
 
     std::printf("%-12s %9s %9s %9s %9s  %s\n", "step", "peak KiB", "RSS KiB", "heap free",
                 "held KiB", "held by");
     stepDone("start", 0, "");
-    auto table = std::make_shared<orvanta::PhraseTable>(*lengths);
+    auto table = std::make_shared<orvanta::PhraseTable>(arguments->lengths);
     bool allRead = true;
-    for (int i = first; i < argc; ++i)
-        allRead = countFile(*table, argv[i]) && allRead;
+    for (const char *file : arguments->files)
+        allRead = countFile(*table, file) && allRead;
     stepDone("reading", table->bytesHeld(), "word table and word ids");
     table->finishReading();
     stepDone("raw freed", table->bytesHeld(), "word table without its raw words, word ids");
@@ -137,7 +125,7 @@ int main(int argc, char **argv)
     stepDone("ordering", outcome.phrases.bytesHeld(), "rows in display order");
     table.reset();
     stepDone("table freed", outcome.phrases.bytesHeld(), "rows");
-    const bool printed = printRows(outcome, *lengths);
+    const bool printed = printRows(outcome, arguments->lengths);
     stepDone("printing", outcome.phrases.bytesHeld(), "rows");
     std::printf("peak %llu KiB; %lld rows\n", static_cast<unsigned long long>(largestPeak),
                 static_cast<long long>(outcome.phrases.size()));

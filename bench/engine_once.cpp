@@ -6,8 +6,8 @@
 //
 // usage: bench_engine_once [-l LENGTHS] FILE...     (LENGTHS as orvanta-count takes them; 2-5)
 
+#include "CountArguments.h"
 #include "extract/TextReader.h"
-#include "phrases/LengthList.h"
 #include "phrases/PhraseResults.h"
 #include "phrases/PhraseTable.h"
 
@@ -91,31 +91,19 @@ std::uint64_t checksum(const orvanta::PhraseResults &results)
     return hash;
 }
 
-int usage()
-{
-    std::fprintf(stderr, "usage: bench_engine_once [-l LENGTHS] FILE...\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QString lengthText = QStringLiteral("2-5");
-    int first = 1;
-    if (argc > 2 && QByteArrayView(argv[1]) == "-l") {
-        lengthText = QString::fromLocal8Bit(argv[2]);
-        first = 3;
-    }
-    const orvanta::Result<std::vector<int>> lengths = orvanta::parseLengthRanges(lengthText);
-    if (!lengths.ok() || first >= argc)
-        return usage();
+    const auto arguments = orvanta::bench::countArguments(argc, argv, "bench_engine_once");
+    if (!arguments)
+        return 2;
 
-    orvanta::PhraseTable table(*lengths);
+    orvanta::PhraseTable table(arguments->lengths);
     bool allRead = true;
     timed("read", [&] {
-        for (int i = first; i < argc; ++i)
-            allRead = countFile(table, argv[i]) && allRead;
+        for (const char *file : arguments->files)
+            allRead = countFile(table, file) && allRead;
     });
     orvanta::PhraseResults results;
     timed("extract", [&] { results = table.extractRepeatedPhrases(); });
