@@ -38,8 +38,8 @@ QStringList ResultRows::headers() const
     if (m_measures)
         headers << QStringLiteral("Per million") << QStringLiteral("DP");
     if (m_keyness)
-        headers << QStringLiteral("frequency") << QStringLiteral("reference_frequency")
-                << QStringLiteral("log_likelihood") << QStringLiteral("log_ratio");
+        headers << QStringLiteral("Frequency in target") << QStringLiteral("Reference frequency")
+                << QStringLiteral("Log-likelihood") << QStringLiteral("Log ratio");
     return headers;
 }
 

@@ -216,8 +216,8 @@ TEST(ExportRows, ResultRowsWithKeynessAddBothFrequenciesAndTheKeyness)
     ASSERT_TRUE(keyness.ok());
     ResultRows rows(results, {1}, std::make_shared<const ResultMeasures>(results, corpus),
                     std::make_shared<const ResultKeyness>(std::move(*keyness)));
-    EXPECT_EQ(rows.headers().mid(6),
-              (QStringList{"frequency", "reference_frequency", "log_likelihood", "log_ratio"}));
+    EXPECT_EQ(rows.headers().mid(6), (QStringList{"Frequency in target", "Reference frequency",
+                                                  "Log-likelihood", "Log ratio"}));
     const std::span<const ExportCell> cells = rows.cells(0);
     ASSERT_EQ(cells.size(), 10u);
     EXPECT_EQ(cells[6].number, 1); // "c d": once in each file
