@@ -91,10 +91,16 @@ void ResultsFilterModel::applyOrder()
 void ResultsFilterModel::setMeasures(std::shared_ptr<const ResultMeasures> measures)
 {
     m_measures = std::move(measures);
+    showColumnsAgain(PerMillionColumn, DispersionColumn);
+}
+
+// After the numbers behind columns `first` to `last` changed: order, filter and show them again.
+void ResultsFilterModel::showColumnsAgain(int first, int last)
+{
     applyOrder();
     replaceShown(passing(m_ordered));
     if (!m_shown.empty())
-        emit dataChanged(index(0, PerMillionColumn), index(rowCount() - 1, DispersionColumn));
+        emit dataChanged(index(0, first), index(rowCount() - 1, last));
 }
 
 std::shared_ptr<const ResultMeasures> ResultsFilterModel::measures() const
@@ -105,10 +111,7 @@ std::shared_ptr<const ResultMeasures> ResultsFilterModel::measures() const
 void ResultsFilterModel::setKeyness(std::shared_ptr<const ResultKeyness> keyness)
 {
     m_keyness = std::move(keyness);
-    applyOrder();
-    replaceShown(passing(m_ordered));
-    if (!m_shown.empty())
-        emit dataChanged(index(0, TargetColumn), index(rowCount() - 1, LogRatioColumn));
+    showColumnsAgain(TargetColumn, LogRatioColumn);
 }
 
 std::shared_ptr<const ResultKeyness> ResultsFilterModel::keyness() const

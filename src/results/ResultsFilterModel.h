@@ -99,6 +99,7 @@ private:
     // The ids that pass the filter and the refinement, counting those the refinement hid.
     std::vector<std::uint32_t> passing(std::span<const std::uint32_t> ids);
     void applyOrder();
+    void showColumnsAgain(int first, int last);
     QString measureText(std::uint32_t id, int column) const;
     QString keynessText(std::uint32_t id, int column) const;
     void dropUnlisted();
